@@ -1,0 +1,74 @@
+#include "data/data_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+#include "data/atomic_file.h"
+#include "data/byte_order.h"
+
+namespace varnelo {
+
+namespace {
+
+struct CloseFile {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+FileError Refused(const std::filesystem::path& path, const std::string& why) {
+    return {MSG_UNEXPECTED_FORMAT, path.string() + ": " + why};
+}
+
+}  // namespace
+
+FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
+    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.string().c_str(), "rb"));
+    if (!file) return FileError{MSG_OPEN_FAILED, path.string() + ": " + std::strerror(errno)};
+
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    if (code) return FileError{MSG_OPEN_FAILED, path.string() + ": " + code.message()};
+    if (size == 0) return std::nullopt;
+    if (size < DATA_FILE_HEADER_SIZE) {
+        return Refused(path, std::to_string(size) + " bytes, shorter than the " +
+                                 std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count");
+    }
+
+    BlockStore blocks;
+    std::uint8_t countBytes[4];
+    if (std::fread(blocks.data(), BLOCK_SIZE, 1, file.get()) != 1 || std::fread(countBytes, 4, 1, file.get()) != 1) {
+        return Refused(path, "cannot read the parameter block and count");
+    }
+    const std::int32_t count = ReadI32Le(countBytes);
+    if (count < 0 || count > RECORD_CAPACITY) {
+        return Refused(path, "record count " + std::to_string(count) + " is outside 0.." +
+                                 std::to_string(RECORD_CAPACITY));
+    }
+    if (size < DataFileSize(count)) {
+        const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
+        return Refused(path, "announces " + std::to_string(count) + " records but holds only " +
+                                 std::to_string(complete) + " complete ones");
+    }
+    const auto read = std::fread(blocks.data() + 1, BLOCK_SIZE, static_cast<std::size_t>(count), file.get());
+    if (read != static_cast<std::size_t>(count)) {
+        return Refused(path, "record " + std::to_string(read) + " could not be read");
+    }
+    doc.replaceBlocks(std::move(blocks), count);
+    return std::nullopt;
+}
+
+FileOutcome SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& doc) {
+    const int count = doc.recordCount();
+    std::uint8_t countBytes[4];
+    WriteI32Le(countBytes, count);
+    AtomicFileWriter writer(path);
+    // Records 0..count-1 are blocks 1..count: one contiguous stretch.
+    const bool ok = writer.open() && writer.write(&doc.parameterBlock(), BLOCK_SIZE) && writer.write(countBytes, 4) &&
+                    writer.write(&doc.record(0), BLOCK_SIZE * static_cast<std::size_t>(count)) && writer.commit();
+    if (!ok) return FileError{MSG_SAVE_FAILED, writer.error()};
+    return std::nullopt;
+}
+
+}  // namespace varnelo

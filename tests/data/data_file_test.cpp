@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "data/byte_order.h"
+#include "data/data_file.h"
+#include "support/test_support.h"
+
+namespace varnelo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+void Fill(CVarneloDoc& doc, int count, std::uint32_t seed) {
+    doc.parameterBlock() = test::PatternRecord(seed);
+    for (int i = 0; i < count; ++i) doc.record(i) = test::PatternRecord(seed + 1 + static_cast<std::uint32_t>(i));
+    doc.setRecordCount(count);
+}
+
+bool SameBlock(const MeasurementRecord& a, const MeasurementRecord& b) { return a.bytes == b.bytes; }
+
+std::vector<std::uint8_t> FileImage(const MeasurementRecord& block0, std::int32_t count, int recordsPresent) {
+    std::vector<std::uint8_t> bytes(block0.bytes.begin(), block0.bytes.end());
+    bytes.resize(bytes.size() + 4);
+    WriteI32Le(bytes.data() + BLOCK_SIZE, count);
+    for (int i = 0; i < recordsPresent; ++i) {
+        const MeasurementRecord r = test::PatternRecord(900 + static_cast<std::uint32_t>(i));
+        bytes.insert(bytes.end(), r.bytes.begin(), r.bytes.end());
+    }
+    return bytes;
+}
+
+TEST(DataFile, EmptyDocumentSavesParameterBlockAndZeroCount) {
+    TempDir dir;
+    CVarneloDoc doc;
+    doc.parameterBlock() = test::PatternRecord(1);
+    ASSERT_FALSE(SaveDataFile(dir / "empty.vrnldata", doc));
+    const auto bytes = ReadFileBytes(dir / "empty.vrnldata");
+    ASSERT_EQ(bytes.size(), 6732u);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + BLOCK_SIZE, doc.parameterBlock().bytes.begin()));
+    EXPECT_EQ(ReadI32Le(bytes.data() + BLOCK_SIZE), 0);
+}
+
+TEST(DataFile, SaveAndLoadRoundTripEveryByte) {
+    TempDir dir;
+    CVarneloDoc saved;
+    Fill(saved, 5, 40);
+    ASSERT_FALSE(SaveDataFile(dir / "five.vrnldata", saved));
+    EXPECT_EQ(fs::file_size(dir / "five.vrnldata"), DataFileSize(5));
+
+    CVarneloDoc loaded;
+    loaded.deviceInfo().bytes.fill(0xAB);
+    ASSERT_FALSE(LoadDataFile(dir / "five.vrnldata", loaded));
+    EXPECT_EQ(loaded.recordCount(), 5);
+    EXPECT_TRUE(SameBlock(loaded.parameterBlock(), saved.parameterBlock()));
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(SameBlock(loaded.record(i), saved.record(i))) << i;
+    EXPECT_EQ(loaded.deviceInfo().bytes[0], 0xAB);  // the device information is not part of the file
+}
+
+TEST(DataFile, SavingReplacesAnOlderFileAndLeavesNoTemporaryBehind) {
+    TempDir dir;
+    CVarneloDoc doc;
+    Fill(doc, 3, 1);
+    ASSERT_FALSE(SaveDataFile(dir / "x.vrnldata", doc));
+    doc.setRecordCount(1);
+    ASSERT_FALSE(SaveDataFile(dir / "x.vrnldata", doc));
+    EXPECT_EQ(fs::file_size(dir / "x.vrnldata"), DataFileSize(1));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(DataFile, FailedSaveReportsAndKeepsWhatWasThere) {
+    TempDir dir;
+    CVarneloDoc doc;
+    Fill(doc, 2, 5);
+    // A folder cannot be replaced by the file: the rename fails after a full write.
+    fs::create_directory(dir / "taken.vrnldata");
+    WriteFileBytes(dir / "taken.vrnldata" / "inside", {1, 2, 3});
+    const FileOutcome error = SaveDataFile(dir / "taken.vrnldata", doc);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, MSG_SAVE_FAILED);
+    EXPECT_NE(error->detail.find("taken.vrnldata"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir / "taken.vrnldata" / "inside").size(), 3u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+    const FileOutcome noFolder = SaveDataFile(dir / "missing" / "a.vrnldata", doc);
+    ASSERT_TRUE(noFolder);
+    EXPECT_NE(noFolder->detail.find("missing"), std::string::npos);
+}
+
+TEST(DataFile, BadFilesAreRefusedAndTheDocumentStaysAsItWas) {
+    TempDir dir;
+    const MeasurementRecord block0 = test::PatternRecord(77);
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Case> cases = {
+        {"truncated", FileImage(block0, 3, 2)},
+        {"count15001", FileImage(block0, 15001, 0)},
+        {"countMinus1", FileImage(block0, -1, 0)},
+        {"threeBytes", {1, 2, 3}},
+        {"noCount", std::vector<std::uint8_t>(block0.bytes.begin(), block0.bytes.end())},
+    };
+    cases[0].bytes.resize(cases[0].bytes.size() - 1);  // last record one byte short of complete
+
+    for (const Case& c : cases) {
+        CVarneloDoc doc;
+        Fill(doc, 4, 10);
+        const fs::path path = dir / c.name;
+        WriteFileBytes(path, c.bytes);
+        const FileOutcome error = LoadDataFile(path, doc);
+        ASSERT_TRUE(error) << c.name;
+        EXPECT_EQ(error->message, "予期しないファイル形式です。") << c.name;
+        EXPECT_NE(error->detail.find(c.name), std::string::npos) << error->detail;
+
+        CVarneloDoc reference;
+        Fill(reference, 4, 10);
+        EXPECT_EQ(doc.recordCount(), 4) << c.name;
+        EXPECT_TRUE(SameBlock(doc.parameterBlock(), reference.parameterBlock())) << c.name;
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(SameBlock(doc.record(i), reference.record(i))) << c.name << i;
+    }
+}
+
+TEST(DataFile, EmptyFileOpensAndChangesNothing) {
+    TempDir dir;
+    WriteFileBytes(dir / "zero.vrnldata", {});
+    CVarneloDoc doc;
+    Fill(doc, 2, 3);
+    EXPECT_FALSE(LoadDataFile(dir / "zero.vrnldata", doc));
+    EXPECT_EQ(doc.recordCount(), 2);
+    EXPECT_TRUE(SameBlock(doc.record(1), test::PatternRecord(3 + 2)));
+}
+
+TEST(DataFile, ExtraBytesAfterTheLastRecordAreIgnored) {
+    TempDir dir;
+    auto bytes = FileImage(test::PatternRecord(2), 2, 2);
+    bytes.insert(bytes.end(), 100, 0xEE);
+    WriteFileBytes(dir / "extra.vrnldata", bytes);
+    CVarneloDoc doc;
+    ASSERT_FALSE(LoadDataFile(dir / "extra.vrnldata", doc));
+    EXPECT_EQ(doc.recordCount(), 2);
+    EXPECT_TRUE(SameBlock(doc.record(1), test::PatternRecord(901)));
+}
+
+TEST(DataFile, FullCapacityIsAccepted) {
+    TempDir dir;
+    const fs::path path = dir / "full.vrnldata";
+    WriteFileBytes(path, FileImage(test::PatternRecord(2), RECORD_CAPACITY, 1));
+    fs::resize_file(path, DataFileSize(RECORD_CAPACITY));  // sparse: zero records behind the first
+    CVarneloDoc doc;
+    ASSERT_FALSE(LoadDataFile(path, doc));
+    EXPECT_EQ(doc.recordCount(), RECORD_CAPACITY);
+    EXPECT_TRUE(SameBlock(doc.record(0), test::PatternRecord(900)));
+    EXPECT_EQ(doc.record(RECORD_CAPACITY - 1).bytes[100], 0);
+}
+
+TEST(DataFile, MissingFileCannotBeOpened) {
+    TempDir dir;
+    CVarneloDoc doc;
+    const FileOutcome error = LoadDataFile(dir / "nope.vrnldata", doc);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, MSG_OPEN_FAILED);
+    EXPECT_NE(error->detail.find("nope.vrnldata"), std::string::npos);
+}
+
+TEST(Document, StartsEmptyWithZeroedBlocksAndHoldsTheCountInRange) {
+    CVarneloDoc doc;
+    EXPECT_EQ(doc.recordCount(), 0);
+    EXPECT_EQ(doc.record(RECORD_CAPACITY - 1).bytes[BLOCK_SIZE - 1], 0);
+    EXPECT_EQ(doc.parameterBlock().bytes[0], 0);
+    doc.setRecordCount(20000);
+    EXPECT_EQ(doc.recordCount(), RECORD_CAPACITY);
+    doc.setRecordCount(-5);
+    EXPECT_EQ(doc.recordCount(), 0);
+}
+
+}  // namespace
+}  // namespace varnelo

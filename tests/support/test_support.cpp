@@ -1,0 +1,93 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace varnelo::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "varnelo-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+MeasurementRecord PatternRecord(std::uint32_t seed) {
+    MeasurementRecord r;
+    std::mt19937 generator(seed);
+    for (auto& b : r.bytes) b = static_cast<std::uint8_t>(generator());
+    return r;
+}
+
+namespace {
+
+std::string DrainToString(std::FILE* f) {
+    std::string text;
+    std::rewind(f);
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    return text;
+}
+
+}  // namespace
+
+const char* CliPath() {
+    if (const char* overridden = std::getenv("VARNELO_CLI")) return overridden;
+#ifdef VARNELO_CLI_PATH
+    return VARNELO_CLI_PATH;
+#else
+    throw std::runtime_error("the path of varnelo-cli is not known");
+#endif
+}
+
+ProcessResult RunCli(const std::vector<std::string>& arguments) {
+    const char* cli = CliPath();
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(fileno(out), 1);
+        ::dup2(fileno(err), 2);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(cli));
+        for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(cli, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ProcessResult result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = DrainToString(out);
+    result.err = DrainToString(err);
+    std::fclose(out);
+    std::fclose(err);
+    return result;
+}
+
+}  // namespace varnelo::test

@@ -1,0 +1,45 @@
+#pragma once
+// Shared by the tests: real temporary folders, file helpers, record builders.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/measurement_record.h"
+
+namespace varnelo::test {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// Every byte set from a seed, so that uninterpreted stretches are non-trivial.
+MeasurementRecord PatternRecord(std::uint32_t seed);
+
+// Result of running a program: exit status and what it wrote.
+struct ProcessResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+// The varnelo-cli under test: VARNELO_CLI if set, else the one built here.
+const char* CliPath();
+// Runs varnelo-cli with the given arguments.
+ProcessResult RunCli(const std::vector<std::string>& arguments);
+
+}  // namespace varnelo::test
