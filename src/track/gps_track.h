@@ -1,0 +1,49 @@
+#pragma once
+// GPS sentences of the records turned into positions, motion values and a
+// local plane track measured from the first record that has a position.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "data/document.h"
+#include "data/layout.h"
+#include "data/measurement_record.h"
+
+namespace varnelo {
+
+inline constexpr std::size_t GPS_SCAN_LIMIT = 128;
+inline constexpr double KNOTS_TO_MPS = 0.51444;
+inline constexpr double TRACK_SCALE = 1852.0;
+inline constexpr double TRACK_LIMIT = 1000.0;
+inline constexpr double TRACK_PI = 3.1415926535;
+
+// What one record's sentence yields.
+struct GpsFix {
+    double latitude = 0.0;
+    double longitude = 0.0;
+    float speed = 0.0f;
+    float course = 0.0f;
+    float altitude = 0.0f;
+    float altitude2 = 0.0f;
+};
+
+// Per-record values sized for RECORD_CAPACITY, indexed by record index, all
+// zero at first; slots beyond the current count keep whatever they held.
+struct GpsTrack {
+    GpsTrack();
+
+    std::vector<double> x, y;                    // track units, y growing southwards
+    std::vector<double> latitude, longitude;     // decimal degrees
+    std::vector<float> speed, course, altitude, altitude2;
+    double max_x = 0.0, min_x = 0.0, max_y = 0.0, min_y = 0.0;
+};
+
+// Writes latitude and longitude always; speed, course, altitude, altitude2
+// only when the scan reaches their fields.
+void ParseGpsText(std::span<const std::uint8_t, GPS_SCAN_LIMIT> text, GpsFix& fix);
+
+// Rebuilds the track of records 0..count-1 from scratch.
+void ComputeTrack(const CVarneloDoc& doc, int count, GpsTrack& track);
+
+}  // namespace varnelo
