@@ -36,9 +36,9 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
                                  std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count");
     }
 
-    BlockStore blocks;
+    ParameterBlock block0;
     std::uint8_t countBytes[4];
-    if (std::fread(blocks.data(), BLOCK_SIZE, 1, file.get()) != 1 || std::fread(countBytes, 4, 1, file.get()) != 1) {
+    if (std::fread(&block0, BLOCK_SIZE, 1, file.get()) != 1 || std::fread(countBytes, 4, 1, file.get()) != 1) {
         return Refused(path, "cannot read the parameter block and count");
     }
     const std::int32_t count = ReadI32Le(countBytes);
@@ -51,11 +51,19 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
         return Refused(path, "announces " + std::to_string(count) + " records but holds only " +
                                  std::to_string(complete) + " complete ones");
     }
-    const auto read = std::fread(blocks.data() + 1, BLOCK_SIZE, static_cast<std::size_t>(count), file.get());
+
+    // The size is proven, so the records go straight into their blocks. Only
+    // a read error from here on (a failing disk, a file cut while we read)
+    // can stop us half way: the document is then emptied rather than left
+    // holding a mixture of two files.
+    const auto read = std::fread(&doc.record(0), BLOCK_SIZE, static_cast<std::size_t>(count), file.get());
     if (read != static_cast<std::size_t>(count)) {
-        return Refused(path, "record " + std::to_string(read) + " could not be read");
+        doc.setRecordCount(0);
+        return FileError{MSG_OPEN_FAILED, path.string() + ": record " + std::to_string(read) +
+                                              " could not be read; the document was emptied"};
     }
-    doc.replaceBlocks(std::move(blocks), count);
+    doc.parameterBlock() = block0;
+    doc.setRecordCount(count);
     return std::nullopt;
 }
 
