@@ -39,11 +39,24 @@ struct GpsTrack {
     double max_x = 0.0, min_x = 0.0, max_y = 0.0, min_y = 0.0;
 };
 
-// Writes latitude and longitude always; speed, course, altitude, altitude2
-// only when the scan reaches their fields.
-void ParseGpsText(std::span<const std::uint8_t, GPS_SCAN_LIMIT> text, GpsFix& fix);
+// The bytes a record's sentence may be read from: its 128-byte gps_text and
+// the rest of the record behind it. Fields are looked for in the first
+// GPS_SCAN_LIMIT bytes only; a number that starts there is read to its end,
+// but never past the end of the record.
+std::span<const std::uint8_t> GpsSentenceBytes(const MeasurementRecord& record);
 
-// Rebuilds the track of records 0..count-1 from scratch.
+// Writes latitude and longitude always; speed, course, altitude, altitude2
+// only when the scan reaches their fields. Fields are searched within the
+// first GPS_SCAN_LIMIT bytes of text (less if text is shorter); a number that
+// starts there may run on up to the end of text.
+void ParseGpsText(std::span<const std::uint8_t> text, GpsFix& fix);
+
+// ddmm.mmmm (or dddmm.mmmm) to decimal degrees, the whole degrees cut toward
+// zero. Defined for every input: a non-finite value is returned as it is.
+double DegreesFromDegreesMinutes(double raw);
+
+// Rebuilds the track of records 0..count-1 from scratch (count held to
+// 0..RECORD_CAPACITY).
 void ComputeTrack(const CVarneloDoc& doc, int count, GpsTrack& track);
 
 }  // namespace varnelo

@@ -1,0 +1,243 @@
+#include "track/gps_track.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace varnelo {
+namespace {
+
+constexpr std::string_view EXAMPLE = "X,1,2,3539.1234,N,13945.6789,E,10.0,90.0,9,12.3,45.6";
+
+GpsFix Parse(std::string_view text, GpsFix fix = {}) {
+    ParseGpsText(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), fix);
+    return fix;
+}
+
+// A fix whose four motion values are easy to recognise when left untouched.
+GpsFix Marked() { return GpsFix{7.0, 8.0, -1.5f, -2.5f, -3.5f, -4.5f}; }
+
+TEST(ParseGpsText, ReadsTheExampleSentence) {
+    const GpsFix fix = Parse(EXAMPLE);
+    EXPECT_DOUBLE_EQ(fix.latitude, 35.0 + 39.1234 / 60.0);
+    EXPECT_NEAR(fix.latitude, 35.65205666, 1e-8);
+    EXPECT_DOUBLE_EQ(fix.longitude, 139.761315);
+    EXPECT_EQ(fix.speed, static_cast<float>(10.0 * 0.51444));
+    EXPECT_EQ(fix.speed, 5.1444f);
+    EXPECT_EQ(fix.course, 90.0f);
+    EXPECT_EQ(fix.altitude, 12.3f);
+    EXPECT_EQ(fix.altitude2, 45.6f);
+}
+
+TEST(ParseGpsText, FieldsTheScanDoesNotReachKeepTheirValues) {
+    GpsFix fix = Parse("no sentence at all", Marked());
+    EXPECT_EQ(fix.latitude, 0.0);
+    EXPECT_EQ(fix.longitude, 0.0);
+    EXPECT_EQ(fix.speed, -1.5f);
+    EXPECT_EQ(fix.course, -2.5f);
+    EXPECT_EQ(fix.altitude, -3.5f);
+    EXPECT_EQ(fix.altitude2, -4.5f);
+
+    fix = Parse("X,1,2,3539.1234,N,13945.6789,E,10.0,90.0", Marked());
+    EXPECT_EQ(fix.speed, 5.1444f);
+    EXPECT_EQ(fix.course, 90.0f);
+    EXPECT_EQ(fix.altitude, -3.5f);
+    EXPECT_EQ(fix.altitude2, -4.5f);
+
+    // A field that is reached but empty reads as 0.
+    fix = Parse("X,1,2,,N,13945.6789,E,,90,9,12.3,", Marked());
+    EXPECT_EQ(fix.latitude, 0.0);
+    EXPECT_DOUBLE_EQ(fix.longitude, 139.761315);
+    EXPECT_EQ(fix.speed, 0.0f);
+    EXPECT_EQ(fix.altitude2, 0.0f);
+}
+
+TEST(ParseGpsText, HemisphereLettersAndLaterFieldsAreIgnored) {
+    const GpsFix fix = Parse("X,1,2,3539.1234,S,13945.6789,W,10.0,90.0,9,12.3,45.6,77,88");
+    EXPECT_GT(fix.latitude, 0.0);
+    EXPECT_GT(fix.longitude, 0.0);
+    EXPECT_EQ(fix.altitude2, 45.6f);
+    // Field 9 sits between course and altitude and is not read.
+    EXPECT_EQ(Parse("X,1,2,3,4,5,6,7,8,oops,10,11").altitude, 10.0f);
+}
+
+TEST(ParseGpsText, WholeDegreesAreCutTowardZero) {
+    EXPECT_DOUBLE_EQ(Parse("X,1,2,-3539.1234,N,-13945.6789").latitude, -(35.0 + 39.1234 / 60.0));
+    EXPECT_DOUBLE_EQ(Parse("X,1,2,-3539.1234,N,-13945.6789").longitude, -139.761315);
+    EXPECT_DOUBLE_EQ(Parse("X,1,2,59.5").latitude, 59.5 / 60.0);
+    EXPECT_DOUBLE_EQ(DegreesFromDegreesMinutes(-59.5), -59.5 / 60.0);
+    EXPECT_DOUBLE_EQ(DegreesFromDegreesMinutes(100.0), 1.0);
+}
+
+TEST(ParseGpsText, StopsAtNulOr0xFF) {
+    using namespace std::string_literals;
+    GpsFix fix = Parse("X,1,2,3539.1234\0,N,13945.6789,E,10"s, Marked());
+    EXPECT_DOUBLE_EQ(fix.latitude, 35.0 + 39.1234 / 60.0);
+    EXPECT_EQ(fix.longitude, 0.0);
+    EXPECT_EQ(fix.speed, -1.5f);
+
+    fix = Parse("X,1,2,3539.1234\xff,N,13945.6789,E,10"s, Marked());
+    EXPECT_EQ(fix.longitude, 0.0);
+    EXPECT_EQ(fix.speed, -1.5f);
+}
+
+TEST(ParseGpsText, ExtremeNumbersStayDefined) {
+    GpsFix fix = Parse("X,1,2,1e300,N,-1e400,E,1e300,1e39,9,-1e39,1e-400");
+    EXPECT_TRUE(std::isfinite(fix.latitude));
+    EXPECT_NEAR(fix.latitude / 1e298, 1.0, 1e-12);
+    EXPECT_EQ(fix.longitude, -HUGE_VAL);
+    EXPECT_EQ(fix.speed, HUGE_VALF);
+    EXPECT_EQ(fix.course, HUGE_VALF);
+    EXPECT_EQ(fix.altitude, -HUGE_VALF);
+    EXPECT_EQ(fix.altitude2, 0.0f);
+
+    // Beyond the 32-bit range of whole degrees, and at the largest doubles.
+    EXPECT_DOUBLE_EQ(DegreesFromDegreesMinutes(1e12 + 30.0), 1e10 + 0.5);
+    EXPECT_TRUE(std::isfinite(DegreesFromDegreesMinutes(1.7976931348623157e308)));
+    EXPECT_TRUE(std::isfinite(DegreesFromDegreesMinutes(-1.7976931348623157e308)));
+    EXPECT_TRUE(std::isnan(DegreesFromDegreesMinutes(NAN)));
+}
+
+// Records in a document, written byte for byte where set_gps_text would cut.
+class TrackDocument : public ::testing::Test {
+protected:
+    void SetText(int i, std::string_view text) { doc->record(i).set_gps_text(text); }
+    void SetRaw(int i, std::size_t offset, std::string_view bytes) {
+        std::memcpy(doc->record(i).at(offset), bytes.data(), bytes.size());
+    }
+    static std::string Fix(double rawLatitude, double rawLongitude) {
+        char text[96];
+        std::snprintf(text, sizeof text, "X,1,2,%.6f,N,%.6f,E,1.0,2.0,9,3.0,4.0", rawLatitude, rawLongitude);
+        return text;
+    }
+
+    std::unique_ptr<CVarneloDoc> doc = std::make_unique<CVarneloDoc>();
+    std::unique_ptr<GpsTrack> track = std::make_unique<GpsTrack>();
+};
+
+TEST_F(TrackDocument, NumbersRunPastTheScanLimitButNotPastTheRecord) {
+    // Field 3 starts at byte 119 of the sentence and runs on into the bytes
+    // behind it; a comma beyond byte 127 is not looked at.
+    std::string text(114, 'A');
+    text += ",1,2,35391234";
+    ASSERT_EQ(text.size(), 127u);
+    MeasurementRecord& record = doc->record(0);
+    SetRaw(0, record_offset::GPS_TEXT, text + "567,N,13945.6789");
+    GpsFix fix = Marked();
+    ParseGpsText(GpsSentenceBytes(record), fix);
+    EXPECT_DOUBLE_EQ(fix.latitude, DegreesFromDegreesMinutes(35391234567.0));
+    EXPECT_EQ(fix.longitude, 0.0);
+
+    // Within its own 128 bytes only, the number is cut at the field's end.
+    ParseGpsText(record.gps_text(), fix);
+    EXPECT_DOUBLE_EQ(fix.latitude, DegreesFromDegreesMinutes(353912345.0));
+
+    // A number that runs to the last byte of the record ends there.
+    std::string digits(BLOCK_SIZE - record_offset::GPS_TEXT - 6, '1');
+    SetRaw(0, record_offset::GPS_TEXT, "A,1,2," + digits);
+    ParseGpsText(GpsSentenceBytes(record), fix);
+    EXPECT_TRUE(std::isfinite(fix.latitude));
+    EXPECT_GT(fix.latitude, 1e260);
+    EXPECT_EQ(GpsSentenceBytes(record).size(), BLOCK_SIZE - record_offset::GPS_TEXT);
+}
+
+TEST_F(TrackDocument, OriginIsTheFirstRecordWithAFix) {
+    SetText(0, "no fix");
+    SetText(1, "X,1,2,,N,,E,5.0");
+    SetText(2, Fix(3500.0, 13900.0));
+    SetText(3, Fix(3500.06, 13900.06));  // 35.001, 139.001
+    ComputeTrack(*doc, 4, *track);
+
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(track->x[i], 0.0) << i;
+        EXPECT_EQ(track->y[i], 0.0) << i;
+    }
+    EXPECT_EQ(track->latitude[0], 0.0);
+    EXPECT_EQ(track->latitude[2], 35.0);
+    EXPECT_EQ(track->longitude[2], 139.0);
+    EXPECT_EQ(track->speed[1], static_cast<float>(5.0 * KNOTS_TO_MPS));
+
+    const double dlat = (35.0 + 0.06 / 60.0) - 35.0;
+    const double dlon = (139.0 + 0.06 / 60.0) - 139.0;
+    EXPECT_DOUBLE_EQ(track->x[3], dlon * 1852.0 * std::cos(dlat * 3.1415926535 / 180.0));
+    EXPECT_DOUBLE_EQ(track->y[3], -dlat * 1852.0);
+    EXPECT_NEAR(track->x[3], 1.852, 1e-6);
+    EXPECT_NEAR(track->y[3], -1.852, 1e-6);
+    EXPECT_EQ(track->min_x, 0.0);
+    EXPECT_EQ(track->max_x, track->x[3]);
+    EXPECT_EQ(track->min_y, track->y[3]);
+    EXPECT_EQ(track->max_y, 0.0);
+}
+
+TEST_F(TrackDocument, APointBeyondTheLimitRepeatsThePreviousPoint) {
+    SetText(0, Fix(3500.0, 13900.0));
+    SetText(1, Fix(3500.06, 13900.06));
+    SetText(2, Fix(3536.0, 13900.0));    // 0.6 degrees north: v = 1111.2
+    SetText(3, "no fix after the origin");
+    SetText(4, Fix(3430.0, 13900.0));    // 0.5 degrees south: inside
+    ComputeTrack(*doc, 5, *track);
+
+    EXPECT_EQ(track->x[2], track->x[1]);
+    EXPECT_EQ(track->y[2], track->y[1]);
+    EXPECT_DOUBLE_EQ(track->latitude[2], 35.6);  // the position itself is kept
+    EXPECT_EQ(track->x[3], track->x[1]);
+    EXPECT_EQ(track->latitude[3], 0.0);
+    EXPECT_NEAR(track->y[4], 0.5 * 1852.0, 1e-9);
+    EXPECT_NEAR(track->x[4], 0.0, 1e-9);
+    EXPECT_NEAR(track->max_y, 926.0, 1e-9);
+    EXPECT_LT(track->min_y, 0.0);
+}
+
+TEST_F(TrackDocument, ANonFiniteOriginLeavesEveryPointAtTheOrigin) {
+    SetText(0, "X,1,2,1e400,N,13900");
+    SetText(1, Fix(3500.0, 13900.0));
+    ComputeTrack(*doc, 2, *track);
+    EXPECT_EQ(track->latitude[0], HUGE_VAL);
+    EXPECT_EQ(track->x[1], 0.0);
+    EXPECT_EQ(track->y[1], 0.0);
+    EXPECT_EQ(track->max_x, 0.0);
+    EXPECT_EQ(track->min_y, 0.0);
+}
+
+TEST_F(TrackDocument, MissingFieldsKeepTheSlotsEarlierValues) {
+    SetText(0, std::string(EXAMPLE));
+    ComputeTrack(*doc, 1, *track);
+    EXPECT_EQ(track->altitude[0], 12.3f);
+
+    SetText(0, "X,1,2,3539.1234,N,13945.6789,E,20.0");
+    ComputeTrack(*doc, 1, *track);
+    EXPECT_EQ(track->speed[0], static_cast<float>(20.0 * KNOTS_TO_MPS));
+    EXPECT_EQ(track->course[0], 90.0f);
+    EXPECT_EQ(track->altitude[0], 12.3f);
+    EXPECT_EQ(track->altitude2[0], 45.6f);
+}
+
+TEST_F(TrackDocument, EachRunStartsFromScratchAndLeavesLaterSlotsAlone) {
+    SetText(0, Fix(3500.0, 13900.0));
+    SetText(1, Fix(3506.0, 13906.0));
+    ComputeTrack(*doc, 2, *track);
+    ASSERT_LT(track->min_y, 0.0);
+    const double x1 = track->x[1];
+
+    ComputeTrack(*doc, 1, *track);
+    EXPECT_EQ(track->min_y, 0.0);
+    EXPECT_EQ(track->max_x, 0.0);
+    EXPECT_EQ(track->x[1], x1);
+
+    ComputeTrack(*doc, 0, *track);
+    ComputeTrack(*doc, -5, *track);
+    EXPECT_EQ(track->latitude[0], 35.0);
+    EXPECT_EQ(track->x[1], x1);
+    EXPECT_EQ(track->max_x, 0.0);
+
+    // A count above the capacity covers the document's records and no more.
+    ComputeTrack(*doc, RECORD_CAPACITY + 10, *track);
+    EXPECT_EQ(track->x[1], x1);
+}
+
+}  // namespace
+}  // namespace varnelo
