@@ -1,0 +1,102 @@
+#include "charts/track_chart.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "charts/number_text.h"
+#include "charts/palette.h"
+
+namespace varnelo {
+
+namespace {
+
+constexpr int CROSS_ARM = 5;
+
+bool HasSlot(int k, std::size_t size) { return k >= 0 && static_cast<std::size_t>(k) < size; }
+
+}  // namespace
+
+TrackGeometry ComputeTrackGeometry(const Rect& client, const TrackChartData& data) {
+    TrackGeometry g;
+    g.inner = {client.left + 10, client.top + 30, client.right - 10, client.bottom - 30};
+    const int width = g.inner.right - g.inner.left;
+    const int height = g.inner.bottom - g.inner.top;
+    g.side = height < width ? height : width;
+    g.dx = data.max_x - data.min_x;
+    g.dy = data.max_y - data.min_y;
+    g.extent = g.dx > g.dy ? g.dx : g.dy;
+    const double cx = (data.min_x + data.max_x) * 0.5;
+    const double cy = (data.min_y + data.max_y) * 0.5;
+    g.xr = cx + g.extent * 0.5;
+    g.yt = cy + g.extent * 0.5;
+    return g;
+}
+
+double TrackPixelX(const TrackGeometry& g, double x) { return g.inner.right - g.side * (g.xr - x) / g.extent; }
+double TrackPixelY(const TrackGeometry& g, double y) { return g.inner.bottom - g.side * (g.yt - y) / g.extent; }
+
+int TruncateToPixel(double v) {
+    if (std::isnan(v)) return static_cast<int>(-TRACK_PIXEL_LIMIT);
+    return static_cast<int>(std::clamp(std::trunc(v), -TRACK_PIXEL_LIMIT, TRACK_PIXEL_LIMIT));
+}
+
+Point MapTrackPoint(const TrackGeometry& g, double x, double y) {
+    return {TruncateToPixel(TrackPixelX(g, x)), TruncateToPixel(TrackPixelY(g, y))};
+}
+
+std::string TrackExtentReadout(double dx, double dy) {
+    return "GPS XW:" + FormatFixed(dx, 4, 3) + ", YH:" + FormatFixed(dy, 4, 3);
+}
+
+std::string TrackMotionReadout(double speed, double course, double altitude, double altitude2) {
+    return "V: " + FormatFixed(speed, 3, 1) + " m/s D: " + FormatFixed(course, 3, 1) + " deg A: " +
+           FormatFixed(altitude, 3, 1) + " / " + FormatFixed(altitude2, 3, 1) + " m ";
+}
+
+void DrawTrackFrame(Canvas& canvas) {
+    const Rect c = canvas.clientRect();
+    canvas.rectangle(c);
+    canvas.rectangle({c.left + 10, c.top + 10, c.right - 10, c.bottom - 10});
+}
+
+void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k) {
+    const Rect c = canvas.clientRect();
+    canvas.rectangle(c);
+    const TrackGeometry g = ComputeTrackGeometry(c, data);
+    canvas.textOut({c.left + 50, c.top + 5}, TrackExtentReadout(g.dx, g.dy));
+    const std::size_t motionSlots = std::min({data.speed.size(), data.course.size(), data.altitude.size(), data.altitude2.size()});
+    if (HasSlot(k, motionSlots)) {
+        const auto i = static_cast<std::size_t>(k);
+        canvas.textOut({c.left + 20, c.bottom - 25},
+                       TrackMotionReadout(data.speed[i], data.course[i], data.altitude[i], data.altitude2[i]));
+    }
+    canvas.rectangle(g.inner);
+    if (!(g.extent > 0.0)) return;
+
+    const std::size_t pointSlots = std::min(data.x.size(), data.y.size());
+    const int count = std::clamp(data.count, 0, static_cast<int>(std::min<std::size_t>(pointSlots, RECORD_CAPACITY)));
+    Point previous;
+    for (int i = 0; i < count; ++i) {
+        const Point p = MapTrackPoint(g, data.x[static_cast<std::size_t>(i)], data.y[static_cast<std::size_t>(i)]);
+        if (i == 0) {
+            canvas.moveTo(p);
+        } else if (p != previous) {
+            canvas.lineTo(p);
+        }
+        previous = p;
+    }
+
+    if (!HasSlot(k, pointSlots)) return;
+    const Pen remembered = canvas.selectPen(TRACK_CROSS_PEN);
+    // The arms are offset from the exact position and truncated afterwards,
+    // unlike the track's points, which are truncated as they are mapped.
+    const double X = TrackPixelX(g, data.x[static_cast<std::size_t>(k)]);
+    const double Y = TrackPixelY(g, data.y[static_cast<std::size_t>(k)]);
+    canvas.moveTo({TruncateToPixel(X - CROSS_ARM), TruncateToPixel(Y)});
+    canvas.lineTo({TruncateToPixel(X + CROSS_ARM), TruncateToPixel(Y)});
+    canvas.moveTo({TruncateToPixel(X), TruncateToPixel(Y + CROSS_ARM)});
+    canvas.lineTo({TruncateToPixel(X), TruncateToPixel(Y - CROSS_ARM)});
+    canvas.selectPen(remembered);
+}
+
+}  // namespace varnelo

@@ -1,0 +1,77 @@
+#pragma once
+// The track chart: the local track of all records as one polyline in a
+// square of one scale for both axes, east to the right and north up, the
+// selected record marked by a red cross, and two readouts.
+
+#include <span>
+#include <string>
+
+#include "charts/canvas.h"
+#include "track/gps_track.h"
+
+namespace varnelo {
+
+// What the chart reads of a computed track.
+struct TrackChartData {
+    int count = 0;                  // records 0..count-1 make the polyline
+    std::span<const double> x, y;   // per record, track units, y growing southwards
+    std::span<const float> speed, course, altitude, altitude2;  // per record
+    double max_x = 0.0, min_x = 0.0, max_y = 0.0, min_y = 0.0;
+};
+
+// The first count records of a track (count held to its slots).
+inline TrackChartData TrackChartDataOf(const GpsTrack& track, int count) {
+    TrackChartData d;
+    d.count = count;
+    d.x = track.x;
+    d.y = track.y;
+    d.speed = track.speed;
+    d.course = track.course;
+    d.altitude = track.altitude;
+    d.altitude2 = track.altitude2;
+    d.max_x = track.max_x;
+    d.min_x = track.min_x;
+    d.max_y = track.max_y;
+    d.min_y = track.min_y;
+    return d;
+}
+
+// Where the square of the track's extent lands in a client rectangle.
+struct TrackGeometry {
+    Rect inner;        // the client rectangle less 10 px at the sides, 30 px above and below
+    int side = 0;      // S: the shorter side of the inner rectangle
+    double dx = 0.0;   // width extent
+    double dy = 0.0;   // height extent
+    double extent = 0.0;  // E: the larger of dx and dy
+    double xr = 0.0;   // track x at the square's right edge
+    double yt = 0.0;   // track y at the square's bottom edge (y grows southwards)
+};
+
+TrackGeometry ComputeTrackGeometry(const Rect& client, const TrackChartData& data);
+
+// The untruncated pixel position of a track point; meaningful when extent > 0.
+double TrackPixelX(const TrackGeometry& g, double x);
+double TrackPixelY(const TrackGeometry& g, double y);
+
+// Truncation toward zero to a pixel coordinate. Values beyond +-2^24 pixels
+// (far outside any surface) are held there and a not-a-number counts as
+// -2^24, so no input can make the conversion overflow.
+inline constexpr double TRACK_PIXEL_LIMIT = 16777216.0;
+int TruncateToPixel(double v);
+
+Point MapTrackPoint(const TrackGeometry& g, double x, double y);
+
+// "GPS XW:%4.3f, YH:%4.3f"
+std::string TrackExtentReadout(double dx, double dy);
+// "V: %3.1f m/s D: %3.1f deg A: %3.1f / %3.1f m " (with its final space)
+std::string TrackMotionReadout(double speed, double course, double altitude, double altitude2);
+
+// The empty chart: the frame and the inner frame only.
+void DrawTrackFrame(Canvas& canvas);
+
+// The whole chart with the cross at record k. A track without extent (one
+// point, or all alike) shows the frames and readouts only. A k outside the
+// track's slots draws neither the motion readout nor the cross.
+void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k);
+
+}  // namespace varnelo
