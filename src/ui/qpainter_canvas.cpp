@@ -1,11 +1,54 @@
 #include "ui/qpainter_canvas.h"
 
 #include <QFontMetrics>
+#include <QPaintDevice>
 #include <QPen>
+#include <QPolygon>
 #include <QString>
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 namespace varnelo {
+
+namespace {
+
+// The pixels of a one-pixel line from a to b, b itself left out, limited to
+// those inside (0, 0, width, height). Qt's own thin lines leave out one end
+// or the other depending on the direction, so the pixels are chosen here:
+// along the major axis one pixel per step, the minor coordinate rounded to
+// nearest (halves away from a). The closed form lets a line whose ends lie far
+// outside the surface cost only its visible length.
+QPolygon ThinLinePixels(Point a, Point b, int width, int height) {
+    QPolygon pixels;
+    const std::int64_t dx = static_cast<std::int64_t>(b.x) - a.x;
+    const std::int64_t dy = static_cast<std::int64_t>(b.y) - a.y;
+    const std::int64_t adx = dx < 0 ? -dx : dx;
+    const std::int64_t ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const std::int64_t major = xMajor ? adx : ady;
+    const std::int64_t minor = xMajor ? ady : adx;
+    const int majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t majorStart = xMajor ? a.x : a.y;
+    const std::int64_t minorStart = xMajor ? a.y : a.x;
+    const std::int64_t majorLimit = xMajor ? width : height;
+    const std::int64_t minorLimit = xMajor ? height : width;
+    // Steps i in 0..major-1 whose major coordinate lies in 0..majorLimit-1.
+    std::int64_t first = majorSign > 0 ? -majorStart : majorStart - (majorLimit - 1);
+    std::int64_t last = majorSign > 0 ? majorLimit - 1 - majorStart : majorStart;
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min<std::int64_t>(last, major - 1);
+    for (std::int64_t i = first; i <= last; ++i) {
+        const std::int64_t m = minorStart + minorSign * ((2 * i * minor + major) / (2 * major));
+        if (m < 0 || m >= minorLimit) continue;
+        const std::int64_t M = majorStart + majorSign * i;
+        pixels << (xMajor ? QPoint(static_cast<int>(M), static_cast<int>(m)) : QPoint(static_cast<int>(m), static_cast<int>(M)));
+    }
+    return pixels;
+}
+
+}  // namespace
 
 QColor ToQColor(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
@@ -25,9 +68,9 @@ void QPainterCanvas::applyPen() {
     QPen pen(ToQColor(m_pen.colour));
     pen.setStyle(Qt::SolidLine);
     pen.setWidth(std::max(1, m_pen.width));
-    // A flat cap on a one-pixel aliased line stops just before the end point;
+    // Thin lines are set pixel by pixel (each pixel a square-capped point);
     // wide pens get round ends and joins, as wide solid pens have.
-    pen.setCapStyle(m_pen.width > 1 ? Qt::RoundCap : Qt::FlatCap);
+    pen.setCapStyle(m_pen.width > 1 ? Qt::RoundCap : Qt::SquareCap);
     pen.setJoinStyle(m_pen.width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
     m_painter.setPen(pen);
 }
@@ -61,7 +104,14 @@ void QPainterCanvas::moveTo(Point p) { m_position = p; }
 
 void QPainterCanvas::lineTo(Point p) {
     // A line to the current position itself paints nothing.
-    if (p != m_position) m_painter.drawLine(QPoint(m_position.x, m_position.y), QPoint(p.x, p.y));
+    if (p != m_position) {
+        if (m_pen.width <= 1) {
+            const QPaintDevice* device = m_painter.device();
+            m_painter.drawPoints(ThinLinePixels(m_position, p, device->width(), device->height()));
+        } else {
+            m_painter.drawLine(QPoint(m_position.x, m_position.y), QPoint(p.x, p.y));
+        }
+    }
     m_position = p;
 }
 
