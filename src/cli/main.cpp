@@ -1,7 +1,9 @@
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -24,6 +26,19 @@ const Command COMMANDS[] = {
     {"track", varnelo::cli::RunTrack, "FILE.vrnldata -o OUT.gpx|OUT.geojson"},
 };
 
+// Without a per-user runtime folder (a headless run) the GUI application
+// falls back to a private one and says so on stderr; that notice is dropped
+// so that a failing command still prints exactly one line.
+QtMessageHandler g_nextMessageHandler = nullptr;
+void DropRuntimeFolderNotice(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: "))) return;
+    if (g_nextMessageHandler != nullptr) {
+        g_nextMessageHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+}
+
 void PrintUsage(std::FILE* to) {
     std::fputs("usage: varnelo-cli COMMAND [options]\n", to);
     for (const Command& c : COMMANDS) std::fprintf(to, "  varnelo-cli %-9s %s\n", c.name, c.usage);
@@ -40,7 +55,13 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
-    QCoreApplication app(argc, argv);
+    // plot renders text, which needs the GUI application; unless told
+    // otherwise it renders off-screen, so it runs without a display.
+    const bool needsGui = std::strcmp(argv[1], "plot") == 0;
+    if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (needsGui) g_nextMessageHandler = qInstallMessageHandler(DropRuntimeFolderNotice);
+    const std::unique_ptr<QCoreApplication> app =
+        needsGui ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnelo-cli"));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();  // the subcommand's parser sees its own name first

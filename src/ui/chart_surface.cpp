@@ -9,7 +9,10 @@ namespace varnelo {
 
 ChartSurface::ChartSurface(QSize size) : m_image(size, QImage::Format_RGB32) {
     m_image.fill(Qt::white);
+    // A Japanese-capable face first, like the form's own font; it is also
+    // narrow enough for the track chart's motion readout to fit its frame.
     m_font = QGuiApplication::font();
+    m_font.setFamilies({QStringLiteral("Noto Sans CJK JP"), m_font.family()});
     m_font.setPixelSize(CHART_FONT_PIXELS);
 }
 

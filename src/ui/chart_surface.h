@@ -15,8 +15,8 @@ namespace varnelo {
 class ChartSurface {
 public:
     // A white picture of the given pixel size (the chart's client rectangle
-    // is (0, 0, width, height)), drawn in the application's font at
-    // CHART_FONT_PIXELS.
+    // is (0, 0, width, height)); text in a Japanese-capable face, else the
+    // application's, at CHART_FONT_PIXELS.
     explicit ChartSurface(QSize size);
 
     // Runs one drawing on a fresh canvas: default pen, default font, as a

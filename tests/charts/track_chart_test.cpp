@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "chart_test_support.h"
@@ -224,6 +225,42 @@ TEST(TrackChart, ExtentReadoutWidthsAndFrame) {
     EXPECT_EQ(rects[0].rect, (Rect{5, 7, 238, 179}));
     EXPECT_EQ(rects[1].rect, (Rect{15, 17, 228, 169}));
     EXPECT_EQ(canvas.ops().size(), 2u);
+}
+
+}  // namespace
+}  // namespace varnelo
+
+namespace varnelo {
+namespace {
+
+TEST(TrackChart, ReadsTheFormsTrackThroughItsView) {
+    const auto track = std::make_unique<GpsTrack>();
+    track->x[1] = 10;
+    track->y[1] = -20;
+    track->max_x = 10;
+    track->min_y = -20;
+    track->speed[0] = 5.1444f;
+    track->course[0] = 90.0f;
+    track->altitude[0] = 12.3f;
+    track->altitude2[0] = 45.6f;
+    track->x[2] = 4;  // a slot past the count: not part of the polyline
+    track->y[2] = -8;
+
+    RecordingCanvas viaTrack({0, 0, 200, 160});
+    DrawTrackChart(viaTrack, TrackChartDataOf(*track, 2), 0);
+    RecordingCanvas viaFixture({0, 0, 200, 160});
+    DrawTrackChart(viaFixture, Example().data(), 0);
+    ASSERT_EQ(viaTrack.ops().size(), viaFixture.ops().size());
+    for (std::size_t i = 0; i < viaTrack.ops().size(); ++i) {
+        EXPECT_EQ(viaTrack.ops()[i].point, viaFixture.ops()[i].point) << i;
+        EXPECT_EQ(viaTrack.ops()[i].text, viaFixture.ops()[i].text) << i;
+    }
+
+    // Any slot the track holds may be marked, listed or not.
+    RecordingCanvas beyond({0, 0, 200, 160});
+    DrawTrackChart(beyond, TrackChartDataOf(*track, 2), 2);
+    EXPECT_EQ(test::PointsDrawnWith(beyond, DEFAULT_PEN).size(), 2u);
+    EXPECT_EQ(beyond.segments().back().from, (Point{135, 95}));
 }
 
 }  // namespace
