@@ -1,0 +1,126 @@
+// Drawing the charts into their off-screen pictures, against a plain QPainter
+// polyline of the same points on an image of the same size. The track is the
+// worst case: all 15000 records, every point on a new pixel.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPolygon>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "charts/recording_canvas.h"
+#include "charts/sample_records.h"
+#include "charts/spectrum_chart.h"
+#include "charts/track_chart.h"
+#include "ui/chart_surface.h"
+
+namespace {
+
+using namespace varnelo;
+
+QGuiApplication& App() {
+    static int argc = 1;
+    static char name[] = "charts_bench";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    return app;
+}
+
+const MeasurementRecord& Record() {
+    static const MeasurementRecord record = [] {
+        MeasurementRecord r{};
+        test::FillSampleRecord(r, 3);
+        return r;
+    }();
+    return record;
+}
+
+struct SpiralTrack {
+    std::vector<double> x, y;
+    std::vector<float> motion;
+    TrackChartData data;
+    SpiralTrack() : x(RECORD_CAPACITY), y(RECORD_CAPACITY), motion(RECORD_CAPACITY, 1.0f) {
+        for (int i = 0; i < RECORD_CAPACITY; ++i) {
+            const double t = i * 0.01;
+            x[static_cast<std::size_t>(i)] = t * std::cos(t) * 5.0;
+            y[static_cast<std::size_t>(i)] = t * std::sin(t) * 5.0;
+        }
+        data.count = RECORD_CAPACITY;
+        data.x = x;
+        data.y = y;
+        data.speed = data.course = data.altitude = data.altitude2 = motion;
+        data.min_x = *std::min_element(x.begin(), x.end());
+        data.max_x = *std::max_element(x.begin(), x.end());
+        data.min_y = *std::min_element(y.begin(), y.end());
+        data.max_y = *std::max_element(y.begin(), y.end());
+    }
+};
+
+const SpiralTrack& Track() {
+    static const SpiralTrack track;
+    return track;
+}
+
+// The line points a drawing produced, as polylines for the plain baseline.
+std::vector<QPolygon> Polylines(const RecordingCanvas& canvas) {
+    std::vector<QPolygon> out;
+    for (const CanvasOp& op : canvas.ops()) {
+        if (op.kind == CanvasOp::Kind::MoveTo) out.emplace_back();
+        if ((op.kind == CanvasOp::Kind::MoveTo || op.kind == CanvasOp::Kind::LineTo) && !out.empty()) out.back() << QPoint(op.point.x, op.point.y);
+    }
+    return out;
+}
+
+void PlainPolylines(benchmark::State& state, QSize size, const std::vector<QPolygon>& lines) {
+    QImage image(size, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        for (const QPolygon& line : lines) painter.drawPolyline(line);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_SpectrumPlainPolylines(benchmark::State& state) {
+    App();
+    RecordingCanvas recording({0, 0, 586, 483});
+    DrawSpectrumChart(recording, Record(), false);
+    PlainPolylines(state, QSize(586, 483), Polylines(recording));
+}
+BENCHMARK(BM_SpectrumPlainPolylines);
+
+void BM_SpectrumChart(benchmark::State& state) {
+    App();
+    ChartSurface surface(QSize(586, 483));
+    for (auto _ : state) {
+        surface.draw([](Canvas& c) { DrawSpectrumChart(c, Record(), false); });
+        benchmark::DoNotOptimize(surface.image().constBits());
+    }
+}
+BENCHMARK(BM_SpectrumChart);
+
+void BM_TrackPlainPolylines(benchmark::State& state) {
+    App();
+    RecordingCanvas recording({0, 0, 233, 172});
+    DrawTrackChart(recording, Track().data, 0);
+    PlainPolylines(state, QSize(233, 172), Polylines(recording));
+}
+BENCHMARK(BM_TrackPlainPolylines);
+
+void BM_TrackChart(benchmark::State& state) {
+    App();
+    ChartSurface surface(QSize(233, 172));
+    for (auto _ : state) {
+        surface.draw([](Canvas& c) { DrawTrackChart(c, Track().data, 0); });
+        benchmark::DoNotOptimize(surface.image().constBits());
+    }
+}
+BENCHMARK(BM_TrackChart);
+
+}  // namespace
+
+BENCHMARK_MAIN();
