@@ -1,0 +1,147 @@
+#include "export/track_export.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "data/atomic_file.h"
+#include "export/fixed_format.h"
+
+namespace varnelo {
+
+namespace {
+
+constexpr int COORDINATE_DECIMALS = 7;
+constexpr int ALTITUDE_DECIMALS = 1;
+
+bool HasFix(double latitude, double longitude) {
+    if (!std::isfinite(latitude) || !std::isfinite(longitude)) return false;
+    if (latitude == 0.0 && longitude == 0.0) return false;
+    return std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[DOUBLE_FIXED_TEXT_MAX];
+    return std::string(text, FormatFixed(text, value, decimals, 0));
+}
+
+void AppendTwoDigits(std::string& out, int value) {
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+// ISO 8601 local date and time, or empty for a date the calendar does not have.
+std::string IsoTime(const MeasurementRecord& record) {
+    const int year = record.year() + 1980;
+    const int month = record.month();
+    const int day = record.day();
+    const int hour = record.hour();
+    const int minute = record.minute();
+    const int second = record.second();
+    static constexpr int DAYS[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DAYS[month - 1]) return {};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (month == 2 && day == 29 && !leap) return {};
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return {};
+    std::string text;
+    AppendTwoDigits(text, year / 100);
+    AppendTwoDigits(text, year % 100);
+    text += '-';
+    AppendTwoDigits(text, month);
+    text += '-';
+    AppendTwoDigits(text, day);
+    text += 'T';
+    AppendTwoDigits(text, hour);
+    text += ':';
+    AppendTwoDigits(text, minute);
+    text += ':';
+    AppendTwoDigits(text, second);
+    return text;
+}
+
+}  // namespace
+
+std::optional<TrackFormat> TrackFormatForPath(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".gpx") return TrackFormat::Gpx;
+    if (extension == ".geojson" || extension == ".json") return TrackFormat::GeoJson;
+    return std::nullopt;
+}
+
+std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track) {
+    std::vector<TrackPoint> points;
+    const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
+    for (int i = 0; i < count; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!HasFix(track.latitude[k], track.longitude[k])) continue;
+        points.push_back(TrackPoint{i, track.latitude[k], track.longitude[k], track.altitude[k], IsoTime(doc.record(i))});
+    }
+    return points;
+}
+
+std::string GpxText(const std::vector<TrackPoint>& points) {
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<gpx version=\"1.1\" creator=\"Varnelo\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+        "  <trk>\n"
+        "    <trkseg>\n";
+    for (const TrackPoint& p : points) {
+        text += "      <trkpt lat=\"" + Fixed(p.latitude, COORDINATE_DECIMALS) + "\" lon=\"" +
+                Fixed(p.longitude, COORDINATE_DECIMALS) + "\">";
+        if (std::isfinite(p.altitude)) text += "<ele>" + Fixed(p.altitude, ALTITUDE_DECIMALS) + "</ele>";
+        if (!p.time.empty()) text += "<time>" + p.time + "</time>";
+        text += "</trkpt>\n";
+    }
+    text +=
+        "    </trkseg>\n"
+        "  </trk>\n"
+        "</gpx>\n";
+    return text;
+}
+
+std::string GeoJsonText(const std::vector<TrackPoint>& points) {
+    const auto position = [](const TrackPoint& p) {
+        std::string text = "[" + Fixed(p.longitude, COORDINATE_DECIMALS) + "," + Fixed(p.latitude, COORDINATE_DECIMALS);
+        if (std::isfinite(p.altitude)) text += "," + Fixed(p.altitude, ALTITUDE_DECIMALS);
+        return text + "]";
+    };
+    std::string text = "{\"type\":\"FeatureCollection\",\"features\":[";
+    if (!points.empty()) {
+        // A line needs two positions; a single fix is a point.
+        const bool line = points.size() > 1;
+        text += "\n{\"type\":\"Feature\",\"geometry\":{\"type\":\"";
+        text += line ? "LineString\",\"coordinates\":[" : "Point\",\"coordinates\":";
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (line) text += i == 0 ? "\n" : ",\n";
+            text += position(points[i]);
+        }
+        text += line ? "]},\n" : "},\n";
+        std::string records;
+        std::string times;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (i > 0) {
+                records += ',';
+                times += ',';
+            }
+            records += std::to_string(points[i].record);
+            times += points[i].time.empty() ? "null" : "\"" + points[i].time + "\"";
+        }
+        text += "\"properties\":{\"records\":[" + records + "],\"coordinateProperties\":{\"times\":[" + times +
+                "]}}}\n";
+    }
+    text += "]}\n";
+    return text;
+}
+
+ExportResult ExportTrack(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,
+                         TrackFormat format) {
+    const std::vector<TrackPoint> points = TrackPoints(doc, track);
+    const std::string text = format == TrackFormat::Gpx ? GpxText(points) : GeoJsonText(points);
+    AtomicFileWriter file(target);
+    if (!file.open() || !file.write(text) || !file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
+    return ExportResult{ExportStatus::Written, {}};
+}
+
+}  // namespace varnelo

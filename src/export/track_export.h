@@ -1,0 +1,41 @@
+#pragma once
+// The GPS track of a document as GPX 1.1 or GeoJSON: one point per record that
+// has a position, in record order, with its altitude and its date and time.
+// Records without a fix (position 0, 0, or no valid position at all) are left
+// out. The logger's clock has no time zone, so times carry none either.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/document.h"
+#include "export/csv_export.h"
+#include "track/gps_track.h"
+
+namespace varnelo {
+
+enum class TrackFormat { Gpx, GeoJson };
+
+// By the file name's extension: ".gpx", or ".geojson" / ".json"; any case.
+std::optional<TrackFormat> TrackFormatForPath(const std::filesystem::path& path);
+
+struct TrackPoint {
+    int record = 0;
+    double latitude = 0.0;
+    double longitude = 0.0;
+    float altitude = 0.0f;
+    std::string time;  // "2021-10-07T09:05:03", empty when the record's date is not a real one
+};
+
+// The records 0..recordCount()-1 that have a valid position.
+std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track);
+
+std::string GpxText(const std::vector<TrackPoint>& points);
+std::string GeoJsonText(const std::vector<TrackPoint>& points);
+
+// Written through a temporary file that replaces the target when complete.
+ExportResult ExportTrack(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,
+                         TrackFormat format);
+
+}  // namespace varnelo
