@@ -1,11 +1,313 @@
 // simulate, info, download: the commands that talk to a logger.
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "data/data_file.h"
+#include "data/device_info_block.h"
+#include "device/connection.h"
+#include "device/qt_port_catalog.h"
+#include "device/record_download.h"
+#include "simulator/pty_server.h"
+#include "simulator/simulated_link.h"
 
 namespace varnelo::cli {
 
-int RunSimulate(const QStringList& arguments) { return Fail(QStringLiteral("'%1' is not available yet").arg(arguments.front())); }
-int RunInfo(const QStringList& arguments) { return Fail(QStringLiteral("'%1' is not available yet").arg(arguments.front())); }
-int RunDownload(const QStringList& arguments) { return Fail(QStringLiteral("'%1' is not available yet").arg(arguments.front())); }
+namespace {
+
+constexpr int MAX_SIMULATED_RECORDS = 1000000;
+constexpr auto PROGRESS_INTERVAL = std::chrono::milliseconds(100);
+
+// ---- numbers as text, never touched by the user's locale ------------------
+
+// As printf("%+15.8E") in the "C" locale.
+std::string Scientific(double value) {
+    char digits[64];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 8).ptr;
+    std::string text(digits, end);
+    for (char& c : text) c = c == 'e' ? 'E' : c;
+    if (!text.empty() && text.front() != '-') text.insert(text.begin(), '+');
+    if (text.size() < 15) text.insert(0, 15 - text.size(), ' ');
+    return text;
+}
+
+std::string Fixed(double value, int precision) {
+    char digits[64];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, precision).ptr;
+    return std::string(digits, end);
+}
+
+void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
+
+void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", line.c_str()); }
+
+// ---- the simulated logger's options ---------------------------------------
+
+void AddSimulatorOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {"records", "simulated logger: number of stored records (default 200)", "N"},
+        {"seed", "simulated logger: seed of its content (default 1)", "S"},
+        {"silent-from", "fault: answer nothing once record K is selected", "K"},
+        {"short-reply", "fault: the reply of record K stops halfway", "K"},
+        {"drop-byte", "fault: the reply of record K lacks one byte", "K"},
+        {"persistent-faults", "fault: short replies and dropped bytes strike every attempt"},
+        {"report-count", "fault: command 18 reports N instead of the true count", "N"},
+    });
+}
+
+bool IntOption(const QCommandLineParser& parser, const QString& name, long long low, long long high,
+               std::optional<long long>& value) {
+    if (!parser.isSet(name)) return true;
+    bool ok = false;
+    const long long v = parser.value(name).toLongLong(&ok);
+    if (!ok || v < low || v > high) {
+        Fail(QStringLiteral("--%1 must be a whole number in %2..%3, not '%4'")
+                 .arg(name)
+                 .arg(low)
+                 .arg(high)
+                 .arg(parser.value(name)));
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+std::optional<SimulatorSettings> SimulatorFromOptions(const QCommandLineParser& parser) {
+    SimulatorSettings settings;
+    std::optional<long long> records, seed, silent, shortReply, dropByte, reported;
+    if (!IntOption(parser, "records", 0, MAX_SIMULATED_RECORDS, records) ||
+        !IntOption(parser, "seed", 0, 0xFFFFFFFFll, seed) ||
+        !IntOption(parser, "silent-from", 0, MAX_SIMULATED_RECORDS, silent) ||
+        !IntOption(parser, "short-reply", 0, MAX_SIMULATED_RECORDS, shortReply) ||
+        !IntOption(parser, "drop-byte", 0, MAX_SIMULATED_RECORDS, dropByte) ||
+        !IntOption(parser, "report-count", INT32_MIN, INT32_MAX, reported)) {
+        return std::nullopt;
+    }
+    if (records) settings.records = static_cast<int>(*records);
+    if (seed) settings.seed = static_cast<std::uint32_t>(*seed);
+    if (silent) settings.faults.silentFrom = static_cast<int>(*silent);
+    if (shortReply) settings.faults.shortReplyAt = static_cast<int>(*shortReply);
+    if (dropByte) settings.faults.dropByteAt = static_cast<int>(*dropByte);
+    if (reported) settings.faults.reportedCount = static_cast<std::int32_t>(*reported);
+    settings.faults.persistent = parser.isSet("persistent-faults");
+    return settings;
+}
+
+// ---- reaching the logger ---------------------------------------------------
+
+void AddLinkOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {"port", "the logger's serial port (a name or a path); also VARNELO_PORT. Default: find it by its USB id",
+         "PATH"},
+        {"sim", "the built-in simulated logger instead of a port"},
+    });
+    AddSimulatorOptions(parser);
+}
+
+// --sim, else an explicit port (--port, then VARNELO_PORT), else discovery.
+std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc) {
+    if (parser.isSet("sim") && parser.isSet("port")) {
+        Fail(QStringLiteral("--sim and --port exclude each other"));
+        return std::nullopt;
+    }
+    if (parser.isSet("sim")) {
+        const auto settings = SimulatorFromOptions(parser);
+        if (!settings) return std::nullopt;
+        return ConnectLink(std::make_unique<SimulatedLink>(*settings), SIMULATED_PORT_NAME, doc);
+    }
+    QString port = parser.value("port");
+    if (port.isEmpty()) port = qEnvironmentVariable("VARNELO_PORT");
+    QtPortCatalog catalog;
+    ConnectOutcome outcome = port.isEmpty() ? Connect(catalog, doc) : ConnectToPort(catalog, port.toStdString(), doc);
+    if (!outcome.connection) {
+        Fail(QString::fromStdString(outcome.error + (port.isEmpty() ? "; name the port with --port PATH" : "")));
+        return std::nullopt;
+    }
+    return std::move(outcome.connection);
+}
+
+void WarnCountHeld(const LoggerState& state) {
+    if (state.countRead && state.reportedCount != state.recordCount) {
+        Warn("the logger reports " + std::to_string(state.reportedCount) + " records; " +
+             std::to_string(state.recordCount) + " are read (0.." + std::to_string(RECORD_CAPACITY) + " fit)");
+    }
+}
+
+// ---- download progress -----------------------------------------------------
+
+// A one-line bar on a terminal, redrawn at most every PROGRESS_INTERVAL.
+class ProgressBar {
+public:
+    explicit ProgressBar(bool shown) : m_shown(shown), m_start(std::chrono::steady_clock::now()) {}
+
+    void update(int done, int total, bool last) {
+        if (!m_shown || total <= 0) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!last && now - m_lastDraw < PROGRESS_INTERVAL) return;
+        m_lastDraw = now;
+        const double seconds = std::chrono::duration<double>(now - m_start).count();
+        const double rate = seconds > 0 ? done / seconds : 0.0;
+        const int width = 30;
+        const int filled = static_cast<int>(static_cast<long long>(width) * done / total);
+        std::string bar(static_cast<std::size_t>(filled), '#');
+        bar.resize(width, '.');
+        std::string line = "\r[" + bar + "] " + std::to_string(done) + "/" + std::to_string(total) + " records  " +
+                           Fixed(rate, 0) + " rec/s  " + Fixed(rate * BLOCK_SIZE / 1e6, 1) + " MB/s";
+        if (rate > 0 && done < total) {
+            const auto left = static_cast<long long>((total - done) / rate + 0.5);
+            line += "  " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") + std::to_string(left % 60) +
+                    " left";
+        }
+        line += "   ";
+        std::fputs(line.c_str(), stderr);
+        if (last) std::fputs("\n", stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    bool m_shown;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastDraw{};
+};
+
+// ---- simulate ----------------------------------------------------------------
+
+volatile std::sig_atomic_t g_stopServing = 0;
+
+extern "C" void StopServing(int) { g_stopServing = 1; }
+
+}  // namespace
+
+int RunSimulate(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Serves a simulated logger on a pseudo-terminal until killed; prints \"PORT <path>\"."));
+    AddSimulatorOptions(parser);
+    parser.addOptions({
+        {"link", "also reach the terminal through a symlink at PATH", "PATH"},
+        {"pace", "a slow logger: wait MS milliseconds before each record reply", "MS"},
+    });
+    if (!Parse(parser, arguments)) return 2;
+    const auto settings = SimulatorFromOptions(parser);
+    std::optional<long long> pace;
+    if (!settings || !IntOption(parser, "pace", 0, 60000, pace)) return 2;
+
+    PtyServerOptions options;
+    options.linkPath = parser.value("link").toStdString();
+    options.pace = std::chrono::milliseconds(pace.value_or(0));
+    LoggerModel model(*settings);
+    model.preload(RECORD_CAPACITY);
+    PtyServer server;
+    std::string error;
+    if (!server.open(options, error)) return Fail(QString::fromStdString(error));
+
+    struct sigaction action {};
+    action.sa_handler = StopServing;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+
+    std::fprintf(stdout, "PORT %s\n", server.portPath().c_str());
+    std::fflush(stdout);
+    if (!server.serve(model, g_stopServing, error)) return Fail(QString::fromStdString(error));
+    return 0;
+}
+
+int RunInfo(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Connects to the logger and prints its identity, record count, device information and "
+                       "parameters."));
+    AddLinkOptions(parser);
+    if (!Parse(parser, arguments)) return 2;
+
+    auto doc = std::make_unique<CVarneloDoc>();
+    const auto connection = ConnectAsAsked(parser, *doc);
+    if (!connection) return 1;
+    const LoggerState& state = connection->state;
+    for (const std::string& failure : state.failures) Warn(failure);
+    WarnCountHeld(state);
+
+    Print("identity: " + state.identityLabel);
+    Print("port: " + connection->portName);
+    Print("records: " + state.countLabel);
+    if (state.deviceInfoRead) {
+        for (int channel = 0; channel < 2; ++channel) {
+            const std::string ch = "ch." + std::to_string(channel + 1);
+            Print(ch + " sensor: " + SensorName(doc->deviceInfo(), channel));
+            std::string line = ch + " coefficients:";
+            for (double c : SensorCoefficients(doc->deviceInfo(), channel)) line += " " + Scientific(c);
+            Print(line);
+        }
+    }
+    if (state.parametersRead) {
+        const ParameterBlock& p = doc->parameterBlock();
+        Print("exposure: ch.1 " + std::to_string(p.exp_ch1()) + "  ch.2 " + std::to_string(p.exp_ch2()));
+        Print("battery: batc " + Fixed(p.batc(), 3) + "  batv " + Fixed(p.batv(), 3));
+    }
+    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the information"));
+}
+
+int RunDownload(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Downloads every record of the logger into a data file."));
+    AddLinkOptions(parser);
+    parser.addOptions({
+        {{"o", "output"}, "the data file to write (*.vrnldata)", "FILE"},
+        {"keep-partial", "if the download stops, save the records completed so far"},
+    });
+    if (!Parse(parser, arguments)) return 2;
+    const QString output = parser.value("output");
+    if (output.isEmpty()) {
+        Fail(QStringLiteral("name the data file to write with -o FILE.vrnldata"));
+        return 2;
+    }
+
+    auto doc = std::make_unique<CVarneloDoc>();
+    const auto connection = ConnectAsAsked(parser, *doc);
+    if (!connection) return 1;
+    const LoggerState& state = connection->state;
+    // The parameter block goes into the file and the count decides what is
+    // read: without them a "successful" download would be a lie.
+    if (!state.parametersRead || !state.countRead) {
+        return Fail(QString::fromStdString("the logger on " + connection->portName +
+                                           " did not answer: " + state.failures.back()));
+    }
+    WarnCountHeld(state);
+
+    RecordDownload download(*connection->link, *doc);
+    download.start(state.recordCount);
+    ProgressBar progress(::isatty(STDERR_FILENO) == 1);
+    DownloadStep step;
+    while (download.pending()) {
+        step = download.step();
+        progress.update(step.done, step.total, !download.pending());
+    }
+
+    const std::filesystem::path path(output.toStdString());
+    const bool stopped = step.kind == DownloadStep::Kind::Stopped;
+    if (stopped && !parser.isSet("keep-partial")) {
+        return Fail(QString::fromStdString("download stopped at " + step.failure + "; nothing saved (--keep-partial " +
+                                           "keeps the " + std::to_string(doc->recordCount()) + " complete records)"));
+    }
+    if (const FileOutcome error = SaveDataFile(path, *doc)) {
+        return Fail(QString::fromStdString(error->detail + " (" + error->message + ")"));
+    }
+    if (stopped) {
+        return Fail(QString::fromStdString("download stopped at " + step.failure + "; the " +
+                                           std::to_string(doc->recordCount()) + " complete records were saved to " +
+                                           path.string()));
+    }
+    Print(std::to_string(doc->recordCount()) + " records saved to " + path.string());
+    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the summary"));
+}
 
 }  // namespace varnelo::cli

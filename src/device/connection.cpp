@@ -1,0 +1,104 @@
+#include "device/connection.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "data/byte_order.h"
+#include "device/device_link.h"
+#include "device/port_match.h"
+
+namespace varnelo {
+
+namespace {
+
+struct IdentityRead {
+    std::string text;
+    ExchangeResult result;
+};
+
+// The buffer starts zeroed and a failed read gives the empty text, so the
+// label never shows bytes left over from a broken reply.
+IdentityRead ReadIdentity(ByteLink& link, DeviceCommand code, std::size_t n) {
+    std::vector<std::uint8_t> buffer(n, 0);
+    IdentityRead read{{}, Request(link, code, buffer.data(), n)};
+    if (read.result) {
+        const auto* text = reinterpret_cast<const char*>(buffer.data());
+        read.text.assign(text, std::find(text, text + n, '\0'));
+    }
+    return read;
+}
+
+}  // namespace
+
+std::string ReadIdentityText(ByteLink& link, DeviceCommand code, std::size_t n) {
+    return ReadIdentity(link, code, n).text;
+}
+
+std::string CountLabel(int done, int total) {
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%5d/%5d", done, total);
+    return std::string(text, static_cast<std::size_t>(n));
+}
+
+int HoldRecordCount(std::int32_t reported) { return std::clamp<std::int32_t>(reported, 0, RECORD_CAPACITY); }
+
+LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloDoc& doc) {
+    LoggerState state;
+    auto note = [&](DeviceCommand code, const ExchangeResult& result) {
+        if (!result) state.failures.push_back(DescribeFailure(code, result, link));
+        return result.ok();
+    };
+
+    // B goes out before A.
+    const IdentityRead identB = ReadIdentity(link, DeviceCommand::CMD_READ_IDENT_B, IDENT_B_SIZE);
+    note(DeviceCommand::CMD_READ_IDENT_B, identB.result);
+    const IdentityRead identA = ReadIdentity(link, DeviceCommand::CMD_READ_IDENT_A, IDENT_A_SIZE);
+    note(DeviceCommand::CMD_READ_IDENT_A, identA.result);
+    state.identityLabel = identA.text + " " + identB.text + "(" + PortText(portName) + ")";
+
+    state.deviceInfoRead = note(DeviceCommand::CMD_READ_DEVICE_INFO,
+                                Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, doc.deviceInfo().bytes.data(),
+                                        DEVICE_INFO_SIZE));
+    state.parametersRead = note(DeviceCommand::CMD_READ_PARAMETERS,
+                                Request(link, DeviceCommand::CMD_READ_PARAMETERS, doc.parameterBlock().bytes.data(),
+                                        BLOCK_SIZE));
+
+    std::array<std::uint8_t, RECORD_COUNT_SIZE> count{};
+    state.countRead = note(DeviceCommand::CMD_READ_RECORD_COUNT,
+                           Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size()));
+    state.reportedCount = state.countRead ? ReadI32Le(count.data()) : 0;
+    state.recordCount = HoldRecordCount(state.reportedCount);
+    state.countLabel = CountLabel(0, state.recordCount);
+    return state;
+}
+
+LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portName, CVarneloDoc& doc) {
+    LoggerConnection connection{std::move(link), std::move(portName), {}};
+    connection.state = ReadLoggerState(*connection.link, connection.portName, doc);
+    return connection;
+}
+
+ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc& doc) {
+    OpenedPort opened = catalog.open(portName);
+    if (!opened.link) return {std::nullopt, opened.error};
+    return {ConnectLink(std::move(opened.link), portName, doc), {}};
+}
+
+ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc& doc) {
+    const std::vector<PortEntry> devices = catalog.ports();
+    const std::vector<std::string> candidates = LoggerPortCandidates(devices);
+    if (candidates.empty()) {
+        return {std::nullopt, "no logger found: none of the " + std::to_string(devices.size()) +
+                                  " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID)};
+    }
+    std::string firstError;
+    for (const std::string& name : candidates) {
+        ConnectOutcome outcome = ConnectToPort(catalog, name, doc);
+        if (outcome.connection) return outcome;
+        if (firstError.empty()) firstError = outcome.error;
+    }
+    return {std::nullopt, "the logger was found but its port cannot be opened: " + firstError};
+}
+
+}  // namespace varnelo

@@ -1,0 +1,68 @@
+#pragma once
+// Finding the logger and reading what is needed before any download: the two
+// identity texts, the device information block, the parameter block and the
+// record count, in that order on the wire (commands 2, 0, 6, 8, 18).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/document.h"
+#include "device/byte_link.h"
+#include "device/command.h"
+#include "device/port_catalog.h"
+
+namespace varnelo {
+
+// What the connection learnt; the blocks themselves went into the document.
+struct LoggerState {
+    std::string identityLabel;       // A, " ", B, "(", "(port)", ")"
+    std::int32_t reportedCount = 0;  // as the logger sent it; 0 when the read failed
+    int recordCount = 0;             // reportedCount held to 0..RECORD_CAPACITY: the download length
+    std::string countLabel;          // "%5d/%5d" of 0 and recordCount
+    bool deviceInfoRead = false;
+    bool parametersRead = false;
+    bool countRead = false;
+    std::vector<std::string> failures;  // each failed exchange, described
+};
+
+struct LoggerConnection {
+    std::unique_ptr<ByteLink> link;
+    std::string portName;
+    LoggerState state;
+};
+
+// A connection, or why there is none.
+struct ConnectOutcome {
+    std::optional<LoggerConnection> connection;
+    std::string error;
+};
+
+// The text of a Request of n bytes up to its first NUL; empty when the read fails.
+std::string ReadIdentityText(ByteLink& link, DeviceCommand code, std::size_t n);
+
+// "%5d/%5d" of done and total: "    0/  250".
+std::string CountLabel(int done, int total);
+
+// The logger's count held to what the document can take: negative gives 0,
+// more than RECORD_CAPACITY gives RECORD_CAPACITY.
+int HoldRecordCount(std::int32_t reported);
+
+// Runs the connection exchanges on an open link; device information and the
+// parameter block go straight into the document.
+LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloDoc& doc);
+
+// Discovery: only ports whose USB ids are the logger's are opened, in natural
+// order; the first that opens is used.
+ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc& doc);
+
+// An explicit port, opened whatever discovery would say of it.
+ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc& doc);
+
+// An already open link, such as the in-process simulated logger.
+LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portName, CVarneloDoc& doc);
+
+}  // namespace varnelo

@@ -1,0 +1,34 @@
+#pragma once
+// The serial devices present on this machine, described in the form Windows
+// gives them (hardware id "USB\VID_0C2B&PID_08B0...", friendly name
+// "... (COM3)"), so that one matching rule serves every platform.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/byte_link.h"
+
+namespace varnelo {
+
+struct PortEntry {
+    std::string portName;                    // "COM3", "ttyACM0", or a path
+    std::string hardwareId;                  // the first hardware id; empty if unknown
+    std::string friendlyName;                // ends in "(portName)"; empty if unknown
+    std::optional<std::string> description;  // empty optional when it cannot be read
+};
+
+struct OpenedPort {
+    std::unique_ptr<ByteLink> link;  // null when the port could not be opened
+    std::string error;               // why not: busy, permission, missing
+};
+
+class PortCatalog {
+public:
+    virtual ~PortCatalog() = default;
+    virtual std::vector<PortEntry> ports() = 0;
+    virtual OpenedPort open(const std::string& portName) = 0;
+};
+
+}  // namespace varnelo

@@ -1,0 +1,71 @@
+#pragma once
+// The simulated logger's behaviour on the wire: it takes the PC's bytes in
+// whatever pieces they arrive, answers each complete command exactly as the
+// real logger does, and can be told to misbehave in the ways tests need.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "data/device_info_block.h"
+#include "data/measurement_record.h"
+#include "device/command.h"
+#include "simulator/simulated_content.h"
+
+namespace varnelo {
+
+struct FaultPlan {
+    int silentFrom = -1;    // once this record (or a later one) is selected, nothing is answered any more
+    int shortReplyAt = -1;  // the reply carrying this record stops halfway
+    int dropByteAt = -1;    // the reply carrying this record lacks one byte
+    bool persistent = false;  // the two faults above strike every attempt, not only the first
+    std::optional<std::int32_t> reportedCount;  // what command 18 reports instead of the true count
+};
+
+struct SimulatorSettings {
+    int records = 200;
+    std::uint32_t seed = 1;
+    FaultPlan faults;
+};
+
+class LoggerModel {
+public:
+    explicit LoggerModel(const SimulatorSettings& settings);
+
+    // Bytes from the PC; the answers to every command they complete are appended to out.
+    void receive(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out);
+
+    // Builds the first `count` records ahead of time, as a real logger holds
+    // them in its memory, so that answering costs no generation time.
+    void preload(int count);
+
+    // Forgets a half-received command, as when a new client opens the port.
+    void resetInput() { m_input.clear(); }
+
+    const SimulatedContent& content() const { return m_content; }
+    const DeviceInfoBlock& deviceInfo() const { return m_deviceInfo; }  // as last written with command 139
+    std::int32_t reportedCount() const;
+    int recordReplies() const { return m_recordReplies; }  // replies to command 16 so far
+    bool silent() const { return m_silent; }
+
+private:
+    // Returns the bytes the command consumed, or 0 when more must arrive first.
+    std::size_t execute(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out);
+    void answerRecord(std::size_t length, std::vector<std::uint8_t>& out);
+    bool strikes(int faultRecord, bool& used) const;
+
+    SimulatedContent m_content;
+    FaultPlan m_faults;
+    DeviceInfoBlock m_deviceInfo;
+    std::vector<std::uint8_t> m_input;
+    std::int32_t m_selected = 0;
+    bool m_silent = false;
+    bool m_shortReplyUsed = false;
+    bool m_dropByteUsed = false;
+    int m_recordReplies = 0;
+    MeasurementRecord m_scratch{};
+    std::vector<MeasurementRecord> m_preloaded;
+};
+
+}  // namespace varnelo
