@@ -81,7 +81,7 @@ TEST(Connect, OpensOnlyTheLoggerPortNeverTheOthers) {
     EXPECT_EQ(catalog.opened, std::vector<std::string>{"COM12"});
     EXPECT_EQ(outcome.connection->portName, "COM12");
     const std::string& label = outcome.connection->state.identityLabel;
-    EXPECT_EQ(label.substr(label.size() - 8), "((COM12))");
+    EXPECT_EQ(label.substr(label.size() - 9), "((COM12))");
 }
 
 TEST(Connect, NoLoggerMeansNothingOpenedAndNothingWritten) {

@@ -1,0 +1,135 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "device/device_link.h"
+#include "device/qt_serial_link.h"
+
+namespace varnelo {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+// The test plays the logger on the master side of a fresh pseudo-terminal.
+class PtyPair {
+public:
+    PtyPair() {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(m_master, 0);
+        ::grantpt(m_master);
+        ::unlockpt(m_master);
+        path = ::ptsname(m_master);
+    }
+    ~PtyPair() { closeMaster(); }
+    void send(const Bytes& bytes) { EXPECT_EQ(::write(m_master, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    Bytes receive(std::size_t n) {
+        Bytes bytes(n);
+        std::size_t got = 0;
+        pollfd fd{m_master, POLLIN, 0};
+        while (got < n && ::poll(&fd, 1, 2000) > 0) {
+            const ssize_t r = ::read(m_master, bytes.data() + got, n - got);
+            if (r <= 0) break;
+            got += static_cast<std::size_t>(r);
+        }
+        bytes.resize(got);
+        return bytes;
+    }
+    void closeMaster() {
+        if (m_master >= 0) ::close(m_master);
+        m_master = -1;
+    }
+    std::string path;
+
+private:
+    int m_master = -1;
+};
+
+std::unique_ptr<ByteLink> OpenLink(const std::string& path) {
+    OpenedPort opened = QtSerialLink::Open(path);
+    EXPECT_TRUE(opened.link) << opened.error;
+    return std::move(opened.link);
+}
+
+TEST(QtSerialLink, OpensAPseudoTerminalAndCarriesAnExchange) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    Bytes count(4, 0);
+    pty.send({0x2A, 0x00, 0x00, 0x00});  // the answer may well be there before the question
+    EXPECT_TRUE(Request(*link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), 4));
+    EXPECT_EQ(pty.receive(4), (Bytes{0x12, 0x00, 0x04, 0x00}));
+    EXPECT_EQ(count[0], 0x2A);
+}
+
+TEST(QtSerialLink, AReadTakesExactlyWhatWasAskedAndLeavesTheRestQueued) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    pty.send({1, 2, 3, 4, 5, 6});
+    Bytes first(4), second(2);
+    EXPECT_EQ(link->read(first.data(), 4, LinkClock::now() + 2s), 4u);
+    EXPECT_EQ(link->read(second.data(), 2, LinkClock::now() + 2s), 2u);
+    EXPECT_EQ(first, (Bytes{1, 2, 3, 4}));
+    EXPECT_EQ(second, (Bytes{5, 6}));
+}
+
+TEST(QtSerialLink, AShortReplyEndsAtTheDeadlineWithWhatArrived) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    pty.send({9, 8, 7});
+    Bytes buffer(6728, 0);
+    const ExchangeResult result = Request(*link, DeviceCommand::CMD_READ_RECORD, buffer.data(), buffer.size(), 200ms);
+    EXPECT_EQ(result.status, ExchangeResult::Status::ReplyShort);
+    EXPECT_EQ(result.done, 3u);
+    EXPECT_EQ(buffer[2], 7);
+    EXPECT_FALSE(link->gone());
+}
+
+TEST(QtSerialLink, DiscardDropsStaleBytesAndOpenStartsClean) {
+    PtyPair pty;
+    {
+        // Bytes left over from an earlier client must not reach the next one.
+        auto earlier = OpenLink(pty.path);
+        pty.send({0xEE, 0xEE});
+    }
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    Bytes one(1, 0);
+    EXPECT_EQ(link->read(one.data(), 1, LinkClock::now() + 100ms), 0u);
+
+    pty.send({0xDD, 0xDD, 0xDD});
+    ::usleep(50000);
+    link->discardInput();
+    pty.send({0x11});
+    EXPECT_EQ(link->read(one.data(), 1, LinkClock::now() + 2s), 1u);
+    EXPECT_EQ(one[0], 0x11);
+}
+
+TEST(QtSerialLink, APortThatVanishesIsGoneAndFailsAtOnce) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    pty.closeMaster();
+    Bytes buffer(16);
+    const auto before = LinkClock::now();
+    EXPECT_FALSE(Request(*link, DeviceCommand::CMD_READ_IDENT_B, buffer.data(), 16));
+    EXPECT_TRUE(link->gone());
+    EXPECT_FALSE(Request(*link, DeviceCommand::CMD_READ_IDENT_B, buffer.data(), 16));
+    EXPECT_LT(LinkClock::now() - before, EXCHANGE_TIMEOUT) << "a gone port does not wait for the deadline";
+}
+
+TEST(QtSerialLink, AMissingPortIsNamedInTheError) {
+    const OpenedPort opened = QtSerialLink::Open("/dev/varnelo-no-such-port");
+    EXPECT_FALSE(opened.link);
+    EXPECT_NE(opened.error.find("/dev/varnelo-no-such-port"), std::string::npos);
+    EXPECT_NE(opened.error.find("no such port"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace varnelo

@@ -1,0 +1,28 @@
+#pragma once
+// `varnelo-cli simulate` as a child process: started with its options, its
+// "PORT <path>" line read, and ended when the object goes.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace varnelo::test {
+
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const std::vector<std::string>& options);
+    ~SimulatorProcess();
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    const std::string& port() const { return m_port; }
+    // The logger vanishes at once, as when its cable is pulled.
+    void kill();
+
+private:
+    pid_t m_pid = -1;
+    std::string m_port;
+};
+
+}  // namespace varnelo::test
