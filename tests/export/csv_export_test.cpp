@@ -80,19 +80,13 @@ TEST_F(CsvExport, RowsOfTheExampleRecordInAllFourLayouts) {
     EXPECT_EQ(Row(0, {ExportMode::TwoChannel, true}), prefix + Repeat("1000.0,", 401) + Repeat("2000.0,", 401) + "\r\n");
     EXPECT_EQ(Row(0, {ExportMode::Reflectance, false}), prefix + Repeat("0.500,", 511) + "\r\n");
     EXPECT_EQ(Row(0, {ExportMode::Reflectance, true}), prefix + Repeat("0.500,", 401) + "\r\n");
-}
 
-TEST_F(CsvExport, WindowTakesElements60To460) {
+    // The window is elements 60 (400 nm) to 460 (800 nm), both included.
     MeasurementRecord& record = doc->record(0);
-    FillExample(record);
-    record.set_spectrum_ch2(59, 1.0f);    // 399 nm, outside
-    record.set_spectrum_ch2(60, 4000.0f); // 400 nm, first inside
-    record.set_spectrum_ch2(460, 8000.0f);// 800 nm, last inside
-    record.set_spectrum_ch2(461, 1.0f);   // 801 nm, outside
-    doc->setRecordCount(1);
-    Compute();
-    EXPECT_EQ(Row(0, {ExportMode::Reflectance, true}),
-              std::string(EXAMPLE_PREFIX) + "0.250," + Repeat("0.500,", 399) + "0.125,\r\n");
+    for (std::size_t j : {59u, 461u}) record.set_spectrum_ch2(j, 1.0f);
+    record.set_spectrum_ch2(60, 4000.0f);
+    record.set_spectrum_ch2(460, 8000.0f);
+    EXPECT_EQ(Row(0, {ExportMode::Reflectance, true}), prefix + "0.250," + Repeat("0.500,", 399) + "0.125,\r\n");
 }
 
 TEST_F(CsvExport, ZeroChannelTwoAndNonFiniteValues) {
@@ -114,14 +108,11 @@ TEST_F(CsvExport, ZeroChannelTwoAndNonFiniteValues) {
     EXPECT_EQ(row.substr(row.find(",0,200,") + 7, 18), "inf,-inf,nan,inf,i");
     row = Row(0, {ExportMode::Reflectance, false});
     EXPECT_EQ(row.substr(row.find(",0,200,") + 7, 21), "0.000,-inf,nan,inf,in");
-}
 
-TEST_F(CsvExport, RecordWithoutPositionWritesZeros) {
-    FillExample(doc->record(0));
-    doc->record(0).set_gps_text("no fix");
-    doc->setRecordCount(1);
+    // A sentence without a position gives latitude and longitude 0.
+    record.set_gps_text("no fix");
     Compute();
-    EXPECT_EQ(Row(0, {ExportMode::TwoChannel, false}).rfind("2021/10/ 7, 9: 5: 3,0.0000000,0.0000000,0.0,", 0), 0u);
+    EXPECT_EQ(Row(0, {}).rfind("2021/10/ 7, 9: 5: 3,0.0000000,0.0000000,12.3,", 0), 0u);
 }
 
 // Any record, whatever its bytes, against a plain printf of the same values.
@@ -164,24 +155,21 @@ TEST_F(CsvExport, RowsMatchPrintfForArbitraryRecords) {
 }
 
 TEST_F(CsvExport, FileHoldsTheHeaderAndOneLinePerRecord) {
-    for (int i = 0; i < 3; ++i) FillExample(doc->record(i));
-    doc->record(1).set_time(41, 12, 31, 23, 59, 58);
-    doc->setRecordCount(3);
-    Compute();
-    const auto path = dir / "out.csv";
-    const CsvOptions options{ExportMode::Reflectance, true};
-    ASSERT_EQ(ExportCsv(path, *doc, *track, options).status, ExportStatus::Written);
-    EXPECT_EQ(FileText(path), CsvHeaderLine(options) + Row(0, options) + Row(1, options) + Row(2, options));
-    EXPECT_NE(FileText(path).find("\r\n2021/12/31,23:59:58,"), std::string::npos);
-}
-
-TEST_F(CsvExport, EmptyDocumentGivesTheHeaderOnlyAndReplacesTheOldFile) {
     const auto path = dir / "out.csv";
     test::WriteFileBytes(path, std::vector<std::uint8_t>(100000, 'x'));
     ASSERT_EQ(ExportCsv(path, *doc, *track, {ExportMode::Reflectance, true}).status, ExportStatus::Written);
     EXPECT_EQ(FileText(path),
               "date,time,latitude,longitude,altitude,batv,batc,temp(CH1), temp(CH2), exp(CH1), exp(CH2)," +
                   Wavelengths(400, 800) + "\r\n");
+
+    for (int i = 0; i < 3; ++i) FillExample(doc->record(i));
+    doc->record(1).set_time(41, 12, 31, 23, 59, 58);
+    doc->setRecordCount(3);
+    Compute();
+    const CsvOptions options{ExportMode::Reflectance, true};
+    ASSERT_EQ(ExportCsv(path, *doc, *track, options).status, ExportStatus::Written);
+    EXPECT_EQ(FileText(path), CsvHeaderLine(options) + Row(0, options) + Row(1, options) + Row(2, options));
+    EXPECT_NE(FileText(path).find("\r\n2021/12/31,23:59:58,"), std::string::npos);
 }
 
 TEST_F(CsvExport, IdenticalBytesUnderEveryLocale) {
