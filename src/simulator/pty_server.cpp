@@ -120,7 +120,8 @@ bool PtyServer::serve(LoggerModel& model, const volatile std::sig_atomic_t& stop
                 return false;
             }
         }
-        if (sent < outgoing.size() && (fd.revents & POLLOUT)) {
+        // Answer at once rather than after another poll: every exchange waits on it.
+        if (sent < outgoing.size() && (gotData || (fd.revents & POLLOUT))) {
             const ssize_t n = ::write(m_master, outgoing.data() + sent, outgoing.size() - sent);
             if (n > 0) sent += static_cast<std::size_t>(n);
         }

@@ -8,7 +8,7 @@
 #include "data/byte_order.h"
 #include "data/data_file.h"
 #include "simulator/simulated_content.h"
-#include "simulator_process.h"
+#include "support/simulator_process.h"
 #include "support/test_support.h"
 
 namespace varnelo {

@@ -1,4 +1,4 @@
-#include "simulator_process.h"
+#include "support/simulator_process.h"
 
 #include <poll.h>
 #include <signal.h>

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "data/data_file.h"
+#include "simulator/simulated_content.h"
+#include "support/test_support.h"
+
+namespace varnelo {
+namespace {
+
+TEST(CliDevice, DownloadFromTheBuiltInLoggerSavesItsRecords) {
+    test::TempDir dir;
+    const auto file = dir / "sim.vrnldata";
+    const auto result = test::RunCli({"download", "--sim", "--records", "9", "--seed", "4", "-o", file.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "9 records saved to " + file.string() + "\n");
+    CVarneloDoc doc;
+    ASSERT_FALSE(LoadDataFile(file, doc));
+    const SimulatedContent content(9, 4);
+    ASSERT_EQ(doc.recordCount(), 9);
+    EXPECT_EQ(doc.parameterBlock().bytes, content.parameters().bytes);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(doc.record(i).bytes, content.record(i).bytes) << i;
+}
+
+TEST(CliDevice, AStoppedDownloadLeavesAnOlderFileAloneUnlessAskedToKeepWhatCame) {
+    test::TempDir dir;
+    const auto file = dir / "old.vrnldata";
+    test::WriteFileBytes(file, {1, 2, 3});
+    const std::vector<std::string> download = {"download", "--sim", "--records", "20", "--silent-from", "5",
+                                               "-o", file.string()};
+    const auto refused = test::RunCli(download);
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.err.find("stopped at record 5"), std::string::npos) << refused.err;
+    EXPECT_EQ(test::ReadFileBytes(file), (std::vector<std::uint8_t>{1, 2, 3}));
+
+    auto keep = download;
+    keep.push_back("--keep-partial");
+    const auto kept = test::RunCli(keep);
+    EXPECT_NE(kept.status, 0);
+    EXPECT_NE(kept.err.find("the 5 complete records were saved"), std::string::npos) << kept.err;
+    EXPECT_EQ(test::ReadFileBytes(file).size(), DataFileSize(5));
+}
+
+TEST(CliDevice, InfoPrintsSensorsCoefficientsAndParameters) {
+    const auto result = test::RunCli({"info", "--sim", "--report-count", "20000"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("((SIM))\n"), std::string::npos);
+    EXPECT_NE(result.out.find("records:     0/15000\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("ch.1 sensor: C12880MA-"), std::string::npos);
+    EXPECT_NE(result.out.find("ch.1 coefficients: +3.0"), std::string::npos);
+    EXPECT_NE(result.out.find("exposure: ch.1 "), std::string::npos);
+    EXPECT_NE(result.err.find("reports 20000 records"), std::string::npos);
+}
+
+TEST(CliDevice, UsageErrorsAreOneLine) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"download", "--sim"},
+             {"download", "--sim", "--records", "many", "-o", "x.vrnldata"},
+             {"simulate", "--records", "-1"},
+         }) {
+        const auto result = test::RunCli(arguments);
+        EXPECT_NE(result.status, 0) << arguments[1];
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+}
+
+}  // namespace
+}  // namespace varnelo
