@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "charts/number_text.h"
+#include "charts/chart_text.h"
 #include "charts/palette.h"
 
 namespace varnelo {
@@ -27,13 +27,13 @@ void DrawAxes(Canvas& canvas, const Rect& client, const Rect& plot) {
         const int x = plot.left + (v - WAVELENGTH_BASE_NM);
         canvas.moveTo({x, plot.top});
         canvas.lineTo({x, plot.bottom});
-        canvas.textOut({x - 10, plot.bottom + 2}, FormatInt(v, 3));
+        canvas.textOut({x - 10, plot.bottom + 2}, IntText(v, 3));
     }
     for (int v = FIRST_COUNTS_LINE; v < COUNTS_LIMIT; v += COUNTS_STEP) {
         const int y = SpectrumGridRow(plot, v);
         canvas.moveTo({plot.left, y});
         canvas.lineTo({plot.right, y});
-        canvas.textOut({plot.left - 50, y - 10}, FormatInt(v, 5));
+        canvas.textOut({plot.left - 50, y - 10}, IntText(v, 5));
     }
     canvas.selectPen(previous);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "charts/number_text.h"
+#include "charts/chart_text.h"
 #include "charts/palette.h"
 
 namespace varnelo {
@@ -45,12 +45,12 @@ Point MapTrackPoint(const TrackGeometry& g, double x, double y) {
 }
 
 std::string TrackExtentReadout(double dx, double dy) {
-    return "GPS XW:" + FormatFixed(dx, 4, 3) + ", YH:" + FormatFixed(dy, 4, 3);
+    return "GPS XW:" + FixedText(dx, 4, 3) + ", YH:" + FixedText(dy, 4, 3);
 }
 
 std::string TrackMotionReadout(double speed, double course, double altitude, double altitude2) {
-    return "V: " + FormatFixed(speed, 3, 1) + " m/s D: " + FormatFixed(course, 3, 1) + " deg A: " +
-           FormatFixed(altitude, 3, 1) + " / " + FormatFixed(altitude2, 3, 1) + " m ";
+    return "V: " + FixedText(speed, 3, 1) + " m/s D: " + FixedText(course, 3, 1) + " deg A: " +
+           FixedText(altitude, 3, 1) + " / " + FixedText(altitude2, 3, 1) + " m ";
 }
 
 void DrawTrackFrame(Canvas& canvas) {

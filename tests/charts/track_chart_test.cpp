@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -218,6 +219,13 @@ TEST(TrackChart, HugeAndNonFiniteValuesGiveHeldPixelsAndReadableText) {
 
 TEST(TrackChart, ExtentReadoutWidthsAndFrame) {
     EXPECT_EQ(TrackExtentReadout(1.852, 1852.0), "GPS XW:1.852, YH:1852.000");
+    // A user locale with a decimal comma changes nothing.
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
+        const std::string text = TrackMotionReadout(5.25, 90.0, 12.3, 45.6);
+        std::setlocale(LC_NUMERIC, saved.c_str());
+        EXPECT_EQ(text, "V: 5.2 m/s D: 90.0 deg A: 12.3 / 45.6 m ");
+    }
     RecordingCanvas canvas({5, 7, 238, 179});
     DrawTrackFrame(canvas);
     const auto rects = canvas.opsOfKind(Kind::Rectangle);
