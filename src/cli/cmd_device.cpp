@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QCommandLineParser>
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -12,6 +13,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "charts/number_text.h"
 #include "data/data_file.h"
 #include "data/device_info_block.h"
 #include "device/connection.h"
@@ -34,16 +36,10 @@ std::string Scientific(double value) {
     char digits[64];
     const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 8).ptr;
     std::string text(digits, end);
-    for (char& c : text) c = c == 'e' ? 'E' : c;
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));  // E, INF, NAN
     if (!text.empty() && text.front() != '-') text.insert(text.begin(), '+');
     if (text.size() < 15) text.insert(0, 15 - text.size(), ' ');
     return text;
-}
-
-std::string Fixed(double value, int precision) {
-    char digits[64];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, precision).ptr;
-    return std::string(digits, end);
 }
 
 void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
@@ -161,7 +157,7 @@ public:
         std::string bar(static_cast<std::size_t>(filled), '#');
         bar.resize(width, '.');
         std::string line = "\r[" + bar + "] " + std::to_string(done) + "/" + std::to_string(total) + " records  " +
-                           Fixed(rate, 0) + " rec/s  " + Fixed(rate * BLOCK_SIZE / 1e6, 1) + " MB/s";
+                           FormatFixed(rate, 0, 0) + " rec/s  " + FormatFixed(rate * BLOCK_SIZE / 1e6, 0, 1) + " MB/s";
         if (rate > 0 && done < total) {
             const auto left = static_cast<long long>((total - done) / rate + 0.5);
             line += "  " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") + std::to_string(left % 60) +
@@ -251,7 +247,7 @@ int RunInfo(const QStringList& arguments) {
     if (state.parametersRead) {
         const ParameterBlock& p = doc->parameterBlock();
         Print("exposure: ch.1 " + std::to_string(p.exp_ch1()) + "  ch.2 " + std::to_string(p.exp_ch2()));
-        Print("battery: batc " + Fixed(p.batc(), 3) + "  batv " + Fixed(p.batv(), 3));
+        Print("battery: batc " + FormatFixed(p.batc(), 0, 3) + "  batv " + FormatFixed(p.batv(), 0, 3));
     }
     return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the information"));
 }
