@@ -13,7 +13,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "charts/number_text.h"
+#include "charts/chart_text.h"
 #include "data/data_file.h"
 #include "data/device_info_block.h"
 #include "device/connection.h"
@@ -157,7 +157,7 @@ public:
         std::string bar(static_cast<std::size_t>(filled), '#');
         bar.resize(width, '.');
         std::string line = "\r[" + bar + "] " + std::to_string(done) + "/" + std::to_string(total) + " records  " +
-                           FormatFixed(rate, 0, 0) + " rec/s  " + FormatFixed(rate * BLOCK_SIZE / 1e6, 0, 1) + " MB/s";
+                           FixedText(rate, 0, 0) + " rec/s  " + FixedText(rate * BLOCK_SIZE / 1e6, 0, 1) + " MB/s";
         if (rate > 0 && done < total) {
             const auto left = static_cast<long long>((total - done) / rate + 0.5);
             line += "  " + std::to_string(left / 60) + ":" + (left % 60 < 10 ? "0" : "") + std::to_string(left % 60) +
@@ -247,7 +247,7 @@ int RunInfo(const QStringList& arguments) {
     if (state.parametersRead) {
         const ParameterBlock& p = doc->parameterBlock();
         Print("exposure: ch.1 " + std::to_string(p.exp_ch1()) + "  ch.2 " + std::to_string(p.exp_ch2()));
-        Print("battery: batc " + FormatFixed(p.batc(), 0, 3) + "  batv " + FormatFixed(p.batv(), 0, 3));
+        Print("battery: batc " + FixedText(p.batc(), 0, 3) + "  batv " + FixedText(p.batv(), 0, 3));
     }
     return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the information"));
 }
