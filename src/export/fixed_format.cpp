@@ -14,26 +14,10 @@ namespace {
 static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
 
 constexpr std::uint64_t POWERS_OF_TEN_64[20] = {
-    1u,
-    10u,
-    100u,
-    1000u,
-    10000u,
-    100000u,
-    1000000u,
-    10000000u,
-    100000000u,
-    1000000000u,
-    10000000000u,
-    100000000000u,
-    1000000000000u,
-    10000000000000u,
-    100000000000000u,
-    1000000000000000u,
-    10000000000000000u,
-    100000000000000000u,
-    1000000000000000000u,
-    10000000000000000000u,
+    1u,          10u,          100u,          1000u,          10000u,          100000u,          1000000u,
+    10000000u,   100000000u,   1000000000u,   10000000000u,   100000000000u,   1000000000000u,   10000000000000u,
+    100000000000000u,          1000000000000000u,             10000000000000000u,
+    100000000000000000u,       1000000000000000000u,          10000000000000000000u,
 };
 
 constexpr char DIGIT_PAIRS[] =
@@ -41,9 +25,8 @@ constexpr char DIGIT_PAIRS[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the decimal digits of v so that they end just before `end`;
-// returns where they begin.
-char* DigitsBackwards(char* end, std::uint64_t v) {
+// Writes the decimal digits of v so that they end just before `end`.
+void DigitsBackwards(char* end, std::uint64_t v) {
     while (v >= 100) {
         const auto pair = static_cast<unsigned>(v % 100);
         v /= 100;
@@ -56,7 +39,6 @@ char* DigitsBackwards(char* end, std::uint64_t v) {
     } else {
         *--end = static_cast<char>('0' + v);
     }
-    return end;
 }
 
 // Exactly `count` digits of v, with leading zeros, ending just before `end`.
