@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <algorithm>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "charts/track_chart.h"
 #include "data/data_file.h"
 #include "sample_records.h"
+#include "gui_application.h"
 #include "support/test_support.h"
 #include "track/gps_track.h"
 #include "ui/chart_surface.h"
@@ -26,12 +26,7 @@ constexpr int TRACK_H = 172;
 class CliPlot : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (QGuiApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "charts_qt_tests";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
+        test::EnsureGuiApplication();
     }
 
     void SetUp() override {

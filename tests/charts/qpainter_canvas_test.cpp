@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include "chart_test_support.h"
+#include "gui_application.h"
 #include "charts/palette.h"
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
@@ -16,12 +16,7 @@ namespace {
 class PainterCanvas : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (QGuiApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "charts_qt_tests";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
+        test::EnsureGuiApplication();
     }
 };
 
