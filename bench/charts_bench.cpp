@@ -25,6 +25,8 @@ QGuiApplication& App() {
     static int argc = 1;
     static char name[] = "charts_bench";
     static char* argv[] = {name, nullptr};
+    // Drawing happens off-screen; no display is needed to measure it.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(argc, argv);
     return app;
 }
