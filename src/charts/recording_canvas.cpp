@@ -2,44 +2,18 @@
 
 namespace varnelo {
 
-void RecordingCanvas::rectangle(const Rect& r) {
-    CanvasOp op;
-    op.kind = CanvasOp::Kind::Rectangle;
-    op.rect = r;
-    op.pen = m_pen;
-    m_ops.push_back(std::move(op));
-}
+void RecordingCanvas::rectangle(const Rect& r) { m_ops.push_back({CanvasOp::Kind::Rectangle, r, {}, {}, m_pen}); }
 
-void RecordingCanvas::moveTo(Point p) {
-    CanvasOp op;
-    op.kind = CanvasOp::Kind::MoveTo;
-    op.point = p;
-    op.pen = m_pen;
-    m_ops.push_back(std::move(op));
-}
+void RecordingCanvas::moveTo(Point p) { m_ops.push_back({CanvasOp::Kind::MoveTo, {}, p, {}, m_pen}); }
 
-void RecordingCanvas::lineTo(Point p) {
-    CanvasOp op;
-    op.kind = CanvasOp::Kind::LineTo;
-    op.point = p;
-    op.pen = m_pen;
-    m_ops.push_back(std::move(op));
-}
+void RecordingCanvas::lineTo(Point p) { m_ops.push_back({CanvasOp::Kind::LineTo, {}, p, {}, m_pen}); }
 
 void RecordingCanvas::textOut(Point origin, std::string_view text) {
-    CanvasOp op;
-    op.kind = CanvasOp::Kind::TextOut;
-    op.point = origin;
-    op.text = std::string(text);
-    op.pen = m_pen;
-    m_ops.push_back(std::move(op));
+    m_ops.push_back({CanvasOp::Kind::TextOut, {}, origin, std::string(text), m_pen});
 }
 
 Pen RecordingCanvas::selectPen(const Pen& pen) {
-    CanvasOp op;
-    op.kind = CanvasOp::Kind::SelectPen;
-    op.pen = pen;
-    m_ops.push_back(std::move(op));
+    m_ops.push_back({CanvasOp::Kind::SelectPen, {}, {}, {}, pen});
     const Pen previous = m_pen;
     m_pen = pen;
     return previous;
