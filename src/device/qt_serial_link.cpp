@@ -97,9 +97,13 @@ std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline dea
     while (got < n && !m_gone) {
         if (m_port->bytesAvailable() > 0) {
             const qint64 r = m_port->read(reinterpret_cast<char*>(buffer + got), static_cast<qint64>(n - got));
-            if (r < 0 && lost()) break;
-            if (r > 0) got += static_cast<std::size_t>(r);
-            continue;
+            if (r > 0) {
+                got += static_cast<std::size_t>(r);
+                continue;
+            }
+            if (lost()) break;
+            // A read that yields nothing falls through to the deadline check,
+            // so it can never spin forever.
         }
         const int ms = RemainingMs(deadline);
         if (ms == 0) break;
