@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "charts/dialog_units.h"
 #include "charts/palette.h"
 #include "charts/recording_canvas.h"
 #include "charts/spectrum_chart.h"
@@ -18,10 +19,12 @@
 namespace varnelo {
 namespace {
 
-constexpr int SPECTRUM_W = 586;
-constexpr int SPECTRUM_H = 483;
-constexpr int TRACK_W = 233;
-constexpr int TRACK_H = 172;
+// The frames of the main form; their pixel sizes (586 x 483, 233 x 172) are
+// pinned where the conversion is defined.
+constexpr int SPECTRUM_W = SpectrumFrameSize().width;
+constexpr int SPECTRUM_H = SpectrumFrameSize().height;
+constexpr int TRACK_W = TrackFrameSize().width;
+constexpr int TRACK_H = TrackFrameSize().height;
 
 class CliPlot : public ::testing::Test {
 protected:
