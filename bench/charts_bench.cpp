@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "charts/recording_canvas.h"
+#include "support/recording_canvas.h"
 #include "charts/sample_records.h"
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"

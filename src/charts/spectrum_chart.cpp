@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "charts/chart_text.h"
+#include "text/number_text.h"
 #include "charts/palette.h"
 
 namespace varnelo {

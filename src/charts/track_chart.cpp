@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "charts/chart_text.h"
+#include "text/number_text.h"
 #include "charts/palette.h"
 
 namespace varnelo {

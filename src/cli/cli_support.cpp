@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "data/data_file.h"
 
 namespace varnelo::cli {
 
@@ -35,10 +34,19 @@ bool SinglePositional(const QCommandLineParser& parser, const QString& what, QSt
     return true;
 }
 
-bool LoadDocument(const QString& path, CVarneloDoc& doc) {
-    const std::filesystem::path file(path.toStdString());
-    if (const FileOutcome error = LoadDataFile(file, doc)) {
-        Fail(QString::fromStdString(error->detail + " (" + error->message + ")"));
+QString DescribeFileError(const FileError& error) {
+    const QString detail = QString::fromStdString(error.detail);
+    switch (error.kind) {
+        case FileFailure::UnexpectedFormat: return QStringLiteral("not a Varnelo data file: %1").arg(detail);
+        case FileFailure::OpenFailed: return QStringLiteral("cannot open %1").arg(detail);
+        case FileFailure::SaveFailed: return QStringLiteral("cannot save: %1").arg(detail);
+    }
+    return detail;
+}
+
+bool OpenSession(const QString& path, Session& session) {
+    if (const FileOutcome error = session.open(std::filesystem::path(path.toStdString()))) {
+        Fail(DescribeFileError(*error));
         return false;
     }
     return true;

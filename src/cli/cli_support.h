@@ -6,7 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "data/document.h"
+#include "data/data_file.h"
+#include "session/session.h"
 
 namespace varnelo::cli {
 
@@ -19,7 +20,10 @@ bool Parse(QCommandLineParser& parser, const QStringList& arguments);
 // The one positional argument the command expects, or a printed usage error.
 bool SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value);
 
-// Loads a data file into doc; on failure prints which file and why.
-bool LoadDocument(const QString& path, CVarneloDoc& doc);
+// One English line for a failed open or save: which file and what was wrong.
+QString DescribeFileError(const FileError& error);
+
+// Opens a data file in the session; on failure prints which file and why.
+bool OpenSession(const QString& path, Session& session);
 
 }  // namespace varnelo::cli

@@ -2,8 +2,6 @@
 #include <unistd.h>
 
 #include <QCommandLineParser>
-#include <cctype>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -13,7 +11,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "charts/chart_text.h"
+#include "text/number_text.h"
 #include "data/data_file.h"
 #include "data/device_info_block.h"
 #include "device/connection.h"
@@ -28,19 +26,6 @@ namespace {
 
 constexpr int MAX_SIMULATED_RECORDS = 1000000;
 constexpr auto PROGRESS_INTERVAL = std::chrono::milliseconds(100);
-
-// ---- numbers as text, never touched by the user's locale ------------------
-
-// As printf("%+15.8E") in the "C" locale.
-std::string Scientific(double value) {
-    char digits[64];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 8).ptr;
-    std::string text(digits, end);
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));  // E, INF, NAN
-    if (!text.empty() && text.front() != '-') text.insert(text.begin(), '+');
-    if (text.size() < 15) text.insert(0, 15 - text.size(), ' ');
-    return text;
-}
 
 void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
 
@@ -240,7 +225,7 @@ int RunInfo(const QStringList& arguments) {
             const std::string ch = "ch." + std::to_string(channel + 1);
             Print(ch + " sensor: " + SensorName(doc->deviceInfo(), channel));
             std::string line = ch + " coefficients:";
-            for (double c : SensorCoefficients(doc->deviceInfo(), channel)) line += " " + Scientific(c);
+            for (double c : SensorCoefficients(doc->deviceInfo(), channel)) line += " " + ScientificText(c);
             Print(line);
         }
     }
@@ -294,9 +279,7 @@ int RunDownload(const QStringList& arguments) {
         return Fail(QString::fromStdString("download stopped at " + step.failure + "; nothing saved (--keep-partial " +
                                            "keeps the " + std::to_string(doc->recordCount()) + " complete records)"));
     }
-    if (const FileOutcome error = SaveDataFile(path, *doc)) {
-        return Fail(QString::fromStdString(error->detail + " (" + error->message + ")"));
-    }
+    if (const FileOutcome error = SaveDataFile(path, *doc)) return Fail(DescribeFileError(*error));
     if (stopped) {
         return Fail(QString::fromStdString("download stopped at " + step.failure + "; the " +
                                            std::to_string(doc->recordCount()) + " complete records were saved to " +

@@ -4,9 +4,6 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "export/csv_export.h"
-#include "export/track_export.h"
-#include "track/gps_track.h"
 
 namespace varnelo::cli {
 
@@ -14,19 +11,6 @@ namespace {
 
 const QCommandLineOption OUTPUT_OPTION({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the file to write"),
                                        QStringLiteral("file"));
-
-// The document's records with their GPS track, as the main form holds them.
-struct LoadedTrack {
-    CVarneloDoc doc;
-    GpsTrack track;
-};
-
-std::unique_ptr<LoadedTrack> LoadWithTrack(const QString& path) {
-    auto loaded = std::make_unique<LoadedTrack>();
-    if (!LoadDocument(path, loaded->doc)) return nullptr;
-    ComputeTrack(loaded->doc, loaded->doc.recordCount(), loaded->track);
-    return loaded;
-}
 
 bool OutputPath(const QCommandLineParser& parser, std::filesystem::path& output) {
     if (!parser.isSet(OUTPUT_OPTION) || parser.value(OUTPUT_OPTION).isEmpty()) {
@@ -71,9 +55,9 @@ int RunExport(const QStringList& arguments) {
         return 2;
     }
 
-    const auto loaded = LoadWithTrack(path);
-    if (!loaded) return 1;
-    return Finish(ExportCsv(output, loaded->doc, loaded->track, options));
+    const auto session = std::make_unique<Session>();
+    if (!OpenSession(path, *session)) return 1;
+    return Finish(session->exportCsv(output, options));
 }
 
 int RunTrack(const QStringList& arguments) {
@@ -92,9 +76,9 @@ int RunTrack(const QStringList& arguments) {
         return 2;
     }
 
-    const auto loaded = LoadWithTrack(path);
-    if (!loaded) return 1;
-    return Finish(ExportTrack(output, loaded->doc, loaded->track, *format));
+    const auto session = std::make_unique<Session>();
+    if (!OpenSession(path, *session)) return 1;
+    return Finish(session->exportTrack(output, *format));
 }
 
 }  // namespace varnelo::cli

@@ -12,8 +12,9 @@ int RunList(const QStringList& arguments) {
     QString path;
     if (!Parse(parser, arguments) || !SinglePositional(parser, QStringLiteral("data file"), path)) return 2;
 
-    CVarneloDoc doc;
-    if (!LoadDocument(path, doc)) return 1;
+    Session session;
+    if (!OpenSession(path, session)) return 1;
+    const CVarneloDoc& doc = session.doc();
     std::string out;
     for (int i = 0; i < doc.recordCount(); ++i) {
         out += RecordTimeLabel(doc.record(i));

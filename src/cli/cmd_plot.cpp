@@ -9,7 +9,6 @@
 #include "charts/track_chart.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "track/gps_track.h"
 #include "ui/chart_surface.h"
 
 namespace varnelo::cli {
@@ -56,8 +55,9 @@ int RunPlot(const QStringList& arguments) {
         if (!ok) return Fail(QStringLiteral("plot: --record '%1' is not a record number").arg(parser.value(recordOption)));
     }
 
-    CVarneloDoc doc;
-    if (!LoadDocument(path, doc)) return 1;
+    Session session;
+    if (!OpenSession(path, session)) return 1;
+    const CVarneloDoc& doc = session.doc();
     const int n = doc.recordCount();
     const bool empty = n == 0 && !parser.isSet(recordOption);
     if (!empty && (k < 0 || k >= n)) {
@@ -78,9 +78,7 @@ int RunPlot(const QStringList& arguments) {
     } else {
         const bool limit = parser.isSet(limitOption);
         spectrum.draw([&](Canvas& c) { DrawSpectrumChart(c, doc.record(k), limit); });
-        const auto gps = std::make_unique<GpsTrack>();
-        ComputeTrack(doc, n, *gps);
-        track.draw([&](Canvas& c) { DrawTrackChart(c, TrackChartDataOf(*gps, n), k); });
+        track.draw([&](Canvas& c) { DrawTrackChart(c, TrackChartDataOf(session.track(), n), k); });
     }
 
     QSaveFile file(outPath);

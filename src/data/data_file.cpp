@@ -18,18 +18,18 @@ struct CloseFile {
 };
 
 FileError Refused(const std::filesystem::path& path, const std::string& why) {
-    return {MSG_UNEXPECTED_FORMAT, path.string() + ": " + why};
+    return {FileFailure::UnexpectedFormat, path.string() + ": " + why};
 }
 
 }  // namespace
 
 FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
     std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.string().c_str(), "rb"));
-    if (!file) return FileError{MSG_OPEN_FAILED, path.string() + ": " + std::strerror(errno)};
+    if (!file) return FileError{FileFailure::OpenFailed, path.string() + ": " + std::strerror(errno)};
 
     std::error_code code;
     const std::uintmax_t size = std::filesystem::file_size(path, code);
-    if (code) return FileError{MSG_OPEN_FAILED, path.string() + ": " + code.message()};
+    if (code) return FileError{FileFailure::OpenFailed, path.string() + ": " + code.message()};
     if (size == 0) return std::nullopt;
     if (size < DATA_FILE_HEADER_SIZE) {
         return Refused(path, std::to_string(size) + " bytes, shorter than the " +
@@ -59,7 +59,7 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
     const auto read = std::fread(&doc.record(0), BLOCK_SIZE, static_cast<std::size_t>(count), file.get());
     if (read != static_cast<std::size_t>(count)) {
         doc.setRecordCount(0);
-        return FileError{MSG_OPEN_FAILED, path.string() + ": record " + std::to_string(read) +
+        return FileError{FileFailure::OpenFailed, path.string() + ": record " + std::to_string(read) +
                                               " could not be read; the document was emptied"};
     }
     doc.parameterBlock() = block0;
@@ -75,7 +75,7 @@ FileOutcome SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& d
     // Records 0..count-1 are blocks 1..count: one contiguous stretch.
     const bool ok = writer.open() && writer.write(&doc.parameterBlock(), BLOCK_SIZE) && writer.write(countBytes, 4) &&
                     writer.write(&doc.record(0), BLOCK_SIZE * static_cast<std::size_t>(count)) && writer.commit();
-    if (!ok) return FileError{MSG_SAVE_FAILED, writer.error()};
+    if (!ok) return FileError{FileFailure::SaveFailed, writer.error()};
     return std::nullopt;
 }
 

@@ -10,19 +10,22 @@
 
 namespace varnelo {
 
-inline constexpr const char* MSG_OPEN_FAILED = "ドキュメントを開くことに失敗しました。";
-inline constexpr const char* MSG_UNEXPECTED_FORMAT = "予期しないファイル形式です。";
-inline constexpr const char* MSG_SAVE_FAILED = "ドキュメントの保存に失敗しました。";
-
 inline constexpr std::uintmax_t DATA_FILE_HEADER_SIZE = BLOCK_SIZE + 4;  // block 0 and the count
 
 constexpr std::uintmax_t DataFileSize(int recordCount) {
     return DATA_FILE_HEADER_SIZE + static_cast<std::uintmax_t>(recordCount) * BLOCK_SIZE;
 }
 
-// message: the text shown to the user; detail: which file and what exactly.
+// What went wrong, for the user's wording of it; detail names the file and
+// says exactly what happened, in English.
+enum class FileFailure {
+    OpenFailed,        // the file cannot be read at all, or a read failed half way
+    UnexpectedFormat,  // the file is not a data file this program can take
+    SaveFailed,
+};
+
 struct FileError {
-    std::string message;
+    FileFailure kind;
     std::string detail;
 };
 using FileOutcome = std::optional<FileError>;  // empty on success

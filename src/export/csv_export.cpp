@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "data/atomic_file.h"
-#include "export/fixed_format.h"
+#include "text/fixed_format.h"
 
 namespace varnelo {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "data/atomic_file.h"
-#include "export/fixed_format.h"
+#include "text/fixed_format.h"
 
 namespace varnelo {
 

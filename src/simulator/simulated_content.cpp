@@ -77,7 +77,7 @@ std::string DegreesMinutes(double degrees, int degreeDigits) {
     return text;
 }
 
-std::string GpsSentence(const TrackPoint& p, std::int64_t clockSeconds, int satellites) {
+std::string GpsSentence(const SimulatedPosition& p, std::int64_t clockSeconds, int satellites) {
     char hms[16];
     const auto s = static_cast<int>(clockSeconds % 86400);
     std::snprintf(hms, sizeof hms, "%02d%02d%02d", s / 3600, s / 60 % 60, s % 60);

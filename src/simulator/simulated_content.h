@@ -13,7 +13,7 @@
 
 namespace varnelo {
 
-struct TrackPoint {
+struct SimulatedPosition {
     double latitude = 0.0;   // decimal degrees
     double longitude = 0.0;  // decimal degrees
     double speedKnots = 0.0;
@@ -38,14 +38,14 @@ public:
     void buildRecord(int index, MeasurementRecord& record) const;
     MeasurementRecord record(int index) const;
 
-    const TrackPoint& trackPoint(int index) const { return m_perRecord[static_cast<std::size_t>(index)].track; }
+    const SimulatedPosition& trackPoint(int index) const { return m_perRecord[static_cast<std::size_t>(index)].track; }
 
 private:
     struct PerRecord {
         std::int64_t secondsSinceStart;
         double illumination;  // sky brightness, 1 = clear midday
         double canopy;        // how much of the ch.1 view is vegetation, 0..1
-        TrackPoint track;
+        SimulatedPosition track;
     };
 
     void buildShapes();

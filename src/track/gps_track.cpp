@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "track/decimal_prefix.h"
+#include "text/decimal_prefix.h"
 
 namespace varnelo {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "charts/recording_canvas.h"
+#include "support/recording_canvas.h"
 
 namespace varnelo::test {
 

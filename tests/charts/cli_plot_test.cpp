@@ -6,7 +6,7 @@
 
 #include "charts/dialog_units.h"
 #include "charts/palette.h"
-#include "charts/recording_canvas.h"
+#include "support/recording_canvas.h"
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
 #include "data/data_file.h"

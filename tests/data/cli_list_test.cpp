@@ -28,7 +28,8 @@ TEST(CliList, RefusedFileGivesOneLineNamingFileAndReason) {
     EXPECT_NE(result.status, 0);
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("bad.vrnldata"), std::string::npos);
-    EXPECT_NE(result.err.find("予期しないファイル形式です。"), std::string::npos);
+    EXPECT_NE(result.err.find("not a Varnelo data file"), std::string::npos);
+    EXPECT_EQ(result.err.find("予期"), std::string::npos);
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
 }
 

@@ -81,7 +81,7 @@ TEST(DataFile, FailedSaveReportsAndKeepsWhatWasThere) {
     WriteFileBytes(dir / "taken.vrnldata" / "inside", {1, 2, 3});
     const FileOutcome error = SaveDataFile(dir / "taken.vrnldata", doc);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->message, MSG_SAVE_FAILED);
+    EXPECT_EQ(error->kind, FileFailure::SaveFailed);
     EXPECT_NE(error->detail.find("taken.vrnldata"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(dir / "taken.vrnldata" / "inside").size(), 3u);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
@@ -114,7 +114,7 @@ TEST(DataFile, BadFilesAreRefusedAndTheDocumentStaysAsItWas) {
         WriteFileBytes(path, c.bytes);
         const FileOutcome error = LoadDataFile(path, doc);
         ASSERT_TRUE(error) << c.name;
-        EXPECT_EQ(error->message, "予期しないファイル形式です。") << c.name;
+        EXPECT_EQ(error->kind, FileFailure::UnexpectedFormat) << c.name;
         EXPECT_NE(error->detail.find(c.name), std::string::npos) << error->detail;
 
         CVarneloDoc reference;
@@ -163,7 +163,7 @@ TEST(DataFile, MissingFileCannotBeOpened) {
     CVarneloDoc doc;
     const FileOutcome error = LoadDataFile(dir / "nope.vrnldata", doc);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->message, MSG_OPEN_FAILED);
+    EXPECT_EQ(error->kind, FileFailure::OpenFailed);
     EXPECT_NE(error->detail.find("nope.vrnldata"), std::string::npos);
 }
 

@@ -1,4 +1,4 @@
-#include "charts/recording_canvas.h"
+#include "support/recording_canvas.h"
 
 namespace varnelo {
 

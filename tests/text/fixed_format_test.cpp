@@ -1,4 +1,4 @@
-#include "export/fixed_format.h"
+#include "text/fixed_format.h"
 
 #include <gtest/gtest.h>
 

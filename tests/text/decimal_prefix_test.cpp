@@ -1,4 +1,4 @@
-#include "track/decimal_prefix.h"
+#include "text/decimal_prefix.h"
 
 #include <gtest/gtest.h>
 

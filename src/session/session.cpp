@@ -1,0 +1,47 @@
+#include "session/session.h"
+
+namespace varnelo {
+
+Session::Session() : m_doc(std::make_unique<CVarneloDoc>()), m_track(std::make_unique<GpsTrack>()) {}
+
+void Session::computeTrack() { ComputeTrack(*m_doc, m_doc->recordCount(), *m_track); }
+
+std::string Session::title() const { return m_path.filename().string(); }
+
+void Session::renew() {
+    m_path.clear();
+    m_changed = false;
+}
+
+FileOutcome Session::open(const std::filesystem::path& path) {
+    const int countBefore = m_doc->recordCount();
+    FileOutcome outcome = LoadDataFile(path, *m_doc);
+    if (outcome) {
+        // A read that failed half way has emptied the document: its track follows.
+        if (m_doc->recordCount() != countBefore) computeTrack();
+        return outcome;
+    }
+    computeTrack();
+    m_path = path;
+    m_changed = false;
+    return std::nullopt;
+}
+
+FileOutcome Session::save(const std::filesystem::path& path) {
+    FileOutcome outcome = SaveDataFile(path, *m_doc);
+    if (outcome) return outcome;
+    m_path = path;
+    m_changed = false;
+    return std::nullopt;
+}
+
+ExportResult Session::exportCsv(const std::filesystem::path& target, const CsvOptions& options,
+                                const ExportProgress& progress) const {
+    return ExportCsv(target, *m_doc, *m_track, options, progress);
+}
+
+ExportResult Session::exportTrack(const std::filesystem::path& target, TrackFormat format) const {
+    return ExportTrack(target, *m_doc, *m_track, format);
+}
+
+}  // namespace varnelo

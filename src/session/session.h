@@ -1,0 +1,63 @@
+#pragma once
+// The open document as the user works with it: the records, their GPS track,
+// the file they came from and whether anything would be lost by closing.
+// The desktop program, the command line and the tests share it, so opening,
+// saving and exporting are written once.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "data/data_file.h"
+#include "data/document.h"
+#include "export/csv_export.h"
+#include "export/track_export.h"
+#include "track/gps_track.h"
+
+namespace varnelo {
+
+class Session {
+public:
+    Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    CVarneloDoc& doc() { return *m_doc; }
+    const CVarneloDoc& doc() const { return *m_doc; }
+    const GpsTrack& track() const { return *m_track; }
+
+    // Rebuilds the track from the document's records, as after a download.
+    void computeTrack();
+
+    // The file the document was last opened from or saved to; empty for a new one.
+    const std::filesystem::path& path() const { return m_path; }
+    // The file's name, or empty for a new document that has none yet.
+    std::string title() const;
+
+    // True once the document holds something no file has: a download's records.
+    bool changed() const { return m_changed; }
+    void markChanged() { m_changed = true; }
+
+    // A new document: no file, nothing to save, the data kept as it was.
+    void renew();
+
+    // Loads a data file and computes its track. On success the file becomes
+    // the document's and nothing is left to save; a refused file changes
+    // nothing at all.
+    FileOutcome open(const std::filesystem::path& path);
+
+    // Saves the document; on success path becomes the document's file.
+    FileOutcome save(const std::filesystem::path& path);
+
+    ExportResult exportCsv(const std::filesystem::path& target, const CsvOptions& options,
+                           const ExportProgress& progress = {}) const;
+    ExportResult exportTrack(const std::filesystem::path& target, TrackFormat format) const;
+
+private:
+    std::unique_ptr<CVarneloDoc> m_doc;
+    std::unique_ptr<GpsTrack> m_track;
+    std::filesystem::path m_path;
+    bool m_changed = false;
+};
+
+}  // namespace varnelo
