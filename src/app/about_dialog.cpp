@@ -1,0 +1,1 @@
+// The desktop program; its widgets follow.
