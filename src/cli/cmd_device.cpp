@@ -15,102 +15,32 @@
 #include "data/data_file.h"
 #include "data/device_info_block.h"
 #include "device/connection.h"
-#include "device/qt_port_catalog.h"
+#include "launch/logger_options.h"
 #include "device/record_download.h"
 #include "simulator/pty_server.h"
-#include "simulator/simulated_link.h"
 
 namespace varnelo::cli {
 
 namespace {
 
-constexpr int MAX_SIMULATED_RECORDS = 1000000;
 constexpr auto PROGRESS_INTERVAL = std::chrono::milliseconds(100);
 
 void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
 
 void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", line.c_str()); }
 
-// ---- the simulated logger's options ---------------------------------------
-
-void AddSimulatorOptions(QCommandLineParser& parser) {
-    parser.addOptions({
-        {"records", "simulated logger: number of stored records (default 200)", "N"},
-        {"seed", "simulated logger: seed of its content (default 1)", "S"},
-        {"silent-from", "fault: answer nothing once record K is selected", "K"},
-        {"short-reply", "fault: the reply of record K stops halfway", "K"},
-        {"drop-byte", "fault: the reply of record K lacks one byte", "K"},
-        {"persistent-faults", "fault: short replies and dropped bytes strike every attempt"},
-        {"report-count", "fault: command 18 reports N instead of the true count", "N"},
-    });
-}
-
-bool IntOption(const QCommandLineParser& parser, const QString& name, long long low, long long high,
-               std::optional<long long>& value) {
-    if (!parser.isSet(name)) return true;
-    bool ok = false;
-    const long long v = parser.value(name).toLongLong(&ok);
-    if (!ok || v < low || v > high) {
-        Fail(QStringLiteral("--%1 must be a whole number in %2..%3, not '%4'")
-                 .arg(name)
-                 .arg(low)
-                 .arg(high)
-                 .arg(parser.value(name)));
-        return false;
-    }
-    value = v;
-    return true;
-}
-
-std::optional<SimulatorSettings> SimulatorFromOptions(const QCommandLineParser& parser) {
-    SimulatorSettings settings;
-    std::optional<long long> records, seed, silent, shortReply, dropByte, reported;
-    if (!IntOption(parser, "records", 0, MAX_SIMULATED_RECORDS, records) ||
-        !IntOption(parser, "seed", 0, 0xFFFFFFFFll, seed) ||
-        !IntOption(parser, "silent-from", 0, MAX_SIMULATED_RECORDS, silent) ||
-        !IntOption(parser, "short-reply", 0, MAX_SIMULATED_RECORDS, shortReply) ||
-        !IntOption(parser, "drop-byte", 0, MAX_SIMULATED_RECORDS, dropByte) ||
-        !IntOption(parser, "report-count", INT32_MIN, INT32_MAX, reported)) {
-        return std::nullopt;
-    }
-    if (records) settings.records = static_cast<int>(*records);
-    if (seed) settings.seed = static_cast<std::uint32_t>(*seed);
-    if (silent) settings.faults.silentFrom = static_cast<int>(*silent);
-    if (shortReply) settings.faults.shortReplyAt = static_cast<int>(*shortReply);
-    if (dropByte) settings.faults.dropByteAt = static_cast<int>(*dropByte);
-    if (reported) settings.faults.reportedCount = static_cast<std::int32_t>(*reported);
-    settings.faults.persistent = parser.isSet("persistent-faults");
-    return settings;
-}
-
-// ---- reaching the logger ---------------------------------------------------
-
-void AddLinkOptions(QCommandLineParser& parser) {
-    parser.addOptions({
-        {"port", "the logger's serial port (a name or a path); also VARNELO_PORT. Default: find it by its USB id",
-         "PATH"},
-        {"sim", "the built-in simulated logger instead of a port"},
-    });
-    AddSimulatorOptions(parser);
-}
-
 // --sim, else an explicit port (--port, then VARNELO_PORT), else discovery.
 std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc) {
-    if (parser.isSet("sim") && parser.isSet("port")) {
-        Fail(QStringLiteral("--sim and --port exclude each other"));
+    QString error;
+    const auto choice = LoggerChoiceFromOptions(parser, error);
+    if (!choice) {
+        Fail(error);
         return std::nullopt;
     }
-    if (parser.isSet("sim")) {
-        const auto settings = SimulatorFromOptions(parser);
-        if (!settings) return std::nullopt;
-        return ConnectLink(std::make_unique<SimulatedLink>(*settings), SIMULATED_PORT_NAME, doc);
-    }
-    QString port = parser.value("port");
-    if (port.isEmpty()) port = qEnvironmentVariable("VARNELO_PORT");
-    QtPortCatalog catalog;
-    ConnectOutcome outcome = port.isEmpty() ? Connect(catalog, doc) : ConnectToPort(catalog, port.toStdString(), doc);
+    ConnectOutcome outcome = ConnectAsChosen(*choice, doc);
     if (!outcome.connection) {
-        Fail(QString::fromStdString(outcome.error + (port.isEmpty() ? "; name the port with --port PATH" : "")));
+        const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
+        Fail(QString::fromStdString(outcome.error + (discovered ? "; name the port with --port PATH" : "")));
         return std::nullopt;
     }
     return std::move(outcome.connection);
@@ -178,9 +108,13 @@ int RunSimulate(const QStringList& arguments) {
         {"pace", "a slow logger: wait MS milliseconds before each record reply", "MS"},
     });
     if (!Parse(parser, arguments)) return 2;
-    const auto settings = SimulatorFromOptions(parser);
+    QString usageError;
+    const auto settings = SimulatorFromOptions(parser, usageError);
     std::optional<long long> pace;
-    if (!settings || !IntOption(parser, "pace", 0, 60000, pace)) return 2;
+    if (!settings || !IntOption(parser, "pace", 0, 60000, pace, usageError)) {
+        Fail(usageError);
+        return 2;
+    }
 
     PtyServerOptions options;
     options.linkPath = parser.value("link").toStdString();
@@ -207,7 +141,7 @@ int RunInfo(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Connects to the logger and prints its identity, record count, device information and "
                        "parameters."));
-    AddLinkOptions(parser);
+    AddLoggerOptions(parser);
     if (!Parse(parser, arguments)) return 2;
 
     auto doc = std::make_unique<CVarneloDoc>();
@@ -240,7 +174,7 @@ int RunInfo(const QStringList& arguments) {
 int RunDownload(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Downloads every record of the logger into a data file."));
-    AddLinkOptions(parser);
+    AddLoggerOptions(parser);
     parser.addOptions({
         {{"o", "output"}, "the data file to write (*.vrnldata)", "FILE"},
         {"keep-partial", "if the download stops, save the records completed so far"},

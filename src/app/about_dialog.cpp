@@ -1,1 +1,0 @@
-// The desktop program; its widgets follow.

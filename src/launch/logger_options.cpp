@@ -1,0 +1,106 @@
+#include "launch/logger_options.h"
+
+#include <cstdint>
+#include <memory>
+
+#include "device/qt_port_catalog.h"
+#include "simulator/simulated_link.h"
+
+namespace varnelo {
+
+namespace {
+
+constexpr long long MAX_SIMULATED_RECORDS = 1000000;
+
+}  // namespace
+
+void AddSimulatorOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {"records", "simulated logger: number of stored records (default 200)", "N"},
+        {"seed", "simulated logger: seed of its content (default 1)", "S"},
+        {"silent-from", "fault: answer nothing once record K is selected", "K"},
+        {"short-reply", "fault: the reply of record K stops halfway", "K"},
+        {"drop-byte", "fault: the reply of record K lacks one byte", "K"},
+        {"persistent-faults", "fault: short replies and dropped bytes strike every attempt"},
+        {"report-count", "fault: command 18 reports N instead of the true count", "N"},
+    });
+}
+
+void AddLoggerOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {"port", "the logger's serial port (a name or a path); also VARNELO_PORT. Default: find it by its USB id",
+         "PATH"},
+        {"sim", "the built-in simulated logger instead of a port"},
+    });
+    AddSimulatorOptions(parser);
+}
+
+bool IntOption(const QCommandLineParser& parser, const QString& name, long long low, long long high,
+               std::optional<long long>& value, QString& error) {
+    if (!parser.isSet(name)) return true;
+    bool ok = false;
+    const long long v = parser.value(name).toLongLong(&ok);
+    if (!ok || v < low || v > high) {
+        error = QStringLiteral("--%1 must be a whole number in %2..%3, not '%4'")
+                    .arg(name)
+                    .arg(low)
+                    .arg(high)
+                    .arg(parser.value(name));
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+std::optional<SimulatorSettings> SimulatorFromOptions(const QCommandLineParser& parser, QString& error) {
+    SimulatorSettings settings;
+    std::optional<long long> records, seed, silent, shortReply, dropByte, reported;
+    if (!IntOption(parser, "records", 0, MAX_SIMULATED_RECORDS, records, error) ||
+        !IntOption(parser, "seed", 0, 0xFFFFFFFFll, seed, error) ||
+        !IntOption(parser, "silent-from", 0, MAX_SIMULATED_RECORDS, silent, error) ||
+        !IntOption(parser, "short-reply", 0, MAX_SIMULATED_RECORDS, shortReply, error) ||
+        !IntOption(parser, "drop-byte", 0, MAX_SIMULATED_RECORDS, dropByte, error) ||
+        !IntOption(parser, "report-count", INT32_MIN, INT32_MAX, reported, error)) {
+        return std::nullopt;
+    }
+    if (records) settings.records = static_cast<int>(*records);
+    if (seed) settings.seed = static_cast<std::uint32_t>(*seed);
+    if (silent) settings.faults.silentFrom = static_cast<int>(*silent);
+    if (shortReply) settings.faults.shortReplyAt = static_cast<int>(*shortReply);
+    if (dropByte) settings.faults.dropByteAt = static_cast<int>(*dropByte);
+    if (reported) settings.faults.reportedCount = static_cast<std::int32_t>(*reported);
+    settings.faults.persistent = parser.isSet("persistent-faults");
+    return settings;
+}
+
+std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& parser, QString& error) {
+    if (parser.isSet("sim") && parser.isSet("port")) {
+        error = QStringLiteral("--sim and --port exclude each other");
+        return std::nullopt;
+    }
+    LoggerChoice choice;
+    if (parser.isSet("sim")) {
+        const auto settings = SimulatorFromOptions(parser, error);
+        if (!settings) return std::nullopt;
+        choice.kind = LoggerChoice::Kind::Simulated;
+        choice.simulator = *settings;
+        return choice;
+    }
+    choice.port = parser.value("port");
+    if (choice.port.isEmpty()) choice.port = qEnvironmentVariable("VARNELO_PORT");
+    choice.kind = choice.port.isEmpty() ? LoggerChoice::Kind::Discover : LoggerChoice::Kind::Port;
+    return choice;
+}
+
+ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc) {
+    QtPortCatalog catalog;
+    switch (choice.kind) {
+        case LoggerChoice::Kind::Simulated:
+            return {ConnectLink(std::make_unique<SimulatedLink>(choice.simulator), SIMULATED_PORT_NAME, doc), {}};
+        case LoggerChoice::Kind::Port: return ConnectToPort(catalog, choice.port.toStdString(), doc);
+        case LoggerChoice::Kind::Discover: break;
+    }
+    return Connect(catalog, doc);
+}
+
+}  // namespace varnelo

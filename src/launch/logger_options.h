@@ -1,0 +1,42 @@
+#pragma once
+// The switches that say which logger to talk to, the same for varnelo and
+// varnelo-cli: --sim with the simulated logger's own switches, else an
+// explicit --port (or the VARNELO_PORT environment variable), else discovery
+// by the logger's USB id.
+
+#include <QCommandLineParser>
+#include <QString>
+#include <optional>
+
+#include "data/document.h"
+#include "device/connection.h"
+#include "simulator/logger_model.h"
+
+namespace varnelo {
+
+// The simulated logger's content and fault switches.
+void AddSimulatorOptions(QCommandLineParser& parser);
+// --port, --sim and the simulator's switches.
+void AddLoggerOptions(QCommandLineParser& parser);
+
+// A whole-number option within low..high; an unset option leaves value empty.
+// On a bad value returns false with error set.
+bool IntOption(const QCommandLineParser& parser, const QString& name, long long low, long long high,
+               std::optional<long long>& value, QString& error);
+
+std::optional<SimulatorSettings> SimulatorFromOptions(const QCommandLineParser& parser, QString& error);
+
+struct LoggerChoice {
+    enum class Kind { Discover, Port, Simulated };
+    Kind kind = Kind::Discover;
+    QString port;                   // Port
+    SimulatorSettings simulator;    // Simulated
+};
+
+// On contradicting or bad switches returns nothing, with error set.
+std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& parser, QString& error);
+
+// Connects as chosen; the simulated logger is reached in-process.
+ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc);
+
+}  // namespace varnelo
