@@ -1,6 +1,32 @@
+// varnelo: the desktop program.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "app/app_command_line.h"
+#include "app/app_icons.h"
+#include "app/main_frame.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setOrganizationName(QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション"));
+    QCoreApplication::setApplicationName(QStringLiteral("Varnelo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setWindowIcon(varnelo::ApplicationIcon());
+
+    int exitCode = 0;
+    const auto commandLine = varnelo::ParseAppCommandLine(QCoreApplication::arguments(), exitCode);
+    if (!commandLine) return exitCode;
+
+    // The program speaks Japanese: so do the standard dialogs and buttons.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTexts);
+    }
+
+    varnelo::CMainFrame frame(commandLine->logger);
+    if (!frame.start(commandLine->file)) return 1;
+    return QApplication::exec();
 }

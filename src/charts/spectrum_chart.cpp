@@ -77,6 +77,11 @@ int SpectrumCurveHeight(double scaled, int plotHeight) {
     return height;
 }
 
+int SpectrumElementAt(const Rect& client, int x, bool limitRange) {
+    const int j = x - SpectrumPlotRect(client).left;
+    return ChartWindow(limitRange).contains(j) ? j : -1;
+}
+
 void DrawSpectrumAxes(Canvas& canvas) {
     const Rect client = canvas.clientRect();
     DrawAxes(canvas, client, SpectrumPlotRect(client));

@@ -27,6 +27,10 @@ int SpectrumGridRow(const Rect& plot, int counts);
 // huge values end on the bottom edge, not the top.
 int SpectrumCurveHeight(double scaled, int plotHeight);
 
+// The spectrum element drawn at pixel column x of a chart in client, or -1
+// where no curve point stands (outside the plot, or outside the window drawn).
+int SpectrumElementAt(const Rect& client, int x, bool limitRange);
+
 // The empty chart: wipe, plot rectangle, grid and labels.
 void DrawSpectrumAxes(Canvas& canvas);
 

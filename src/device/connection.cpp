@@ -81,16 +81,17 @@ LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portNam
 
 ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc& doc) {
     OpenedPort opened = catalog.open(portName);
-    if (!opened.link) return {std::nullopt, opened.error};
-    return {ConnectLink(std::move(opened.link), portName, doc), {}};
+    if (!opened.link) return {std::nullopt, ConnectOutcome::Failure::PortUnavailable, opened.error};
+    return {ConnectLink(std::move(opened.link), portName, doc), ConnectOutcome::Failure::None, {}};
 }
 
 ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc& doc) {
     const std::vector<PortEntry> devices = catalog.ports();
     const std::vector<std::string> candidates = LoggerPortCandidates(devices);
     if (candidates.empty()) {
-        return {std::nullopt, "no logger found: none of the " + std::to_string(devices.size()) +
-                                  " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID)};
+        return {std::nullopt, ConnectOutcome::Failure::NoLogger,
+                "no logger found: none of the " + std::to_string(devices.size()) +
+                    " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID)};
     }
     std::string firstError;
     for (const std::string& name : candidates) {
@@ -98,7 +99,8 @@ ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc& doc) {
         if (outcome.connection) return outcome;
         if (firstError.empty()) firstError = outcome.error;
     }
-    return {std::nullopt, "the logger was found but its port cannot be opened: " + firstError};
+    return {std::nullopt, ConnectOutcome::Failure::PortUnavailable,
+            "the logger was found but its port cannot be opened: " + firstError};
 }
 
 }  // namespace varnelo

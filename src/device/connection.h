@@ -37,8 +37,14 @@ struct LoggerConnection {
 
 // A connection, or why there is none.
 struct ConnectOutcome {
+    enum class Failure {
+        None,
+        NoLogger,         // no port has the logger's USB id
+        PortUnavailable,  // the port is there but cannot be opened (busy, permission, gone)
+    };
     std::optional<LoggerConnection> connection;
-    std::string error;
+    Failure failure = Failure::None;
+    std::string error;  // what failed, in English, naming the port
 };
 
 // The text of a Request of n bytes up to its first NUL; empty when the read fails.

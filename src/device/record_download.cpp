@@ -34,6 +34,12 @@ bool RecordDownload::fetch(int index, std::string& failure) {
     return true;
 }
 
+void RecordDownload::cancel() {
+    if (!m_pending) return;
+    m_pending = false;
+    m_doc.setRecordCount(m_nextRecord);
+}
+
 DownloadStep RecordDownload::step() {
     DownloadStep result;
     result.total = m_total;

@@ -49,6 +49,10 @@ public:
 
     DownloadStep step();
 
+    // Ends a pending download between two ticks; the document keeps the
+    // records complete so far as its count.
+    void cancel();
+
     bool pending() const { return m_pending; }
     int nextRecord() const { return m_nextRecord; }
     int total() const { return m_total; }

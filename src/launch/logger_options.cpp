@@ -96,7 +96,8 @@ ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc) {
     QtPortCatalog catalog;
     switch (choice.kind) {
         case LoggerChoice::Kind::Simulated:
-            return {ConnectLink(std::make_unique<SimulatedLink>(choice.simulator), SIMULATED_PORT_NAME, doc), {}};
+            return {ConnectLink(std::make_unique<SimulatedLink>(choice.simulator), SIMULATED_PORT_NAME, doc),
+                    ConnectOutcome::Failure::None, {}};
         case LoggerChoice::Kind::Port: return ConnectToPort(catalog, choice.port.toStdString(), doc);
         case LoggerChoice::Kind::Discover: break;
     }

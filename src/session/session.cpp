@@ -4,7 +4,10 @@ namespace varnelo {
 
 Session::Session() : m_doc(std::make_unique<CVarneloDoc>()), m_track(std::make_unique<GpsTrack>()) {}
 
-void Session::computeTrack() { ComputeTrack(*m_doc, m_doc->recordCount(), *m_track); }
+void Session::computeTrack() {
+    m_trackCount = m_doc->recordCount();
+    ComputeTrack(*m_doc, m_trackCount, *m_track);
+}
 
 std::string Session::title() const { return m_path.filename().string(); }
 

@@ -25,6 +25,8 @@ public:
     CVarneloDoc& doc() { return *m_doc; }
     const CVarneloDoc& doc() const { return *m_doc; }
     const GpsTrack& track() const { return *m_track; }
+    // The records the track was last computed over.
+    int trackCount() const { return m_trackCount; }
 
     // Rebuilds the track from the document's records, as after a download.
     void computeTrack();
@@ -56,6 +58,7 @@ public:
 private:
     std::unique_ptr<CVarneloDoc> m_doc;
     std::unique_ptr<GpsTrack> m_track;
+    int m_trackCount = 0;
     std::filesystem::path m_path;
     bool m_changed = false;
 };

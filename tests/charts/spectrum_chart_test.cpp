@@ -116,6 +116,21 @@ TEST(SpectrumChart, LimitDrawsTheChartWindowFrom390To800Nanometres) {
     EXPECT_EQ(moves[24].point.x, 110);
 }
 
+TEST(SpectrumChart, PointerColumnsNameTheElementDrawnThere) {
+    // The readout under the mouse must name the element whose point stands in that column.
+    for (const bool limit : {false, true}) {
+        RecordingCanvas canvas(CLIENT);
+        DrawSpectrumChart(canvas, Flat(1000.0f, 2000.0f, 0.5f), limit);
+        for (const Point p : test::PointsDrawnWith(canvas, CH2_CURVE_PEN)) {
+            EXPECT_EQ(SpectrumElementAt(CLIENT, p.x, limit), p.x - PLOT.left);
+        }
+    }
+    EXPECT_EQ(SpectrumElementAt(CLIENT, PLOT.left - 1, false), -1);
+    EXPECT_EQ(SpectrumElementAt(CLIENT, PLOT.left + 511, false), -1);
+    EXPECT_EQ(SpectrumElementAt(CLIENT, PLOT.left + 49, true), -1);
+    EXPECT_EQ(SpectrumElementAt(CLIENT, PLOT.left + 461, true), -1);
+}
+
 TEST(SpectrumChart, HeightsFollowTheScalesAndClampToThePlot) {
     DerivedSpectra s = Flat(0.0f, 0.0f, 0.0f);
     s.ch2[0] = 65535.0f;                 // top edge

@@ -72,6 +72,19 @@ TEST(RecordDownload, PressingAgainRestartsFromRecordZero) {
     EXPECT_EQ(doc.recordCount(), 5);
 }
 
+TEST(RecordDownload, CancelBetweenTicksKeepsTheCompleteRecords) {
+    SimulatedLink logger(Logger(5));
+    CVarneloDoc doc;
+    RecordDownload download(logger, doc);
+    download.start(5);
+    download.step();
+    download.step();
+    download.cancel();
+    EXPECT_FALSE(download.pending());
+    EXPECT_EQ(doc.recordCount(), 2);
+    EXPECT_EQ(download.step().kind, Kind::Ignored);
+}
+
 TEST(RecordDownload, IdleTicksDoNothing) {
     SimulatedLink logger(Logger(2));
     test::TapLink tap(logger);

@@ -1,0 +1,65 @@
+#include "app/chart_frame.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSaveFile>
+
+namespace varnelo {
+
+ChartFrame::ChartFrame(QSize size, QWidget* parent) : QWidget(parent), m_surface(size) {
+    setFixedSize(size);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Until the first chart is drawn the frame looks as an empty black frame does.
+    m_surface.draw([](Canvas& canvas) { canvas.rectangle(canvas.clientRect()); });
+}
+
+void ChartFrame::draw(const std::function<void(Canvas&)>& drawing) {
+    m_surface.draw(drawing);
+    update();
+}
+
+void ChartFrame::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_surface.image());
+}
+
+void ChartFrame::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(tr("画像を保存..."), this, &ChartFrame::askAndSaveImage);
+    menu.addAction(tr("画像をコピー"), this, &ChartFrame::copyImage);
+    menu.exec(event->globalPos());
+}
+
+void ChartFrame::mouseMoveEvent(QMouseEvent* event) { emit pointerMoved(event->position().toPoint()); }
+
+void ChartFrame::leaveEvent(QEvent*) { emit pointerLeft(); }
+
+void ChartFrame::askAndSaveImage() {
+    QFileDialog dialog(this, tr("画像を保存"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(tr("PNG 画像 (*.png)"));
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    saveImage(dialog.selectedFiles().front());
+}
+
+bool ChartFrame::saveImage(const QString& path) {
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) && m_surface.image().save(&file, "PNG") && file.commit();
+    if (!written) {
+        QMessageBox::warning(this, QApplication::applicationName(),
+                             tr("画像を保存できませんでした。\n%1\n%2").arg(path, file.errorString()));
+    }
+    return written;
+}
+
+void ChartFrame::copyImage() const { QApplication::clipboard()->setImage(m_surface.image()); }
+
+}  // namespace varnelo

@@ -1,0 +1,383 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/about_dialog.h"
+#include "app/app_icons.h"
+#include "app/form_style.h"
+#include "app/recent_files.h"
+#include "app/varnelo_view.h"
+
+namespace varnelo {
+
+namespace {
+
+const QString DATA_FILE_FILTER = QStringLiteral("Varnelo Files (*.vrnldata)");
+const QString DATA_FILE_SUFFIX = QStringLiteral("vrnldata");
+
+std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+
+}  // namespace
+
+CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
+    : QMainWindow(parent), m_session(std::make_unique<Session>()) {
+    // A fixed frame: minimise and close, no sizing border, no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(ApplicationIcon());
+    setAcceptDrops(true);
+
+    m_view = new CVarneloView(*m_session, logger, this);
+    setCentralWidget(m_view);
+    connect(m_view, &CVarneloView::statusMessage, this, &CMainFrame::showStatus);
+    connect(m_view, &CVarneloView::downloadProgress, this, &CMainFrame::showDownloadProgress);
+    connect(m_view, &CVarneloView::documentChanged, this, &CMainFrame::updateTitle);
+
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    // The window follows the form's fixed size, with or without the bars.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_recentFiles = LoadRecentFiles();
+    updateRecentFileMenu();
+    updateTitle();
+    updateCommandEnabling();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::makeAction(Command command, const QString& text, const QString& prompt,
+                                const QList<QKeySequence>& shortcuts) {
+    auto* a = new QAction(text, this);
+    // A prompt is the status-bar text, then after a line feed the tooltip.
+    const qsizetype split = prompt.indexOf(QLatin1Char('\n'));
+    a->setStatusTip(split < 0 ? prompt : prompt.left(split));
+    a->setToolTip(split < 0 ? QString() : prompt.mid(split + 1));
+    a->setShortcuts(shortcuts);
+    addAction(a);  // shortcuts work with the menus closed
+    m_actions[command] = a;
+    return a;
+}
+
+QAction* CMainFrame::action(Command command) const {
+    const auto found = m_actions.find(command);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+void CMainFrame::buildMenus() {
+    using K = QKeySequence;
+    QAction* newAction = makeAction(Command::New, tr("新規作成\tCtrl+N(&N)"), tr("新規にファイルを作成\n新規ファイル"),
+                                    {K(Qt::CTRL | Qt::Key_N)});
+    QAction* openAction = makeAction(Command::Open, tr("開く...\tCtrl+O(&O)"), tr("既存のファイルを開く\n開く"),
+                                     {K(Qt::CTRL | Qt::Key_O)});
+    QAction* saveAction = makeAction(Command::Save, tr("上書き保存\tCtrl+S(&S)"),
+                                     tr("作業中のファイルを上書きして保存\n保存"), {K(Qt::CTRL | Qt::Key_S)});
+    QAction* saveAsAction = makeAction(Command::SaveAs, tr("名前を付けて保存(&A)..."),
+                                       tr("作業中のファイルを新しい名前で保存\n名前をつけて保存"));
+    // A backslash, not a line feed, before the last word: all of it is the prompt.
+    QAction* exitAction = makeAction(Command::Exit, tr("アプリケーションの終了(&X)"),
+                                     tr("アプリケーションを終了し、ファイルの保存を指示\\終了"));
+    connect(newAction, &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(openAction, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(saveAction, &QAction::triggered, this, &CMainFrame::OnFileSave);
+    connect(saveAsAction, &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
+    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+
+    m_fileMenu = menuBar()->addMenu(tr("ファイル(&F)"));
+    m_fileMenu->addActions({newAction, openAction, saveAction, saveAsAction});
+    m_fileMenu->addSeparator();
+    m_recentPlaceholder = m_fileMenu->addAction(tr("最近使ったファイル"));
+    m_recentPlaceholder->setEnabled(false);
+    m_recentSeparator = m_fileMenu->addSeparator();
+    m_fileMenu->addAction(exitAction);
+
+    // Commands without a handler: present, always disabled, their keys do nothing.
+    QAction* undo = makeAction(Command::Undo, tr("元に戻す\tCtrl+Z(&U)"), tr("直前に行った動作を元に戻す\n元に戻す"),
+                               {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
+    QAction* cut = makeAction(Command::Cut, tr("切り取り\tCtrl+X(&T)"),
+                              tr("選択範囲を切り取ってクリップボードに保存\n切り取り"),
+                              {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
+    QAction* copy = makeAction(Command::Copy, tr("コピー\tCtrl+C(&C)"),
+                               tr("選択範囲をコピーしてクリップボードに保存\n保存"),
+                               {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
+    QAction* paste = makeAction(Command::Paste, tr("貼り付け\tCtrl+V(&P)"), tr("クリップボードの内容を貼り付け\n貼り付け"),
+                                {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
+    QAction* print = makeAction(Command::Print, tr("印刷"), tr("作業中のドキュメントを印刷\n印刷"));
+    for (QAction* a : {undo, cut, copy, paste, print}) a->setEnabled(false);
+    QAction* hardware = makeAction(Command::EditHardware, tr("ハードウェアの編集"), QString());
+    connect(hardware, &QAction::triggered, this, &CMainFrame::OnEditHardware);
+
+    QMenu* edit = menuBar()->addMenu(tr("編集(&E)"));
+    edit->addAction(undo);
+    edit->addSeparator();
+    edit->addActions({cut, copy, paste, hardware});
+
+    QAction* toolbarToggle = makeAction(Command::Toolbar, tr("ツール バー(&T)"),
+                                        tr("ツール バーの 表示/非表示\nツール バーの表示切り替え"));
+    QAction* statusToggle = makeAction(Command::StatusBar, tr("ステータス バー(&S)"),
+                                       tr("ステータス バーの 表示/非表示\nステータス バーの表示切り替え"));
+    for (QAction* a : {toolbarToggle, statusToggle}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+    connect(statusToggle, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    QMenu* viewMenu = menuBar()->addMenu(tr("表示(&V)"));
+    viewMenu->addActions({toolbarToggle, statusToggle});
+
+    QAction* about = makeAction(Command::About, tr("バージョン情報 Varnelo(&A)..."),
+                                tr("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"));
+    connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
+    menuBar()->addMenu(tr("ヘルプ(&H)"))->addAction(about);
+
+    // One pane only: next and previous pane have nowhere to go.
+    auto* nextPane = new QAction(this);
+    nextPane->setShortcut(K(Qt::Key_F6));
+    nextPane->setStatusTip(tr("次のウィンドウに切り替える"));
+    auto* previousPane = new QAction(this);
+    previousPane->setShortcut(K(Qt::SHIFT | Qt::Key_F6));
+    previousPane->setStatusTip(tr("前のウィンドウに切り替える"));
+    addActions({nextPane, previousPane});
+}
+
+void CMainFrame::buildToolbar() {
+    QToolBar* bar = addToolBar(QStringLiteral("toolbar"));
+    bar->setObjectName(QStringLiteral("toolbar"));
+    bar->setIconSize(QSize(16, 15));
+    bar->setFloatable(false);
+    const auto add = [&](Command command, ToolbarIcon icon) {
+        QAction* a = action(command);
+        a->setIcon(ToolbarIconFor(icon));
+        bar->addAction(a);
+    };
+    add(Command::New, ToolbarIcon::New);
+    add(Command::Open, ToolbarIcon::Open);
+    add(Command::Save, ToolbarIcon::Save);
+    bar->addSeparator();
+    add(Command::Cut, ToolbarIcon::Cut);
+    add(Command::Copy, ToolbarIcon::Copy);
+    add(Command::Paste, ToolbarIcon::Paste);
+    bar->addSeparator();
+    add(Command::Print, ToolbarIcon::Print);
+    add(Command::About, ToolbarIcon::About);
+    QAction* toggle = action(Command::Toolbar);
+    connect(toggle, &QAction::toggled, bar, &QToolBar::setVisible);
+    connect(bar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+}
+
+void CMainFrame::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    // The message pane: prompts and messages cover the idle text for a while.
+    m_idleText = new QLabel(tr("レディ"), bar);
+    bar->addWidget(m_idleText, 1);
+    m_progress = new QProgressBar(bar);
+    m_progress->setFormat(QStringLiteral("%v / %m"));
+    m_progress->setFixedWidth(DialogRect(0, 0, 100, 0).width());
+    m_progress->hide();
+    bar->addPermanentWidget(m_progress);
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromLatin1(indicator), bar);
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+    }
+}
+
+bool CMainFrame::start(const QString& file) {
+    if (!file.isEmpty() && !loadDocument(file)) return false;
+    show();
+    // Paint the window before the connection attempt may keep us busy.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_view->OnInitialUpdate();
+    updateCommandEnabling();
+    return true;
+}
+
+QString CMainFrame::documentTitle() const {
+    const std::string title = m_session->title();
+    return title.empty() ? tr("無題") : QFile::decodeName(QByteArray::fromStdString(title));
+}
+
+void CMainFrame::updateTitle() { setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle()); }
+
+void CMainFrame::updateCommandEnabling() { action(Command::EditHardware)->setEnabled(m_view->connected()); }
+
+void CMainFrame::showStatus(const QString& text) {
+    if (text.isEmpty()) {
+        statusBar()->clearMessage();
+    } else {
+        statusBar()->showMessage(text);
+    }
+}
+
+void CMainFrame::showDownloadProgress(int done, int total) {
+    if (total < 0) {
+        m_progress->hide();
+        return;
+    }
+    m_progress->setRange(0, std::max(total, 1));
+    m_progress->setValue(done);
+    m_progress->show();
+}
+
+bool CMainFrame::readyToReplace(const QString& why) {
+    m_view->stopDownload(why);
+    return maybeSave();
+}
+
+bool CMainFrame::maybeSave() {
+    if (!m_session->changed()) return true;
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+                    tr("%1 への変更を保存しますか?").arg(documentTitle()),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Yes)->setText(tr("はい(&Y)"));
+    box.button(QMessageBox::No)->setText(tr("いいえ(&N)"));
+    box.button(QMessageBox::Cancel)->setText(tr("キャンセル"));
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+        case QMessageBox::Yes: return OnFileSave();
+        case QMessageBox::No: return true;
+        default: return false;
+    }
+}
+
+void CMainFrame::OnFileNew() {
+    if (!readyToReplace(tr("新しいドキュメント"))) return;
+    m_session->renew();
+    updateTitle();
+    m_view->OnInitialUpdate();
+}
+
+void CMainFrame::OnFileOpen() {
+    if (!readyToReplace(tr("ファイルを開く"))) return;
+    QFileDialog dialog(this, tr("開く"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({DATA_FILE_FILTER, tr("すべてのファイル (*.*)")});
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    loadDocument(dialog.selectedFiles().front());
+}
+
+bool CMainFrame::openDocument(const QString& path) {
+    if (!readyToReplace(tr("ファイルを開く"))) return false;
+    return loadDocument(path);
+}
+
+bool CMainFrame::loadDocument(const QString& path) {
+    const int countBefore = m_session->doc().recordCount();
+    if (const FileOutcome error = m_session->open(ToPath(path))) {
+        const QString message = error->kind == FileFailure::UnexpectedFormat ? tr("予期しないファイル形式です。")
+                                                                            : tr("ドキュメントを開くことに失敗しました。");
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), message, QMessageBox::Ok, this);
+        box.setInformativeText(QDir::toNativeSeparators(path) + QStringLiteral("\n") +
+                               QString::fromStdString(error->detail));
+        box.exec();
+        // A read that failed half way has emptied the document: the form follows it.
+        if (m_session->doc().recordCount() != countBefore && isVisible()) m_view->OnInitialUpdate();
+        return false;
+    }
+    rememberFile(path);
+    updateTitle();
+    if (isVisible()) m_view->OnInitialUpdate();
+    return true;
+}
+
+bool CMainFrame::OnFileSave() {
+    if (m_session->path().empty()) return OnFileSaveAs();
+    return saveDocument(QFile::decodeName(QByteArray::fromStdString(m_session->path().string())));
+}
+
+bool CMainFrame::OnFileSaveAs() {
+    QFileDialog dialog(this, tr("名前を付けて保存"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({DATA_FILE_FILTER, tr("すべてのファイル (*.*)")});
+    dialog.setDefaultSuffix(DATA_FILE_SUFFIX);
+    if (!m_session->path().empty()) dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(m_session->path().string())));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    return saveDocument(dialog.selectedFiles().front());
+}
+
+bool CMainFrame::saveDocument(const QString& path) {
+    if (const FileOutcome error = m_session->save(ToPath(path))) {
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), tr("ドキュメントの保存に失敗しました。"),
+                        QMessageBox::Ok, this);
+        box.setInformativeText(QDir::toNativeSeparators(path) + QStringLiteral("\n") +
+                               QString::fromStdString(error->detail));
+        box.exec();
+        return false;
+    }
+    rememberFile(path);
+    updateTitle();
+    return true;
+}
+
+void CMainFrame::rememberFile(const QString& path) {
+    m_recentFiles = PushRecentFile(m_recentFiles, path);
+    SaveRecentFiles(m_recentFiles);
+    updateRecentFileMenu();
+}
+
+void CMainFrame::updateRecentFileMenu() {
+    for (QAction* a : m_recentActions) {
+        m_fileMenu->removeAction(a);
+        a->deleteLater();
+    }
+    m_recentActions.clear();
+    m_recentPlaceholder->setVisible(m_recentFiles.isEmpty());
+    for (int i = 0; i < m_recentFiles.size(); ++i) {
+        const QString path = m_recentFiles[i];
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
+        a->setStatusTip(tr("指定のファイルを開く"));
+        connect(a, &QAction::triggered, this, [this, path] { openDocument(path); });
+        m_fileMenu->insertAction(m_recentSeparator, a);
+        m_recentActions << a;
+    }
+}
+
+void CMainFrame::OnAppAbout() {
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::OnEditHardware() {
+    if (!m_view->connected()) return;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (readyToReplace(tr("終了"))) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+    event->acceptProposedAction();
+    openDocument(urls.front().toLocalFile());
+}
+
+}  // namespace varnelo

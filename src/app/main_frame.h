@@ -1,0 +1,92 @@
+#pragma once
+// The one main window of the run: the menus, the toolbar and the status bar
+// around the main form, the file commands, the recent-file list, dropped
+// files and the question about unsaved records. One document, one form for
+// the whole run; File > New and File > Open reuse both.
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+#include "launch/logger_options.h"
+#include "session/session.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+
+namespace varnelo {
+
+class CVarneloView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(const LoggerChoice& logger, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The command line's command: opens the named file (none: a new
+    // document), shows the window and runs the form's first initial update.
+    // False when the file cannot be opened; its message has been shown and
+    // the program ends.
+    bool start(const QString& file);
+
+    Session& session() { return *m_session; }
+    CVarneloView* view() const { return m_view; }
+
+    // Menu and toolbar commands, by what they do; for the enabling rules and tests.
+    enum class Command { New, Open, Save, SaveAs, Exit, Undo, Cut, Copy, Paste, Print, EditHardware, Toolbar,
+                         StatusBar, About };
+    QAction* action(Command command) const;
+    QMenu* recentFileMenu() const { return m_fileMenu; }
+    QStringList recentFiles() const { return m_recentFiles; }
+
+public slots:
+    void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    void OnAppAbout();
+    void OnEditHardware();
+    // File > Open without the dialog: a recent file, a dropped file.
+    bool openDocument(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    QAction* makeAction(Command command, const QString& text, const QString& prompt,
+                        const QList<QKeySequence>& shortcuts = {});
+    // Stops a download under way and asks about unsaved records; false when
+    // the user cancels and the document must stay.
+    bool readyToReplace(const QString& why);
+    bool maybeSave();
+    bool loadDocument(const QString& path);
+    bool saveDocument(const QString& path);
+    void rememberFile(const QString& path);
+    void updateRecentFileMenu();
+    void updateTitle();
+    void updateCommandEnabling();
+    void showStatus(const QString& text);
+    void showDownloadProgress(int done, int total);
+    QString documentTitle() const;
+
+    std::unique_ptr<Session> m_session;
+    CVarneloView* m_view = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentPlaceholder = nullptr;
+    QList<QAction*> m_recentActions;
+    QAction* m_recentSeparator = nullptr;
+    QStringList m_recentFiles;
+    std::map<Command, QAction*> m_actions;
+    QLabel* m_idleText = nullptr;
+    QProgressBar* m_progress = nullptr;
+};
+
+}  // namespace varnelo
