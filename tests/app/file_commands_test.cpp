@@ -1,0 +1,172 @@
+// What the desktop program writes and remembers: the CSV export from the
+// form, chart images, dropped files, the recent-file list and the about box.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QUrl>
+
+#include "app/about_dialog.h"
+#include "app/chart_frame.h"
+#include "app/main_frame.h"
+#include "app/recent_files.h"
+#include "app/varnelo_view.h"
+#include "app_test_support.h"
+#include "simulator/simulated_content.h"
+#include "support/test_support.h"
+
+namespace varnelo {
+namespace {
+
+using test::ModalAnswer;
+using test::WaitFor;
+
+LoggerChoice Simulated(int records) {
+    LoggerChoice choice;
+    choice.kind = LoggerChoice::Kind::Simulated;
+    choice.simulator = SimulatorSettings{records, 9, {}};
+    return choice;
+}
+
+QString Text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+std::string FileText(const std::filesystem::path& path) {
+    const auto bytes = test::ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class FileCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::FreshApplication();
+        frame = std::make_unique<CMainFrame>(Simulated(6));
+        ASSERT_TRUE(frame->start({}));
+        QTest::mouseClick(view().readButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return !view().downloading() && view().recordList()->count() == 6; }));
+    }
+    void TearDown() override {
+        frame->session().renew();  // close without the question
+    }
+    CVarneloView& view() { return *frame->view(); }
+
+    test::TempDir dir;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(FileCommands, CsvButtonExportsWithTheFormsModeAndRange) {
+    QTest::mouseClick(view().reflectanceRadio(), Qt::LeftButton);
+    QTest::mouseClick(view().limitBox(), Qt::LeftButton);
+    QString initialName;
+    ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
+        initialName = dialog.selectedFiles().value(0);
+        EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("csv file(*.csv)")});
+        dialog.selectFile(Text(dir / "day"));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    QTest::mouseClick(view().csvButton(), Qt::LeftButton);
+    ASSERT_TRUE(name.answered());
+    EXPECT_TRUE(initialName.endsWith(QStringLiteral("*.csv"))) << initialName.toStdString();
+
+    const ExportResult expected = frame->session().exportCsv(dir / "expected.csv", {ExportMode::Reflectance, true});
+    ASSERT_EQ(expected.status, ExportStatus::Written);
+    EXPECT_EQ(FileText(dir / "day.csv"), FileText(dir / "expected.csv"));
+    EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("day.csv")));
+}
+
+TEST_F(FileCommands, AFailedExportSaysWhichFileInAMessageBox) {
+    // A folder that exists but where no file can be made, even by root.
+    QString shown;
+    ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
+        dialog.selectFile(QStringLiteral("/proc/varnelo-day.csv"));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ModalAnswer<QMessageBox> failure([&](QMessageBox& box) {
+        shown = box.text();
+        box.accept();
+    });
+    view().OnSaveCsv();
+    ASSERT_TRUE(name.answered());
+    EXPECT_TRUE(failure.answered());
+    EXPECT_TRUE(shown.contains(QStringLiteral("varnelo-day.csv"))) << shown.toStdString();
+}
+
+TEST_F(FileCommands, ChartImagesAreExactlyThePixelsShown) {
+    ChartFrame& spectrum = *view().spectrumFrame();
+    ASSERT_TRUE(spectrum.saveImage(Text(dir / "spectrum.png")));
+    QImage saved(Text(dir / "spectrum.png"));
+    EXPECT_EQ(saved.convertToFormat(spectrum.image().format()), spectrum.image());
+    view().trackFrame()->copyImage();
+    EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(spectrum.image().format()),
+              view().trackFrame()->image());
+}
+
+TEST_F(FileCommands, ThePointerOverTheSpectrumReadsOutTheDrawnRecord) {
+    // Column 60 + j of the chart is element j: 340 + 100 nm.
+    QTest::mouseMove(view().spectrumFrame(), QPoint(60 + 100, 200));
+    const DerivedSpectra spectra = DeriveSpectra(frame->session().doc().record(0));
+    const QString text = frame->statusBar()->currentMessage();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("440 nm"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::number(static_cast<double>(spectra.ch2[100]), 'f', 1))) << text.toStdString();
+    EXPECT_EQ(view().spectrumFrame()->image(), view().spectrumFrame()->grab().toImage().convertToFormat(
+                                                   view().spectrumFrame()->image().format()))
+        << "the readout draws nothing";
+}
+
+TEST_F(FileCommands, ADroppedFileOpensAsFileOpenDoes) {
+    frame->session().renew();
+    ASSERT_FALSE(frame->session().save(dir / "dropped.vrnldata"));
+    frame->session().renew();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Text(dir / "dropped.vrnldata"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &drop);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - dropped.vrnldata"));
+    EXPECT_EQ(view().recordList()->count(), 6);
+}
+
+TEST_F(FileCommands, TheRecentFileListKeepsFourFilesNewestFirst) {
+    frame->session().renew();
+    for (int i = 0; i < 5; ++i) {
+        const auto path = dir / ("f" + std::to_string(i) + ".vrnldata");
+        ASSERT_FALSE(frame->session().save(path));
+        ASSERT_TRUE(frame->openDocument(Text(path)));
+    }
+    ASSERT_TRUE(frame->openDocument(Text(dir / "f2.vrnldata")));
+    const QStringList expected = {Text(dir / "f2.vrnldata"), Text(dir / "f4.vrnldata"), Text(dir / "f3.vrnldata"),
+                                  Text(dir / "f1.vrnldata")};
+    EXPECT_EQ(frame->recentFiles(), expected);
+    EXPECT_EQ(LoadRecentFiles(), expected);
+    EXPECT_EQ(QSettings().value(QStringLiteral("Recent File List/File1")).toString(), expected[0]);
+    int entries = 0;
+    for (QAction* a : frame->recentFileMenu()->actions()) entries += a->text().startsWith(QLatin1Char('&')) ? 1 : 0;
+    EXPECT_EQ(entries, 4);
+}
+
+TEST(AboutBox, ShowsNameVersionAndOk) {
+    test::FreshApplication();
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("バージョン情報 Varnelo"));
+    QStringList texts;
+    for (const QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Varnelo, Version 1.0")));
+    const auto buttons = about.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(buttons.front()->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(buttons.front()->isDefault());
+}
+
+}  // namespace
+}  // namespace varnelo
