@@ -128,6 +128,7 @@ void CVarneloView::connectToLogger() {
     m_connection = std::move(outcome.connection);
     const LoggerState& state = m_connection->state;
     m_identity->setText(QString::fromLocal8Bit(state.identityLabel));
+    m_identity->setToolTip(m_identity->text());  // the label is narrower than most identities
     m_counter->setText(QString::fromStdString(state.countLabel));
     m_deviceRecordCount = state.recordCount;
     if (!state.failures.empty()) {
