@@ -33,6 +33,7 @@ const QString DATA_FILE_FILTER = QStringLiteral("Varnelo Files (*.vrnldata)");
 const QString DATA_FILE_SUFFIX = QStringLiteral("vrnldata");
 
 std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+QString FromPath(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
 
 }  // namespace
 
@@ -211,7 +212,7 @@ bool CMainFrame::start(const QString& file) {
 
 QString CMainFrame::documentTitle() const {
     const std::string title = m_session->title();
-    return title.empty() ? tr("無題") : QFile::decodeName(QByteArray::fromStdString(title));
+    return title.empty() ? tr("無題") : FromPath(title);
 }
 
 void CMainFrame::updateTitle() { setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle()); }
@@ -300,7 +301,7 @@ bool CMainFrame::loadDocument(const QString& path) {
 
 bool CMainFrame::OnFileSave() {
     if (m_session->path().empty()) return OnFileSaveAs();
-    return saveDocument(QFile::decodeName(QByteArray::fromStdString(m_session->path().string())));
+    return saveDocument(FromPath(m_session->path()));
 }
 
 bool CMainFrame::OnFileSaveAs() {
@@ -309,7 +310,7 @@ bool CMainFrame::OnFileSaveAs() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({DATA_FILE_FILTER, tr("すべてのファイル (*.*)")});
     dialog.setDefaultSuffix(DATA_FILE_SUFFIX);
-    if (!m_session->path().empty()) dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(m_session->path().string())));
+    if (!m_session->path().empty()) dialog.selectFile(FromPath(m_session->path()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     return saveDocument(dialog.selectedFiles().front());
 }

@@ -194,7 +194,7 @@ int RunDownload(const QStringList& arguments) {
     // read: without them a "successful" download would be a lie.
     if (!state.parametersRead || !state.countRead) {
         return Fail(QString::fromStdString("the logger on " + connection->portName +
-                                           " did not answer: " + state.failures.back()));
+                                           " did not answer: " + state.failures.front()));
     }
     WarnCountHeld(state);
 

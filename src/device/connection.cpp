@@ -45,28 +45,42 @@ int HoldRecordCount(std::int32_t reported) { return std::clamp<std::int32_t>(rep
 
 LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloDoc& doc) {
     LoggerState state;
-    auto note = [&](DeviceCommand code, const ExchangeResult& result) {
-        if (!result) state.failures.push_back(DescribeFailure(code, result, link));
+    // A logger that let a whole deadline pass without a single byte is not
+    // asked again: each further exchange would only wait out its own
+    // deadline, and the window or the command would hang for all of them.
+    bool silent = false;
+    auto exchange = [&](DeviceCommand code, const auto& run) {
+        if (silent) {
+            state.failures.push_back(std::string(CommandName(code)) + ": not asked, the logger had stopped answering");
+            return false;
+        }
+        const ExchangeResult result = run();
+        if (!result) {
+            state.failures.push_back(DescribeFailure(code, result, link));
+            silent = result.done == 0 || link.gone();
+        }
         return result.ok();
+    };
+    auto request = [&](DeviceCommand code, std::uint8_t* reply, std::size_t n) {
+        return exchange(code, [&] { return Request(link, code, reply, n); });
+    };
+    auto identity = [&](DeviceCommand code, std::size_t n) {
+        IdentityRead read;
+        exchange(code, [&] {
+            read = ReadIdentity(link, code, n);
+            return read.result;
+        });
+        return read.text;
     };
 
     // B goes out before A.
-    const IdentityRead identB = ReadIdentity(link, DeviceCommand::CMD_READ_IDENT_B, IDENT_B_SIZE);
-    note(DeviceCommand::CMD_READ_IDENT_B, identB.result);
-    const IdentityRead identA = ReadIdentity(link, DeviceCommand::CMD_READ_IDENT_A, IDENT_A_SIZE);
-    note(DeviceCommand::CMD_READ_IDENT_A, identA.result);
-    state.identityLabel = identA.text + " " + identB.text + "(" + PortText(portName) + ")";
-
-    state.deviceInfoRead = note(DeviceCommand::CMD_READ_DEVICE_INFO,
-                                Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, doc.deviceInfo().bytes.data(),
-                                        DEVICE_INFO_SIZE));
-    state.parametersRead = note(DeviceCommand::CMD_READ_PARAMETERS,
-                                Request(link, DeviceCommand::CMD_READ_PARAMETERS, doc.parameterBlock().bytes.data(),
-                                        BLOCK_SIZE));
-
+    const std::string identB = identity(DeviceCommand::CMD_READ_IDENT_B, IDENT_B_SIZE);
+    const std::string identA = identity(DeviceCommand::CMD_READ_IDENT_A, IDENT_A_SIZE);
+    state.identityLabel = identA + " " + identB + "(" + PortText(portName) + ")";
+    state.deviceInfoRead = request(DeviceCommand::CMD_READ_DEVICE_INFO, doc.deviceInfo().bytes.data(), DEVICE_INFO_SIZE);
+    state.parametersRead = request(DeviceCommand::CMD_READ_PARAMETERS, doc.parameterBlock().bytes.data(), BLOCK_SIZE);
     std::array<std::uint8_t, RECORD_COUNT_SIZE> count{};
-    state.countRead = note(DeviceCommand::CMD_READ_RECORD_COUNT,
-                           Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size()));
+    state.countRead = request(DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
     state.reportedCount = state.countRead ? ReadI32Le(count.data()) : 0;
     state.recordCount = HoldRecordCount(state.reportedCount);
     state.countLabel = CountLabel(0, state.recordCount);

@@ -3,53 +3,109 @@
 // profile of its own, waiting for the event loop, and answering the modal
 // dialogs a command brings up as a user would.
 
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <functional>
 #include <memory>
 
 namespace varnelo::test {
 
-// The application, created once; every call starts from an empty profile.
-inline void FreshApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+// The one application of the test program: made before the first test,
+// gone after the last, while Qt's own globals are still there.
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        m_app = std::make_unique<QApplication>(m_argc, m_argv);
         QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("VarneloTests"));
         QCoreApplication::setApplicationName(QStringLiteral("app_tests"));
     }
-    QSettings().clear();
-}
+    void TearDown() override { m_app.reset(); }
 
-// Runs answer on the next modal widget of type T once it is shown. Keep the
-// object alive until the command that brings the dialog up has returned;
-// answered() tells whether the dialog ever came.
+private:
+    int m_argc = 1;
+    char m_name[10] = "app_tests";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+inline ::testing::Environment* const APPLICATION_ENVIRONMENT =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+// Every test starts from an empty profile.
+inline void FreshApplication() { QSettings().clear(); }
+
+// Runs answer on every modal widget of type T that is shown while the
+// object lives, once each. Keep it alive until the command that brings the
+// dialogs up has returned; answered() tells whether any came.
 template <class T>
 class ModalAnswer {
 public:
     explicit ModalAnswer(std::function<void(T&)> answer) : m_answer(std::move(answer)) {
         QObject::connect(&m_poll, &QTimer::timeout, [this] {
-            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
-                m_poll.stop();
-                m_answered = true;
-                m_answer(*dialog);
-            }
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || !dialog->isVisible() || dialog == m_last) return;
+            m_last = dialog;
+            ++m_answers;
+            m_answer(*dialog);
         });
         m_poll.start(5);
     }
-    bool answered() const { return m_answered; }
+    bool answered() const { return m_answers > 0; }
+    int answers() const { return m_answers; }
 
 private:
     std::function<void(T&)> m_answer;
     QTimer m_poll;
-    bool m_answered = false;
+    QPointer<T> m_last;
+    int m_answers = 0;
+};
+
+// A file size limit for this process while the object lives: writes past
+// it fail as on a full disk (with EFBIG instead of a signal).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = SIG_DFL;
+};
+
+// Makes a temporary folder the current one for the life of the object, so
+// that file dialogs open there rather than wherever the tests were started.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& path) : m_previous(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~CurrentFolder() { QDir::setCurrent(m_previous); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    QString m_previous;
 };
 
 // Lets the event loop run until done() holds or the time is up.

@@ -94,6 +94,7 @@ protected:
     QString Status() const { return frame->statusBar()->currentMessage(); }
 
     test::TempDir dir;
+    test::CurrentFolder here{QString::fromStdString(dir.path().string())};
     std::unique_ptr<CMainFrame> frame;
 };
 
@@ -296,26 +297,30 @@ TEST_F(MainFrame, AnUnsavedDownloadIsAskedAboutUntilItIsSaved) {
     Download();
     ASSERT_TRUE(frame->session().changed());
 
-    // Cancel keeps everything: no file dialog, no new document.
-    QString question;
-    ModalAnswer<QMessageBox> cancel([&](QMessageBox& box) {
-        question = box.text();
-        box.button(QMessageBox::Cancel)->click();
-    });
-    EXPECT_FALSE(frame->openDocument(QString::fromStdString((dir / "other.vrnldata").string())));
-    EXPECT_EQ(question, QStringLiteral("無題 への変更を保存しますか?"));
-    EXPECT_EQ(frame->session().doc().recordCount(), 5);
+    {
+        // Cancel keeps everything: no file dialog, no new document.
+        QString question;
+        ModalAnswer<QMessageBox> cancel([&](QMessageBox& box) {
+            question = box.text();
+            box.button(QMessageBox::Cancel)->click();
+        });
+        EXPECT_FALSE(frame->openDocument(QString::fromStdString((dir / "other.vrnldata").string())));
+        EXPECT_EQ(question, QStringLiteral("無題 への変更を保存しますか?"));
+        EXPECT_EQ(frame->session().doc().recordCount(), 5);
+    }
 
     // Yes saves first, through Save As for a document without a file.
     const QString saved = QString::fromStdString((dir / "download.vrnldata").string());
-    ModalAnswer<QMessageBox> yes([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
-    ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-        dialog.selectFile(saved.chopped(9));  // typed without the extension
-        static_cast<QDialog&>(dialog).accept();
-    });
-    frame->action(Command::New)->trigger();
-    EXPECT_TRUE(yes.answered());
-    EXPECT_TRUE(name.answered());
+    {
+        ModalAnswer<QMessageBox> yes([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+        ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
+            dialog.selectFile(saved.chopped(9));  // typed without the extension
+            static_cast<QDialog&>(dialog).accept();
+        });
+        frame->action(Command::New)->trigger();
+        EXPECT_EQ(yes.answers(), 1);
+        EXPECT_EQ(name.answers(), 1);
+    }
     EXPECT_EQ(test::ReadFileBytes(saved.toStdString()).size(), DataFileSize(5));
     EXPECT_FALSE(frame->session().changed());
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - 無題")) << "File > New after the save";

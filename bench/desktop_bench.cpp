@@ -1,0 +1,190 @@
+// The desktop program as a user meets it, each figure in a fresh process
+// (offscreen): from start with a full 15000-record file to the first drawn
+// chart; from File > Open of that file to the first drawn chart; the
+// program's resident memory with the full document; and, run on its own with
+// --benchmark_filter=Download, a GUI download of 15000 simulated records
+// against the N x 10 ms its timer paces it at.
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTest>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "app/main_frame.h"
+#include "app/varnelo_view.h"
+#include "simulator/simulated_content.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace varnelo;
+using Clock = std::chrono::steady_clock;
+
+// ---- the child: one measurement, its result on standard output -------------
+
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+LoggerChoice SimulatedLogger(int records) {
+    LoggerChoice logger;
+    logger.kind = LoggerChoice::Kind::Simulated;
+    logger.simulator.records = records;
+    return logger;
+}
+
+bool WaitForFirstChart(CMainFrame& frame) {
+    return QTest::qWaitFor([&] { return frame.view()->recordList()->currentRow() == 0; }, 600000);
+}
+
+// mode: "start FILE" (start with the file; the parent times the process),
+// "open FILE" (File > Open timed inside), "download N".
+int Child(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("VarneloBench"));
+    const std::string mode = argv[2];
+    if (mode == "start") {
+        CMainFrame frame(SimulatedLogger(1));
+        if (!frame.start(QString::fromLocal8Bit(argv[3])) || !WaitForFirstChart(frame)) return 1;
+        std::printf("%ld\n", ResidentKiB());
+        return 0;
+    }
+    if (mode == "open") {
+        CMainFrame frame(SimulatedLogger(1));
+        frame.start({});
+        const auto start = Clock::now();
+        if (!frame.openDocument(QString::fromLocal8Bit(argv[3])) || !WaitForFirstChart(frame)) return 1;
+        std::printf("%.6f\n", std::chrono::duration<double>(Clock::now() - start).count());
+        return 0;
+    }
+    const int records = std::atoi(argv[3]);
+    CMainFrame frame(SimulatedLogger(records));
+    frame.start({});
+    const auto start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
+    QTest::mouseClick(frame.view()->readButton(), Qt::LeftButton);
+    if (!QTest::qWaitFor([&] { return !frame.view()->downloading() && frame.session().doc().recordCount() == records; },
+                         3600000)) {
+        return 1;
+    }
+    std::printf("%.6f %.6f\n", std::chrono::duration<double>(Clock::now() - start).count(),
+                static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    frame.session().renew();
+    return 0;
+}
+
+// ---- the parent --------------------------------------------------------------
+
+std::string Self() {
+    char path[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Runs the child; returns its output, and its wall time in seconds.
+std::string RunChild(const std::vector<std::string>& arguments, double& seconds) {
+    std::string command = "QT_QPA_PLATFORM=offscreen '" + Self() + "' --child";
+    for (const std::string& a : arguments) command += " '" + a + "'";
+    const auto start = Clock::now();
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::string out;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    const int status = pipe ? ::pclose(pipe) : -1;
+    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return status == 0 ? out : std::string();
+}
+
+struct FullFile {
+    test::TempDir dir;
+    std::string path = (dir / "full.vrnldata").string();
+    FullFile() {
+        Session session;
+        const SimulatedContent content(RECORD_CAPACITY, 3);
+        session.doc().parameterBlock() = content.parameters();
+        for (int i = 0; i < RECORD_CAPACITY; ++i) content.buildRecord(i, session.doc().record(i));
+        session.doc().setRecordCount(RECORD_CAPACITY);
+        if (session.save(path)) std::abort();
+    }
+};
+
+FullFile& File() {
+    static FullFile file;
+    return file;
+}
+
+void BM_StartWithFullFileToFirstChart(benchmark::State& state) {
+    double rss = 0;
+    for (auto _ : state) {
+        double seconds = 0;
+        const std::string out = RunChild({"start", File().path}, seconds);
+        if (out.empty()) state.SkipWithError("the program failed");
+        rss = std::atof(out.c_str());
+        state.SetIterationTime(seconds);
+    }
+    state.counters["RSS_MiB"] = rss / 1024.0;
+}
+
+void BM_StartEmptyToFirstChart(benchmark::State& state) {
+    test::TempDir dir;
+    const std::string empty = (dir / "empty.vrnldata").string();
+    Session session;
+    session.doc().setRecordCount(1);
+    if (session.save(empty)) std::abort();
+    for (auto _ : state) {
+        double seconds = 0;
+        if (RunChild({"start", empty}, seconds).empty()) state.SkipWithError("the program failed");
+        state.SetIterationTime(seconds);
+    }
+}
+
+void BM_FileOpenFullFileToFirstChart(benchmark::State& state) {
+    for (auto _ : state) {
+        double seconds = 0;
+        const std::string out = RunChild({"open", File().path}, seconds);
+        if (out.empty()) state.SkipWithError("the program failed");
+        state.SetIterationTime(std::atof(out.c_str()));
+    }
+}
+
+void BM_Download(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    double cpu = 0;
+    for (auto _ : state) {
+        double seconds = 0;
+        const std::string out = RunChild({"download", std::to_string(records)}, seconds);
+        if (out.empty()) state.SkipWithError("the program failed");
+        double wall = 0;
+        std::sscanf(out.c_str(), "%lf %lf", &wall, &cpu);
+        state.SetIterationTime(wall);
+        state.counters["overhead_ms_per_record"] = (wall - records * 0.010) * 1000.0 / records;
+        state.counters["cpu_ms_per_record"] = cpu * 1000.0 / records;
+    }
+}
+
+BENCHMARK(BM_StartEmptyToFirstChart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_StartWithFullFileToFirstChart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FileOpenFullFileToFirstChart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Download)->Arg(1000)->Arg(15000)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) return Child(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
