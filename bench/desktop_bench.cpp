@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <chrono>
 #include <cstdio>
