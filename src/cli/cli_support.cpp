@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "launch/logger_options.h"
 
 namespace varnelo::cli {
 
@@ -10,6 +11,10 @@ int Fail(const QString& message) {
     std::fprintf(stderr, "varnelo-cli: %s\n", message.toLocal8Bit().constData());
     return 1;
 }
+
+void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
+
+void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", line.c_str()); }
 
 bool Parse(QCommandLineParser& parser, const QStringList& arguments) {
     parser.addHelpOption();
@@ -50,6 +55,22 @@ bool OpenSession(const QString& path, Session& session) {
         return false;
     }
     return true;
+}
+
+std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc) {
+    QString error;
+    const auto choice = LoggerChoiceFromOptions(parser, error);
+    if (!choice) {
+        Fail(error);
+        return std::nullopt;
+    }
+    ConnectOutcome outcome = ConnectAsChosen(*choice, doc);
+    if (!outcome.connection) {
+        const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
+        Fail(QString::fromStdString(outcome.error + (discovered ? "; name the port with --port PATH" : "")));
+        return std::nullopt;
+    }
+    return std::move(outcome.connection);
 }
 
 }  // namespace varnelo::cli

@@ -25,27 +25,6 @@ namespace {
 
 constexpr auto PROGRESS_INTERVAL = std::chrono::milliseconds(100);
 
-void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
-
-void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", line.c_str()); }
-
-// --sim, else an explicit port (--port, then VARNELO_PORT), else discovery.
-std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc) {
-    QString error;
-    const auto choice = LoggerChoiceFromOptions(parser, error);
-    if (!choice) {
-        Fail(error);
-        return std::nullopt;
-    }
-    ConnectOutcome outcome = ConnectAsChosen(*choice, doc);
-    if (!outcome.connection) {
-        const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
-        Fail(QString::fromStdString(outcome.error + (discovered ? "; name the port with --port PATH" : "")));
-        return std::nullopt;
-    }
-    return std::move(outcome.connection);
-}
-
 void WarnCountHeld(const LoggerState& state) {
     if (state.countRead && state.reportedCount != state.recordCount) {
         Warn("the logger reports " + std::to_string(state.reportedCount) + " records; " +

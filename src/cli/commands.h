@@ -13,5 +13,7 @@ int RunList(const QStringList& arguments);
 int RunExport(const QStringList& arguments);
 int RunPlot(const QStringList& arguments);
 int RunTrack(const QStringList& arguments);
+int RunUploadSensor(const QStringList& arguments);
+int RunSensors(const QStringList& arguments);
 
 }  // namespace varnelo::cli

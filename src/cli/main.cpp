@@ -24,6 +24,9 @@ const Command COMMANDS[] = {
     {"export", varnelo::cli::RunExport, "FILE.vrnldata -o OUT.csv [--mode 2ch|reflectance] [--limit]"},
     {"plot", varnelo::cli::RunPlot, "FILE.vrnldata [--record K] [--limit] -o OUT.png"},
     {"track", varnelo::cli::RunTrack, "FILE.vrnldata -o OUT.gpx|OUT.geojson"},
+    {"upload-sensor", varnelo::cli::RunUploadSensor,
+     "[--port PATH | --sim] --settings FILE --sensor NAME --channel 1|2 [--verify]"},
+    {"sensors", varnelo::cli::RunSensors, "FILE.csv"},
 };
 
 // Without a per-user runtime folder (a headless run) the GUI application

@@ -1,0 +1,155 @@
+#include "app/setting_dialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+
+#include "app/form_style.h"
+#include "settings/channel_upload.h"
+
+namespace varnelo {
+
+namespace {
+
+const QString PROFILE_KEY = QStringLiteral("setting/file");
+
+QListWidget* NewList(QWidget* parent, const QRect& rect) {
+    auto* list = new QListWidget(parent);
+    list->setGeometry(rect);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+QPushButton* NewButton(QWidget* parent, const QString& text, const QRect& rect) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(rect);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+CSettingDlg::CSettingDlg(CVarneloDoc& doc, ByteLink* link, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_link(link), m_settingsFilePath(QSettings().value(PROFILE_KEY).toString()) {
+    buildControls();
+    if (!m_settingsFilePath.isEmpty()) loadSettingsFile();
+    showPage();
+}
+
+CSettingDlg::~CSettingDlg() { QSettings().setValue(PROFILE_KEY, m_settingsFilePath); }
+
+void CSettingDlg::buildControls() {
+    setWindowTitle(QStringLiteral("setting"));
+    setFont(FormFont());
+    setFixedSize(DialogRect(0, 0, 363, 248).size());
+
+    auto* close = NewButton(this, tr("終了"), DialogRect(330, 227, 26, 14));
+    close->setObjectName(QStringLiteral("close"));
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    m_sensorList = NewList(this, DialogRect(7, 24, 98, 200));
+    m_sensorList->setObjectName(QStringLiteral("sensorList"));
+    auto* browse = NewButton(this, tr("参照"), DialogRect(75, 7, 27, 15));
+    browse->setObjectName(QStringLiteral("browse"));
+    connect(browse, &QPushButton::clicked, this, &CSettingDlg::onBrowse);
+    for (int channel = 0; channel < 2; ++channel) {
+        const QString name = QStringLiteral("ch.%1").arg(channel + 1);
+        auto* button = NewButton(this, name, DialogRect(7 + 62 * channel, 227, 34, 14));
+        button->setObjectName(name);
+        connect(button, &QPushButton::clicked, this, [this, channel] { onChannel(channel); });
+    }
+
+    // Between "ch.2" and "終了": what the last upload came to.
+    m_footLine = new QLabel(this);
+    m_footLine->setObjectName(QStringLiteral("footLine"));
+    m_footLine->setGeometry(DialogRect(110, 227, 216, 14));
+
+    m_pageList = NewList(this, DialogRect(112, 24, 244, 200));
+    m_pageList->setObjectName(QStringLiteral("pageList"));
+    struct Radio {
+        const char* text;
+        int x, width;
+    };
+    const std::array<Radio, SETTING_PAGE_COUNT> radios = {
+        {{QT_TR_NOOP("ハードウェア"), 122, 64},
+         {QT_TR_NOOP("パラメータ"), 197, 56},
+         {QT_TR_NOOP("データ"), 255, 40},
+         {QT_TR_NOOP("チャネル差"), 297, 56}}};
+    for (int i = 0; i < SETTING_PAGE_COUNT; ++i) {
+        auto* radio = new QRadioButton(tr(radios[i].text), this);
+        radio->setGeometry(DialogRect(radios[i].x, 7, radios[i].width, 10));
+        radio->setObjectName(QStringLiteral("page%1").arg(i));
+        // Each radio is a group of its own; showPage sets all four marks.
+        radio->setAutoExclusive(false);
+        const auto page = static_cast<SettingPage>(i);
+        connect(radio, &QRadioButton::clicked, this, [this, page] { selectPage(page); });
+        m_pageRadios[static_cast<std::size_t>(i)] = radio;
+    }
+}
+
+void CSettingDlg::selectPage(SettingPage page) {
+    m_currentPage = page;
+    showPage();
+}
+
+void CSettingDlg::showPage() {
+    for (int i = 0; i < SETTING_PAGE_COUNT; ++i) {
+        m_pageRadios[static_cast<std::size_t>(i)]->setChecked(static_cast<SettingPage>(i) == m_currentPage);
+    }
+    QStringList lines;
+    for (const std::string& line : SettingPageLines(m_currentPage, m_doc.deviceInfo(), m_doc.parameterBlock())) {
+        lines.append(QString::fromLocal8Bit(line));
+    }
+    m_pageList->clear();
+    m_pageList->addItems(lines);
+}
+
+void CSettingDlg::loadSettingsFile() {
+    std::string error;
+    auto table = LoadSettingsFile(std::filesystem::path(m_settingsFilePath.toStdString()), error);
+    if (!table) return;  // an unreadable file leaves the list as it was
+    m_sensorTable = std::move(*table);
+    m_sensorList->clear();
+    for (const SensorHead& head : m_sensorTable.heads) m_sensorList->addItem(QString::fromLocal8Bit(head.name));
+}
+
+void CSettingDlg::onBrowse() {
+    QFileDialog chooser(this);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    chooser.setNameFilter(QStringLiteral("csv file(*.csv)"));
+    chooser.setDefaultSuffix(QStringLiteral("csv"));
+    if (!m_settingsFilePath.isEmpty()) chooser.setDirectory(QFileInfo(m_settingsFilePath).absolutePath());
+    chooser.selectFile(QStringLiteral("*.csv"));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+    m_settingsFilePath = QFileInfo(chooser.selectedFiles().front()).absoluteFilePath();
+    loadSettingsFile();
+}
+
+void CSettingDlg::onChannel(int channel) {
+    const QList<QListWidgetItem*> selected = m_sensorList->selectedItems();
+    const int index = selected.isEmpty() ? -1 : m_sensorList->row(selected.front());
+    // Without a head nothing is sent, and an earlier outcome must not read as this one's.
+    m_footLine->clear();
+    if (AssignSensorToChannel(m_doc.deviceInfo(), m_sensorTable, index, channel)) {
+        m_footLine->setText(uploadOutcome(channel + 1));
+    }
+    showPage();
+}
+
+QString CSettingDlg::uploadOutcome(int number) {
+    if (m_link == nullptr) return tr("ch.%1 未送信: ロガー未接続").arg(number);
+    const ExchangeResult sent = UploadDeviceInfo(*m_link, m_doc.deviceInfo());
+    if (sent) return tr("ch.%1 に書き込みました").arg(number);
+    if (m_link->gone()) return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number);
+    if (sent.status == ExchangeResult::Status::ReplyShort) return tr("ch.%1 書き込み失敗: 応答がありません").arg(number);
+    return tr("ch.%1 書き込み失敗: 送信できません").arg(number);
+}
+
+}  // namespace varnelo

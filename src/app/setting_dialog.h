@@ -1,0 +1,57 @@
+#pragma once
+// The settings dialog: the logger's blocks shown as four pages, a settings
+// file's sensor heads, and the channel buttons that give ch.1 or ch.2 a head
+// and send the block to the logger at once. Modal; opened only while a logger
+// is connected. The last settings file is remembered in the profile
+// ("setting"/"file") and loaded again the next time.
+
+#include <QDialog>
+#include <QString>
+#include <array>
+
+#include "data/document.h"
+#include "device/byte_link.h"
+#include "settings/setting_page.h"
+#include "settings/settings_file.h"
+
+class QLabel;
+class QListWidget;
+class QRadioButton;
+
+namespace varnelo {
+
+class CSettingDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // link is the connected logger's, or null when there is none: assignments
+    // then change the document only, and the foot line says so.
+    CSettingDlg(CVarneloDoc& doc, ByteLink* link, QWidget* parent = nullptr);
+    ~CSettingDlg() override;
+
+    SettingPage currentPage() const { return m_currentPage; }
+    const QString& settingsFilePath() const { return m_settingsFilePath; }
+
+private:
+    void buildControls();
+    void showPage();
+    void selectPage(SettingPage page);
+    void loadSettingsFile();
+    void onBrowse();
+    void onChannel(int channel);
+    // Sends the block; the foot line's text for ch.`number`.
+    QString uploadOutcome(int number);
+
+    CVarneloDoc& m_doc;
+    ByteLink* m_link;
+    SettingPage m_currentPage = SettingPage::Hardware;
+    QString m_settingsFilePath;
+    SensorTable m_sensorTable;
+
+    QListWidget* m_sensorList = nullptr;
+    QListWidget* m_pageList = nullptr;
+    std::array<QRadioButton*, SETTING_PAGE_COUNT> m_pageRadios{};
+    QLabel* m_footLine = nullptr;
+};
+
+}  // namespace varnelo

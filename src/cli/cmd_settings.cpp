@@ -1,0 +1,171 @@
+// sensors, upload-sensor: the heads of a settings file, and giving a channel
+// of the logger one of them.
+#include <QCommandLineParser>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "data/device_info_block.h"
+#include "device/device_link.h"
+#include "launch/logger_options.h"
+#include "settings/channel_upload.h"
+#include "settings/settings_file.h"
+#include "text/number_text.h"
+
+namespace varnelo::cli {
+
+namespace {
+
+constexpr std::size_t NAMES_LISTED_MAX = 20;  // in the message for a head that is not there
+
+// A name in double quotes, its control bytes as \xNN, so that blanks show and
+// nothing in a file can steer the terminal.
+std::string Quoted(std::string_view name) {
+    std::string text = "\"";
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            constexpr char HEX[] = "0123456789ABCDEF";
+            text += {'\\', 'x', HEX[byte >> 4], HEX[byte & 0xF]};
+        } else {
+            text += c;
+        }
+    }
+    return text + "\"";
+}
+
+std::optional<SensorTable> ReadTable(const QString& path) {
+    std::string error;
+    auto table = LoadSettingsFile(std::filesystem::path(path.toStdString()), error);
+    if (!table) {
+        Fail(QString::fromStdString("cannot read the settings file " + error));
+        return std::nullopt;
+    }
+    if (table->ignoredLines > 0) {
+        Warn(std::to_string(table->ignoredLines) + " sensor lines after the first " +
+             std::to_string(SENSOR_TABLE_CAPACITY) + " are ignored");
+    }
+    return table;
+}
+
+std::string MissingSensor(const std::string& name, const QString& path, const SensorTable& table) {
+    std::string text = "no sensor head named " + Quoted(name) + " in " + path.toStdString();
+    if (table.heads.empty()) return text + "; it lists no " + SENSOR_TAG + " heads";
+    text += "; it lists";
+    const std::size_t listed = std::min(table.heads.size(), NAMES_LISTED_MAX);
+    for (std::size_t i = 0; i < listed; ++i) text += (i == 0 ? " " : ", ") + Quoted(table.heads[i].name);
+    if (listed < table.heads.size()) text += " and " + std::to_string(table.heads.size() - listed) + " more";
+    return text;
+}
+
+// The usage error of a missing option, or nothing.
+std::optional<QString> MissingOption(const QCommandLineParser& parser) {
+    if (!parser.isSet("settings")) return QStringLiteral("name the settings file with --settings FILE");
+    if (!parser.isSet("sensor")) return QStringLiteral("name the sensor head with --sensor NAME");
+    if (!parser.isSet("channel")) return QStringLiteral("name the channel with --channel 1|2");
+    return std::nullopt;
+}
+
+// Reads the block back with command 6; what differs from what was sent, or nothing.
+std::optional<std::string> VerifyUpload(ByteLink& link, const DeviceInfoBlock& sent) {
+    DeviceInfoBlock back{};
+    const ExchangeResult read = Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, back.bytes.data(), back.bytes.size());
+    if (!read) return "cannot read the block back: " + DescribeFailure(DeviceCommand::CMD_READ_DEVICE_INFO, read, link);
+    const auto [s, b] = std::mismatch(sent.bytes.begin(), sent.bytes.end(), back.bytes.begin());
+    if (s == sent.bytes.end()) return std::nullopt;
+    return "the logger holds a different block: byte " + std::to_string(s - sent.bytes.begin()) + " was sent as " +
+           std::to_string(*s) + " and reads back as " + std::to_string(*b);
+}
+
+}  // namespace
+
+int RunSensors(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists the sensor heads of a settings file: the name in double quotes, then the six "
+                       "coefficients."));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the settings file (*.csv)"));
+    if (!Parse(parser, arguments)) return 2;
+    QString path;
+    if (!SinglePositional(parser, QStringLiteral("settings file"), path)) return 2;
+    const auto table = ReadTable(path);
+    if (!table) return 1;
+    if (table->heads.empty()) Warn(path.toStdString() + " lists no " + SENSOR_TAG + " heads");
+    for (const SensorHead& head : table->heads) {
+        std::string line = Quoted(head.name);
+        for (const double c : head.coefficients) line += " " + ScientificText(c);
+        Print(line);
+    }
+    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the list"));
+}
+
+int RunUploadSensor(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Gives a channel of the logger a sensor head of a settings file: its name and six "
+                       "coefficients go into the logger's device information block, which is sent back whole."));
+    AddLoggerOptions(parser);
+    parser.addOptions({
+        {"settings", "the settings file (*.csv)", "FILE"},
+        {"sensor", "the head to give the channel: the first one of this exact name", "NAME"},
+        {"channel", "the channel: 1 or 2", "1|2"},
+        {"verify", "read the block back afterwards and fail unless it equals what was sent"},
+    });
+    if (!Parse(parser, arguments)) return 2;
+    QString usageError;
+    std::optional<long long> channelNumber;
+    if (const auto missing = MissingOption(parser)) {
+        usageError = *missing;
+    } else {
+        IntOption(parser, "channel", 1, 2, channelNumber, usageError);
+    }
+    if (!channelNumber) {
+        Fail(usageError);
+        return 2;
+    }
+    const int channel = static_cast<int>(*channelNumber) - 1;
+
+    const QString settingsPath = parser.value("settings");
+    const auto table = ReadTable(settingsPath);
+    if (!table) return 1;
+    const std::string name = parser.value("sensor").toLocal8Bit().toStdString();
+    const auto index = FindSensor(*table, name);
+    if (!index) return Fail(QString::fromStdString(MissingSensor(name, settingsPath, *table)));
+
+    auto doc = std::make_unique<CVarneloDoc>();
+    const auto connection = ConnectAsAsked(parser, *doc);
+    if (!connection) return 1;
+    const std::string on = " the logger on " + connection->portName;
+    if (!connection->state.deviceInfoRead) {
+        // Sending a block that did not come from the logger would overwrite
+        // its other channel and the bytes we do not interpret.
+        return Fail(QString::fromStdString("cannot read the device information block of" + on +
+                                           "; nothing was uploaded"));
+    }
+
+    DeviceInfoBlock& block = doc->deviceInfo();
+    AssignSensorToChannel(block, *table, static_cast<std::ptrdiff_t>(*index), channel);
+    const std::string stored = SensorName(block, channel);
+    if (stored != name) Warn("the name " + Quoted(name) + " is cut to " + Quoted(stored) + " to fit the logger");
+    const std::string target = "ch." + std::to_string(channel + 1);
+    const ExchangeResult sent = UploadDeviceInfo(*connection->link, block);
+    if (!sent) {
+        return Fail(QString::fromStdString(
+            "upload to " + target + " of" + on + " failed: " +
+            DescribeFailure(DeviceCommand::CMD_WRITE_DEVICE_INFO, sent, *connection->link)));
+    }
+    const bool verify = parser.isSet("verify");
+    if (verify) {
+        if (const auto difference = VerifyUpload(*connection->link, block)) {
+            return Fail(QString::fromStdString("upload to " + target + " of" + on + " not confirmed: " + *difference));
+        }
+    }
+    Print(target + " of" + on + " now holds " + Quoted(stored) + (verify ? " (read back and verified)" : ""));
+    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the summary"));
+}
+
+}  // namespace varnelo::cli

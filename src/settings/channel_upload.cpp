@@ -1,0 +1,18 @@
+#include "settings/channel_upload.h"
+
+namespace varnelo {
+
+bool AssignSensorToChannel(DeviceInfoBlock& block, const SensorTable& table, std::ptrdiff_t index, int channel) {
+    if (index < 0 || static_cast<std::size_t>(index) >= table.heads.size()) return false;
+    const SensorHead& head = table.heads[static_cast<std::size_t>(index)];
+    AssignSensor(block, channel, head.name, head.coefficients);
+    return true;
+}
+
+ExchangeResult UploadDeviceInfo(ByteLink& link, const DeviceInfoBlock& block) {
+    const ExchangeResult result = Send(link, DeviceCommand::CMD_WRITE_DEVICE_INFO, block.bytes);
+    if (!result) link.discardInput();
+    return result;
+}
+
+}  // namespace varnelo
