@@ -120,12 +120,12 @@ void CSettingDlg::loadSettingsFile() {
 }
 
 void CSettingDlg::onBrowse() {
-    QFileDialog chooser(this);
+    // Opens in the remembered file's folder, else where the last file dialog was.
+    const QString folder = m_settingsFilePath.isEmpty() ? QString() : QFileInfo(m_settingsFilePath).absolutePath();
+    QFileDialog chooser(this, QString(), folder, QStringLiteral("csv file(*.csv)"));
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
     chooser.setFileMode(QFileDialog::ExistingFile);
-    chooser.setNameFilter(QStringLiteral("csv file(*.csv)"));
     chooser.setDefaultSuffix(QStringLiteral("csv"));
-    if (!m_settingsFilePath.isEmpty()) chooser.setDirectory(QFileInfo(m_settingsFilePath).absolutePath());
     chooser.selectFile(QStringLiteral("*.csv"));
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
     m_settingsFilePath = QFileInfo(chooser.selectedFiles().front()).absoluteFilePath();

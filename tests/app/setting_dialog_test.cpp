@@ -69,6 +69,9 @@ protected:
         QCoreApplication::setOrganizationName(QStringLiteral("VarneloTests"));
         QCoreApplication::setApplicationName(QStringLiteral("setting_dialog_test"));
         QSettings().remove(PROFILE_KEY);
+        // Qt's file dialog keeps its last folder in the same test profile; a
+        // folder gone since (an earlier test's) must not steer this one.
+        QSettings(QSettings::UserScope, QStringLiteral("QtProject")).remove(QStringLiteral("FileDialog"));
         connection = ConnectLink(std::make_unique<SimulatedLink>(SimulatorSettings{40, 3, {}}), "SIM", *doc);
         ASSERT_TRUE(connection.state.deviceInfoRead);
         WriteText(first, "type,name\r\n\"C12880MA\",\"HEAD-A\",1,2,3,4,5,6\r\n"
@@ -156,14 +159,17 @@ TEST_F(SettingDialog, TheRememberedFileLoadsAndAChannelButtonUploadsTheHead) {
 }
 
 TEST_F(SettingDialog, BrowsingReplacesTheHeadsAndCancellingKeepsThem) {
+    // The chooser opens in the remembered file's folder.
+    QSettings().setValue(PROFILE_KEY, QString::fromStdString((dir / "gone.csv").string()));
     CSettingDlg dialog(*doc, connection.link.get());
     auto browse = [&] { Press(dialog, "browse"); };
     for (const auto& file : {first, second}) {
         WithFileDialog(browse, [&](QFileDialog& chooser) {
+            EXPECT_EQ(chooser.directory().absolutePath().toStdString(), dir.path().string());
             EXPECT_EQ(chooser.defaultSuffix(), "csv");
             EXPECT_EQ(chooser.nameFilters(), QStringList{"csv file(*.csv)"});
             chooser.selectFile(QString::fromStdString(file.string()));
-            chooser.accept();
+            static_cast<QDialog&>(chooser).accept();  // the file dialog's own accept checks the file
         });
         EXPECT_EQ(dialog.settingsFilePath().toStdString(), file.string());
     }
