@@ -67,7 +67,9 @@ protected:
         EnsureApplication();
         QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("VarneloTests"));
-        QCoreApplication::setApplicationName(QStringLiteral("setting_dialog_test"));
+        // A profile of each test's own: the tests may run side by side.
+        QCoreApplication::setApplicationName(
+            QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         QSettings().remove(PROFILE_KEY);
         // Qt's file dialog keeps its last folder in the same test profile; a
         // folder gone since (an earlier test's) must not steer this one.
