@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
-#include <functional>
 
 #include "app/setting_dialog.h"
+#include "app_test_support.h"
 #include "device/connection.h"
 #include "device/record_download.h"
 #include "simulator/simulated_link.h"
@@ -21,14 +19,6 @@ namespace varnelo {
 namespace {
 
 const QString PROFILE_KEY = QStringLiteral("setting/file");
-
-void EnsureApplication() {
-    if (QApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
 
 // A logger that takes every byte and never answers.
 class SilentLink : public ByteLink {
@@ -48,25 +38,16 @@ QStringList Lines(const QListWidget* list) {
     return lines;
 }
 
-// Runs `answer` on the file dialog that `open` brings up.
-void WithFileDialog(const std::function<void()>& open, const std::function<void(QFileDialog&)>& answer) {
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            poll.stop();
-            answer(*chooser);
-        }
-    });
-    poll.start(5);
-    open();
-}
-
 class SettingDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("VarneloTests"));
+        // A profile of each test's own, as the tests may run side by side;
+        // Qt's file dialog keeps its last folder in the same test profiles,
+        // and a folder of an earlier test must not steer this one.
+        QCoreApplication::setApplicationName(
+            QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        test::FreshApplication();
+        QSettings(QSettings::UserScope, QStringLiteral("QtProject")).remove(QStringLiteral("FileDialog"));
         // A profile of each test's own: the tests may run side by side.
         QCoreApplication::setApplicationName(
             QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -164,19 +145,22 @@ TEST_F(SettingDialog, BrowsingReplacesTheHeadsAndCancellingKeepsThem) {
     // The chooser opens in the remembered file's folder.
     QSettings().setValue(PROFILE_KEY, QString::fromStdString((dir / "gone.csv").string()));
     CSettingDlg dialog(*doc, connection.link.get());
-    auto browse = [&] { Press(dialog, "browse"); };
     for (const auto& file : {first, second}) {
-        WithFileDialog(browse, [&](QFileDialog& chooser) {
+        const test::ModalAnswer<QFileDialog> choose([&](QFileDialog& chooser) {
             EXPECT_EQ(chooser.directory().absolutePath().toStdString(), dir.path().string());
             EXPECT_EQ(chooser.defaultSuffix(), "csv");
             EXPECT_EQ(chooser.nameFilters(), QStringList{"csv file(*.csv)"});
             chooser.selectFile(QString::fromStdString(file.string()));
             static_cast<QDialog&>(chooser).accept();  // the file dialog's own accept checks the file
         });
+        Press(dialog, "browse");
+        EXPECT_TRUE(choose.answered());
         EXPECT_EQ(dialog.settingsFilePath().toStdString(), file.string());
     }
     EXPECT_EQ(SensorNames(dialog), QStringList{"ONLY"});
-    WithFileDialog(browse, [](QFileDialog& chooser) { chooser.reject(); });
+    const test::ModalAnswer<QFileDialog> cancel([](QFileDialog& chooser) { chooser.reject(); });
+    Press(dialog, "browse");
+    EXPECT_TRUE(cancel.answered());
     EXPECT_EQ(SensorNames(dialog), QStringList{"ONLY"});
     EXPECT_EQ(dialog.settingsFilePath().toStdString(), second.string());
 
