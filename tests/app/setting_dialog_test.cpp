@@ -48,13 +48,6 @@ protected:
             QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         test::FreshApplication();
         QSettings(QSettings::UserScope, QStringLiteral("QtProject")).remove(QStringLiteral("FileDialog"));
-        // A profile of each test's own: the tests may run side by side.
-        QCoreApplication::setApplicationName(
-            QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        QSettings().remove(PROFILE_KEY);
-        // Qt's file dialog keeps its last folder in the same test profile; a
-        // folder gone since (an earlier test's) must not steer this one.
-        QSettings(QSettings::UserScope, QStringLiteral("QtProject")).remove(QStringLiteral("FileDialog"));
         connection = ConnectLink(std::make_unique<SimulatedLink>(SimulatorSettings{40, 3, {}}), "SIM", *doc);
         ASSERT_TRUE(connection.state.deviceInfoRead);
         WriteText(first, "type,name\r\n\"C12880MA\",\"HEAD-A\",1,2,3,4,5,6\r\n"
@@ -62,6 +55,7 @@ protected:
                          "C12880MA,HEAD-C,7\r\n");
         WriteText(second, "C12880MA,ONLY,9,8\n");
     }
+    void TearDown() override { QCoreApplication::setApplicationName(QStringLiteral("app_tests")); }
 
     SimulatedLink& logger() { return static_cast<SimulatedLink&>(*connection.link); }
 
