@@ -148,7 +148,9 @@ QString CSettingDlg::uploadOutcome(int number) {
     const ExchangeResult sent = UploadDeviceInfo(*m_link, m_doc.deviceInfo());
     if (sent) return tr("ch.%1 に書き込みました").arg(number);
     if (m_link->gone()) return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number);
-    if (sent.status == ExchangeResult::Status::ReplyShort) return tr("ch.%1 書き込み失敗: 応答がありません").arg(number);
+    if (sent.status == ExchangeResult::Status::ReplyShort) {
+        return tr("ch.%1 書き込み失敗: 応答がありません").arg(number);
+    }
     return tr("ch.%1 書き込み失敗: 送信できません").arg(number);
 }
 

@@ -73,7 +73,8 @@ std::optional<QString> MissingOption(const QCommandLineParser& parser) {
 // Reads the block back with command 6; what differs from what was sent, or nothing.
 std::optional<std::string> VerifyUpload(ByteLink& link, const DeviceInfoBlock& sent) {
     DeviceInfoBlock back{};
-    const ExchangeResult read = Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, back.bytes.data(), back.bytes.size());
+    const ExchangeResult read =
+        Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, back.bytes.data(), back.bytes.size());
     if (!read) return "cannot read the block back: " + DescribeFailure(DeviceCommand::CMD_READ_DEVICE_INFO, read, link);
     const auto [s, b] = std::mismatch(sent.bytes.begin(), sent.bytes.end(), back.bytes.begin());
     if (s == sent.bytes.end()) return std::nullopt;

@@ -11,7 +11,9 @@ std::vector<std::string> HardwareLines(const DeviceInfoBlock& info) {
     lines.push_back(SensorName(info, 0) + "         , " + SensorName(info, 1));
     const SensorCoefficientSet ch1 = SensorCoefficients(info, 0);
     const SensorCoefficientSet ch2 = SensorCoefficients(info, 1);
-    for (std::size_t k = 0; k < ch1.size(); ++k) lines.push_back(ScientificText(ch1[k]) + " , " + ScientificText(ch2[k]));
+    for (std::size_t k = 0; k < ch1.size(); ++k) {
+        lines.push_back(ScientificText(ch1[k]) + " , " + ScientificText(ch2[k]));
+    }
     return lines;
 }
 
@@ -25,7 +27,9 @@ std::vector<std::string> DataLines(const ParameterBlock& p) {
     lines.reserve(SPECTRUM_LENGTH);
     const SpectrumView ch1 = p.spectrum_ch1();
     const SpectrumView ch2 = p.spectrum_ch2();
-    for (std::size_t j = 0; j < SpectrumView::size(); ++j) lines.push_back(FixedText(ch1[j], 5, 1) + ", " + FixedText(ch2[j], 5, 1));
+    for (std::size_t j = 0; j < SpectrumView::size(); ++j) {
+        lines.push_back(FixedText(ch1[j], 5, 1) + ", " + FixedText(ch2[j], 5, 1));
+    }
     return lines;
 }
 

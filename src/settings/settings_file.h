@@ -1,8 +1,8 @@
 #pragma once
 // Settings files: comma-separated text listing C12880MA sensor heads, one per
 // line, each a name and six coefficients. The reading rules are those of the
-// C library's line reader in text mode, kept byte for byte so that a file
-// reads here exactly as it does on the logger's own PC:
+// C library's line reader in text mode, kept byte for byte so that every file
+// made for the logger reads the same here:
 //
 // - a line ends at LF, and a CR directly before the LF belongs to the line
 //   end; a line is read in pieces of at most 255 bytes, each handled as a

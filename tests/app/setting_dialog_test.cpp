@@ -72,8 +72,8 @@ protected:
     static void Press(const CSettingDlg& d, const char* name) { Child<QAbstractButton>(d, name)->click(); }
 
     QString HardwareLine(int i) const {
-        return QString::fromLocal8Bit(
-            SettingPageLines(SettingPage::Hardware, doc->deviceInfo(), doc->parameterBlock()).at(static_cast<std::size_t>(i)));
+        const auto lines = SettingPageLines(SettingPage::Hardware, doc->deviceInfo(), doc->parameterBlock());
+        return QString::fromLocal8Bit(lines.at(static_cast<std::size_t>(i)));
     }
 
     std::unique_ptr<CVarneloDoc> doc = std::make_unique<CVarneloDoc>();
@@ -126,7 +126,8 @@ TEST_F(SettingDialog, TheRememberedFileLoadsAndAChannelButtonUploadsTheHead) {
         Press(dialog, "ch.2");
         EXPECT_EQ(SensorName(doc->deviceInfo(), 1), "\xE3\x83\x98\xE3\x83\x83\xE3\x83\x89 B ");
         EXPECT_EQ(SensorCoefficients(doc->deviceInfo(), 1), (SensorCoefficientSet{-150, 0, 0, 0, 0, 0}));
-        EXPECT_TRUE(PageLines(dialog).front().endsWith(QStringLiteral(", ヘッド B "))) << PageLines(dialog).front().toStdString();
+        EXPECT_TRUE(PageLines(dialog).front().endsWith(QStringLiteral(", ヘッド B ")))
+            << PageLines(dialog).front().toStdString();
         EXPECT_EQ(PageLines(dialog).at(1), HardwareLine(1));
         EXPECT_EQ(logger().model().deviceInfo().bytes, doc->deviceInfo().bytes);
         EXPECT_EQ(FootLine(dialog), QStringLiteral("ch.2 に書き込みました"));

@@ -44,13 +44,6 @@ TEST(ChannelUpload, Ch2ChangesOnlyItsSlotAndGoesOutAsOneFrame) {
     EXPECT_EQ(link.calls()[1].requested, 2u);
 }
 
-TEST(ChannelUpload, EachHeadAssignsItsOwnCoefficients) {
-    DeviceInfoBlock block = Patterned();
-    ASSERT_TRUE(AssignSensorToChannel(block, TABLE, 1, 0));
-    EXPECT_EQ(SensorName(block, 0), "Z");
-    EXPECT_EQ(SensorCoefficients(block, 0), (SensorCoefficientSet{9, 0, 0, 0, 0, 0}));
-}
-
 TEST(ChannelUpload, WithoutAHeadNothingChanges) {
     for (const std::ptrdiff_t index : {std::ptrdiff_t{-1}, std::ptrdiff_t{2}}) {
         DeviceInfoBlock block = Patterned();

@@ -8,7 +8,9 @@
 namespace varnelo {
 namespace {
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 void WriteText(const std::filesystem::path& path, const std::string& text) {
     test::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));

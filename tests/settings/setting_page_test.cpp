@@ -26,7 +26,7 @@ std::string Printf(const char* format, ...) {
 
 // Awkward values: rounding ties, signs, extremes, sub-normals, non-finite.
 // The float fields leave out a negative NaN, which the program writes "nan".
-const double COEFS[2][6] = {{1.0, -2.5e-3, 123456.789012345, 0.0, -0.0, 5e-324},
+const SensorCoefficientSet COEFS[2] = {{1.0, -2.5e-3, 123456.789012345, 0.0, -0.0, 5e-324},
                             {1.7976931348623157e308, -INF, NaN, -NaN, 9.999999995, -1e-300}};
 const float FLOATS[] = {0.0f, -0.0f, 0.125f, 0.05f, -1.25f, 2.675f, 99999.95f, 3.4028235e38f,
                         1e-45f, -123.456f, std::numeric_limits<float>::infinity(), std::nanf("")};
@@ -39,8 +39,8 @@ struct Blocks {
 Blocks Sample() {
     Blocks b;
     b.info.bytes.fill(0xA5);
-    AssignSensor(b.info, 0, "C12880MA-20A017", {COEFS[0][0], COEFS[0][1], COEFS[0][2], COEFS[0][3], COEFS[0][4], COEFS[0][5]});
-    AssignSensor(b.info, 1, "\xE3\x82\xBB\xE3\x83\xB3\xE3\x82\xB5", {COEFS[1][0], COEFS[1][1], COEFS[1][2], COEFS[1][3], COEFS[1][4], COEFS[1][5]});
+    AssignSensor(b.info, 0, "C12880MA-20A017", COEFS[0]);
+    AssignSensor(b.info, 1, "\xE3\x82\xBB\xE3\x83\xB3\xE3\x82\xB5", COEFS[1]);
     b.parameters.bytes.fill(0);
     b.parameters.set_exp(-2147483647 - 1, 123456);
     b.parameters.set_battery(0.125f, 2.675f);
@@ -115,13 +115,6 @@ TEST(SettingPage, NameFieldsAsTheBlockHoldsThem) {
     std::memcpy(info.bytes.data() + 68, "ABCDEFGHIJKLMNOPQ", 17);  // ch.1 without a NUL runs into ch.2
     info.bytes[84 + 1] = 0;
     EXPECT_EQ(SettingPageLines(SettingPage::Hardware, info, parameters).front(), "ABCDEFGHIJKLMNOP         , Q");
-}
-
-TEST(SettingPage, ChannelDifferenceOfOnes) {
-    ParameterBlock parameters{};
-    for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) parameters.set_channel_diff(j, 1.0f);
-    const auto lines = SettingPageLines(SettingPage::ChannelDifference, DeviceInfoBlock{}, parameters);
-    EXPECT_EQ(lines, std::vector<std::string>(SPECTRUM_LENGTH, "1.000"));
 }
 
 }  // namespace
