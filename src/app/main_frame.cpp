@@ -23,6 +23,7 @@
 #include "app/app_icons.h"
 #include "app/form_style.h"
 #include "app/recent_files.h"
+#include "app/setting_dialog.h"
 #include "app/varnelo_view.h"
 
 namespace varnelo {
@@ -359,6 +360,8 @@ void CMainFrame::OnAppAbout() {
 
 void CMainFrame::OnEditHardware() {
     if (!m_view->connected()) return;
+    CSettingDlg dialog(m_session->doc(), m_view->link(), m_view->loggerState()->deviceInfoRead, this);
+    dialog.exec();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -34,8 +34,12 @@ QPushButton* NewButton(QWidget* parent, const QString& text, const QRect& rect) 
 
 }  // namespace
 
-CSettingDlg::CSettingDlg(CVarneloDoc& doc, ByteLink* link, QWidget* parent)
-    : QDialog(parent), m_doc(doc), m_link(link), m_settingsFilePath(QSettings().value(PROFILE_KEY).toString()) {
+CSettingDlg::CSettingDlg(CVarneloDoc& doc, ByteLink* link, bool deviceInfoRead, QWidget* parent)
+    : QDialog(parent),
+      m_doc(doc),
+      m_link(link),
+      m_deviceInfoRead(deviceInfoRead),
+      m_settingsFilePath(QSettings().value(PROFILE_KEY).toString()) {
     buildControls();
     if (!m_settingsFilePath.isEmpty()) loadSettingsFile();
     showPage();
@@ -145,6 +149,7 @@ void CSettingDlg::onChannel(int channel) {
 
 QString CSettingDlg::uploadOutcome(int number) {
     if (m_link == nullptr) return tr("ch.%1 未送信: ロガー未接続").arg(number);
+    if (!m_deviceInfoRead) return tr("ch.%1 未送信: ロガーの装置情報を読み出せていません").arg(number);
     const ExchangeResult sent = UploadDeviceInfo(*m_link, m_doc.deviceInfo());
     if (sent) return tr("ch.%1 に書き込みました").arg(number);
     if (m_link->gone()) return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number);

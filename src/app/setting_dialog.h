@@ -25,8 +25,11 @@ class CSettingDlg : public QDialog {
 
 public:
     // link is the connected logger's, or null when there is none: assignments
-    // then change the document only, and the foot line says so.
-    CSettingDlg(CVarneloDoc& doc, ByteLink* link, QWidget* parent = nullptr);
+    // then change the document only, and the foot line says so. Without
+    // deviceInfoRead the document's block is not the logger's, and sending
+    // it would overwrite the other channel and the reserved bytes: nothing is
+    // sent then either.
+    CSettingDlg(CVarneloDoc& doc, ByteLink* link, bool deviceInfoRead = true, QWidget* parent = nullptr);
     ~CSettingDlg() override;
 
     SettingPage currentPage() const { return m_currentPage; }
@@ -44,6 +47,7 @@ private:
 
     CVarneloDoc& m_doc;
     ByteLink* m_link;
+    bool m_deviceInfoRead;
     SettingPage m_currentPage = SettingPage::Hardware;
     QString m_settingsFilePath;
     SensorTable m_sensorTable;

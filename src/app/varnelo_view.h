@@ -44,6 +44,8 @@ public:
     bool connected() const { return m_connection.has_value(); }
     // The connected logger's port, for the settings dialog; null when none.
     ByteLink* link() { return m_connection ? m_connection->link.get() : nullptr; }
+    // What the connection learnt; null when there is none.
+    const LoggerState* loggerState() const { return m_connection ? &m_connection->state : nullptr; }
     bool downloading() const { return m_download && m_download->pending(); }
     // Ends a download that is under way, keeping what is complete, with the reason in the status bar.
     void stopDownload(const QString& why);

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -28,6 +29,8 @@ public:
     void SetUp() override {
         m_app = std::make_unique<QApplication>(m_argc, m_argv);
         QStandardPaths::setTestModeEnabled(true);
+        // A profile folder of this process's own: test programs run side by side.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_profile.path());
         QCoreApplication::setOrganizationName(QStringLiteral("VarneloTests"));
         QCoreApplication::setApplicationName(QStringLiteral("app_tests"));
     }
@@ -38,6 +41,7 @@ private:
     char m_name[10] = "app_tests";
     char* m_argv[2] = {m_name, nullptr};
     std::unique_ptr<QApplication> m_app;
+    QTemporaryDir m_profile;
 };
 
 inline ::testing::Environment* const APPLICATION_ENVIRONMENT =

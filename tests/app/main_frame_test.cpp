@@ -15,12 +15,14 @@
 
 #include "app/chart_frame.h"
 #include "app/main_frame.h"
+#include "app/setting_dialog.h"
 #include "app/varnelo_view.h"
 #include "app_test_support.h"
 #include "charts/dialog_units.h"
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
 #include "simulator/simulated_content.h"
+#include "simulator/simulated_link.h"
 #include "support/simulator_process.h"
 #include "support/test_support.h"
 #include "ui/chart_surface.h"
@@ -289,6 +291,40 @@ TEST_F(MainFrame, ALoggerFallingSilentStopsTheDownloadAtThatRecord) {
     EXPECT_TRUE(Status().contains(QStringLiteral("レコード 6"))) << Status().toStdString();
     EXPECT_TRUE(view().readButton()->isEnabled());
     EXPECT_EQ(view().recordList()->currentRow(), 0);
+}
+
+TEST_F(MainFrame, TheSettingsDialogUploadsBetweenDownloadStepsWithoutHarmingThem) {
+    const auto settings = dir / "heads.csv";
+    const std::string text = "C12880MA,HEAD-X,1,2,3,4,5,6\n";
+    test::WriteFileBytes(settings, std::vector<std::uint8_t>(text.begin(), text.end()));
+    QSettings().setValue(QStringLiteral("setting/file"), QString::fromStdString(settings.string()));
+    Start(Simulated(40));
+    QTest::mouseClick(view().readButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return view().recordList()->count() >= 5; }));
+
+    QString foot;
+    bool downloadingMeanwhile = false;
+    {
+        ModalAnswer<CSettingDlg> upload([&](CSettingDlg& dialog) {
+            downloadingMeanwhile = view().downloading();
+            dialog.findChild<QListWidget*>(QStringLiteral("sensorList"))->setCurrentRow(0);
+            dialog.findChild<QPushButton*>(QStringLiteral("ch.1"))->click();
+            foot = dialog.findChild<QLabel*>(QStringLiteral("footLine"))->text();
+            dialog.accept();
+        });
+        frame->action(Command::EditHardware)->trigger();
+        EXPECT_TRUE(upload.answered());
+    }
+    ASSERT_TRUE(WaitFor([&] { return !view().downloading(); }));
+    EXPECT_TRUE(downloadingMeanwhile);
+    EXPECT_EQ(foot, QStringLiteral("ch.1 に書き込みました"));
+    const SimulatedContent content(40, 7);
+    ASSERT_EQ(frame->session().doc().recordCount(), 40);
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(frame->session().doc().record(i).bytes, content.record(i).bytes) << i;
+    const auto* logger = dynamic_cast<SimulatedLink*>(view().link());
+    ASSERT_NE(logger, nullptr);
+    EXPECT_EQ(SensorName(logger->model().deviceInfo(), 0), "HEAD-X");
+    EXPECT_EQ(logger->model().recordReplies(), 40) << "no record needed a second attempt";
 }
 
 TEST_F(MainFrame, AnUnsavedDownloadIsAskedAboutUntilItIsSaved) {

@@ -172,15 +172,18 @@ TEST_F(SettingDialog, TheFootLineSaysWhenTheUploadFailed) {
     const struct {
         const char* what;
         ByteLink* link;
+        bool deviceInfoRead;
         QString foot;
     } cases[] = {
-        {"silent logger", &silent, QStringLiteral("ch.1 書き込み失敗: 応答がありません")},
-        {"port gone", &unplugged, QStringLiteral("ch.1 書き込み失敗: ポートが失われました")},
-        {"no logger", nullptr, QStringLiteral("ch.1 未送信: ロガー未接続")},
+        {"silent logger", &silent, true, QStringLiteral("ch.1 書き込み失敗: 応答がありません")},
+        {"port gone", &unplugged, true, QStringLiteral("ch.1 書き込み失敗: ポートが失われました")},
+        {"no logger", nullptr, true, QStringLiteral("ch.1 未送信: ロガー未接続")},
+        {"block never read", connection.link.get(), false, QStringLiteral("ch.1 未送信: ロガーの装置情報を読み出せていません")},
     };
     QSettings().setValue(PROFILE_KEY, QString::fromStdString(first.string()));
+    const DeviceInfoBlock stored = logger().model().deviceInfo();
     for (const auto& c : cases) {
-        CSettingDlg dialog(*doc, c.link);
+        CSettingDlg dialog(*doc, c.link, c.deviceInfoRead);
         Select(dialog, 2);
         Press(dialog, "ch.1");
         EXPECT_EQ(FootLine(dialog), c.foot) << c.what;
@@ -188,6 +191,7 @@ TEST_F(SettingDialog, TheFootLineSaysWhenTheUploadFailed) {
         EXPECT_EQ(SensorName(doc->deviceInfo(), 0), "HEAD-C") << c.what;
         EXPECT_EQ(PageLines(dialog).front(), HardwareLine(0)) << c.what;
     }
+    EXPECT_EQ(logger().model().deviceInfo().bytes, stored.bytes) << "nothing reached the logger";
 }
 
 TEST_F(SettingDialog, UploadsDuringADownloadLeaveEveryRecordIntact) {
