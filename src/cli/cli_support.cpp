@@ -1,42 +1,105 @@
 #include "cli/cli_support.h"
 
+#include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 
+#include "data/atomic_file.h"
 #include "launch/logger_options.h"
 
 namespace varnelo::cli {
 
+namespace {
+
+void Say(const QString& message) { std::fprintf(stderr, "varnelo-cli: %s\n", message.toLocal8Bit().constData()); }
+
+// "-o" or "--port", as it would be typed.
+QString Typed(const QString& name) { return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name; }
+
+// "-o", "--x" or "-Ab", but neither "-" (standard output) nor "-5".
+bool LooksLikeOption(const QString& value) {
+    return value.size() > 1 && value[0] == u'-' && !value[1].isDigit() && value[1] != u'.';
+}
+
+// Qt names the program by the path it was started with; the help names the
+// command as it is typed.
+QString CommandHelp(const QCommandLineParser& parser, const QString& command) {
+    QString text = parser.helpText();
+    const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().constFirst();
+    if (text.startsWith(started)) text.replace(0, started.size(), QStringLiteral("Usage: varnelo-cli ") + command);
+    return text;
+}
+
+}  // namespace
+
 int Fail(const QString& message) {
-    std::fprintf(stderr, "varnelo-cli: %s\n", message.toLocal8Bit().constData());
-    return 1;
+    Say(message);
+    return EXIT_FAILED;
+}
+
+int UsageError(const QString& message) {
+    Say(message);
+    return EXIT_USAGE_ERROR;
 }
 
 void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
 
 void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", line.c_str()); }
 
-bool Parse(QCommandLineParser& parser, const QStringList& arguments) {
-    parser.addHelpOption();
-    if (!parser.parse(arguments)) {
-        Fail(parser.errorText());
-        return false;
+Stop Parse(QCommandLineParser& parser, const QStringList& arguments) {
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this help"));
+    parser.addOption(help);
+    if (!parser.parse(arguments)) return UsageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(CommandHelp(parser, arguments.constFirst()).toLocal8Bit().constData(), stdout);
+        return 0;
     }
-    if (parser.isSet("help")) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
-        std::exit(0);
+    for (const QString& name : parser.optionNames()) {
+        for (const QString& value : parser.values(name)) {
+            if (LooksLikeOption(value)) {
+                return UsageError(QStringLiteral("%1 needs a value, not the option '%2'").arg(Typed(name), value));
+            }
+        }
     }
-    return true;
+    return std::nullopt;
 }
 
-bool SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value) {
+Stop SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value) {
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        Fail(QStringLiteral("expected one %1, got %2 arguments").arg(what).arg(positional.size()));
-        return false;
+        return UsageError(QStringLiteral("expected one %1, got %2 arguments").arg(what).arg(positional.size()));
     }
     value = positional.front();
-    return true;
+    return std::nullopt;
+}
+
+Stop NoPositional(const QCommandLineParser& parser) {
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) return std::nullopt;
+    return UsageError(QStringLiteral("unexpected argument '%1'").arg(positional.front()));
+}
+
+QCommandLineOption OutputOption(const QString& valueName) {
+    return QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the file to write"),
+                              valueName);
+}
+
+Stop OutputPath(const QCommandLineParser& parser, const QCommandLineOption& option, OutputKind kind,
+                std::filesystem::path& output) {
+    const QString value = parser.value(option);
+    if (value.isEmpty()) return UsageError(QStringLiteral("name the file to write with -o %1").arg(option.valueName()));
+    output = std::filesystem::path(value.toStdString());
+    if (kind == OutputKind::Binary && IsStandardOutput(output)) {
+        return UsageError(QStringLiteral("standard output takes text only; name the %1 to write").arg(option.valueName()));
+    }
+    return std::nullopt;
+}
+
+Stop DistinctFromInput(const QString& input, const std::filesystem::path& output) {
+    if (IsStandardOutput(output) || !SameFile(std::filesystem::path(input.toStdString()), output)) return std::nullopt;
+    return Fail(QStringLiteral("%1 is the data file being read; name another output")
+                    .arg(QString::fromStdString(output.string())));
 }
 
 QString DescribeFileError(const FileError& error) {
@@ -49,28 +112,37 @@ QString DescribeFileError(const FileError& error) {
     return detail;
 }
 
-bool OpenSession(const QString& path, Session& session) {
+Stop OpenSession(const QString& path, Session& session) {
     if (const FileOutcome error = session.open(std::filesystem::path(path.toStdString()))) {
-        Fail(DescribeFileError(*error));
-        return false;
+        return Fail(DescribeFileError(*error));
     }
-    return true;
+    if (session.doc().recordCount() == 0) Warn(path.toStdString() + " holds no records");
+    return std::nullopt;
 }
 
-std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc) {
+std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, int& status) {
     QString error;
     const auto choice = LoggerChoiceFromOptions(parser, error);
     if (!choice) {
-        Fail(error);
+        status = UsageError(error);
         return std::nullopt;
     }
     ConnectOutcome outcome = ConnectAsChosen(*choice, doc);
     if (!outcome.connection) {
         const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
-        Fail(QString::fromStdString(outcome.error + (discovered ? "; name the port with --port PATH" : "")));
+        status = Fail(QString::fromStdString(outcome.error + (discovered ? "; name the port with --port PATH" : "")));
         return std::nullopt;
     }
     return std::move(outcome.connection);
+}
+
+bool FinishStandardOutput() {
+    // A failed write may have dropped the buffer, after which fflush succeeds.
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    const int error = errno;
+    Say(QStringLiteral("cannot write standard output") +
+        (error != 0 ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)) : QString()));
+    return false;
 }
 
 }  // namespace varnelo::cli

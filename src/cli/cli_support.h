@@ -1,10 +1,15 @@
 #pragma once
-// What every subcommand shares: argument parsing, the one-line error, and
-// loading a data file.
+// What every command shares: argument parsing, the one-line messages and
+// exit statuses, outputs, and loading a data file.
+//
+// The checks return std::nullopt to go on, or, once they have said why on
+// stderr, the status the command exits with.
 
+#include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -14,27 +19,53 @@
 
 namespace varnelo::cli {
 
-// Prints "varnelo-cli: <message>" on stderr and returns the failure status.
+inline constexpr int EXIT_FAILED = 1;       // the command ran and failed
+inline constexpr int EXIT_USAGE_ERROR = 2;  // the command line itself is wrong
+
+using Stop = std::optional<int>;
+
+// "varnelo-cli: <message>" on stderr; returns EXIT_FAILED.
 int Fail(const QString& message);
+// The same for a wrong command line; returns EXIT_USAGE_ERROR.
+int UsageError(const QString& message);
 
 // One line on stdout; one "varnelo-cli: warning: ..." line on stderr.
 void Print(const std::string& line);
 void Warn(const std::string& line);
 
-// Parses; on a usage error prints one line and returns false.
-bool Parse(QCommandLineParser& parser, const QStringList& arguments);
+// Parses a command's arguments (its name first). --help prints the command's
+// help and stops with 0. An option whose value looks like another option
+// ("--port -o x") is a usage error: the value was left out.
+Stop Parse(QCommandLineParser& parser, const QStringList& arguments);
 
-// The one positional argument the command expects, or a printed usage error.
-bool SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value);
+// The one positional argument the command expects, or none at all.
+Stop SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value);
+Stop NoPositional(const QCommandLineParser& parser);
+
+// The -o option: "the file to write" named valueName in the help.
+QCommandLineOption OutputOption(const QString& valueName);
+
+enum class OutputKind { Text, Binary };
+
+// The output named by -o; "-" (standard output) is taken for text only.
+Stop OutputPath(const QCommandLineParser& parser, const QCommandLineOption& option, OutputKind kind,
+                std::filesystem::path& output);
+
+// Refuses to write over the input file, under whatever name it is given.
+Stop DistinctFromInput(const QString& input, const std::filesystem::path& output);
 
 // One English line for a failed open or save: which file and what was wrong.
 QString DescribeFileError(const FileError& error);
 
-// Opens a data file in the session; on failure prints which file and why.
-bool OpenSession(const QString& path, Session& session);
+// Opens a data file in the session; warns when it holds no records.
+Stop OpenSession(const QString& path, Session& session);
 
 // The logger the switches of AddLoggerOptions name: --sim, else an explicit
-// port (--port, then VARNELO_PORT), else discovery. On failure prints why.
-std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc);
+// port (--port, then VARNELO_PORT), else discovery. Without a connection,
+// status says how the command ends (a usage error or a failure, said).
+std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, int& status);
+
+// Standard output flushed; false (with the line said) when it cannot be written.
+bool FinishStandardOutput();
 
 }  // namespace varnelo::cli

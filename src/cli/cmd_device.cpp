@@ -86,14 +86,12 @@ int RunSimulate(const QStringList& arguments) {
         {"link", "also reach the terminal through a symlink at PATH", "PATH"},
         {"pace", "a slow logger: wait MS milliseconds before each record reply", "MS"},
     });
-    if (!Parse(parser, arguments)) return 2;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = NoPositional(parser)) return *stop;
     QString usageError;
     const auto settings = SimulatorFromOptions(parser, usageError);
     std::optional<long long> pace;
-    if (!settings || !IntOption(parser, "pace", 0, 60000, pace, usageError)) {
-        Fail(usageError);
-        return 2;
-    }
+    if (!settings || !IntOption(parser, "pace", 0, 60000, pace, usageError)) return UsageError(usageError);
 
     PtyServerOptions options;
     options.linkPath = parser.value("link").toStdString();
@@ -121,18 +119,19 @@ int RunInfo(const QStringList& arguments) {
         QStringLiteral("Connects to the logger and prints its identity, record count, device information and "
                        "parameters."));
     AddLoggerOptions(parser);
-    if (!Parse(parser, arguments)) return 2;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = NoPositional(parser)) return *stop;
 
     auto doc = std::make_unique<CVarneloDoc>();
-    const auto connection = ConnectAsAsked(parser, *doc);
-    if (!connection) return 1;
+    int status = 0;
+    const auto connection = ConnectAsAsked(parser, *doc, status);
+    if (!connection) return status;
     const LoggerState& state = connection->state;
-    for (const std::string& failure : state.failures) Warn(failure);
     WarnCountHeld(state);
 
-    Print("identity: " + state.identityLabel);
+    if (state.identityRead) Print("identity: " + state.identityLabel);
     Print("port: " + connection->portName);
-    Print("records: " + state.countLabel);
+    if (state.countRead) Print("records on the logger: " + std::to_string(state.recordCount));
     if (state.deviceInfoRead) {
         for (int channel = 0; channel < 2; ++channel) {
             const std::string ch = "ch." + std::to_string(channel + 1);
@@ -147,27 +146,38 @@ int RunInfo(const QStringList& arguments) {
         Print("exposure: ch.1 " + std::to_string(p.exp_ch1()) + "  ch.2 " + std::to_string(p.exp_ch2()));
         Print("battery: batc " + FixedText(p.batc(), 0, 3) + "  batv " + FixedText(p.batv(), 0, 3));
     }
-    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the information"));
+    if (state.failures.empty()) return 0;
+    const bool silent = !state.identityRead && !state.countRead && !state.deviceInfoRead && !state.parametersRead;
+    if (silent) return Fail(QString::fromStdString("the logger on " + connection->portName + " does not answer: " +
+                                                   state.failures.front()));
+    // What was read is shown; what was not makes the command fail.
+    std::string failures;
+    for (const std::string& failure : state.failures) {
+        if (!failures.empty()) failures += "; ";
+        failures += failure;
+    }
+    return Fail(QString::fromStdString("cannot read everything from the logger on " + connection->portName + ": " +
+                                       failures));
 }
 
 int RunDownload(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Downloads every record of the logger into a data file."));
     AddLoggerOptions(parser);
+    const QCommandLineOption output = OutputOption(QStringLiteral("FILE.vrnldata"));
     parser.addOptions({
-        {{"o", "output"}, "the data file to write (*.vrnldata)", "FILE"},
+        output,
         {"keep-partial", "if the download stops, save the records completed so far"},
     });
-    if (!Parse(parser, arguments)) return 2;
-    const QString output = parser.value("output");
-    if (output.isEmpty()) {
-        Fail(QStringLiteral("name the data file to write with -o FILE.vrnldata"));
-        return 2;
-    }
+    std::filesystem::path path;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = NoPositional(parser)) return *stop;
+    if (const Stop stop = OutputPath(parser, output, OutputKind::Binary, path)) return *stop;
 
     auto doc = std::make_unique<CVarneloDoc>();
-    const auto connection = ConnectAsAsked(parser, *doc);
-    if (!connection) return 1;
+    int status = 0;
+    const auto connection = ConnectAsAsked(parser, *doc, status);
+    if (!connection) return status;
     const LoggerState& state = connection->state;
     // The parameter block goes into the file and the count decides what is
     // read: without them a "successful" download would be a lie.
@@ -186,8 +196,12 @@ int RunDownload(const QStringList& arguments) {
         progress.update(step.done, step.total, !download.pending());
     }
 
-    const std::filesystem::path path(output.toStdString());
     const bool stopped = step.kind == DownloadStep::Kind::Stopped;
+    if (stopped && doc->recordCount() == 0) {
+        // An existing file is worth more than one with no records at all.
+        return Fail(QString::fromStdString("download stopped at " + step.failure +
+                                           "; nothing saved, no record was complete"));
+    }
     if (stopped && !parser.isSet("keep-partial")) {
         return Fail(QString::fromStdString("download stopped at " + step.failure + "; nothing saved (--keep-partial " +
                                            "keeps the " + std::to_string(doc->recordCount()) + " complete records)"));
@@ -199,7 +213,7 @@ int RunDownload(const QStringList& arguments) {
                                            path.string()));
     }
     Print(std::to_string(doc->recordCount()) + " records saved to " + path.string());
-    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the summary"));
+    return 0;
 }
 
 }  // namespace varnelo::cli

@@ -1,6 +1,7 @@
-// export and track: the commands that write a data file's records out.
+// export and track: the commands that write a data file's records out as text.
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -8,18 +9,6 @@
 namespace varnelo::cli {
 
 namespace {
-
-const QCommandLineOption OUTPUT_OPTION({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the file to write"),
-                                       QStringLiteral("file"));
-
-bool OutputPath(const QCommandLineParser& parser, std::filesystem::path& output) {
-    if (!parser.isSet(OUTPUT_OPTION) || parser.value(OUTPUT_OPTION).isEmpty()) {
-        Fail(QStringLiteral("missing the output file (-o FILE)"));
-        return false;
-    }
-    output = std::filesystem::path(parser.value(OUTPUT_OPTION).toStdString());
-    return true;
-}
 
 int Finish(const ExportResult& result) {
     if (result.status == ExportStatus::Written) return 0;
@@ -31,17 +20,18 @@ int Finish(const ExportResult& result) {
 int RunExport(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes every record of a data file to a CSV file."));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the data file (*.vrnldata)"));
-    parser.addOption(OUTPUT_OPTION);
-    const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("2ch (the two channel spectra, default) or reflectance"),
-                                  QStringLiteral("mode"), QStringLiteral("2ch"));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
+    const QCommandLineOption output = OutputOption(QStringLiteral("OUT.csv"));
+    const QCommandLineOption mode(QStringLiteral("mode"),
+                                  QStringLiteral("2ch (the two channel spectra, default) or reflectance"),
+                                  QStringLiteral("MODE"), QStringLiteral("2ch"));
     const QCommandLineOption limit(QStringLiteral("limit"), QStringLiteral("only 400-800 nm instead of 340-850 nm"));
-    parser.addOption(mode);
-    parser.addOption(limit);
+    parser.addOptions({output, mode, limit});
     QString path;
-    std::filesystem::path output;
-    if (!Parse(parser, arguments) || !SinglePositional(parser, QStringLiteral("data file"), path)) return 2;
-    if (!OutputPath(parser, output)) return 2;
+    std::filesystem::path target;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
+    if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
 
     CsvOptions options;
     options.limitRange = parser.isSet(limit);
@@ -51,34 +41,48 @@ int RunExport(const QStringList& arguments) {
     } else if (modeText == QLatin1String("reflectance")) {
         options.mode = ExportMode::Reflectance;
     } else {
-        Fail(QStringLiteral("unknown mode '%1' (2ch or reflectance)").arg(modeText));
-        return 2;
+        return UsageError(QStringLiteral("unknown mode '%1' (2ch or reflectance)").arg(modeText));
     }
+    if (const Stop stop = DistinctFromInput(path, target)) return *stop;
 
     const auto session = std::make_unique<Session>();
-    if (!OpenSession(path, *session)) return 1;
-    return Finish(session->exportCsv(output, options));
+    if (const Stop stop = OpenSession(path, *session)) return *stop;
+    return Finish(session->exportCsv(target, options));
 }
 
 int RunTrack(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Writes the GPS track of a data file as GPX or GeoJSON, by the output's extension."));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the data file (*.vrnldata)"));
-    parser.addOption(OUTPUT_OPTION);
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the GPS track of a data file as GPX or GeoJSON, by the output's extension or --format."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
+    const QCommandLineOption output = OutputOption(QStringLiteral("OUT.gpx"));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("gpx or geojson (default: by the output's extension)"),
+                                    QStringLiteral("FORMAT"));
+    parser.addOptions({output, format});
     QString path;
-    std::filesystem::path output;
-    if (!Parse(parser, arguments) || !SinglePositional(parser, QStringLiteral("data file"), path)) return 2;
-    if (!OutputPath(parser, output)) return 2;
-    const std::optional<TrackFormat> format = TrackFormatForPath(output);
-    if (!format) {
-        Fail(QStringLiteral("cannot tell the track format of %1: use .gpx or .geojson").arg(parser.value(OUTPUT_OPTION)));
-        return 2;
+    std::filesystem::path target;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
+    if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
+    std::optional<TrackFormat> trackFormat;
+    if (parser.isSet(format)) {
+        std::string name = "track.";
+        name += parser.value(format).toStdString();
+        trackFormat = TrackFormatForPath(name);
+        if (!trackFormat) return UsageError(QStringLiteral("unknown format '%1' (gpx or geojson)").arg(parser.value(format)));
+    } else {
+        trackFormat = TrackFormatForPath(target);
+        if (!trackFormat) {
+            return UsageError(QStringLiteral("cannot tell the track format of %1: use .gpx or .geojson, or --format")
+                                  .arg(parser.value(output)));
+        }
     }
+    if (const Stop stop = DistinctFromInput(path, target)) return *stop;
 
     const auto session = std::make_unique<Session>();
-    if (!OpenSession(path, *session)) return 1;
-    return Finish(session->exportTrack(output, *format));
+    if (const Stop stop = OpenSession(path, *session)) return *stop;
+    return Finish(session->exportTrack(target, *trackFormat));
 }
 
 }  // namespace varnelo::cli

@@ -8,12 +8,13 @@ namespace varnelo::cli {
 int RunList(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Prints one date/time label per record, in record order."));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the data file (*.vrnldata)"));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
     QString path;
-    if (!Parse(parser, arguments) || !SinglePositional(parser, QStringLiteral("data file"), path)) return 2;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
 
     Session session;
-    if (!OpenSession(path, session)) return 1;
+    if (const Stop stop = OpenSession(path, session)) return *stop;
     const CVarneloDoc& doc = session.doc();
     std::string out;
     for (int i = 0; i < doc.recordCount(); ++i) {
@@ -21,7 +22,7 @@ int RunList(const QStringList& arguments) {
         out += '\n';
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the list"));
+    return 0;
 }
 
 }  // namespace varnelo::cli

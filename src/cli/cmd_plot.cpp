@@ -1,14 +1,16 @@
 // plot: the spectrum and track charts of a data file as a PNG image, drawn
 // exactly as the main form draws them, at the frames' pixel sizes.
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 
 #include "charts/dialog_units.h"
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "data/atomic_file.h"
 #include "ui/chart_surface.h"
 
 namespace varnelo::cli {
@@ -35,28 +37,27 @@ int RunPlot(const QStringList& arguments) {
         "Draws the spectra of one record and the GPS track of all records, with that record marked, into one PNG "
         "image: the spectrum chart (586 x 483) on the left, the track chart (233 x 172) on the right. A file "
         "without records gives the empty charts."));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the data file (*.vrnldata)"));
-    const QCommandLineOption recordOption(QStringLiteral("record"), QStringLiteral("the record to show, from 0 (default 0)"),
-                                          QStringLiteral("K"));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
+    const QCommandLineOption recordOption(QStringLiteral("record"),
+                                          QStringLiteral("the record to show, from 0 (default 0)"), QStringLiteral("K"));
     const QCommandLineOption limitOption(QStringLiteral("limit"), QStringLiteral("spectra from 390 to 800 nm only"));
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the PNG file to write"),
-                                          QStringLiteral("OUT.png"));
-    parser.addOption(recordOption);
-    parser.addOption(limitOption);
-    parser.addOption(outputOption);
+    const QCommandLineOption outputOption = OutputOption(QStringLiteral("OUT.png"));
+    parser.addOptions({recordOption, limitOption, outputOption});
     QString path;
-    if (!Parse(parser, arguments) || !SinglePositional(parser, QStringLiteral("data file"), path)) return 2;
-    const QString outPath = parser.value(outputOption);
-    if (outPath.isEmpty()) return Fail(QStringLiteral("plot: no output file given (-o OUT.png)"));
+    std::filesystem::path target;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
+    if (const Stop stop = OutputPath(parser, outputOption, OutputKind::Binary, target)) return *stop;
     int k = 0;
     if (parser.isSet(recordOption)) {
         bool ok = false;
         k = parser.value(recordOption).toInt(&ok);
-        if (!ok) return Fail(QStringLiteral("plot: --record '%1' is not a record number").arg(parser.value(recordOption)));
+        if (!ok) return UsageError(QStringLiteral("--record '%1' is not a record number").arg(parser.value(recordOption)));
     }
+    if (const Stop stop = DistinctFromInput(path, target)) return *stop;
 
     Session session;
-    if (!OpenSession(path, session)) return 1;
+    if (const Stop stop = OpenSession(path, session)) return *stop;
     const CVarneloDoc& doc = session.doc();
     const int n = doc.recordCount();
     const bool empty = n == 0 && !parser.isSet(recordOption);
@@ -81,13 +82,18 @@ int RunPlot(const QStringList& arguments) {
         track.draw([&](Canvas& c) { DrawTrackChart(c, TrackChartDataOf(session.track(), n), k); });
     }
 
-    QSaveFile file(outPath);
-    if (!file.open(QIODevice::WriteOnly)) return Fail(QStringLiteral("cannot write %1: %2").arg(outPath, file.errorString()));
-    if (!SideBySide(spectrum.image(), track.image()).save(&file, "PNG")) {
-        file.cancelWriting();
-        return Fail(QStringLiteral("cannot write %1: PNG encoding failed").arg(outPath));
+    // Encoded in memory first, then written like every other output, so a
+    // failed write leaves the old image as it was.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!SideBySide(spectrum.image(), track.image()).save(&buffer, "PNG")) {
+        return Fail(QStringLiteral("cannot write %1: PNG encoding failed").arg(parser.value(outputOption)));
     }
-    if (!file.commit()) return Fail(QStringLiteral("cannot write %1: %2").arg(outPath, file.errorString()));
+    AtomicFileWriter file(target);
+    if (!file.open() || !file.write(png.constData(), static_cast<std::size_t>(png.size())) || !file.commit()) {
+        return Fail(QString::fromStdString(file.error()));
+    }
     return 0;
 }
 

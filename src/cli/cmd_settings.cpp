@@ -57,7 +57,10 @@ std::string MissingSensor(const std::string& name, const QString& path, const Se
     if (table.heads.empty()) return text + "; it lists no " + SENSOR_TAG + " heads";
     text += "; it lists";
     const std::size_t listed = std::min(table.heads.size(), NAMES_LISTED_MAX);
-    for (std::size_t i = 0; i < listed; ++i) text += (i == 0 ? " " : ", ") + Quoted(table.heads[i].name);
+    for (std::size_t i = 0; i < listed; ++i) {
+        text += i == 0 ? " " : ", ";
+        text += Quoted(table.heads[i].name);
+    }
     if (listed < table.heads.size()) text += " and " + std::to_string(table.heads.size() - listed) + " more";
     return text;
 }
@@ -89,19 +92,22 @@ int RunSensors(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Lists the sensor heads of a settings file: the name in double quotes, then the six "
                        "coefficients."));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the settings file (*.csv)"));
-    if (!Parse(parser, arguments)) return 2;
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the settings file (*.csv)"));
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
     QString path;
-    if (!SinglePositional(parser, QStringLiteral("settings file"), path)) return 2;
+    if (const Stop stop = SinglePositional(parser, QStringLiteral("settings file"), path)) return *stop;
     const auto table = ReadTable(path);
-    if (!table) return 1;
+    if (!table) return EXIT_FAILED;
     if (table->heads.empty()) Warn(path.toStdString() + " lists no " + SENSOR_TAG + " heads");
     for (const SensorHead& head : table->heads) {
         std::string line = Quoted(head.name);
-        for (const double c : head.coefficients) line += " " + ScientificText(c);
+        for (const double c : head.coefficients) {
+            line += ' ';
+            line += ScientificText(c);
+        }
         Print(line);
     }
-    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the list"));
+    return 0;
 }
 
 int RunUploadSensor(const QStringList& arguments) {
@@ -116,7 +122,8 @@ int RunUploadSensor(const QStringList& arguments) {
         {"channel", "the channel: 1 or 2", "1|2"},
         {"verify", "read the block back afterwards and fail unless it equals what was sent"},
     });
-    if (!Parse(parser, arguments)) return 2;
+    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Stop stop = NoPositional(parser)) return *stop;
     QString usageError;
     std::optional<long long> channelNumber;
     if (const auto missing = MissingOption(parser)) {
@@ -124,22 +131,20 @@ int RunUploadSensor(const QStringList& arguments) {
     } else {
         IntOption(parser, "channel", 1, 2, channelNumber, usageError);
     }
-    if (!channelNumber) {
-        Fail(usageError);
-        return 2;
-    }
+    if (!channelNumber) return UsageError(usageError);
     const int channel = static_cast<int>(*channelNumber) - 1;
 
     const QString settingsPath = parser.value("settings");
     const auto table = ReadTable(settingsPath);
-    if (!table) return 1;
+    if (!table) return EXIT_FAILED;
     const std::string name = parser.value("sensor").toLocal8Bit().toStdString();
     const auto index = FindSensor(*table, name);
     if (!index) return Fail(QString::fromStdString(MissingSensor(name, settingsPath, *table)));
 
     auto doc = std::make_unique<CVarneloDoc>();
-    const auto connection = ConnectAsAsked(parser, *doc);
-    if (!connection) return 1;
+    int status = 0;
+    const auto connection = ConnectAsAsked(parser, *doc, status);
+    if (!connection) return status;
     const std::string on = " the logger on " + connection->portName;
     if (!connection->state.deviceInfoRead) {
         // Sending a block that did not come from the logger would overwrite
@@ -166,7 +171,7 @@ int RunUploadSensor(const QStringList& arguments) {
         }
     }
     Print(target + " of" + on + " now holds " + Quoted(stored) + (verify ? " (read back and verified)" : ""));
-    return std::fflush(stdout) == 0 ? 0 : Fail(QStringLiteral("cannot write the summary"));
+    return 0;
 }
 
 }  // namespace varnelo::cli

@@ -16,18 +16,43 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t WRITE_BUFFER_SIZE = 1 << 20;
+constexpr int MAX_LINK_HOPS = 40;  // as the kernel's own limit
 
 fs::path TemporarySibling(const fs::path& target) {
     std::random_device seed;
     std::mt19937_64 generator((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%016llx~", static_cast<unsigned long long>(generator()));
-    fs::path name = target.filename();
+    std::string name(1, '.');
+    name += target.filename().string();
     name += suffix;
-    return target.parent_path() / ("." + name.string());
+    return target.parent_path() / name;
+}
+
+// The file a name finally stands for: each symlink replaced by its target
+// (a relative one read from the link's own folder). A name that does not
+// exist, or a dangling link's target, is where the new file will be made.
+fs::path FollowLinks(fs::path path, std::error_code& code) {
+    for (int hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+        const fs::file_status status = fs::symlink_status(path, code);
+        if (status.type() == fs::file_type::not_found) code.clear();
+        if (code || !fs::is_symlink(status)) return path;
+        const fs::path next = fs::read_symlink(path, code);
+        if (code) return path;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    code = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return path;
 }
 
 }  // namespace
+
+bool IsStandardOutput(const fs::path& target) { return target.native() == STANDARD_OUTPUT_NAME; }
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code code;
+    return fs::equivalent(a, b, code) && !code;
+}
 
 AtomicFileWriter::AtomicFileWriter(fs::path target) : m_target(std::move(target)) {}
 
@@ -35,7 +60,7 @@ AtomicFileWriter::~AtomicFileWriter() { discard(); }
 
 bool AtomicFileWriter::fail(const std::string& what, int errorNumber) {
     if (m_error.empty()) {
-        m_error = what + " " + m_target.string();
+        m_error = what + " " + (m_mode == Mode::StandardOutput ? std::string("standard output") : m_target.string());
         if (errorNumber != 0) m_error += ": " + std::string(std::strerror(errorNumber));
     }
     discard();
@@ -44,7 +69,7 @@ bool AtomicFileWriter::fail(const std::string& what, int errorNumber) {
 
 void AtomicFileWriter::discard() {
     if (m_file) {
-        std::fclose(m_file);
+        if (m_mode != Mode::StandardOutput) std::fclose(m_file);
         m_file = nullptr;
     }
     if (!m_temporary.empty()) {
@@ -55,16 +80,34 @@ void AtomicFileWriter::discard() {
 }
 
 bool AtomicFileWriter::open() {
-    // Exclusive creation: a name that is somehow taken is never overwritten.
-    for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
-        m_temporary = TemporarySibling(m_target);
-        m_file = std::fopen(m_temporary.string().c_str(), "wbx");
-        if (!m_file && errno != EEXIST) break;
+    if (IsStandardOutput(m_target)) {
+        m_mode = Mode::StandardOutput;
+        m_file = stdout;
+        return true;
     }
-    if (!m_file) {
-        const int errorNumber = errno;
-        m_temporary.clear();
-        return fail("cannot create a file beside", errorNumber);
+    std::error_code code;
+    m_destination = FollowLinks(m_target, code);
+    if (code) return fail("cannot follow the link", code.value());
+    const fs::file_status existing = fs::status(m_destination, code);
+    if (fs::is_directory(existing)) return fail("cannot write", EISDIR);
+
+    if (fs::exists(existing) && !fs::is_regular_file(existing)) {
+        // A device or FIFO cannot be swapped for a file: it is written as it is.
+        m_mode = Mode::Direct;
+        m_file = std::fopen(m_destination.string().c_str(), "wb");
+        if (!m_file) return fail("cannot open", errno);
+    } else {
+        // Exclusive creation: a name that is somehow taken is never overwritten.
+        for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
+            m_temporary = TemporarySibling(m_destination);
+            m_file = std::fopen(m_temporary.string().c_str(), "wbx");
+            if (!m_file && errno != EEXIST) break;
+        }
+        if (!m_file) {
+            const int errorNumber = errno;
+            m_temporary.clear();
+            return fail("cannot create a file beside", errorNumber);
+        }
     }
     std::setvbuf(m_file, nullptr, _IOFBF, WRITE_BUFFER_SIZE);
     return true;
@@ -78,18 +121,25 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
 
 bool AtomicFileWriter::commit() {
     if (!m_file) return false;
-    if (std::fflush(m_file) != 0) return fail("cannot write", errno);
+    // A stream that failed earlier may have dropped its buffer: fflush alone
+    // would then report success.
+    if (std::fflush(m_file) != 0 || std::ferror(m_file)) return fail("cannot write", errno);
+    if (m_mode == Mode::StandardOutput) {
+        m_file = nullptr;
+        return true;
+    }
 #if defined(__unix__) || defined(__APPLE__)
-    if (::fsync(fileno(m_file)) != 0) return fail("cannot write", errno);
+    if (m_mode == Mode::Replace && ::fsync(fileno(m_file)) != 0) return fail("cannot write", errno);
 #endif
     std::FILE* file = m_file;
     m_file = nullptr;
     if (std::fclose(file) != 0) return fail("cannot write", errno);
+    if (m_mode == Mode::Direct) return true;
 
     std::error_code code;
-    const fs::file_status existing = fs::status(m_target, code);
+    const fs::file_status existing = fs::status(m_destination, code);
     if (!code && fs::exists(existing)) fs::permissions(m_temporary, existing.permissions(), code);
-    fs::rename(m_temporary, m_target, code);
+    fs::rename(m_temporary, m_destination, code);
     if (code) return fail("cannot replace", code.value());
     m_temporary.clear();
     return true;

@@ -1,7 +1,9 @@
 #pragma once
-// Writes a file through a temporary sibling that replaces the target only
-// once everything is written and flushed: a failed save never damages the
-// file that was there before.
+// Writes an output file so that a failed write never damages what was there.
+// A regular file (or a new one) is written to a temporary sibling that
+// replaces it only once everything is written and flushed. A symlink is
+// followed: its target is replaced, the link stays. A device or FIFO cannot
+// be replaced, so it is written directly; the name "-" is standard output.
 
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +11,14 @@
 #include <string_view>
 
 namespace varnelo {
+
+// The output name that means standard output rather than a file.
+inline constexpr std::string_view STANDARD_OUTPUT_NAME = "-";
+
+bool IsStandardOutput(const std::filesystem::path& target);
+
+// True when both names exist and are one file (through links of any kind).
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 class AtomicFileWriter {
 public:
@@ -27,11 +37,15 @@ public:
     const std::filesystem::path& target() const { return m_target; }
 
 private:
+    enum class Mode { Replace, Direct, StandardOutput };
+
     bool fail(const std::string& what, int errorNumber);
     void discard();
 
     std::filesystem::path m_target;
+    std::filesystem::path m_destination;  // the target with its links followed
     std::filesystem::path m_temporary;
+    Mode m_mode = Mode::Replace;
     std::FILE* m_file = nullptr;
     std::string m_error;
 };

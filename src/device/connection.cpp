@@ -64,9 +64,9 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloD
     auto request = [&](DeviceCommand code, std::uint8_t* reply, std::size_t n) {
         return exchange(code, [&] { return Request(link, code, reply, n); });
     };
-    auto identity = [&](DeviceCommand code, std::size_t n) {
+    auto identity = [&](DeviceCommand code, std::size_t n, bool& answered) {
         IdentityRead read;
-        exchange(code, [&] {
+        answered = exchange(code, [&] {
             read = ReadIdentity(link, code, n);
             return read.result;
         });
@@ -74,8 +74,11 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloD
     };
 
     // B goes out before A.
-    const std::string identB = identity(DeviceCommand::CMD_READ_IDENT_B, IDENT_B_SIZE);
-    const std::string identA = identity(DeviceCommand::CMD_READ_IDENT_A, IDENT_A_SIZE);
+    bool identBRead = false;
+    bool identARead = false;
+    const std::string identB = identity(DeviceCommand::CMD_READ_IDENT_B, IDENT_B_SIZE, identBRead);
+    const std::string identA = identity(DeviceCommand::CMD_READ_IDENT_A, IDENT_A_SIZE, identARead);
+    state.identityRead = identARead && identBRead;
     state.identityLabel = identA + " " + identB + "(" + PortText(portName) + ")";
     state.deviceInfoRead = request(DeviceCommand::CMD_READ_DEVICE_INFO, doc.deviceInfo().bytes.data(), DEVICE_INFO_SIZE);
     state.parametersRead = request(DeviceCommand::CMD_READ_PARAMETERS, doc.parameterBlock().bytes.data(), BLOCK_SIZE);

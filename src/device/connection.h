@@ -23,6 +23,7 @@ struct LoggerState {
     std::int32_t reportedCount = 0;  // as the logger sent it; 0 when the read failed
     int recordCount = 0;             // reportedCount held to 0..RECORD_CAPACITY: the download length
     std::string countLabel;          // "%5d/%5d" of 0 and recordCount
+    bool identityRead = false;       // both identity texts
     bool deviceInfoRead = false;
     bool parametersRead = false;
     bool countRead = false;

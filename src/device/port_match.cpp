@@ -38,7 +38,12 @@ std::string_view FirstString(std::string_view multi) { return multi.substr(0, mu
 
 }  // namespace
 
-std::string PortText(std::string_view portName) { return "(" + std::string(portName) + ")"; }
+std::string PortText(std::string_view portName) {
+    std::string text(1, '(');
+    text += portName;
+    text += ')';
+    return text;
+}
 
 bool MatchComPortDevice(const std::vector<PortEntry>& devices, std::string_view hardwareIdPart,
                         std::string_view friendlyNamePart) {

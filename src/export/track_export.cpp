@@ -76,7 +76,11 @@ std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& trac
     for (int i = 0; i < count; ++i) {
         const auto k = static_cast<std::size_t>(i);
         if (!HasFix(track.latitude[k], track.longitude[k])) continue;
-        points.push_back(TrackPoint{i, track.latitude[k], track.longitude[k], track.altitude[k], IsoTime(doc.record(i))});
+        const PositionMarks marks = ReadPositionMarks(GpsSentenceBytes(doc.record(i)));
+        if (marks.noFix) continue;
+        const double latitude = marks.south ? -std::fabs(track.latitude[k]) : track.latitude[k];
+        const double longitude = marks.west ? -std::fabs(track.longitude[k]) : track.longitude[k];
+        points.push_back(TrackPoint{i, latitude, longitude, track.altitude[k], IsoTime(doc.record(i))});
     }
     return points;
 }

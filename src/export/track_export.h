@@ -1,8 +1,10 @@
 #pragma once
 // The GPS track of a document as GPX 1.1 or GeoJSON: one point per record that
 // has a position, in record order, with its altitude and its date and time.
-// Records without a fix (position 0, 0, or no valid position at all) are left
-// out. The logger's clock has no time zone, so times carry none either.
+// Unlike the CSV file these positions are signed: "S" and "W" make them
+// negative. Records without a fix (position 0, 0, status "V", or no valid
+// position at all) are left out. The logger's clock has no time zone, so
+// times carry none either.
 
 #include <filesystem>
 #include <optional>
@@ -28,7 +30,7 @@ struct TrackPoint {
     std::string time;  // "2021-10-07T09:05:03", empty when the record's date is not a real one
 };
 
-// The records 0..recordCount()-1 that have a valid position.
+// The records 0..recordCount()-1 that have a valid position, signed by hemisphere.
 std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track);
 
 std::string GpxText(const std::vector<TrackPoint>& points);

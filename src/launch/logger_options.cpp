@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "device/port_path.h"
 #include "device/qt_port_catalog.h"
 #include "simulator/simulated_link.h"
 
@@ -98,7 +99,7 @@ ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc) {
         case LoggerChoice::Kind::Simulated:
             return {ConnectLink(std::make_unique<SimulatedLink>(choice.simulator), SIMULATED_PORT_NAME, doc),
                     ConnectOutcome::Failure::None, {}};
-        case LoggerChoice::Kind::Port: return ConnectToPort(catalog, choice.port.toStdString(), doc);
+        case LoggerChoice::Kind::Port: return ConnectToPort(catalog, PortToOpen(choice.port.toStdString()), doc);
         case LoggerChoice::Kind::Discover: break;
     }
     return Connect(catalog, doc);

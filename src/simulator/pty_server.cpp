@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -77,6 +78,10 @@ bool PtyServer::open(const PtyServerOptions& options, std::string& error) {
         return false;
     }
     if (!m_options.linkPath.empty()) {
+        // Clients may run anywhere: the path they are told is absolute.
+        std::error_code ignored;
+        const std::filesystem::path absolute = std::filesystem::absolute(m_options.linkPath, ignored);
+        if (!absolute.empty()) m_options.linkPath = absolute.string();
         // A stale link from an earlier run is replaced; anything else there is left alone.
         struct stat existing{};
         if (::lstat(m_options.linkPath.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) {

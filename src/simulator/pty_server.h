@@ -11,7 +11,7 @@
 namespace varnelo {
 
 struct PtyServerOptions {
-    std::string linkPath;                   // a symlink to the terminal is made here when not empty
+    std::string linkPath;                   // a symlink to the terminal is made here when not empty (made absolute)
     std::chrono::milliseconds pace{0};      // a slow logger: delay before each record reply
 };
 

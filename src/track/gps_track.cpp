@@ -23,8 +23,11 @@ float NarrowToFloat(double value) {
 }
 
 // Sentence fields, numbered from 0 (the text before the first comma).
+constexpr int FIELD_STATUS = 2;
 constexpr int FIELD_LATITUDE = 3;
+constexpr int FIELD_NORTH_SOUTH = 4;
 constexpr int FIELD_LONGITUDE = 5;
+constexpr int FIELD_EAST_WEST = 6;
 constexpr int FIELD_SPEED = 7;
 constexpr int FIELD_COURSE = 8;
 constexpr int FIELD_ALTITUDE = 10;
@@ -44,6 +47,22 @@ GpsTrack::GpsTrack()
 
 std::span<const std::uint8_t> GpsSentenceBytes(const MeasurementRecord& record) {
     return std::span<const std::uint8_t>(record.bytes).subspan(record_offset::GPS_TEXT);
+}
+
+PositionMarks ReadPositionMarks(std::span<const std::uint8_t> text) {
+    PositionMarks marks;
+    const std::size_t scanned = std::min(text.size(), GPS_SCAN_LIMIT);
+    int field = 0;
+    for (std::size_t i = 0; i < scanned && field < FIELD_EAST_WEST; ++i) {
+        if (text[i] == 0x00 || text[i] == 0xFF) break;
+        if (text[i] != ',') continue;
+        ++field;
+        const char letter = i + 1 < scanned ? static_cast<char>(text[i + 1]) : '\0';
+        if (field == FIELD_STATUS) marks.noFix = letter == 'V';
+        if (field == FIELD_NORTH_SOUTH) marks.south = letter == 'S';
+        if (field == FIELD_EAST_WEST) marks.west = letter == 'W';
+    }
+    return marks;
 }
 
 double DegreesFromDegreesMinutes(double raw) {

@@ -51,6 +51,20 @@ std::span<const std::uint8_t> GpsSentenceBytes(const MeasurementRecord& record);
 // starts there may run on up to the end of text.
 void ParseGpsText(std::span<const std::uint8_t> text, GpsFix& fix);
 
+// What a sentence says of its position besides the numbers: the status of
+// field 2 ("V", void: no fix) and the hemisphere letters of fields 4 ("S")
+// and 6 ("W"). The track, the charts and the CSV file keep the unsigned
+// positions; these are for the files that carry signed ones.
+struct PositionMarks {
+    bool noFix = false;
+    bool south = false;
+    bool west = false;
+};
+
+// Scans like ParseGpsText: within the first GPS_SCAN_LIMIT bytes, up to a NUL
+// or 0xFF byte.
+PositionMarks ReadPositionMarks(std::span<const std::uint8_t> text);
+
 // ddmm.mmmm (or dddmm.mmmm) to decimal degrees, the whole degrees cut toward
 // zero. Defined for every input: a non-finite value is returned as it is.
 double DegreesFromDegreesMinutes(double raw);
