@@ -137,7 +137,10 @@ int RunInfo(const QStringList& arguments) {
             const std::string ch = "ch." + std::to_string(channel + 1);
             Print(ch + " sensor: " + SensorName(doc->deviceInfo(), channel));
             std::string line = ch + " coefficients:";
-            for (double c : SensorCoefficients(doc->deviceInfo(), channel)) line += " " + ScientificText(c);
+            for (double c : SensorCoefficients(doc->deviceInfo(), channel)) {
+                line += ' ';
+                line += ScientificText(c);
+            }
             Print(line);
         }
     }

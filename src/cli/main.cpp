@@ -101,6 +101,9 @@ int main(int argc, char** argv) {
     // any filter, even when the parent ignored the signal.
     std::signal(SIGPIPE, SIG_DFL);
     const int status = Dispatch(argc, argv);
-    const bool written = FinishStandardOutput();
-    return status == 0 && !written ? EXIT_FAILED : status;
+    if (status != 0) {
+        std::fflush(stdout);  // the failure has been said once already
+        return status;
+    }
+    return FinishStandardOutput() ? 0 : EXIT_FAILED;
 }

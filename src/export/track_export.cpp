@@ -106,10 +106,16 @@ std::string GpxText(const std::vector<TrackPoint>& points) {
 }
 
 std::string GeoJsonText(const std::vector<TrackPoint>& points) {
-    const auto position = [](const TrackPoint& p) {
-        std::string text = "[" + Fixed(p.longitude, COORDINATE_DECIMALS) + "," + Fixed(p.latitude, COORDINATE_DECIMALS);
-        if (std::isfinite(p.altitude)) text += "," + Fixed(p.altitude, ALTITUDE_DECIMALS);
-        return text + "]";
+    const auto appendPosition = [](std::string& text, const TrackPoint& p) {
+        text += '[';
+        text += Fixed(p.longitude, COORDINATE_DECIMALS);
+        text += ',';
+        text += Fixed(p.latitude, COORDINATE_DECIMALS);
+        if (std::isfinite(p.altitude)) {
+            text += ',';
+            text += Fixed(p.altitude, ALTITUDE_DECIMALS);
+        }
+        text += ']';
     };
     std::string text = "{\"type\":\"FeatureCollection\",\"features\":[";
     if (!points.empty()) {
@@ -119,7 +125,7 @@ std::string GeoJsonText(const std::vector<TrackPoint>& points) {
         text += line ? "LineString\",\"coordinates\":[" : "Point\",\"coordinates\":";
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (line) text += i == 0 ? "\n" : ",\n";
-            text += position(points[i]);
+            appendPosition(text, points[i]);
         }
         text += line ? "]},\n" : "},\n";
         std::string records;

@@ -61,7 +61,11 @@ void SetTime(MeasurementRecord& record, std::int64_t secondsSinceStart) {
 std::string Tenths(double value) {
     const long tenths = std::lround(value * 10.0);
     const long magnitude = std::labs(tenths);
-    return (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+    std::string text = tenths < 0 ? "-" : "";
+    text += std::to_string(magnitude / 10);
+    text += '.';
+    text += std::to_string(magnitude % 10);
+    return text;
 }
 
 std::string DegreesMinutes(double degrees, int degreeDigits) {

@@ -57,7 +57,8 @@ PositionMarks ReadPositionMarks(std::span<const std::uint8_t> text) {
         if (text[i] == 0x00 || text[i] == 0xFF) break;
         if (text[i] != ',') continue;
         ++field;
-        const char letter = i + 1 < scanned ? static_cast<char>(text[i + 1]) : '\0';
+        // As with numbers, a field whose comma lies within the scan is read.
+        const char letter = i + 1 < text.size() ? static_cast<char>(text[i + 1]) : '\0';
         if (field == FIELD_STATUS) marks.noFix = letter == 'V';
         if (field == FIELD_NORTH_SOUTH) marks.south = letter == 'S';
         if (field == FIELD_EAST_WEST) marks.west = letter == 'W';

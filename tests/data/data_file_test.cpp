@@ -76,7 +76,7 @@ TEST(DataFile, FailedSaveReportsAndKeepsWhatWasThere) {
     TempDir dir;
     CVarneloDoc doc;
     Fill(doc, 2, 5);
-    // A folder cannot be replaced by the file: the rename fails after a full write.
+    // A folder cannot be replaced by the file.
     fs::create_directory(dir / "taken.vrnldata");
     WriteFileBytes(dir / "taken.vrnldata" / "inside", {1, 2, 3});
     const FileOutcome error = SaveDataFile(dir / "taken.vrnldata", doc);

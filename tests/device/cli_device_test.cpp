@@ -32,6 +32,13 @@ TEST(CliDevice, AStoppedDownloadLeavesAnOlderFileAloneUnlessAskedToKeepWhatCame)
     EXPECT_NE(refused.err.find("stopped at record 5"), std::string::npos) << refused.err;
     EXPECT_EQ(test::ReadFileBytes(file), (std::vector<std::uint8_t>{1, 2, 3}));
 
+    // Stopped before the first record, there is nothing worth keeping.
+    const auto none = test::RunCli({"download", "--sim", "--records", "20", "--silent-from", "0", "--keep-partial",
+                                    "-o", file.string()});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("nothing saved"), std::string::npos) << none.err;
+    EXPECT_EQ(test::ReadFileBytes(file), (std::vector<std::uint8_t>{1, 2, 3}));
+
     auto keep = download;
     keep.push_back("--keep-partial");
     const auto kept = test::RunCli(keep);
@@ -44,7 +51,7 @@ TEST(CliDevice, InfoPrintsSensorsCoefficientsAndParameters) {
     const auto result = test::RunCli({"info", "--sim", "--report-count", "20000"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.out.find("((SIM))\n"), std::string::npos);
-    EXPECT_NE(result.out.find("records:     0/15000\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("records on the logger: 15000\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("ch.1 sensor: C12880MA-"), std::string::npos);
     EXPECT_NE(result.out.find("ch.1 coefficients: +3.0"), std::string::npos);
     EXPECT_NE(result.out.find("exposure: ch.1 "), std::string::npos);

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -60,8 +62,49 @@ TEST(PtyDownload, InfoShowsTheLoggerAndAPortCanBeGivenByEnvironment) {
     EXPECT_NE(result.out.find("identity: " + content.identityA() + " " + content.identityB() + "((" + link + "))\n"),
               std::string::npos)
         << result.out;
-    EXPECT_NE(result.out.find("records:     0/    7\n"), std::string::npos);
+    EXPECT_NE(result.out.find("records on the logger: 7\n"), std::string::npos);
     EXPECT_NE(result.out.find("ch.2 sensor: " + SensorName(content.deviceInfo(), 1)), std::string::npos);
+}
+
+TEST(PtyDownload, APortTypedAsAPathOpensFromTheCurrentFolder) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "sub");
+    test::SimulatorProcess simulator({"--records", "3", "--link", "sub/logger"}, dir.path().string());
+    EXPECT_EQ(simulator.port(), (dir / "sub" / "logger").string()) << "the simulator names its port absolutely";
+    std::filesystem::create_symlink("sub/logger", dir / "elsewhere");
+
+    const struct {
+        const char* typed;
+        std::filesystem::path from;
+    } cases[] = {
+        {"sub/logger", dir.path()},
+        {"./sub/logger", dir.path()},
+        {"elsewhere", dir.path()},     // a link to a link, by a bare name only this folder has
+        {"logger", dir / "sub"},
+        {"../sub/logger", dir / "sub"},
+    };
+    for (const auto& c : cases) {
+        test::CliSetting setting;
+        setting.workingDirectory = c.from;
+        const auto result = test::RunCli({"info", "--port", c.typed}, setting);
+        EXPECT_EQ(result.status, 0) << c.typed << ": " << result.err;
+        EXPECT_NE(result.out.find("records on the logger: 3\n"), std::string::npos) << c.typed;
+    }
+}
+
+TEST(PtyDownload, InfoFailsWhenTheLoggerNeverAnswers) {
+    // A terminal nobody serves: every request runs into its deadline.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string port = ::ptsname(master);
+    const auto result = test::RunCli({"info", "--port", port});
+    ::close(master);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("does not answer"), std::string::npos) << result.err;
+    EXPECT_EQ(Lines(result.err), 1u);
+    EXPECT_EQ(result.out.find("identity"), std::string::npos) << result.out;
 }
 
 TEST(PtyDownload, ALoggerFallingSilentStopsWithinTheDeadlineKeepingCompleteRecords) {

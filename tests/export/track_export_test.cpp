@@ -42,6 +42,25 @@ TEST_F(TrackExport, RecordsWithoutAValidFixAreLeftOut) {
     EXPECT_EQ(points[1].time, "");  // 30 February
 }
 
+TEST_F(TrackExport, HemispheresSignThePositionsAndVoidFixesAreLeftOut) {
+    Add("X,1,A,3352.0,S,15112.0,E,1,1,9,5.0");   // Sydney
+    Add("X,1,A,4043.0,N,07400.0,W,1,1,9,5.0");   // New York
+    Add("X,1,A,2254.0,S,04312.0,W,1,1,9,5.0");   // Rio de Janeiro
+    Add("X,1,V,3539.1234,N,13945.6789,E,1,1,9,5.0");  // a stale position on a void fix
+    const std::vector<TrackPoint> points = Points();
+    ASSERT_EQ(points.size(), 3u);
+    const double expected[][2] = {{-33.8666667, 151.2}, {40.7166667, -74.0}, {-22.9, -43.2}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(points[i].latitude, expected[i][0], 1e-6) << i;
+        EXPECT_NEAR(points[i].longitude, expected[i][1], 1e-6) << i;
+    }
+    // The track itself, and so the charts and the CSV file, keep the unsigned values.
+    EXPECT_GT(track->latitude[0], 0.0);
+    EXPECT_GT(track->longitude[2], 0.0);
+    EXPECT_NE(GpxText(points).find("<trkpt lat=\"-33.8666667\" lon=\"151.2000000\">"), std::string::npos);
+    EXPECT_NE(GeoJsonText(points).find("[-43.2000000,-22.9000000,5.0]"), std::string::npos);
+}
+
 TEST_F(TrackExport, GpxText) {
     Add("X,1,2,3539.1234,N,13945.6789,E,10.0,90.0,9,12.3,45.6");
     Add("X,1,2,-3539.5,N,13945.0,E,1,1,9,-0.5", 0, 0);

@@ -15,7 +15,7 @@ namespace {
 constexpr int PORT_LINE_TIMEOUT_MS = 30000;  // a sanitizer build builds 15000 records slowly
 }
 
-SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options) {
+SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options, const std::string& workingDirectory) {
     int out[2];
     if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
     const char* cli = CliPath();
@@ -24,6 +24,7 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options) {
         ::dup2(out[1], 1);
         ::close(out[0]);
         ::close(out[1]);
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(cli), const_cast<char*>("simulate")};
         for (const auto& o : options) argv.push_back(const_cast<char*>(o.c_str()));
         argv.push_back(nullptr);

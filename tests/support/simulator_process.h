@@ -11,7 +11,8 @@ namespace varnelo::test {
 
 class SimulatorProcess {
 public:
-    explicit SimulatorProcess(const std::vector<std::string>& options);
+    // Runs in workingDirectory when one is given.
+    explicit SimulatorProcess(const std::vector<std::string>& options, const std::string& workingDirectory = {});
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;

@@ -1,9 +1,11 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -64,14 +66,21 @@ const char* CliPath() {
 #endif
 }
 
-ProcessResult RunCli(const std::vector<std::string>& arguments) {
+ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting& setting) {
     const char* cli = CliPath();
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(fileno(out), 1);
+        ::dup2(setting.standardOutput >= 0 ? setting.standardOutput : fileno(out), 1);
         ::dup2(fileno(err), 2);
+        if (!setting.workingDirectory.empty() && ::chdir(setting.workingDirectory.c_str()) != 0) ::_exit(126);
+        if (setting.fileSizeLimit >= 0) {
+            // Past the limit a write fails with EFBIG instead of killing the process.
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(setting.fileSizeLimit), static_cast<rlim_t>(setting.fileSizeLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(cli));
         for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));

@@ -39,7 +39,15 @@ struct ProcessResult {
 };
 // The varnelo-cli under test: VARNELO_CLI if set, else the one built here.
 const char* CliPath();
+// How the command runs: its current folder, a descriptor to take as standard
+// output instead of a captured file, and a largest file size it may write
+// (as a full disk would stop it).
+struct CliSetting {
+    std::filesystem::path workingDirectory;
+    int standardOutput = -1;
+    long fileSizeLimit = -1;
+};
 // Runs varnelo-cli with the given arguments.
-ProcessResult RunCli(const std::vector<std::string>& arguments);
+ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting& setting = {});
 
 }  // namespace varnelo::test

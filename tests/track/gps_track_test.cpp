@@ -40,6 +40,30 @@ TEST(ParseGpsText, ReadsTheExampleSentence) {
     EXPECT_EQ(other.altitude2, 45.6f);
 }
 
+TEST(ReadPositionMarks, StatusAndHemispheresWithinTheScan) {
+    const auto marks = [](std::string_view text) {
+        const PositionMarks m =
+            ReadPositionMarks(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        return std::string(m.noFix ? "V" : "-") + (m.south ? "S" : "-") + (m.west ? "W" : "-");
+    };
+    const std::string padding(GPS_SCAN_LIMIT - 9, ' ');  // the comma before "S" is byte 128: outside
+    const struct {
+        std::string text;
+        const char* expected;
+    } cases[] = {
+        {std::string(EXAMPLE), "---"},
+        {"X,1,A,3352.0,S,15112.0,W,1", "-SW"},
+        {"X,1,V,,,,", "V--"},
+        {"X,1,A,3352.0,s,15112.0,w", "---"},             // letters as the receiver sends them: upper case
+        {"X,1,A,1.0,S", "-S-"},                          // the sentence ends early
+        {std::string("X,1,A,1.0,S\0,1.0,W", 19), "-S-"},  // a NUL ends the scan
+        {"X,1,A,1.0,N,2.0,E,S,W,V", "---"},              // later fields carry no marks
+        {"X,1,A,1.0" + padding + ",S,2.0,W", "---"},     // field 4 starts past the scan limit
+        {"X,1,A,1.0" + padding.substr(1) + ",S", "-S-"},  // its comma is the last byte looked at
+    };
+    for (const auto& c : cases) EXPECT_EQ(marks(c.text), c.expected) << c.text;
+}
+
 TEST(ParseGpsText, FieldsTheScanDoesNotReachKeepTheirValues) {
     GpsFix fix = Parse("no sentence at all", Marked());
     EXPECT_EQ(fix.latitude, 0.0);
