@@ -8,7 +8,10 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
+#include <filesystem>
+#include <string>
+
+#include "ui/png_file.h"
 
 namespace varnelo {
 
@@ -51,13 +54,12 @@ void ChartFrame::askAndSaveImage() {
 }
 
 bool ChartFrame::saveImage(const QString& path) {
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && m_surface.image().save(&file, "PNG") && file.commit();
-    if (!written) {
+    const std::string error = SavePng(m_surface.image(), std::filesystem::path(path.toStdString()));
+    if (!error.empty()) {
         QMessageBox::warning(this, QApplication::applicationName(),
-                             tr("画像を保存できませんでした。\n%1\n%2").arg(path, file.errorString()));
+                             tr("画像を保存できませんでした。\n%1\n%2").arg(path, QString::fromStdString(error)));
     }
-    return written;
+    return error.empty();
 }
 
 void ChartFrame::copyImage() const { QApplication::clipboard()->setImage(m_surface.image()); }

@@ -1,7 +1,5 @@
 // plot: the spectrum and track charts of a data file as a PNG image, drawn
 // exactly as the main form draws them, at the frames' pixel sizes.
-#include <QBuffer>
-#include <QByteArray>
 #include <QImage>
 #include <QPainter>
 
@@ -10,8 +8,8 @@
 #include "charts/track_chart.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "data/atomic_file.h"
 #include "ui/chart_surface.h"
+#include "ui/png_file.h"
 
 namespace varnelo::cli {
 
@@ -82,19 +80,8 @@ int RunPlot(const QStringList& arguments) {
         track.draw([&](Canvas& c) { DrawTrackChart(c, TrackChartDataOf(session.track(), n), k); });
     }
 
-    // Encoded in memory first, then written like every other output, so a
-    // failed write leaves the old image as it was.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!SideBySide(spectrum.image(), track.image()).save(&buffer, "PNG")) {
-        return Fail(QStringLiteral("cannot write %1: PNG encoding failed").arg(parser.value(outputOption)));
-    }
-    AtomicFileWriter file(target);
-    if (!file.open() || !file.write(png.constData(), static_cast<std::size_t>(png.size())) || !file.commit()) {
-        return Fail(QString::fromStdString(file.error()));
-    }
-    return 0;
+    const std::string error = SavePng(SideBySide(spectrum.image(), track.image()), target);
+    return error.empty() ? 0 : Fail(QString::fromStdString(error));
 }
 
 }  // namespace varnelo::cli

@@ -149,7 +149,8 @@ TEST_F(FileCommands, ADroppedFileOpensAsFileOpenDoes) {
 TEST_F(FileCommands, TheRecentFileListKeepsFourFilesNewestFirst) {
     frame->session().renew();
     for (int i = 0; i < 5; ++i) {
-        const auto path = dir / ("f" + std::to_string(i) + ".vrnldata");
+        std::filesystem::path path = dir / "f";
+        path += std::to_string(i) + ".vrnldata";
         ASSERT_FALSE(frame->session().save(path));
         ASSERT_TRUE(frame->openDocument(Text(path)));
     }
