@@ -79,30 +79,5 @@ TEST(AtomicFile, AFifoIsWrittenDirectlyAndStaysAFifo) {
     EXPECT_EQ(Entries(dir.path()), 1u);
 }
 
-TEST(AtomicFile, AFolderIsNeverReplaced) {
-    test::TempDir dir;
-    fs::create_directory(dir / "taken");
-    AtomicFileWriter writer(dir / "taken");
-    EXPECT_FALSE(writer.open());
-    EXPECT_NE(writer.error().find("taken"), std::string::npos);
-    EXPECT_TRUE(fs::is_directory(dir / "taken"));
-    EXPECT_EQ(Entries(dir.path()), 1u);
-}
-
-TEST(AtomicFile, SameFileComparesFilesNotNames) {
-    test::TempDir dir;
-    test::WriteFileBytes(dir / "a", {1});
-    test::WriteFileBytes(dir / "b", {1});
-    fs::create_symlink("a", dir / "link");
-    fs::create_hard_link(dir / "a", dir / "hard");
-    fs::create_directory(dir / "sub");
-    EXPECT_TRUE(SameFile(dir / "a", dir / "link"));
-    EXPECT_TRUE(SameFile(dir / "hard", dir / "link"));
-    EXPECT_TRUE(SameFile(dir / "a", dir / "sub" / ".." / "a"));
-    EXPECT_FALSE(SameFile(dir / "a", dir / "b"));
-    EXPECT_FALSE(SameFile(dir / "a", dir / "missing"));
-    EXPECT_FALSE(SameFile(dir / "missing", dir / "missing"));
-}
-
 }  // namespace
 }  // namespace varnelo
