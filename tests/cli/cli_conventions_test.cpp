@@ -11,7 +11,7 @@ namespace {
 using test::CliFixture;
 using test::RunCli;
 
-const char* const COMMANDS[] = {"simulate", "info", "download", "list", "export", "plot", "track"};
+const char* const COMMANDS[] = {"simulate", "info", "download", "list", "export", "plot", "track", "sensors", "upload-sensor"};
 
 TEST(CliConventions, VersionAndHelpNameTheCommand) {
     const auto version = RunCli({"--version"});
