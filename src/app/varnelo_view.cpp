@@ -32,6 +32,8 @@ CVarneloView::CVarneloView(Session& session, const LoggerChoice& logger, QWidget
     : QWidget(parent), m_session(session), m_logger(logger) {
     m_limitRange = QSettings().value(PROFILE_LIMIT, 0).toInt();
     for (QTimer* timer : {&m_emptyChartsTimer, &m_downloadTimer, &m_showRecordsTimer}) timer->setSingleShot(true);
+    // Fifteen thousand 10 ms waits: a coarse timer's slack would add minutes.
+    m_downloadTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_emptyChartsTimer, &QTimer::timeout, this, &CVarneloView::OnTimerEmptyCharts);
     connect(&m_downloadTimer, &QTimer::timeout, this, &CVarneloView::OnTimerDownload);
     connect(&m_showRecordsTimer, &QTimer::timeout, this, &CVarneloView::OnTimerShowRecords);
