@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <new>
 
 namespace varnelo {
 
@@ -12,11 +11,10 @@ constexpr std::size_t PAGE = 4096;
 constexpr std::size_t FILE_PHASE = (BLOCK_SIZE + 4) % BLOCK_SIZE;
 }  // namespace
 
-BlockStore::BlockStore() : m_memory(std::calloc(BLOCK_COUNT * sizeof(MeasurementRecord) + PAGE, 1)) {
-    if (!m_memory) throw std::bad_alloc();
-    const auto base = reinterpret_cast<std::uintptr_t>(m_memory.get());
+BlockStore::BlockStore() : m_memory(BLOCK_COUNT * sizeof(MeasurementRecord) + PAGE) {
+    const auto base = reinterpret_cast<std::uintptr_t>(m_memory.data());
     const std::size_t shift = (FILE_PHASE + PAGE - base % PAGE) % PAGE;
-    m_blocks = reinterpret_cast<MeasurementRecord*>(static_cast<std::uint8_t*>(m_memory.get()) + shift);
+    m_blocks = reinterpret_cast<MeasurementRecord*>(static_cast<std::uint8_t*>(m_memory.data()) + shift);
 }
 
 void CVarneloDoc::setRecordCount(int count) { m_recordCount = std::clamp(count, 0, RECORD_CAPACITY); }

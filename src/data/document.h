@@ -4,17 +4,17 @@
 // up front so that downloads and loads never grow anything.
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
 #include "data/device_info_block.h"
 #include "data/layout.h"
 #include "data/measurement_record.h"
+#include "data/zeroed_pages.h"
 
 namespace varnelo {
 
 // RECORD_CAPACITY + 1 blocks of zero bytes. The memory comes zeroed from the
-// system and is only touched as blocks are filled, so a fresh store is cheap.
+// system and is only touched as blocks are filled, so a fresh store is cheap,
+// and on huge pages where there are any, so that filling it is too.
 // The blocks sit at the same offset within a memory page as they do within
 // the data file, so the system copies whole pages between file and document
 // without shifting them: loading runs about twice as fast.
@@ -29,10 +29,7 @@ public:
     const MeasurementRecord* data() const { return m_blocks; }
 
 private:
-    struct Free {
-        void operator()(void* p) const { std::free(p); }
-    };
-    std::unique_ptr<void, Free> m_memory;
+    ZeroedPages m_memory;
     MeasurementRecord* m_blocks;
 };
 
