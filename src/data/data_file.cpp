@@ -1,35 +1,27 @@
 #include "data/data_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <system_error>
-
 #include "data/atomic_file.h"
 #include "data/byte_order.h"
+#include "data/read_only_file.h"
 
 namespace varnelo {
 
 namespace {
 
-struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 FileError Refused(const std::filesystem::path& path, const std::string& why) {
     return {FileFailure::UnexpectedFormat, path.string() + ": " + why};
+}
+
+FileError Unreadable(const std::filesystem::path& path, const std::string& why) {
+    return {FileFailure::OpenFailed, path.string() + ": " + why};
 }
 
 }  // namespace
 
 FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
-    std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.string().c_str(), "rb"));
-    if (!file) return FileError{FileFailure::OpenFailed, path.string() + ": " + std::strerror(errno)};
-
-    std::error_code code;
-    const std::uintmax_t size = std::filesystem::file_size(path, code);
-    if (code) return FileError{FileFailure::OpenFailed, path.string() + ": " + code.message()};
+    ReadOnlyFile file;
+    std::uintmax_t size = 0;
+    if (!file.open(path) || !file.size(size)) return Unreadable(path, file.error());
     if (size == 0) return std::nullopt;
     if (size < DATA_FILE_HEADER_SIZE) {
         return Refused(path, std::to_string(size) + " bytes, shorter than the " +
@@ -38,7 +30,7 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
 
     ParameterBlock block0;
     std::uint8_t countBytes[4];
-    if (std::fread(&block0, BLOCK_SIZE, 1, file.get()) != 1 || std::fread(countBytes, 4, 1, file.get()) != 1) {
+    if (file.read(0, &block0, BLOCK_SIZE) != BLOCK_SIZE || file.read(BLOCK_SIZE, countBytes, 4) != 4) {
         return Refused(path, "cannot read the parameter block and count");
     }
     const std::int32_t count = ReadI32Le(countBytes);
@@ -56,11 +48,12 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
     // a read error from here on (a failing disk, a file cut while we read)
     // can stop us half way: the document is then emptied rather than left
     // holding a mixture of two files.
-    const auto read = std::fread(&doc.record(0), BLOCK_SIZE, static_cast<std::size_t>(count), file.get());
-    if (read != static_cast<std::size_t>(count)) {
+    const std::size_t bytes = BLOCK_SIZE * static_cast<std::size_t>(count);
+    const std::size_t read = file.readInParallel(DATA_FILE_HEADER_SIZE, &doc.record(0), bytes, BLOCK_SIZE);
+    if (read != bytes) {
         doc.setRecordCount(0);
-        return FileError{FileFailure::OpenFailed, path.string() + ": record " + std::to_string(read) +
-                                              " could not be read; the document was emptied"};
+        return Unreadable(path, "record " + std::to_string(read / BLOCK_SIZE) +
+                                    " could not be read; the document was emptied");
     }
     doc.parameterBlock() = block0;
     doc.setRecordCount(count);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "data/parallel_parts.h"
 #include "text/decimal_prefix.h"
 
 namespace varnelo {
@@ -32,6 +33,9 @@ constexpr int FIELD_SPEED = 7;
 constexpr int FIELD_COURSE = 8;
 constexpr int FIELD_ALTITUDE = 10;
 constexpr int FIELD_ALTITUDE2 = 11;
+
+// Records one thread parses at the least.
+constexpr std::size_t PARSE_PART_MINIMUM = 2048;
 
 }  // namespace
 
@@ -109,32 +113,38 @@ void ParseGpsText(std::span<const std::uint8_t> text, GpsFix& fix) {
 
 void ComputeTrack(const CVarneloDoc& doc, int count, GpsTrack& track) {
     track.max_x = track.min_x = track.max_y = track.min_y = 0.0;
+    const int n = std::clamp(count, 0, RECORD_CAPACITY);
+    // Each record's sentence stands alone: they are read on every core.
+    ForEachPart(static_cast<std::size_t>(n), PARSE_PART_MINIMUM, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            // The four motion values keep what the slot held when the
+            // sentence does not reach their fields.
+            GpsFix fix{0.0, 0.0, track.speed[i], track.course[i], track.altitude[i], track.altitude2[i]};
+            ParseGpsText(GpsSentenceBytes(doc.record(static_cast<int>(i))), fix);
+            track.latitude[i] = fix.latitude;
+            track.longitude[i] = fix.longitude;
+            track.speed[i] = fix.speed;
+            track.course[i] = fix.course;
+            track.altitude[i] = fix.altitude;
+            track.altitude2[i] = fix.altitude2;
+        }
+    });
+
+    // The plane track hangs on the first position, so it is laid in order.
     double originLatitude = 0.0;
     double originLongitude = 0.0;
-    const int n = std::min(count, RECORD_CAPACITY);
     bool haveOrigin = false;
     for (int r = 0; r < n; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        // The four motion values keep what the slot held when the sentence
-        // does not reach their fields.
-        GpsFix fix{0.0, 0.0, track.speed[i], track.course[i], track.altitude[i], track.altitude2[i]};
-        ParseGpsText(GpsSentenceBytes(doc.record(r)), fix);
-        track.latitude[i] = fix.latitude;
-        track.longitude[i] = fix.longitude;
-        track.speed[i] = fix.speed;
-        track.course[i] = fix.course;
-        track.altitude[i] = fix.altitude;
-        track.altitude2[i] = fix.altitude2;
-
         if (!haveOrigin) {
             track.x[i] = 0.0;
             track.y[i] = 0.0;
-            originLatitude = fix.latitude;
-            originLongitude = fix.longitude;
+            originLatitude = track.latitude[i];
+            originLongitude = track.longitude[i];
             haveOrigin = originLatitude != 0.0 || originLongitude != 0.0;
         } else {
-            const double dlat = fix.latitude - originLatitude;
-            const double dlon = fix.longitude - originLongitude;
+            const double dlat = track.latitude[i] - originLatitude;
+            const double dlon = track.longitude[i] - originLongitude;
             // The cosine is of the latitude difference, not of the latitude:
             // tracks keep the shape they have always been drawn with.
             const double u = dlon * TRACK_SCALE * std::cos(dlat * TRACK_PI / 180.0);
