@@ -18,7 +18,8 @@ inline constexpr int FIXED_WIDTH_MAX = 64;
 
 // Room that one call may need, for decimals <= FIXED_DECIMALS_MAX and
 // width <= FIXED_WIDTH_MAX: a sign, up to 39 (float) or 309 (double) integer
-// digits, the point and the decimals.
+// digits, the point and the decimals. A call may also overwrite bytes of
+// that room beyond the end of the text it returns.
 inline constexpr std::size_t FLOAT_FIXED_TEXT_MAX = 64;
 inline constexpr std::size_t DOUBLE_FIXED_TEXT_MAX = 320;
 inline constexpr std::size_t INT32_TEXT_MAX = 11;
