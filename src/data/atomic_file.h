@@ -5,6 +5,7 @@
 // followed: its target is replaced, the link stays. A device or FIFO cannot
 // be replaced, so it is written directly; the name "-" is standard output.
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -41,12 +42,15 @@ private:
 
     bool fail(const std::string& what, int errorNumber);
     void discard();
+    void startWriteback();
 
     std::filesystem::path m_target;
     std::filesystem::path m_destination;  // the target with its links followed
     std::filesystem::path m_temporary;
     Mode m_mode = Mode::Replace;
     std::FILE* m_file = nullptr;
+    std::uintmax_t m_written = 0;
+    std::uintmax_t m_writebackFrom = 0;
     std::string m_error;
 };
 
