@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "text/number_text.h"
 #include "data/data_file.h"
+#include "data/data_file_stream.h"
 #include "data/device_info_block.h"
 #include "device/connection.h"
 #include "launch/logger_options.h"
@@ -192,10 +193,14 @@ int RunDownload(const QStringList& arguments) {
 
     RecordDownload download(*connection->link, *doc);
     download.start(state.recordCount);
+    // The file is written while the logger prepares the next records.
+    const std::filesystem::path path(output.toStdString());
+    DataFileStream file(path, *doc, download.total());
     ProgressBar progress(::isatty(STDERR_FILENO) == 1);
     DownloadStep step;
     while (download.pending()) {
         step = download.step();
+        file.advance(step.done);
         progress.update(step.done, step.total, !download.pending());
     }
 
@@ -209,7 +214,8 @@ int RunDownload(const QStringList& arguments) {
         return Fail(QString::fromStdString("download stopped at " + step.failure + "; nothing saved (--keep-partial " +
                                            "keeps the " + std::to_string(doc->recordCount()) + " complete records)"));
     }
-    if (const FileOutcome error = SaveDataFile(path, *doc)) return Fail(DescribeFileError(*error));
+    if (const FileOutcome error = stopped ? SaveDataFile(path, *doc) : file.finish())
+        return Fail(DescribeFileError(*error));
     if (stopped) {
         return Fail(QString::fromStdString("download stopped at " + step.failure + "; the " +
                                            std::to_string(doc->recordCount()) + " complete records were saved to " +
