@@ -3,7 +3,11 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
+#include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace varnelo {
@@ -71,6 +75,62 @@ bool QtSerialLink::lost() {
     return m_gone;
 }
 
+#ifdef Q_OS_UNIX
+
+// QSerialPort buffers every byte and polls once more for each write; at a
+// few hundred exchanges a second that costs a tenth of a download. So the
+// exchanges use the port's descriptor directly, as a plain loop of system
+// calls would, and QSerialPort only opens, configures, clears and closes it.
+
+bool QtSerialLink::waitFor(short events, Deadline deadline) {
+    pollfd fd{static_cast<int>(m_port->handle()), events, 0};
+    for (;;) {
+        const int ready = ::poll(&fd, 1, RemainingMs(deadline));
+        if (ready > 0) return true;  // ready, or hung up: the next call says which
+        if (ready == 0 || errno != EINTR) return false;
+    }
+}
+
+std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline deadline) {
+    const int fd = static_cast<int>(m_port->handle());
+    std::size_t sent = 0;
+    while (sent < bytes.size() && !m_gone) {
+        const ssize_t n = ::write(fd, bytes.data() + sent, bytes.size() - sent);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!waitFor(POLLOUT, deadline)) break;
+        } else {
+            m_gone = true;  // the device has gone (EIO, ENXIO)
+        }
+    }
+    // Nothing of a frame that missed its deadline may go out later.
+    if (sent < bytes.size() && !m_gone) ::tcflush(fd, TCOFLUSH);
+    return sent;
+}
+
+std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline deadline) {
+    // Bytes that QSerialPort took in while an event loop ran come first.
+    std::size_t got = 0;
+    if (m_port->bytesAvailable() > 0)
+        got = static_cast<std::size_t>(std::max<qint64>(m_port->read(reinterpret_cast<char*>(buffer), static_cast<qint64>(n)), 0));
+    const int fd = static_cast<int>(m_port->handle());
+    while (got < n && !m_gone) {
+        if (!waitFor(POLLIN, deadline)) break;
+        const ssize_t r = ::read(fd, buffer + got, n - got);
+        if (r > 0) {
+            got += static_cast<std::size_t>(r);
+        } else if (r == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            m_gone = true;  // hung up (EIO, or end of file)
+        }
+    }
+    return got;
+}
+
+#else
+
 std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline deadline) {
     if (m_gone) return 0;
     const qint64 queued =
@@ -111,6 +171,8 @@ std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline dea
     }
     return got;
 }
+
+#endif
 
 void QtSerialLink::discardInput() {
     if (m_gone) return;

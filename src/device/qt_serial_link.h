@@ -28,6 +28,10 @@ private:
     explicit QtSerialLink(std::unique_ptr<QSerialPort> port) : m_port(std::move(port)) {}
     // Notes a lost device; false when the port can still be used.
     bool lost();
+#ifdef Q_OS_UNIX
+    // Waits for the descriptor until the deadline; false when it passed.
+    bool waitFor(short events, Deadline deadline);
+#endif
 
     std::unique_ptr<QSerialPort> m_port;
     bool m_gone = false;
