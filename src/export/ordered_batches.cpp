@@ -114,8 +114,9 @@ private:
 
 }  // namespace
 
-bool FormatInOrder(const BatchShape& shape, const FormatBatch& format, const TakeBatch& take) {
+bool FormatInOrder(BatchShape shape, const FormatBatch& format, const TakeBatch& take) {
     if (shape.items == 0) return true;
+    shape.itemsPerBatch = std::max<std::size_t>(shape.itemsPerBatch, 1);
     return Pipeline(shape, format).run(take);
 }
 

@@ -13,7 +13,7 @@ namespace varnelo {
 
 struct BatchShape {
     std::size_t items = 0;
-    std::size_t itemsPerBatch = 1;
+    std::size_t itemsPerBatch = 1;  // 0 counts as 1
     std::size_t bytesPerBatch = 0;  // room the text of one batch may need
 };
 
@@ -27,6 +27,6 @@ using TakeBatch = std::function<bool(std::string_view text, std::size_t itemsDon
 
 // True once every batch was taken; false when `take` stopped it. A batch
 // whose thread cannot be started is made on the calling thread instead.
-bool FormatInOrder(const BatchShape& shape, const FormatBatch& format, const TakeBatch& take);
+bool FormatInOrder(BatchShape shape, const FormatBatch& format, const TakeBatch& take);
 
 }  // namespace varnelo

@@ -46,19 +46,22 @@ TEST(DataFile, EmptyDocumentSavesParameterBlockAndZeroCount) {
 }
 
 TEST(DataFile, SaveAndLoadRoundTripEveryByte) {
-    TempDir dir;
-    CVarneloDoc saved;
-    Fill(saved, 5, 40);
-    ASSERT_FALSE(SaveDataFile(dir / "five.vrnldata", saved));
-    EXPECT_EQ(fs::file_size(dir / "five.vrnldata"), DataFileSize(5));
+    // 1500 records are read in parts at the same time where there are cores.
+    for (const int count : {5, 1500}) {
+        TempDir dir;
+        CVarneloDoc saved;
+        Fill(saved, count, 40);
+        ASSERT_FALSE(SaveDataFile(dir / "saved.vrnldata", saved));
+        EXPECT_EQ(fs::file_size(dir / "saved.vrnldata"), DataFileSize(count));
 
-    CVarneloDoc loaded;
-    loaded.deviceInfo().bytes.fill(0xAB);
-    ASSERT_FALSE(LoadDataFile(dir / "five.vrnldata", loaded));
-    EXPECT_EQ(loaded.recordCount(), 5);
-    EXPECT_TRUE(SameBlock(loaded.parameterBlock(), saved.parameterBlock()));
-    for (int i = 0; i < 5; ++i) EXPECT_TRUE(SameBlock(loaded.record(i), saved.record(i))) << i;
-    EXPECT_EQ(loaded.deviceInfo().bytes[0], 0xAB);  // the device information is not part of the file
+        CVarneloDoc loaded;
+        loaded.deviceInfo().bytes.fill(0xAB);
+        ASSERT_FALSE(LoadDataFile(dir / "saved.vrnldata", loaded));
+        EXPECT_EQ(loaded.recordCount(), count);
+        EXPECT_TRUE(SameBlock(loaded.parameterBlock(), saved.parameterBlock()));
+        for (int i = 0; i < count; ++i) ASSERT_TRUE(SameBlock(loaded.record(i), saved.record(i))) << i;
+        EXPECT_EQ(loaded.deviceInfo().bytes[0], 0xAB);  // the device information is not part of the file
+    }
 }
 
 TEST(DataFile, SavingReplacesAnOlderFileAndLeavesNoTemporaryBehind) {

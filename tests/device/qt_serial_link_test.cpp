@@ -4,7 +4,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 #include "device/device_link.h"
 #include "device/qt_serial_link.h"
@@ -76,6 +78,25 @@ TEST(QtSerialLink, AReadTakesExactlyWhatWasAskedAndLeavesTheRestQueued) {
     EXPECT_EQ(link->read(second.data(), 2, LinkClock::now() + 2s), 2u);
     EXPECT_EQ(first, (Bytes{1, 2, 3, 4}));
     EXPECT_EQ(second, (Bytes{5, 6}));
+}
+
+TEST(QtSerialLink, AReplyThatArrivesInPiecesIsReadWhole) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    Bytes reply(6728);
+    for (std::size_t i = 0; i < reply.size(); ++i) reply[i] = static_cast<std::uint8_t>(i * 13);
+    std::thread logger([&] {
+        EXPECT_EQ(pty.receive(4), (Bytes{0x10, 0x00, 0x48, 0x1A}));
+        for (std::size_t from = 0; from < reply.size(); from += 3000) {
+            pty.send(Bytes(reply.begin() + from, reply.begin() + std::min(from + 3000, reply.size())));
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+    Bytes buffer(6728, 0);
+    EXPECT_TRUE(Request(*link, DeviceCommand::CMD_READ_RECORD, buffer.data(), buffer.size()));
+    logger.join();
+    EXPECT_EQ(buffer, reply);
 }
 
 TEST(QtSerialLink, AShortReplyEndsAtTheDeadlineWithWhatArrived) {

@@ -200,6 +200,22 @@ TEST_F(CsvExport, IdenticalBytesUnderEveryLocale) {
     EXPECT_EQ(compared, 2);
 }
 
+// Lines are made in batches on several threads: the file must still be the
+// header and then every record's line in record order, in every mode.
+TEST_F(CsvExport, AFileOfManyBatchesHoldsEveryLineInRecordOrder) {
+    const int count = 333;
+    for (int i = 0; i < count; ++i) doc->record(i) = test::PatternRecord(static_cast<std::uint32_t>(7 * i));
+    doc->setRecordCount(count);
+    Compute();
+    for (const CsvOptions options : {CsvOptions{ExportMode::TwoChannel, false}, CsvOptions{ExportMode::Reflectance, true}}) {
+        std::string expected = CsvHeaderLine(options);
+        for (int i = 0; i < count; ++i) expected += Row(i, options);
+        const auto path = dir / "many.csv";
+        ASSERT_EQ(ExportCsv(path, *doc, *track, options).status, ExportStatus::Written);
+        EXPECT_TRUE(FileText(path) == expected) << "mode " << static_cast<int>(options.mode);
+    }
+}
+
 TEST_F(CsvExport, ProgressIsReportedAndCancelLeavesTheTargetAlone) {
     for (int i = 0; i < 250; ++i) FillExample(doc->record(i));
     doc->setRecordCount(250);
@@ -215,10 +231,15 @@ TEST_F(CsvExport, ProgressIsReportedAndCancelLeavesTheTargetAlone) {
     EXPECT_EQ(reports.back(), std::make_pair(250, 250));
     for (std::size_t k = 1; k < reports.size(); ++k) EXPECT_GT(reports[k].first, reports[k - 1].first);
 
-    test::WriteFileBytes(path, {'o', 'l', 'd'});
-    EXPECT_EQ(ExportCsv(path, *doc, *track, {}, [](int, int) { return false; }).status, ExportStatus::Cancelled);
-    EXPECT_EQ(FileText(path), "old");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+    // Cancelled at once and half way: formatting threads still at work stop too.
+    for (const int stopAt : {1, 200}) {
+        test::WriteFileBytes(path, {'o', 'l', 'd'});
+        int calls = 0;
+        const auto cancel = [&](int done, int) { return ++calls < 100 && done < stopAt; };
+        EXPECT_EQ(ExportCsv(path, *doc, *track, {}, cancel).status, ExportStatus::Cancelled) << stopAt;
+        EXPECT_EQ(FileText(path), "old");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+    }
 }
 
 TEST_F(CsvExport, FailuresAreReportedAndLeaveNothingBehind) {

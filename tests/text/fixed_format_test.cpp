@@ -8,8 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <numeric>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace varnelo {
 namespace {
@@ -183,6 +186,44 @@ TEST_F(FixedFormat, IntegersMatchPrintf) {
         const std::int32_t signedValue = n % 2 ? value : -value;
         std::snprintf(expected, sizeof expected, "%d", signedValue);
         ASSERT_EQ(std::string(text, FormatInt(text, signedValue)), expected);
+    }
+}
+
+// Widths up to 2 + decimals never pad, and such texts of up to eight digits
+// are laid out in one register; one more width sends the same value down
+// the digit-pair path. The two must agree for every float the layout takes:
+// |value| below 10^(8 - decimals), both signs.
+std::uint64_t LayoutMismatches(int decimals, std::uint32_t stride, std::uint32_t offset) {
+    const std::uint32_t limit = std::bit_cast<std::uint32_t>(static_cast<float>(std::pow(10.0, 8 - decimals)));
+    std::uint64_t mismatches = 0;
+    char laid[FLOAT_FIXED_TEXT_MAX];
+    char paired[FLOAT_FIXED_TEXT_MAX];
+    for (std::uint32_t bits = offset; bits < limit; bits += stride) {
+        for (const std::uint32_t sign : {0u, 0x80000000u}) {
+            const float value = std::bit_cast<float>(bits | sign);
+            const std::string a(laid, FormatFixed(laid, value, decimals, decimals + 2));
+            std::string b(paired, FormatFixed(paired, value, decimals, decimals + 3));
+            if (b.front() == ' ') b.erase(0, 1);
+            mismatches += a != b;
+        }
+    }
+    return mismatches;
+}
+
+TEST_F(FixedFormat, RegisterLayoutMatchesDigitPairsOnASpreadOfFloats) {
+    for (int d : EXPORT_DECIMALS) EXPECT_EQ(LayoutMismatches(d, 997, static_cast<std::uint32_t>(d)), 0u) << d;
+}
+
+// All of them; about a minute per core. Run on demand with VARNELO_EXHAUSTIVE=1.
+TEST_F(FixedFormat, RegisterLayoutMatchesDigitPairsForEveryFloatItTakes) {
+    if (!std::getenv("VARNELO_EXHAUSTIVE")) GTEST_SKIP() << "set VARNELO_EXHAUSTIVE=1 to run";
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    for (int d : EXPORT_DECIMALS) {
+        std::vector<std::uint64_t> found(threads);
+        std::vector<std::thread> workers;
+        for (unsigned t = 0; t < threads; ++t) workers.emplace_back([&, t] { found[t] = LayoutMismatches(d, threads, t); });
+        for (std::thread& w : workers) w.join();
+        EXPECT_EQ(std::accumulate(found.begin(), found.end(), std::uint64_t{0}), 0u) << d;
     }
 }
 

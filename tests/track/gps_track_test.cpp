@@ -223,6 +223,31 @@ TEST_F(TrackDocument, MissingFieldsKeepTheSlotsEarlierValues) {
     EXPECT_EQ(track->altitude2[0], 45.6f);
 }
 
+// A full document's sentences are read in parts at the same time; what
+// hangs on earlier records (the origin, a repeated point, a slot's old
+// values) must come out as if read one by one.
+TEST_F(TrackDocument, AFullDocumentReadsAsIfRecordByRecord) {
+    const int n = RECORD_CAPACITY;
+    for (int i = 0; i < n; ++i) SetText(i, i < 10000 ? "no fix yet" : Fix(3500.0 + (i - 10000) * 0.0006, 13900.0));
+    SetText(12000, "X,1,2,3500.0,N,13900.0,E");  // no motion fields
+    SetText(n - 1, Fix(3600.0, 13900.0));         // a degree north: beyond the limit
+    track->speed[12000] = 7.0f;
+    ComputeTrack(*doc, n, *track);
+
+    EXPECT_EQ(track->x[9999], 0.0);
+    EXPECT_EQ(track->latitude[9999], 0.0);
+    EXPECT_EQ(track->latitude[10000], 35.0);
+    EXPECT_EQ(track->y[10000], 0.0);
+    EXPECT_NEAR(track->y[11000], -(1000 * 0.0006 / 60.0) * TRACK_SCALE, 1e-6);
+    EXPECT_EQ(track->speed[12000], 7.0f);
+    EXPECT_EQ(track->speed[12001], static_cast<float>(1.0 * KNOTS_TO_MPS));
+    EXPECT_EQ(track->latitude[12000], 35.0);
+    EXPECT_EQ(track->y[12000], 0.0);
+    EXPECT_EQ(track->y[n - 1], track->y[n - 2]);
+    EXPECT_EQ(track->latitude[n - 1], 36.0);
+    EXPECT_EQ(track->min_y, track->y[n - 2]);
+}
+
 TEST_F(TrackDocument, EachRunStartsFromScratchAndLeavesLaterSlotsAlone) {
     SetText(0, Fix(3500.0, 13900.0));
     SetText(1, Fix(3506.0, 13906.0));

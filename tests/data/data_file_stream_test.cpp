@@ -1,0 +1,75 @@
+#include "data/data_file_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "support/test_support.h"
+
+namespace varnelo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::unique_ptr<CVarneloDoc> Filled(int count) {
+    auto doc = std::make_unique<CVarneloDoc>();
+    doc->parameterBlock() = test::PatternRecord(1);
+    for (int i = 0; i < count; ++i) doc->record(i) = test::PatternRecord(2 + static_cast<std::uint32_t>(i));
+    doc->setRecordCount(count);
+    return doc;
+}
+
+std::size_t FilesIn(const fs::path& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// Written as the records arrive, the file is the one a save writes at the end.
+TEST(DataFileStream, RecordsAnnouncedAsTheyArriveMakeTheSavedFile) {
+    for (const int count : {0, 1, 63, 64, 65, 700}) {
+        test::TempDir dir;
+        const auto doc = Filled(count);
+        ASSERT_FALSE(SaveDataFile(dir / "saved.vrnldata", *doc));
+        {
+            DataFileStream stream(dir / "streamed.vrnldata", *doc, count);
+            for (int done = 1; done <= count; done += 1 + done / 3) stream.advance(done);
+            stream.advance(count);
+            ASSERT_FALSE(stream.finish()) << count;
+        }
+        EXPECT_EQ(test::ReadFileBytes(dir / "streamed.vrnldata"), test::ReadFileBytes(dir / "saved.vrnldata")) << count;
+        EXPECT_EQ(FilesIn(dir.path()), 2u) << "no temporary file is left behind";
+    }
+}
+
+TEST(DataFileStream, AnUnfinishedOrIncompleteStreamLeavesTheOldFileAlone) {
+    const auto doc = Filled(200);
+    for (const bool finishEarly : {false, true}) {
+        test::TempDir dir;
+        const auto path = dir / "out.vrnldata";
+        test::WriteFileBytes(path, {'o', 'l', 'd'});
+        {
+            DataFileStream stream(path, *doc, 200);
+            stream.advance(150);
+            if (finishEarly) {
+                const FileOutcome error = stream.finish();
+                ASSERT_TRUE(error);
+                EXPECT_EQ(error->kind, FileFailure::SaveFailed);
+            }
+        }
+        EXPECT_EQ(test::ReadFileBytes(path), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << finishEarly;
+        EXPECT_EQ(FilesIn(dir.path()), 1u) << finishEarly;
+    }
+}
+
+TEST(DataFileStream, AFileThatCannotBeWrittenIsReportedAtTheEnd) {
+    test::TempDir dir;
+    const auto doc = Filled(3);
+    DataFileStream stream(dir / "missing" / "out.vrnldata", *doc, 3);
+    stream.advance(3);
+    const FileOutcome error = stream.finish();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind, FileFailure::SaveFailed);
+    EXPECT_NE(error->detail.find("missing"), std::string::npos) << error->detail;
+}
+
+}  // namespace
+}  // namespace varnelo
