@@ -70,6 +70,7 @@ TEST(RecordTimeLabel, PadsWithSpacesAndUsesSignedFields) {
         {0, 0, 0, 0, 0, 0, "1980/ 0/ 0, 0: 0: 0"},
         {-1, 1, 1, 0, 0, 0, "1979/ 1/ 1, 0: 0: 0"},  // year stored as 0xFFFF
         {-32768, -32768, 32767, -1, 100, 7, "-30788/-32768/32767,-1:100: 7"},
+        {-32768, -32768, -32768, -32768, -32768, -32768, "-30788/-32768/-32768,-32768:-32768:-32768"},  // the widest
     };
     for (const LabelCase& c : cases) {
         MeasurementRecord r = Zero();
