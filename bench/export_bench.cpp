@@ -166,14 +166,17 @@ void BM_SnprintfRows(benchmark::State& state) {
 }
 BENCHMARK(BM_SnprintfRows)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-void BM_CsvRows(benchmark::State& state) {
-    CsvRowFormatter formatter{CsvOptions{}};
+void BM_CsvRows(benchmark::State& state, CsvOptions options) {
+    CsvRowFormatter formatter{options};
     for (auto _ : state)
         for (int i = 0; i < RECORD_CAPACITY; ++i)
             benchmark::DoNotOptimize(formatter.Row(Full().doc->record(i), *Full().track, i).size());
     state.SetItemsProcessed(state.iterations() * RECORD_CAPACITY);
 }
-BENCHMARK(BM_CsvRows)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_CsvRows, two_channel, CsvOptions{ExportMode::TwoChannel, false})
+    ->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_CsvRows, reflectance_400_800, CsvOptions{ExportMode::Reflectance, true})
+    ->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // A line of /proc/self/status in KiB ("VmRSS", "VmHWM"), or -1.
 long StatusKiB(const char* name) {

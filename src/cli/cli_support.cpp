@@ -112,12 +112,24 @@ QString DescribeFileError(const FileError& error) {
     return detail;
 }
 
-Stop OpenSession(const QString& path, Session& session) {
-    if (const FileOutcome error = session.open(std::filesystem::path(path.toStdString()))) {
-        return Fail(DescribeFileError(*error));
-    }
-    if (session.doc().recordCount() == 0) Warn(path.toStdString() + " holds no records");
+namespace {
+
+Stop Opened(const QString& path, const FileOutcome& error, int records) {
+    if (error) return Fail(DescribeFileError(*error));
+    if (records == 0) Warn(path.toStdString() + " holds no records");
     return std::nullopt;
+}
+
+}  // namespace
+
+Stop OpenSession(const QString& path, Session& session) {
+    const FileOutcome error = session.open(std::filesystem::path(path.toStdString()));
+    return Opened(path, error, session.doc().recordCount());
+}
+
+Stop OpenDataFile(const QString& path, DataFileReader& reader) {
+    const FileOutcome error = reader.open(std::filesystem::path(path.toStdString()));
+    return Opened(path, error, reader.count());
 }
 
 std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, int& status) {

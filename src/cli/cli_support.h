@@ -14,6 +14,7 @@
 #include <string>
 
 #include "data/data_file.h"
+#include "data/data_file_reader.h"
 #include "device/connection.h"
 #include "session/session.h"
 
@@ -59,6 +60,8 @@ QString DescribeFileError(const FileError& error);
 
 // Opens a data file in the session; warns when it holds no records.
 Stop OpenSession(const QString& path, Session& session);
+// The same for reading its records straight from the file.
+Stop OpenDataFile(const QString& path, DataFileReader& reader);
 
 // The logger the switches of AddLoggerOptions name: --sim, else an explicit
 // port (--port, then VARNELO_PORT), else discovery. Without a connection,

@@ -194,7 +194,6 @@ int RunDownload(const QStringList& arguments) {
     RecordDownload download(*connection->link, *doc);
     download.start(state.recordCount);
     // The file is written while the logger prepares the next records.
-    const std::filesystem::path path(output.toStdString());
     DataFileStream file(path, *doc, download.total());
     ProgressBar progress(::isatty(STDERR_FILENO) == 1);
     DownloadStep step;

@@ -45,9 +45,11 @@ int RunExport(const QStringList& arguments) {
     }
     if (const Stop stop = DistinctFromInput(path, target)) return *stop;
 
-    const auto session = std::make_unique<Session>();
-    if (const Stop stop = OpenSession(path, *session)) return *stop;
-    return Finish(session->exportCsv(target, options));
+    // Straight from the file: the same bytes as through a session, without
+    // first reading the whole file into memory.
+    DataFileReader source;
+    if (const Stop stop = OpenDataFile(path, source)) return *stop;
+    return Finish(ExportCsv(target, source, options));
 }
 
 int RunTrack(const QStringList& arguments) {

@@ -1,7 +1,11 @@
 #include "export/csv_export.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "data/atomic_file.h"
 #include "export/ordered_batches.h"
@@ -50,17 +54,35 @@ char* AppendSpectrum(char* out, const Spectrum& values, WavelengthWindow window)
     return FormatFloatRun<Decimals>(out, std::span<const float>(values).subspan(first, count), VALUE_WIDTH, ',');
 }
 
-// One record's line, line end included, from `out`; needs ROW_TEXT_MAX bytes.
-char* AppendCsvRow(char* out, const MeasurementRecord& record, const GpsTrack& track, int index,
-                   const CsvOptions& options, DerivedSpectra& spectra) {
+// Where a record was, as its line gives it.
+struct RowPosition {
+    double latitude = 0.0;
+    double longitude = 0.0;
+    float altitude = 0.0f;
+};
+
+RowPosition PositionInTrack(const GpsTrack& track, int index) {
     const auto i = static_cast<std::size_t>(index);
+    return {track.latitude[i], track.longitude[i], track.altitude[i]};
+}
+
+// What a new session's track holds for the record: the slots start at zero.
+RowPosition PositionOfRecord(const MeasurementRecord& record) {
+    GpsFix fix;
+    ParseGpsText(GpsSentenceBytes(record), fix);
+    return {fix.latitude, fix.longitude, fix.altitude};
+}
+
+// One record's line, line end included, from `out`; needs ROW_TEXT_MAX bytes.
+char* AppendCsvRow(char* out, const MeasurementRecord& record, const RowPosition& position, const CsvOptions& options,
+                   DerivedSpectra& spectra) {
     out = Append(out, RecordTimeLabel(record));
     *out++ = ',';
-    out = FormatFixed(out, track.latitude[i], POSITION_DECIMALS, POSITION_WIDTH);
+    out = FormatFixed(out, position.latitude, POSITION_DECIMALS, POSITION_WIDTH);
     *out++ = ',';
-    out = FormatFixed(out, track.longitude[i], POSITION_DECIMALS, POSITION_WIDTH);
+    out = FormatFixed(out, position.longitude, POSITION_DECIMALS, POSITION_WIDTH);
     *out++ = ',';
-    out = AppendFloat<1>(out, track.altitude[i]);
+    out = AppendFloat<1>(out, position.altitude);
     out = AppendFloat<2>(out, record.batv());
     out = AppendFloat<1>(out, record.batc());
     out = AppendFloat<1>(out, record.temp_ch1());
@@ -80,6 +102,41 @@ char* AppendCsvRow(char* out, const MeasurementRecord& record, const GpsTrack& t
         out = AppendSpectrum<3>(out, spectra.reflectance, window);
     }
     return Append(out, CSV_LINE_END);
+}
+
+// The header, then the lines of records 0..count-1 that `format` makes on
+// every core, written in record order by this thread while the rest is
+// still being formatted. `failedRecord`, when it returns less than the
+// records written so far, names a record that could not be read.
+ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& options, int count,
+                      const FormatBatch& format, const std::function<int()>& failedRecord,
+                      const std::function<std::string(int record)>& describeFailure, const ExportProgress& progress) {
+    AtomicFileWriter file(target);
+    if (!file.open() || !file.write(CsvHeaderLine(options))) return ExportResult{ExportStatus::Failed, file.error()};
+
+    std::string error;
+    int reported = 0;
+    const TakeBatch write = [&](std::string_view text, std::size_t done) {
+        const int written = static_cast<int>(done);
+        if (const int failed = failedRecord(); failed < written) {
+            error = describeFailure(failed);
+            return false;
+        }
+        if (!file.write(text)) {
+            error = file.error();
+            return false;
+        }
+        if (!progress || (written / PROGRESS_STEP == reported / PROGRESS_STEP && written != count)) return true;
+        reported = written;
+        return progress(written, count);
+    };
+    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * ROW_TEXT_MAX};
+    if (!FormatInOrder(shape, format, write)) {
+        if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
+        return ExportResult{ExportStatus::Cancelled, {}};
+    }
+    if (!file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
+    return ExportResult{ExportStatus::Written, {}};
 }
 
 }  // namespace
@@ -102,45 +159,60 @@ CsvRowFormatter::CsvRowFormatter(const CsvOptions& options) : m_options(options)
 
 std::string_view CsvRowFormatter::Row(const MeasurementRecord& record, const GpsTrack& track, int index) {
     char* const begin = m_line.data();
-    char* const end = AppendCsvRow(begin, record, track, index, m_options, m_spectra);
+    char* const end = AppendCsvRow(begin, record, PositionInTrack(track, index), m_options, m_spectra);
     return std::string_view(begin, static_cast<std::size_t>(end - begin));
 }
 
 ExportResult ExportCsv(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,
                        const CsvOptions& options, const ExportProgress& progress) {
-    AtomicFileWriter file(target);
-    if (!file.open() || !file.write(CsvHeaderLine(options))) return ExportResult{ExportStatus::Failed, file.error()};
-
-    // Lines are made on every core while this thread writes them in record
-    // order, so the file grows while the rest is still being formatted.
     const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
-    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * ROW_TEXT_MAX};
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
         DerivedSpectra spectra;
-        for (std::size_t i = begin; i < end; ++i) {
-            const int index = static_cast<int>(i);
-            out = AppendCsvRow(out, doc.record(index), track, index, options, spectra);
-        }
+        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i)
+            out = AppendCsvRow(out, doc.record(i), PositionInTrack(track, i), options, spectra);
         return out;
     };
-    bool writeFailed = false;
-    int reported = 0;
-    const TakeBatch write = [&](std::string_view text, std::size_t done) {
-        if (!file.write(text)) {
-            writeFailed = true;
-            return false;
+    return WriteCsv(target, options, count, format, [count] { return count; }, {}, progress);
+}
+
+ExportResult ExportCsv(const std::filesystem::path& target, DataFileReader& source, const CsvOptions& options,
+                       const ExportProgress& progress) {
+    const int count = source.count();
+    // Each batch reads its own records into a buffer of its own; the
+    // buffers go round, so there are never more than batches at work.
+    std::mutex buffersMutex;
+    std::vector<std::unique_ptr<std::vector<MeasurementRecord>>> spareBuffers;
+    std::atomic<int> failed{count};
+    const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+        std::unique_ptr<std::vector<MeasurementRecord>> buffer;
+        {
+            const std::lock_guard lock(buffersMutex);
+            if (!spareBuffers.empty()) {
+                buffer = std::move(spareBuffers.back());
+                spareBuffers.pop_back();
+            }
         }
-        const int written = static_cast<int>(done);
-        if (!progress || (written / PROGRESS_STEP == reported / PROGRESS_STEP && written != count)) return true;
-        reported = written;
-        return progress(written, count);
+        if (!buffer) buffer = std::make_unique<std::vector<MeasurementRecord>>(RECORDS_PER_BATCH);
+        const auto first = static_cast<int>(begin);
+        const auto n = static_cast<int>(end - begin);
+        const int read = source.read(first, n, buffer->data());
+        if (read < n) {
+            int earliest = failed.load();
+            while (first + read < earliest && !failed.compare_exchange_weak(earliest, first + read)) {
+            }
+        } else {
+            DerivedSpectra spectra;
+            for (const MeasurementRecord& record : std::span(buffer->data(), static_cast<std::size_t>(n)))
+                out = AppendCsvRow(out, record, PositionOfRecord(record), options, spectra);
+        }
+        const std::lock_guard lock(buffersMutex);
+        spareBuffers.push_back(std::move(buffer));
+        return out;
     };
-    if (!FormatInOrder(shape, format, write)) {
-        if (writeFailed) return ExportResult{ExportStatus::Failed, file.error()};
-        return ExportResult{ExportStatus::Cancelled, {}};
-    }
-    if (!file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
-    return ExportResult{ExportStatus::Written, {}};
+    const auto describe = [&](int record) {
+        return source.path().string() + ": record " + std::to_string(record) + " could not be read";
+    };
+    return WriteCsv(target, options, count, format, [&] { return failed.load(); }, describe, progress);
 }
 
 }  // namespace varnelo

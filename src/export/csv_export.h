@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/data_file_reader.h"
 #include "data/document.h"
 #include "data/spectra.h"
 #include "track/gps_track.h"
@@ -59,8 +60,16 @@ using ExportProgress = std::function<bool(int written, int total)>;
 
 // Writes records 0..recordCount()-1 to a temporary file that replaces the
 // target only once complete. The track must have been computed for the
-// document's records.
+// document's records. The lines are made on every core and written in
+// record order as they come; memory stays a few batches of lines.
 ExportResult ExportCsv(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,
                        const CsvOptions& options, const ExportProgress& progress = {});
+
+// The same file as opening the data file in a new session and exporting it,
+// straight from the file: a few records at a time are read where they lie,
+// so neither the document nor the whole file is ever held in memory. A
+// record that cannot be read fails the export.
+ExportResult ExportCsv(const std::filesystem::path& target, DataFileReader& source, const CsvOptions& options,
+                       const ExportProgress& progress = {});
 
 }  // namespace varnelo

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "data/atomic_file.h"
+#include "data/data_file_reader.h"
+#include "session/session.h"
 #include "support/test_support.h"
 
 namespace varnelo {
@@ -214,6 +216,56 @@ TEST_F(CsvExport, AFileOfManyBatchesHoldsEveryLineInRecordOrder) {
         ASSERT_EQ(ExportCsv(path, *doc, *track, options).status, ExportStatus::Written);
         EXPECT_TRUE(FileText(path) == expected) << "mode " << static_cast<int>(options.mode);
     }
+}
+
+// Straight from the file, the CSV is the one a new session opening the file
+// exports: records with and without positions, with short sentences whose
+// missing fields a fresh track leaves at zero, and an empty file.
+TEST_F(CsvExport, StraightFromTheFileAsFromANewSession) {
+    for (const int count : {0, 1, 95}) {
+        for (int i = 0; i < count; ++i) {
+            doc->record(i) = test::PatternRecord(static_cast<std::uint32_t>(3 * i + count));
+            if (i % 3 == 0) FillExample(doc->record(i));
+            if (i % 3 == 1) doc->record(i).set_gps_text("X,1,2,3539.1234,N,13945.6789,E");
+        }
+        doc->setRecordCount(count);
+        const auto data = dir / "data.vrnldata";
+        ASSERT_FALSE(SaveDataFile(data, *doc));
+        auto session = std::make_unique<Session>();
+        ASSERT_FALSE(session->open(data));
+        for (const CsvOptions options : {CsvOptions{ExportMode::TwoChannel, false}, CsvOptions{ExportMode::TwoChannel, true},
+                                         CsvOptions{ExportMode::Reflectance, false}, CsvOptions{ExportMode::Reflectance, true}}) {
+            ASSERT_EQ(session->exportCsv(dir / "session.csv", options).status, ExportStatus::Written);
+            DataFileReader source;
+            ASSERT_FALSE(source.open(data));
+            ASSERT_EQ(ExportCsv(dir / "file.csv", source, options).status, ExportStatus::Written);
+            EXPECT_TRUE(FileText(dir / "file.csv") == FileText(dir / "session.csv")) << count;
+        }
+    }
+    test::WriteFileBytes(dir / "zero.vrnldata", {});
+    DataFileReader empty;
+    ASSERT_FALSE(empty.open(dir / "zero.vrnldata"));
+    ASSERT_EQ(ExportCsv(dir / "zero.csv", empty, {}).status, ExportStatus::Written);
+    EXPECT_EQ(FileText(dir / "zero.csv"), CsvHeaderLine({}));
+}
+
+// A file cut after it was opened: the export fails, naming the first record
+// it could not read, and leaves the target as it was.
+TEST_F(CsvExport, AFileCutWhileExportingFailsAndLeavesTheTargetAlone) {
+    for (int i = 0; i < 300; ++i) FillExample(doc->record(i));
+    doc->setRecordCount(300);
+    const auto data = dir / "data.vrnldata";
+    ASSERT_FALSE(SaveDataFile(data, *doc));
+    DataFileReader source;
+    ASSERT_FALSE(source.open(data));
+    std::filesystem::resize_file(data, DataFileSize(200) + 100);
+    const auto target = dir / "out.csv";
+    test::WriteFileBytes(target, {'o', 'l', 'd'});
+    const ExportResult result = ExportCsv(target, source, {});
+    EXPECT_EQ(result.status, ExportStatus::Failed);
+    EXPECT_NE(result.error.find("record 200"), std::string::npos) << result.error;
+    EXPECT_EQ(FileText(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
 }
 
 TEST_F(CsvExport, ProgressIsReportedAndCancelLeavesTheTargetAlone) {

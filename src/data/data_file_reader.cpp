@@ -1,0 +1,57 @@
+#include "data/data_file_reader.h"
+
+#include "data/byte_order.h"
+
+namespace varnelo {
+
+namespace {
+
+FileError Refused(const std::filesystem::path& path, const std::string& why) {
+    return {FileFailure::UnexpectedFormat, path.string() + ": " + why};
+}
+
+std::uintmax_t RecordOffset(int index) { return DataFileSize(index); }
+
+}  // namespace
+
+FileOutcome DataFileReader::open(const std::filesystem::path& path) {
+    m_path = path;
+    std::uintmax_t size = 0;
+    if (!m_file.open(path) || !m_file.size(size)) return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
+    if (size == 0) return std::nullopt;
+    if (size < DATA_FILE_HEADER_SIZE) {
+        return Refused(path, std::to_string(size) + " bytes, shorter than the " +
+                                 std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count");
+    }
+
+    std::uint8_t countBytes[4];
+    if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4) {
+        return Refused(path, "cannot read the parameter block and count");
+    }
+    const std::int32_t count = ReadI32Le(countBytes);
+    if (count < 0 || count > RECORD_CAPACITY) {
+        return Refused(path, "record count " + std::to_string(count) + " is outside 0.." +
+                                 std::to_string(RECORD_CAPACITY));
+    }
+    if (size < DataFileSize(count)) {
+        const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
+        return Refused(path, "announces " + std::to_string(count) + " records but holds only " +
+                                 std::to_string(complete) + " complete ones");
+    }
+    m_count = count;
+    m_hasContent = true;
+    return std::nullopt;
+}
+
+int DataFileReader::read(int first, int n, MeasurementRecord* into) {
+    const std::size_t bytes = m_file.read(RecordOffset(first), into, BLOCK_SIZE * static_cast<std::size_t>(n));
+    return static_cast<int>(bytes / BLOCK_SIZE);
+}
+
+int DataFileReader::readInParallel(int first, int n, MeasurementRecord* into) {
+    const std::size_t bytes =
+        m_file.readInParallel(RecordOffset(first), into, BLOCK_SIZE * static_cast<std::size_t>(n), BLOCK_SIZE);
+    return static_cast<int>(bytes / BLOCK_SIZE);
+}
+
+}  // namespace varnelo
