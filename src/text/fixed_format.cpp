@@ -113,7 +113,10 @@ inline std::uint64_t RoundedUnits(float value) {
 // digits in all lanes at once: multiplications by 10486 / 2^20 and
 // 103 / 2^10 divide by 100 and 10 exactly in the ranges the lanes hold.
 inline std::uint64_t EightDigits(std::uint32_t v) {
-    std::uint64_t lanes = (v / 10000) | (static_cast<std::uint64_t>(v % 10000) << 32);
+    // Below 10^4 (reflectances, small counts) the upper half is zero and the
+    // first split can be skipped: a shorter chain for the commonest values.
+    std::uint64_t lanes = static_cast<std::uint64_t>(v) << 32;
+    if (v >= 10000) lanes = (v / 10000) | (static_cast<std::uint64_t>(v % 10000) << 32);
     std::uint64_t high = ((lanes * 10486) >> 20) & 0x0000007F0000007Full;
     lanes = high | ((lanes - high * 100) << 16);
     high = ((lanes * 103) >> 10) & 0x000F000F000F000Full;
