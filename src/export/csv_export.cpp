@@ -4,8 +4,6 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 #include "data/atomic_file.h"
 #include "export/ordered_batches.h"
@@ -106,11 +104,11 @@ char* AppendCsvRow(char* out, const MeasurementRecord& record, const RowPosition
 
 // The header, then the lines of records 0..count-1 that `format` makes on
 // every core, written in record order by this thread while the rest is
-// still being formatted. `failedRecord`, when it returns less than the
-// records written so far, names a record that could not be read.
+// still being formatted. `unreadable`, when given, says what went wrong if
+// a record before the one it is given could not be read.
 ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& options, int count,
-                      const FormatBatch& format, const std::function<int()>& failedRecord,
-                      const std::function<std::string(int record)>& describeFailure, const ExportProgress& progress) {
+                      const FormatBatch& format, const std::function<std::string(int before)>& unreadable,
+                      const ExportProgress& progress) {
     AtomicFileWriter file(target);
     if (!file.open() || !file.write(CsvHeaderLine(options))) return ExportResult{ExportStatus::Failed, file.error()};
 
@@ -118,14 +116,9 @@ ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& opt
     int reported = 0;
     const TakeBatch write = [&](std::string_view text, std::size_t done) {
         const int written = static_cast<int>(done);
-        if (const int failed = failedRecord(); failed < written) {
-            error = describeFailure(failed);
-            return false;
-        }
-        if (!file.write(text)) {
-            error = file.error();
-            return false;
-        }
+        if (unreadable) error = unreadable(written);
+        if (error.empty() && !file.write(text)) error = file.error();
+        if (!error.empty()) return false;
         if (!progress || (written / PROGRESS_STEP == reported / PROGRESS_STEP && written != count)) return true;
         reported = written;
         return progress(written, count);
@@ -172,47 +165,36 @@ ExportResult ExportCsv(const std::filesystem::path& target, const CVarneloDoc& d
             out = AppendCsvRow(out, doc.record(i), PositionInTrack(track, i), options, spectra);
         return out;
     };
-    return WriteCsv(target, options, count, format, [count] { return count; }, {}, progress);
+    return WriteCsv(target, options, count, format, {}, progress);
 }
 
 ExportResult ExportCsv(const std::filesystem::path& target, DataFileReader& source, const CsvOptions& options,
                        const ExportProgress& progress) {
     const int count = source.count();
-    // Each batch reads its own records into a buffer of its own; the
-    // buffers go round, so there are never more than batches at work.
-    std::mutex buffersMutex;
-    std::vector<std::unique_ptr<std::vector<MeasurementRecord>>> spareBuffers;
-    std::atomic<int> failed{count};
+    std::atomic<int> firstUnread{count};
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        std::unique_ptr<std::vector<MeasurementRecord>> buffer;
-        {
-            const std::lock_guard lock(buffersMutex);
-            if (!spareBuffers.empty()) {
-                buffer = std::move(spareBuffers.back());
-                spareBuffers.pop_back();
-            }
-        }
-        if (!buffer) buffer = std::make_unique<std::vector<MeasurementRecord>>(RECORDS_PER_BATCH);
+        // Each batch reads its own records, so the file is read on every core too.
         const auto first = static_cast<int>(begin);
         const auto n = static_cast<int>(end - begin);
-        const int read = source.read(first, n, buffer->data());
+        const auto records = std::make_unique_for_overwrite<MeasurementRecord[]>(static_cast<std::size_t>(n));
+        const int read = source.read(first, n, records.get());
         if (read < n) {
-            int earliest = failed.load();
-            while (first + read < earliest && !failed.compare_exchange_weak(earliest, first + read)) {
+            int earliest = firstUnread.load();
+            while (first + read < earliest && !firstUnread.compare_exchange_weak(earliest, first + read)) {
             }
-        } else {
-            DerivedSpectra spectra;
-            for (const MeasurementRecord& record : std::span(buffer->data(), static_cast<std::size_t>(n)))
-                out = AppendCsvRow(out, record, PositionOfRecord(record), options, spectra);
+            return out;
         }
-        const std::lock_guard lock(buffersMutex);
-        spareBuffers.push_back(std::move(buffer));
+        DerivedSpectra spectra;
+        for (const MeasurementRecord& record : std::span(records.get(), static_cast<std::size_t>(n)))
+            out = AppendCsvRow(out, record, PositionOfRecord(record), options, spectra);
         return out;
     };
-    const auto describe = [&](int record) {
+    const auto unreadable = [&](int before) {
+        const int record = firstUnread.load();
+        if (record >= before) return std::string();
         return source.path().string() + ": record " + std::to_string(record) + " could not be read";
     };
-    return WriteCsv(target, options, count, format, [&] { return failed.load(); }, describe, progress);
+    return WriteCsv(target, options, count, format, unreadable, progress);
 }
 
 }  // namespace varnelo
