@@ -37,6 +37,10 @@ void DataFileStream::advance(int complete) {
     {
         const std::lock_guard lock(m_mutex);
         m_complete = std::clamp(complete, m_complete, m_count);
+        // Waking the writer for every record would cost the download a
+        // switch between threads per record: only a whole stretch wakes it.
+        if (m_complete - m_announced < RECORDS_PER_WRITE) return;
+        m_announced = m_complete;
     }
     m_changed.notify_all();
 }
@@ -71,9 +75,7 @@ void DataFileStream::run() {
     int written = 0;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [&] {
-            return m_stopping || m_finishing || m_complete - written >= RECORDS_PER_WRITE;
-        });
+        m_changed.wait(lock, [&] { return m_stopping || m_finishing || m_complete - written >= RECORDS_PER_WRITE; });
         if (m_stopping) return;
         const int complete = m_complete;
         const bool last = m_finishing;

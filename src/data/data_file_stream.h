@@ -44,6 +44,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     int m_complete = 0;
+    int m_announced = 0;       // m_complete when the writer was last woken
     bool m_finishing = false;  // finish() waits for the rest
     bool m_stopping = false;   // given up: write nothing more
     bool m_written = false;    // every record went out and the file replaced the old one
