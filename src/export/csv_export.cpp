@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "data/atomic_file.h"
 #include "export/ordered_batches.h"
@@ -176,8 +177,14 @@ ExportResult ExportCsv(const std::filesystem::path& target, DataFileReader& sour
         // Each batch reads its own records, so the file is read on every core too.
         const auto first = static_cast<int>(begin);
         const auto n = static_cast<int>(end - begin);
-        const auto records = std::make_unique_for_overwrite<MeasurementRecord[]>(static_cast<std::size_t>(n));
-        const int read = source.read(first, n, records.get());
+        std::unique_ptr<MeasurementRecord[]> records;
+        int read = 0;
+        try {
+            records = std::make_unique_for_overwrite<MeasurementRecord[]>(static_cast<std::size_t>(n));
+            read = source.read(first, n, records.get());
+        } catch (const std::bad_alloc&) {
+            // Nothing may escape a worker: the batch counts as unread.
+        }
         if (read < n) {
             int earliest = firstUnread.load();
             while (first + read < earliest && !firstUnread.compare_exchange_weak(earliest, first + read)) {

@@ -42,14 +42,20 @@ public:
                 break;  // the calling thread makes whatever no worker claims
             }
         }
-        const bool complete = takeAll(take);
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        for (std::thread& thread : threads) thread.join();
-        return complete;
+        // However taking ends, even by an exception, the workers stop and are joined.
+        struct StopAndJoin {
+            Pipeline& pipeline;
+            std::vector<std::thread>& threads;
+            ~StopAndJoin() {
+                {
+                    const std::lock_guard lock(pipeline.m_mutex);
+                    pipeline.m_stop = true;
+                }
+                pipeline.m_changed.notify_all();
+                for (std::thread& thread : threads) thread.join();
+            }
+        } stopAndJoin{*this, threads};
+        return takeAll(take);
     }
 
 private:

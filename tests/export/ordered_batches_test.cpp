@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -73,6 +74,13 @@ TEST(FormatInOrder, StaysAFewBatchesAheadAndStopsWhenTold) {
     EXPECT_EQ(taken.load(), 100u);
     EXPECT_LE(furthestAhead.load(), 2 * cores + 1);
     EXPECT_LE(formatted.load(), 100 + 2 * cores + 1);
+
+    // A taker that throws stops the workers too, and the exception comes through.
+    const auto throwing = [](std::string_view, std::size_t done) -> bool {
+        if (done == 3) throw std::runtime_error("taken badly");
+        return true;
+    };
+    EXPECT_THROW(FormatInOrder({batches, 1, 8}, Numbers, throwing), std::runtime_error);
 }
 
 }  // namespace
