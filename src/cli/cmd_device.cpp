@@ -76,6 +76,19 @@ volatile std::sig_atomic_t g_stopServing = 0;
 
 extern "C" void StopServing(int) { g_stopServing = 1; }
 
+void CatchStopSignals(void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+// ---- download ------------------------------------------------------------------
+
+volatile std::sig_atomic_t g_stopDownload = 0;
+
+extern "C" void StopDownload(int) { g_stopDownload = 1; }
+
 }  // namespace
 
 int RunSimulate(const QStringList& arguments) {
@@ -103,10 +116,7 @@ int RunSimulate(const QStringList& arguments) {
     std::string error;
     if (!server.open(options, error)) return Fail(QString::fromStdString(error));
 
-    struct sigaction action {};
-    action.sa_handler = StopServing;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+    CatchStopSignals(StopServing);
 
     std::fprintf(stdout, "PORT %s\n", server.portPath().c_str());
     std::fflush(stdout);
@@ -195,13 +205,16 @@ int RunDownload(const QStringList& arguments) {
     download.start(state.recordCount);
     // The file is written while the logger prepares the next records.
     DataFileStream file(path, *doc, download.total());
+    // Interrupted, the download ends here and the half-written file goes.
+    CatchStopSignals(StopDownload);
     ProgressBar progress(::isatty(STDERR_FILENO) == 1);
     DownloadStep step;
-    while (download.pending()) {
+    while (download.pending() && !g_stopDownload) {
         step = download.step();
         file.advance(step.done);
         progress.update(step.done, step.total, !download.pending());
     }
+    if (g_stopDownload) return Fail(QStringLiteral("download interrupted; nothing saved"));
 
     const bool stopped = step.kind == DownloadStep::Kind::Stopped;
     if (stopped && doc->recordCount() == 0) {

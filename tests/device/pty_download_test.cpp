@@ -1,6 +1,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <chrono>
 #include <cstdlib>
@@ -47,6 +50,33 @@ TEST(PtyDownload, TwoHundredRecordsArriveByteForByte) {
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "") << "no progress bar when stderr is not a terminal";
     EXPECT_EQ(test::ReadFileBytes(file), ExpectedFile(SimulatedContent(200, 42), 200));
+}
+
+// The file is written while the records arrive; an interrupted download
+// takes its half-written file with it and leaves the old one alone.
+TEST(PtyDownload, AnInterruptedDownloadLeavesTheOldFileAndNothingElse) {
+    test::SimulatorProcess simulator({"--records", "2000", "--pace", "2"});
+    test::TempDir dir;
+    const auto file = dir / "logger.vrnldata";
+    test::WriteFileBytes(file, {'o', 'l', 'd'});
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, 1);
+        ::dup2(quiet, 2);
+        const char* cli = test::CliPath();
+        ::execl(cli, cli, "download", "--port", simulator.port().c_str(), "-o", file.c_str(), nullptr);
+        ::_exit(127);
+    }
+    // Well into the download (2 ms per record), with records already written.
+    std::this_thread::sleep_for(SANITIZED ? 3s : 1s);
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(test::ReadFileBytes(file), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(PtyDownload, InfoShowsTheLoggerAndAPortCanBeGivenByEnvironment) {
