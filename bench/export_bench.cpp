@@ -106,7 +106,8 @@ double CopyWithFsync(const std::filesystem::path& from, const std::filesystem::p
     const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     bool ok = in >= 0 && out >= 0;
     ssize_t n = 0;
-    while (ok && (n = ::read(in, block.data(), block.size())) > 0) ok = ::write(out, block.data(), static_cast<std::size_t>(n)) == n;
+    while (ok && (n = ::read(in, block.data(), block.size())) > 0)
+        ok = ::write(out, block.data(), static_cast<std::size_t>(n)) == n;
     ok = ok && n == 0 && ::fsync(out) == 0;
     if (in >= 0) ::close(in);
     if (out >= 0) ::close(out);

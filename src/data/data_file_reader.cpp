@@ -17,7 +17,8 @@ std::uintmax_t RecordOffset(int index) { return DataFileSize(index); }
 FileOutcome DataFileReader::open(const std::filesystem::path& path) {
     m_path = path;
     std::uintmax_t size = 0;
-    if (!m_file.open(path) || !m_file.size(size)) return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
+    if (!m_file.open(path) || !m_file.size(size))
+        return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
     if (size == 0) return std::nullopt;
     if (size < DATA_FILE_HEADER_SIZE) {
         return Refused(path, std::to_string(size) + " bytes, shorter than the " +

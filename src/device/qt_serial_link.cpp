@@ -114,8 +114,10 @@ std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline de
 std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline deadline) {
     // Bytes that QSerialPort took in while an event loop ran come first.
     std::size_t got = 0;
-    if (m_port->bytesAvailable() > 0)
-        got = static_cast<std::size_t>(std::max<qint64>(m_port->read(reinterpret_cast<char*>(buffer), static_cast<qint64>(n)), 0));
+    if (m_port->bytesAvailable() > 0) {
+        const qint64 buffered = m_port->read(reinterpret_cast<char*>(buffer), static_cast<qint64>(n));
+        got = static_cast<std::size_t>(std::max<qint64>(buffered, 0));
+    }
     const int fd = static_cast<int>(m_port->handle());
     while (got < n && !m_gone) {
         if (!waitFor(POLLIN, deadline)) break;

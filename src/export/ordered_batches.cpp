@@ -78,7 +78,9 @@ private:
         std::unique_lock lock(m_mutex);
         for (;;) {
             // A batch may start once the batch that last used its slot is taken.
-            m_changed.wait(lock, [this] { return m_stop || m_claimed >= m_batches || m_claimed < m_taken + m_slots.size(); });
+            m_changed.wait(lock, [this] {
+                return m_stop || m_claimed >= m_batches || m_claimed < m_taken + m_slots.size();
+            });
             if (m_stop || m_claimed >= m_batches) return;
             make(m_claimed++, lock);
         }
@@ -92,8 +94,8 @@ private:
                 if (m_claimed == batch) make(m_claimed++, lock);
                 m_changed.wait(lock, [&slot] { return slot.ready; });
             }
-            const bool more = take(std::string_view(slot.text.get(), static_cast<std::size_t>(slot.end - slot.text.get())),
-                                   last(batch));
+            const std::string_view text(slot.text.get(), static_cast<std::size_t>(slot.end - slot.text.get()));
+            const bool more = take(text, last(batch));
             {
                 const std::lock_guard lock(m_mutex);
                 slot.ready = false;
