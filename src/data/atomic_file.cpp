@@ -52,9 +52,19 @@ fs::path FollowLinks(fs::path path, std::error_code& code) {
     return path;
 }
 
+// What cannot be swapped for a new file (a device, a FIFO) is written as it is.
+bool WrittenInPlace(const fs::file_status& existing) { return fs::exists(existing) && !fs::is_regular_file(existing); }
+
 }  // namespace
 
 bool IsStandardOutput(const fs::path& target) { return target.native() == STANDARD_OUTPUT_NAME; }
+
+bool WrittenThroughTemporary(const fs::path& target) {
+    if (IsStandardOutput(target)) return false;
+    std::error_code code;
+    const fs::path destination = FollowLinks(target, code);
+    return code || !WrittenInPlace(fs::status(destination, code));
+}
 
 bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code code;
@@ -98,8 +108,7 @@ bool AtomicFileWriter::open() {
     const fs::file_status existing = fs::status(m_destination, code);
     if (fs::is_directory(existing)) return fail("cannot write", EISDIR);
 
-    if (fs::exists(existing) && !fs::is_regular_file(existing)) {
-        // A device or FIFO cannot be swapped for a file: it is written as it is.
+    if (WrittenInPlace(existing)) {
         m_mode = Mode::Direct;
         m_file = std::fopen(m_destination.string().c_str(), "wb");
         if (!m_file) return fail("cannot open", errno);
@@ -124,7 +133,7 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
     if (!m_file) return false;
     if (size != 0 && std::fwrite(data, 1, size, m_file) != size) return fail("cannot write", errno);
     m_written += size;
-    if (m_written - m_writebackFrom >= WRITEBACK_STEP) startWriteback();
+    if (m_mode == Mode::Replace && m_written - m_writebackFrom >= WRITEBACK_STEP) startWriteback();
     return true;
 }
 

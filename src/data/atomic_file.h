@@ -18,6 +18,11 @@ inline constexpr std::string_view STANDARD_OUTPUT_NAME = "-";
 
 bool IsStandardOutput(const std::filesystem::path& target);
 
+// True when a writer for `target` writes a temporary file that replaces it
+// only at commit, so that nothing of the output shows before; false for
+// standard output, a device or a FIFO, which see each byte as it goes out.
+bool WrittenThroughTemporary(const std::filesystem::path& target);
+
 // True when both names exist and are one file (through links of any kind).
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 

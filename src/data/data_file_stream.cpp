@@ -17,6 +17,9 @@ constexpr int RECORDS_PER_WRITE = 64;
 
 DataFileStream::DataFileStream(const std::filesystem::path& path, const CVarneloDoc& doc, int count)
     : m_writer(path), m_doc(doc), m_count(std::clamp(count, 0, RECORD_CAPACITY)) {
+    // A device or FIFO would see records of a download that may yet stop:
+    // it gets the whole file at the end, as from a save.
+    if (!WrittenThroughTemporary(path)) return;
     try {
         m_thread = std::thread([this] { run(); });
     } catch (const std::system_error&) {

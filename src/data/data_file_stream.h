@@ -3,7 +3,8 @@
 // own writes each stretch of complete records as soon as it is announced, so
 // that a download from a logger saves its file in the pauses between
 // records, and once the last record is in only the last few remain to be
-// written. The file appears only when finished, through a temporary file.
+// written. The file appears only when finished, through a temporary file;
+// a device or FIFO, which cannot take it that way, gets it all at the end.
 
 #include <condition_variable>
 #include <filesystem>

@@ -79,5 +79,21 @@ TEST(AtomicFile, AFifoIsWrittenDirectlyAndStaysAFifo) {
     EXPECT_EQ(Entries(dir.path()), 1u);
 }
 
+TEST(AtomicFile, OnlyWhatCanBeReplacedIsWrittenThroughATemporaryFile) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "file.csv", {'x'});
+    fs::create_symlink("file.csv", dir / "link.csv");
+    ASSERT_EQ(::mkfifo((dir / "out.fifo").c_str(), 0600), 0);
+    fs::create_symlink("out.fifo", dir / "fifo-link");
+    struct Case {
+        fs::path target;
+        bool throughTemporary;
+    };
+    for (const Case& c : {Case{dir / "file.csv", true}, Case{dir / "new.csv", true}, Case{dir / "link.csv", true},
+                          Case{dir / "out.fifo", false}, Case{dir / "fifo-link", false}, Case{"/dev/null", false},
+                          Case{STANDARD_OUTPUT_NAME, false}})
+        EXPECT_EQ(WrittenThroughTemporary(c.target), c.throughTemporary) << c.target;
+}
+
 }  // namespace
 }  // namespace varnelo

@@ -1,6 +1,9 @@
 #include "data/data_file_stream.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -58,6 +61,38 @@ TEST(DataFileStream, AnUnfinishedOrIncompleteStreamLeavesTheOldFileAlone) {
         EXPECT_EQ(test::ReadFileBytes(path), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << finishEarly;
         EXPECT_EQ(FilesIn(dir.path()), 1u) << finishEarly;
     }
+}
+
+// A FIFO sees every byte it is given: records of a download that may yet
+// stop are held back, and only a finished stream writes the file, whole.
+TEST(DataFileStream, AFifoGetsNothingUnlessFinishedAndThenTheWholeFile) {
+    test::TempDir dir;
+    const auto doc = Filled(4);  // less than a pipe holds
+    ASSERT_FALSE(SaveDataFile(dir / "saved.vrnldata", *doc));
+    const fs::path fifo = dir / "out.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const auto received = [reader] {
+        std::vector<std::uint8_t> bytes;
+        std::uint8_t buffer[4096];
+        ssize_t n;
+        while ((n = ::read(reader, buffer, sizeof buffer)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+        return bytes;
+    };
+    {
+        DataFileStream stopped(fifo, *doc, 4);
+        stopped.advance(3);
+    }
+    EXPECT_TRUE(received().empty());
+    {
+        DataFileStream finished(fifo, *doc, 4);
+        finished.advance(4);
+        EXPECT_FALSE(finished.finish());
+    }
+    EXPECT_EQ(received(), test::ReadFileBytes(dir / "saved.vrnldata"));
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST(DataFileStream, AFileThatCannotBeWrittenIsReportedAtTheEnd) {
