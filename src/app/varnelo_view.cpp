@@ -217,7 +217,8 @@ void CVarneloView::ShowFirstRecord() {
         const QSignalBlocker quiet(m_list);
         if (m_list->count() > 0) m_list->setCurrentRow(0);
     }
-    m_session.computeTrack();
+    // An opened file brought its track along; a download's records need theirs.
+    if (!m_session.trackCurrent()) m_session.computeTrack();
     drawTrack(0);
 }
 

@@ -7,6 +7,7 @@ Session::Session() : m_doc(std::make_unique<CVarneloDoc>()), m_track(std::make_u
 void Session::computeTrack() {
     m_trackCount = m_doc->recordCount();
     ComputeTrack(*m_doc, m_trackCount, *m_track);
+    m_trackCurrent = true;
 }
 
 std::string Session::title() const { return m_path.filename().string(); }

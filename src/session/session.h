@@ -27,6 +27,8 @@ public:
     const GpsTrack& track() const { return *m_track; }
     // The records the track was last computed over.
     int trackCount() const { return m_trackCount; }
+    // False once records came in that the track has not seen.
+    bool trackCurrent() const { return m_trackCurrent; }
 
     // Rebuilds the track from the document's records, as after a download.
     void computeTrack();
@@ -38,7 +40,10 @@ public:
 
     // True once the document holds something no file has: a download's records.
     bool changed() const { return m_changed; }
-    void markChanged() { m_changed = true; }
+    void markChanged() {
+        m_changed = true;
+        m_trackCurrent = false;
+    }
 
     // A new document: no file, nothing to save, the data kept as it was.
     void renew();
@@ -59,6 +64,7 @@ private:
     std::unique_ptr<CVarneloDoc> m_doc;
     std::unique_ptr<GpsTrack> m_track;
     int m_trackCount = 0;
+    bool m_trackCurrent = true;
     std::filesystem::path m_path;
     bool m_changed = false;
 };

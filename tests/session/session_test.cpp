@@ -44,6 +44,9 @@ TEST(Session, OpenSaveAndNewFollowTheFileAndTheChangedMark) {
     EXPECT_EQ(other.doc().recordCount(), 2);
     // The track comes with the records.
     EXPECT_NEAR(other.track().latitude[1], 35.0 + 39.2234 / 60.0, 1e-9);
+    EXPECT_TRUE(other.trackCurrent());
+    other.markChanged();
+    EXPECT_FALSE(other.trackCurrent()) << "records came in that the track has not seen";
 }
 
 TEST(Session, RefusedFileLeavesDocumentTrackAndFileAlone) {
