@@ -199,6 +199,7 @@ int RunDownload(const QStringList& arguments) {
         return Fail(QString::fromStdString("the logger on " + connection->portName +
                                            " did not answer: " + state.failures.front()));
     }
+    for (const std::string& failure : state.failures) Warn(failure);
     WarnCountHeld(state);
 
     RecordDownload download(*connection->link, *doc);

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 #ifdef __linux__
@@ -96,6 +97,39 @@ void AtomicFileWriter::discard() {
     }
 }
 
+bool AtomicFileWriter::openUnnamed() {
+#if defined(__linux__) && defined(O_TMPFILE)
+    // A file without a name in the destination's folder: should the process
+    // die before the commit, the system reclaims it and nothing is left
+    // behind. It is given a name by its descriptor's path, so /proc must be there.
+    if (::access("/proc/self/fd", X_OK) != 0) return false;
+    const fs::path folder = m_destination.has_parent_path() ? m_destination.parent_path() : fs::path(".");
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) return false;  // a file system without unnamed files
+    m_file = ::fdopen(fd, "wb");
+    if (!m_file) ::close(fd);
+    m_unnamed = m_file != nullptr;
+    return m_unnamed;
+#else
+    return false;
+#endif
+}
+
+bool AtomicFileWriter::nameUnnamed() {
+#if defined(__linux__)
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(fileno(m_file));
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const fs::path name = TemporarySibling(m_destination);
+        if (::linkat(AT_FDCWD, descriptor.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            m_temporary = name;
+            return true;
+        }
+        if (errno != EEXIST) break;
+    }
+#endif
+    return false;
+}
+
 bool AtomicFileWriter::open() {
     if (IsStandardOutput(m_target)) {
         m_mode = Mode::StandardOutput;
@@ -112,7 +146,7 @@ bool AtomicFileWriter::open() {
         m_mode = Mode::Direct;
         m_file = std::fopen(m_destination.string().c_str(), "wb");
         if (!m_file) return fail("cannot open", errno);
-    } else {
+    } else if (!openUnnamed()) {
         // Exclusive creation: a name that is somehow taken is never overwritten.
         for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
             m_temporary = TemporarySibling(m_destination);
@@ -160,6 +194,7 @@ bool AtomicFileWriter::commit() {
 #if defined(__unix__) || defined(__APPLE__)
     if (m_mode == Mode::Replace && ::fsync(fileno(m_file)) != 0) return fail("cannot write", errno);
 #endif
+    if (m_unnamed && !nameUnnamed()) return fail("cannot name the new file beside", errno);
     std::FILE* file = m_file;
     m_file = nullptr;
     if (std::fclose(file) != 0) return fail("cannot write", errno);

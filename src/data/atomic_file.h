@@ -4,6 +4,8 @@
 // replaces it only once everything is written and flushed. A symlink is
 // followed: its target is replaced, the link stays. A device or FIFO cannot
 // be replaced, so it is written directly; the name "-" is standard output.
+// Where the system allows, the temporary sibling has no name until the
+// commit, so a process killed half way leaves nothing behind.
 
 #include <cstdint>
 #include <cstdio>
@@ -48,6 +50,8 @@ private:
     bool fail(const std::string& what, int errorNumber);
     void discard();
     void startWriteback();
+    bool openUnnamed();
+    bool nameUnnamed();
 
     std::filesystem::path m_target;
     std::filesystem::path m_destination;  // the target with its links followed
@@ -56,6 +60,7 @@ private:
     std::FILE* m_file = nullptr;
     std::uintmax_t m_written = 0;
     std::uintmax_t m_writebackFrom = 0;
+    bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
     std::string m_error;
 };
 

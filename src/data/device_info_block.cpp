@@ -22,6 +22,7 @@ bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 }  // namespace
 
 std::string SensorName(const DeviceInfoBlock& block, int channel) {
+    if (!IsChannel(channel)) return {};
     const auto* field = reinterpret_cast<const char*>(block.bytes.data() + NameOffset(channel));
     const auto* end = field + device_info_offset::SENSOR_NAME_SIZE;
     return std::string(field, std::find(field, end, '\0'));
@@ -29,12 +30,14 @@ std::string SensorName(const DeviceInfoBlock& block, int channel) {
 
 SensorCoefficientSet SensorCoefficients(const DeviceInfoBlock& block, int channel) {
     SensorCoefficientSet result{};
+    if (!IsChannel(channel)) return result;
     const std::uint8_t* p = block.bytes.data() + CoefOffset(channel);
     for (std::size_t k = 0; k < result.size(); ++k) result[k] = ReadF64Le(p + 8 * k);
     return result;
 }
 
-void AssignSensor(DeviceInfoBlock& block, int channel, std::string_view name, const SensorCoefficientSet& coefficients) {
+bool AssignSensor(DeviceInfoBlock& block, int channel, std::string_view name, const SensorCoefficientSet& coefficients) {
+    if (!IsChannel(channel)) return false;
     constexpr std::size_t maxLength = device_info_offset::SENSOR_NAME_SIZE - 1;
     std::size_t length = std::min(name.size(), maxLength);
     if (length < name.size()) {
@@ -46,6 +49,7 @@ void AssignSensor(DeviceInfoBlock& block, int channel, std::string_view name, co
     field[length] = 0;
     std::uint8_t* p = block.bytes.data() + CoefOffset(channel);
     for (std::size_t k = 0; k < coefficients.size(); ++k) WriteF64Le(p + 8 * k, coefficients[k]);
+    return true;
 }
 
 }  // namespace varnelo

@@ -25,21 +25,27 @@ static_assert(TAIL_RESERVED + 8 == DEVICE_INFO_SIZE);
 
 using SensorCoefficientSet = std::array<double, device_info_offset::SENSOR_COEF_COUNT>;
 
-// Channel numbers: 0 is ch.1, 1 is ch.2.
+// Channel numbers: 0 is ch.1, 1 is ch.2. Any other number names no field:
+// reading it gives nothing and assigning to it changes nothing.
+constexpr bool IsChannel(int channel) { return channel == 0 || channel == 1; }
+
 struct DeviceInfoBlock {
     std::array<std::uint8_t, DEVICE_INFO_SIZE> bytes;
 };
 static_assert(sizeof(DeviceInfoBlock) == DEVICE_INFO_SIZE);
 
 // The name up to its first NUL; a field without a NUL reads as all 16 bytes.
+// Empty for a number that is not a channel.
 std::string SensorName(const DeviceInfoBlock& block, int channel);
 
+// All zero for a number that is not a channel.
 SensorCoefficientSet SensorCoefficients(const DeviceInfoBlock& block, int channel);
 
 // Writes the name and one NUL at the start of the channel's name field, and
 // the six coefficients; every other byte keeps its value, including the old
 // name bytes behind the new NUL. A name longer than 15 bytes is cut to 15
-// without splitting a UTF-8 character.
-void AssignSensor(DeviceInfoBlock& block, int channel, std::string_view name, const SensorCoefficientSet& coefficients);
+// without splitting a UTF-8 character. False, and nothing written, for a
+// number that is not a channel.
+bool AssignSensor(DeviceInfoBlock& block, int channel, std::string_view name, const SensorCoefficientSet& coefficients);
 
 }  // namespace varnelo

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -44,11 +45,15 @@ static_assert(SECOND + 2 + 64 == GPS_TEXT, "reserved_tail1 is 64 bytes");
 static_assert(GPS_TEXT + GPS_TEXT_SIZE + 144 == BLOCK_SIZE, "reserved_tail2 closes the record");
 }  // namespace record_offset
 
-// A read-only view of one 511-element float32 array inside a record.
+// A read-only view of one 511-element float32 array inside a record. An
+// element outside 0..510 reads as not-a-number, never as the bytes of a
+// neighbouring field.
 class SpectrumView {
 public:
     explicit SpectrumView(const std::uint8_t* first) : m_first(first) {}
-    float operator[](std::size_t j) const { return ReadF32Le(m_first + 4 * j); }
+    float operator[](std::size_t j) const {
+        return j < SPECTRUM_LENGTH ? ReadF32Le(m_first + 4 * j) : std::numeric_limits<float>::quiet_NaN();
+    }
     static constexpr std::size_t size() { return SPECTRUM_LENGTH; }
 
 private:
@@ -82,14 +87,20 @@ struct MeasurementRecord {
     void set_exp(std::int32_t ch1, std::int32_t ch2);
     void set_temps(float ch1, float ch2);
     void set_battery(float batc, float batv);
-    void set_spectrum_ch1(std::size_t j, float v) { WriteF32Le(at(record_offset::SPECTRUM_CH1) + 4 * j, v); }
-    void set_spectrum_ch2(std::size_t j, float v) { WriteF32Le(at(record_offset::SPECTRUM_CH2) + 4 * j, v); }
-    void set_channel_diff(std::size_t j, float v) { WriteF32Le(at(record_offset::CHANNEL_DIFF) + 4 * j, v); }
+    // An element outside 0..510 is not written.
+    void set_spectrum_ch1(std::size_t j, float v) { setElement(record_offset::SPECTRUM_CH1, j, v); }
+    void set_spectrum_ch2(std::size_t j, float v) { setElement(record_offset::SPECTRUM_CH2, j, v); }
+    void set_channel_diff(std::size_t j, float v) { setElement(record_offset::CHANNEL_DIFF, j, v); }
     void set_time(int year, int month, int day, int hour, int minute, int second);  // year as stored (minus 1980)
     void set_gps_text(std::string_view text);  // cut to 127 bytes, NUL-filled behind
 
     const std::uint8_t* at(std::size_t offset) const { return bytes.data() + offset; }
     std::uint8_t* at(std::size_t offset) { return bytes.data() + offset; }
+
+private:
+    void setElement(std::size_t array, std::size_t j, float v) {
+        if (j < SPECTRUM_LENGTH) WriteF32Le(at(array) + 4 * j, v);
+    }
 };
 
 static_assert(sizeof(MeasurementRecord) == BLOCK_SIZE);

@@ -30,6 +30,11 @@ public:
     // earlier reply still on their way, so the next exchange starts clean.
     virtual void discardInput() = 0;
 
+    // True when bytes have arrived that nothing has asked for yet. Right after
+    // a complete reply that means the logger sent more than it was asked for,
+    // and every later reply would be shifted by the surplus. Never waits.
+    virtual bool inputPending() { return false; }
+
     // True once the port has gone for good (device unplugged, peer closed):
     // every later exchange fails at once.
     virtual bool gone() const { return false; }

@@ -17,6 +17,9 @@ ExchangeResult Exchange(ByteLink& link, std::span<const std::uint8_t> frame, std
     if (written != frame.size()) return {ExchangeResult::Status::WriteShort, frame.size(), written};
     const std::size_t received = link.read(reply, n, deadline);
     if (received != n) return {ExchangeResult::Status::ReplyShort, n, received};
+    // A surplus byte may sit anywhere in the reply, and it would shift every
+    // reply after it: the exchange fails, so the caller discards and retries.
+    if (link.inputPending()) return {ExchangeResult::Status::ReplyLong, n, received};
     return {ExchangeResult::Status::Ok, n, received};
 }
 
@@ -56,6 +59,8 @@ std::string DescribeFailure(DeviceCommand code, const ExchangeResult& result, co
         case ExchangeResult::Status::ReplyShort:
             return text + std::to_string(result.done) + " of " + std::to_string(result.expected) +
                    " reply bytes arrived in time";
+        case ExchangeResult::Status::ReplyLong:
+            return text + "the reply ran longer than the " + std::to_string(result.expected) + " bytes asked for";
     }
     return text;
 }

@@ -25,6 +25,7 @@ struct ExchangeResult {
         Refused,      // length outside what the protocol allows: nothing was written
         WriteShort,   // the frame did not go out whole: nothing was read
         ReplyShort,   // fewer reply bytes than expected arrived in time
+        ReplyLong,    // more bytes came than were asked for: the reply cannot be trusted
     };
     Status status = Status::Ok;
     std::size_t expected = 0;  // bytes of the frame (Refused, WriteShort) or of the reply
@@ -35,7 +36,8 @@ struct ExchangeResult {
 };
 
 // Writes the header (code, 0, n) and reads exactly n bytes into reply; on a
-// short reply the bytes that did arrive are already in the buffer.
+// short reply the bytes that did arrive are already in the buffer. A reply
+// followed at once by bytes nobody asked for fails as ReplyLong.
 // n must be 1..65535.
 ExchangeResult Request(ByteLink& link, DeviceCommand code, std::uint8_t* reply, std::size_t n,
                        std::chrono::milliseconds timeout = EXCHANGE_TIMEOUT);

@@ -176,6 +176,19 @@ std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline dea
 
 #endif
 
+bool QtSerialLink::inputPending() {
+    if (m_gone) return false;
+    if (m_port->bytesAvailable() > 0) return true;
+#ifdef Q_OS_UNIX
+    pollfd fd{static_cast<int>(m_port->handle()), POLLIN, 0};
+    return ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) != 0;
+#else
+    // Bytes still in the system reach the port's own buffer only through a wait.
+    if (!m_port->waitForReadyRead(0)) lost();
+    return m_port->bytesAvailable() > 0;
+#endif
+}
+
 void QtSerialLink::discardInput() {
     if (m_gone) return;
     const Deadline limit = LinkClock::now() + DISCARD_LIMIT;

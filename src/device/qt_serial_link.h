@@ -22,6 +22,7 @@ public:
     std::size_t write(std::span<const std::uint8_t> bytes, Deadline deadline) override;
     std::size_t read(std::uint8_t* buffer, std::size_t n, Deadline deadline) override;
     void discardInput() override;
+    bool inputPending() override;
     bool gone() const override { return m_gone; }
 
 private:

@@ -1,6 +1,7 @@
 #include "launch/logger_options.h"
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
 
 #include "device/port_path.h"
@@ -19,10 +20,13 @@ void AddSimulatorOptions(QCommandLineParser& parser) {
     parser.addOptions({
         {"records", "simulated logger: number of stored records (default 200)", "N"},
         {"seed", "simulated logger: seed of its content (default 1)", "S"},
-        {"silent-from", "fault: answer nothing once record K is selected", "K"},
+        {"silent-from", "fault: answer nothing once record K is selected, until the port is opened again", "K"},
+        {"silent-at-exchange", "fault: leave connection exchange N unanswered (1 identity B, 2 identity A, "
+                               "3 device information, 4 parameters, 5 record count)", "N"},
         {"short-reply", "fault: the reply of record K stops halfway", "K"},
         {"drop-byte", "fault: the reply of record K lacks one byte", "K"},
-        {"persistent-faults", "fault: short replies and dropped bytes strike every attempt"},
+        {"extra-byte", "fault: the reply of record K has one byte too many", "K"},
+        {"persistent-faults", "fault: every fault strikes each time, not only the first"},
         {"report-count", "fault: command 18 reports N instead of the true count", "N"},
     });
 }
@@ -55,20 +59,25 @@ bool IntOption(const QCommandLineParser& parser, const QString& name, long long 
 
 std::optional<SimulatorSettings> SimulatorFromOptions(const QCommandLineParser& parser, QString& error) {
     SimulatorSettings settings;
-    std::optional<long long> records, seed, silent, shortReply, dropByte, reported;
+    std::optional<long long> records, seed, silent, silentExchange, shortReply, dropByte, extraByte, reported;
     if (!IntOption(parser, "records", 0, MAX_SIMULATED_RECORDS, records, error) ||
         !IntOption(parser, "seed", 0, 0xFFFFFFFFll, seed, error) ||
         !IntOption(parser, "silent-from", 0, MAX_SIMULATED_RECORDS, silent, error) ||
+        !IntOption(parser, "silent-at-exchange", 1, static_cast<long long>(std::size(CONNECTION_EXCHANGES)),
+                   silentExchange, error) ||
         !IntOption(parser, "short-reply", 0, MAX_SIMULATED_RECORDS, shortReply, error) ||
         !IntOption(parser, "drop-byte", 0, MAX_SIMULATED_RECORDS, dropByte, error) ||
+        !IntOption(parser, "extra-byte", 0, MAX_SIMULATED_RECORDS, extraByte, error) ||
         !IntOption(parser, "report-count", INT32_MIN, INT32_MAX, reported, error)) {
         return std::nullopt;
     }
     if (records) settings.records = static_cast<int>(*records);
     if (seed) settings.seed = static_cast<std::uint32_t>(*seed);
     if (silent) settings.faults.silentFrom = static_cast<int>(*silent);
+    if (silentExchange) settings.faults.silentAtExchange = static_cast<int>(*silentExchange);
     if (shortReply) settings.faults.shortReplyAt = static_cast<int>(*shortReply);
     if (dropByte) settings.faults.dropByteAt = static_cast<int>(*dropByte);
+    if (extraByte) settings.faults.extraByteAt = static_cast<int>(*extraByte);
     if (reported) settings.faults.reportedCount = static_cast<std::int32_t>(*reported);
     settings.faults.persistent = parser.isSet("persistent-faults");
     return settings;

@@ -11,7 +11,8 @@ namespace varnelo {
 namespace {
 
 constexpr std::array<std::uint8_t, ACK_SIZE> ACK = {0x06, 0x00};
-constexpr std::size_t DROPPED_BYTE_OFFSET = 1000;
+constexpr std::size_t DROPPED_BYTE_OFFSET = 1000;  // also where an extra byte goes in
+constexpr std::uint8_t EXTRA_BYTE = 0x5A;
 
 bool IsWriteCommand(std::uint8_t code) {
     return code == static_cast<std::uint8_t>(DeviceCommand::CMD_WRITE_DEVICE_INFO) ||
@@ -63,11 +64,14 @@ void LoggerModel::receive(std::span<const std::uint8_t> bytes, std::vector<std::
     m_input.erase(m_input.begin(), m_input.begin() + static_cast<std::ptrdiff_t>(used));
 }
 
-bool LoggerModel::strikes(int faultRecord, bool& used) const {
-    if (faultRecord < 0 || m_selected != faultRecord) return false;
+bool LoggerModel::spend(bool& used) const {
     if (used && !m_faults.persistent) return false;
     used = true;
     return true;
+}
+
+bool LoggerModel::strikes(int faultRecord, bool& used) const {
+    return faultRecord >= 0 && m_selected == faultRecord && spend(used);
 }
 
 void LoggerModel::preload(int count) {
@@ -92,6 +96,8 @@ void LoggerModel::answerRecord(std::size_t length, std::vector<std::uint8_t>& ou
         out.resize(start + length / 2);
     } else if (strikes(m_faults.dropByteAt, m_dropByteUsed) && length > DROPPED_BYTE_OFFSET) {
         out.erase(out.begin() + static_cast<std::ptrdiff_t>(start + DROPPED_BYTE_OFFSET));
+    } else if (strikes(m_faults.extraByteAt, m_extraByteUsed) && length > DROPPED_BYTE_OFFSET) {
+        out.insert(out.begin() + static_cast<std::ptrdiff_t>(start + DROPPED_BYTE_OFFSET), EXTRA_BYTE);
     }
 }
 
@@ -109,7 +115,9 @@ std::size_t LoggerModel::execute(std::span<const std::uint8_t> input, std::vecto
         if (!m_silent) {
             if (code == static_cast<std::uint8_t>(DeviceCommand::CMD_SELECT_RECORD)) {
                 if (payload.size() >= RECORD_INDEX_SIZE) m_selected = ReadI32Le(payload.data());
-                if (m_faults.silentFrom >= 0 && m_selected >= m_faults.silentFrom) m_silent = true;
+                if (m_faults.silentFrom >= 0 && m_selected >= m_faults.silentFrom && spend(m_silenceUsed)) {
+                    m_silent = true;
+                }
             } else {
                 std::copy_n(payload.begin(), std::min(payload.size(), m_deviceInfo.bytes.size()),
                             m_deviceInfo.bytes.begin());
@@ -119,6 +127,11 @@ std::size_t LoggerModel::execute(std::span<const std::uint8_t> input, std::vecto
         return HEADER_SIZE + length;
     }
     if (m_silent || !IsReadCommand(code)) return HEADER_SIZE;
+    if (m_faults.silentAtExchange >= 1 && m_faults.silentAtExchange <= static_cast<int>(std::size(CONNECTION_EXCHANGES)) &&
+        code == static_cast<std::uint8_t>(CONNECTION_EXCHANGES[m_faults.silentAtExchange - 1]) &&
+        spend(m_exchangeSilenceUsed)) {
+        return HEADER_SIZE;
+    }
 
     switch (static_cast<DeviceCommand>(code)) {
         case DeviceCommand::CMD_READ_IDENT_A: AppendExactly(TextBytes(m_content.identityA()), length, out); break;

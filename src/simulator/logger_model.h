@@ -15,11 +15,22 @@
 
 namespace varnelo {
 
+// The connection's exchanges in the order they go out: identity B, identity
+// A, device information, parameter block, record count.
+inline constexpr DeviceCommand CONNECTION_EXCHANGES[] = {
+    DeviceCommand::CMD_READ_IDENT_B, DeviceCommand::CMD_READ_IDENT_A, DeviceCommand::CMD_READ_DEVICE_INFO,
+    DeviceCommand::CMD_READ_PARAMETERS, DeviceCommand::CMD_READ_RECORD_COUNT,
+};
+
+// Each fault strikes once unless persistent. A logger that fell silent
+// answers again once its port has been closed and opened again.
 struct FaultPlan {
-    int silentFrom = -1;    // once this record (or a later one) is selected, nothing is answered any more
-    int shortReplyAt = -1;  // the reply carrying this record stops halfway
-    int dropByteAt = -1;    // the reply carrying this record lacks one byte
-    bool persistent = false;  // the two faults above strike every attempt, not only the first
+    int silentFrom = -1;        // once this record (or a later one) is selected, nothing is answered
+    int silentAtExchange = -1;  // this connection exchange (1..5, as above) goes unanswered
+    int shortReplyAt = -1;      // the reply carrying this record stops halfway
+    int dropByteAt = -1;        // the reply carrying this record lacks one byte
+    int extraByteAt = -1;       // the reply carrying this record has one byte too many
+    bool persistent = false;    // the faults strike every time, not only the first
     std::optional<std::int32_t> reportedCount;  // what command 18 reports instead of the true count
 };
 
@@ -40,8 +51,12 @@ public:
     // them in its memory, so that answering costs no generation time.
     void preload(int count);
 
-    // Forgets a half-received command, as when a new client opens the port.
-    void resetInput() { m_input.clear(); }
+    // The port was closed: a half-received command is forgotten, and a
+    // logger that fell silent answers the next client.
+    void clientLeft() {
+        m_input.clear();
+        m_silent = false;
+    }
 
     const SimulatedContent& content() const { return m_content; }
     const DeviceInfoBlock& deviceInfo() const { return m_deviceInfo; }  // as last written with command 139
@@ -54,6 +69,7 @@ private:
     std::size_t execute(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out);
     void answerRecord(std::size_t length, std::vector<std::uint8_t>& out);
     bool strikes(int faultRecord, bool& used) const;
+    bool spend(bool& used) const;
 
     SimulatedContent m_content;
     FaultPlan m_faults;
@@ -61,8 +77,11 @@ private:
     std::vector<std::uint8_t> m_input;
     std::int32_t m_selected = 0;
     bool m_silent = false;
+    bool m_silenceUsed = false;
+    bool m_exchangeSilenceUsed = false;
     bool m_shortReplyUsed = false;
     bool m_dropByteUsed = false;
+    bool m_extraByteUsed = false;
     int m_recordReplies = 0;
     MeasurementRecord m_scratch{};
     std::vector<MeasurementRecord> m_preloaded;

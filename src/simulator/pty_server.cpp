@@ -138,7 +138,7 @@ bool PtyServer::serve(LoggerModel& model, const volatile std::sig_atomic_t& stop
             // No client holds the terminal: whatever was under way is over.
             outgoing.clear();
             sent = 0;
-            model.resetInput();
+            model.clientLeft();
             std::this_thread::sleep_for(IDLE_POLL);
         }
     }

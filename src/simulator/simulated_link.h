@@ -20,6 +20,7 @@ public:
     std::size_t write(std::span<const std::uint8_t> bytes, Deadline deadline) override;
     std::size_t read(std::uint8_t* buffer, std::size_t n, Deadline deadline) override;
     void discardInput() override;
+    bool inputPending() override { return !m_gone && m_readPosition < m_incoming.size(); }
     bool gone() const override { return m_gone; }
 
     // The cable is pulled: every later write and read moves nothing.

@@ -103,12 +103,14 @@ TEST(DataFile, BadFilesAreRefusedAndTheDocumentStaysAsItWas) {
     };
     std::vector<Case> cases = {
         {"truncated", FileImage(block0, 3, 2)},
+        {"oneByteShort", FileImage(block0, 3, 3)},
         {"count15001", FileImage(block0, 15001, 0)},
         {"countMinus1", FileImage(block0, -1, 0)},
         {"threeBytes", {1, 2, 3}},
         {"noCount", std::vector<std::uint8_t>(block0.bytes.begin(), block0.bytes.end())},
     };
-    cases[0].bytes.resize(cases[0].bytes.size() - 1);  // last record one byte short of complete
+    cases[0].bytes.resize(cases[0].bytes.size() - 1);  // a whole record and a byte short
+    cases[1].bytes.resize(cases[1].bytes.size() - 1);  // the last record one byte short of complete
 
     for (const Case& c : cases) {
         CVarneloDoc doc;

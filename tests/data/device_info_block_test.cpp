@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 #include "data/device_info_block.h"
@@ -73,6 +74,21 @@ TEST(AssignSensor, LongNamesAreCutWithoutSplittingACharacter) {
     // Five 3-byte characters are exactly 15 bytes and fit.
     AssignSensor(block, 1, "\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82", {});
     EXPECT_EQ(SensorName(block, 1), "\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82");
+}
+
+// Channel 2 would be the four pad bytes and ch.1's coefficients; larger
+// numbers lie outside the block altogether.
+TEST(DeviceInfoBlock, ANumberThatIsNoChannelReadsNothingAndWritesNothing) {
+    for (const int channel : {-1, 2, 3, 100, INT_MIN, INT_MAX}) {
+        DeviceInfoBlock block = Patterned();
+        const DeviceInfoBlock before = block;
+        EXPECT_EQ(SensorName(block, channel), "") << channel;
+        EXPECT_EQ(SensorCoefficients(block, channel), SensorCoefficientSet{}) << channel;
+        EXPECT_FALSE(AssignSensor(block, channel, "XY", {1, 2, 3, 4, 5, 6})) << channel;
+        EXPECT_EQ(block.bytes, before.bytes) << channel;
+    }
+    DeviceInfoBlock block = Patterned();
+    EXPECT_TRUE(AssignSensor(block, 1, "XY", {}));
 }
 
 }  // namespace

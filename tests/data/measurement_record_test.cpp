@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "data/measurement_record.h"
 #include "support/test_support.h"
 
@@ -56,6 +58,21 @@ TEST(MeasurementRecord, GpsTextIsCutAndNulFilled) {
     EXPECT_EQ(text[2], '1');
     EXPECT_EQ(text[3], 0);
     EXPECT_EQ(text[126], 0);
+}
+
+TEST(MeasurementRecord, ElementsOutsideTheGridAreNeitherReadNorWritten) {
+    MeasurementRecord r = test::PatternRecord(5);
+    const MeasurementRecord before = r;
+    for (const std::size_t j : {std::size_t{511}, std::size_t{1022}, std::size_t{1} << 40}) {
+        r.set_spectrum_ch1(j, 1.0f);
+        r.set_spectrum_ch2(j, 1.0f);
+        r.set_channel_diff(j, 1.0f);
+        // Element 511 of ch.1 would be element 0 of ch.2, and so on.
+        EXPECT_TRUE(std::isnan(r.spectrum_ch1()[j])) << j;
+        EXPECT_TRUE(std::isnan(r.channel_diff()[j])) << j;
+    }
+    EXPECT_EQ(r.bytes, before.bytes);
+    EXPECT_EQ(r.spectrum_ch2()[510], before.spectrum_ch2()[510]);
 }
 
 struct LabelCase {

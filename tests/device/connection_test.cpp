@@ -71,6 +71,9 @@ TEST(PortMatch, CandidatesAreTheLoggerPortsInNaturalOrder) {
                                             Logger("ttyACM0")};
     EXPECT_EQ(LoggerPortCandidates(devices),
               (std::vector<std::string>{"COM2", "COM12", "ttyACM0", "ttyACM1"}));
+    // Leading zeros do not make a number larger: 002 is 2, below 10.
+    EXPECT_EQ(LoggerPortCandidates({Logger("COM10"), Logger("COM002"), Logger("COM0010x"), Logger("COM9")}),
+              (std::vector<std::string>{"COM002", "COM9", "COM10", "COM0010x"}));
 }
 
 TEST(Connect, OpensOnlyTheLoggerPortNeverTheOthers) {

@@ -82,6 +82,7 @@ public:
         events.push_back({});  // an empty event marks a discard
         m_inner.discardInput();
     }
+    bool inputPending() override { return m_inner.inputPending(); }
     bool gone() const override { return m_inner.gone(); }
 
     std::vector<std::vector<std::uint8_t>> events;

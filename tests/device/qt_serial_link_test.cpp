@@ -41,6 +41,18 @@ public:
         bytes.resize(got);
         return bytes;
     }
+    // Everything that arrives until the line has been quiet for a while.
+    Bytes drain() {
+        Bytes bytes;
+        std::uint8_t chunk[65536];
+        pollfd fd{m_master, POLLIN, 0};
+        while (::poll(&fd, 1, 300) > 0) {
+            const ssize_t r = ::read(m_master, chunk, sizeof chunk);
+            if (r <= 0) break;
+            bytes.insert(bytes.end(), chunk, chunk + r);
+        }
+        return bytes;
+    }
     void closeMaster() {
         if (m_master >= 0) ::close(m_master);
         m_master = -1;
@@ -130,6 +142,51 @@ TEST(QtSerialLink, DiscardDropsStaleBytesAndOpenStartsClean) {
     pty.send({0x11});
     EXPECT_EQ(link->read(one.data(), 1, LinkClock::now() + 2s), 1u);
     EXPECT_EQ(one[0], 0x11);
+}
+
+TEST(QtSerialLink, DiscardAlsoDropsWhatTheAdapterHasAlreadyTakenIn) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    pty.send({0xDD, 0xDD, 0xDD});
+    ::usleep(50000);
+    Bytes one(1, 0);
+    // Reading one byte takes all three off the terminal; two wait in the adapter.
+    ASSERT_EQ(link->read(one.data(), 1, LinkClock::now() + 2s), 1u);
+    link->discardInput();
+    pty.send({0x11});
+    ASSERT_EQ(link->read(one.data(), 1, LinkClock::now() + 2s), 1u);
+    EXPECT_EQ(one[0], 0x11);
+}
+
+TEST(QtSerialLink, AFrameThatMissesItsWriteDeadlineSendsNothingLater) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    // Nobody reads the other end, so a large frame backs up.
+    const Bytes large(1 << 20, 0xAB);
+    const std::size_t written = link->write(large, LinkClock::now() + 200ms);
+    ASSERT_LT(written, large.size());
+    EXPECT_LE(pty.drain().size(), written);
+    // The next frame goes out alone: no late remainder of the first before it.
+    const Bytes header = {0x12, 0x00, 0x04, 0x00};
+    EXPECT_EQ(link->write(header, LinkClock::now() + 2s), header.size());
+    EXPECT_EQ(pty.drain(), header);
+}
+
+TEST(QtSerialLink, AReplyRunningLongerThanAskedFails) {
+    PtyPair pty;
+    auto link = OpenLink(pty.path);
+    ASSERT_TRUE(link);
+    pty.send({0x2A, 0x00, 0x00, 0x00, 0x99});
+    ::usleep(50000);
+    Bytes count(4, 0);
+    EXPECT_EQ(Request(*link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), 4).status,
+              ExchangeResult::Status::ReplyLong);
+    link->discardInput();
+    pty.drain();
+    pty.send({0x2A, 0x00, 0x00, 0x00});
+    EXPECT_TRUE(Request(*link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), 4));
 }
 
 TEST(QtSerialLink, APortThatVanishesIsGoneAndFailsAtOnce) {

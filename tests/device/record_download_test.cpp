@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "device/record_download.h"
 #include "fake_link.h"
 #include "simulator/simulated_link.h"
@@ -150,16 +152,20 @@ TEST(RecordDownload, AOneOffFaultIsRetriedAfterDiscardingAndTheRecordArrivesWhol
     }
 }
 
-TEST(RecordDownload, ARepeatedFaultStopsAndKeepsOnlyTheCompleteRecords) {
+TEST(RecordDownload, ARepeatedFaultStopsAfterExactlyTwoAttemptsAndKeepsOnlyTheCompleteRecords) {
     FaultPlan faults;
     faults.shortReplyAt = 4;
     faults.persistent = true;
     SimulatedLink logger(Logger(10, faults));
+    test::TapLink tap(logger);
     CVarneloDoc doc;
     doc.setRecordCount(50);  // a file opened earlier held more
-    RecordDownload download(logger, doc);
+    RecordDownload download(tap, doc);
     download.start(10);
     const DownloadStep last = RunToEnd(download);
+    const Bytes selectFour = {0x8C, 0x00, 0x04, 0x00, 0x04, 0x00, 0x00, 0x00};
+    EXPECT_EQ(std::count(tap.events.begin(), tap.events.end(), selectFour), 2) << "one attempt and one retry";
+    EXPECT_EQ(tap.events.back(), (Bytes{0x10, 0x00, 0x48, 0x1A})) << "nothing after the second failed read";
     EXPECT_EQ(last.kind, Kind::Stopped);
     EXPECT_EQ(last.record, 4);
     EXPECT_EQ(last.done, 4);
@@ -168,6 +174,31 @@ TEST(RecordDownload, ARepeatedFaultStopsAndKeepsOnlyTheCompleteRecords) {
     EXPECT_EQ(doc.recordCount(), 4) << "the half-filled record 4 is not counted";
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(SameRecord(doc.record(i), logger.model().content().record(i)));
     EXPECT_FALSE(SameRecord(doc.record(4), logger.model().content().record(4)));
+}
+
+// A surplus byte would shift every later reply by one: each record after it
+// would arrive whole in length and wrong in content.
+TEST(RecordDownload, AReplyWithAnExtraByteIsRetriedAndNothingShifts) {
+    FaultPlan faults;
+    faults.extraByteAt = 2;
+    SimulatedLink logger(Logger(6, faults));
+    CVarneloDoc doc;
+    RecordDownload download(logger, doc);
+    download.start(6);
+    int retried = 0;
+    while (download.pending()) retried += download.step().retried ? 1 : 0;
+    EXPECT_EQ(retried, 1);
+    ASSERT_EQ(doc.recordCount(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(SameRecord(doc.record(i), logger.model().content().record(i))) << i;
+
+    faults.persistent = true;
+    SimulatedLink always(Logger(6, faults));
+    RecordDownload stopped(always, doc);
+    stopped.start(6);
+    const DownloadStep last = RunToEnd(stopped);
+    EXPECT_EQ(last.kind, Kind::Stopped);
+    EXPECT_NE(last.failure.find("longer than"), std::string::npos) << last.failure;
+    EXPECT_EQ(doc.recordCount(), 2);
 }
 
 TEST(RecordDownload, ASilentLoggerStopsTheDownloadAtThatRecord) {

@@ -61,6 +61,27 @@ TEST_F(TrackExport, HemispheresSignThePositionsAndVoidFixesAreLeftOut) {
     EXPECT_NE(GeoJsonText(points).find("[-43.2000000,-22.9000000,5.0]"), std::string::npos);
 }
 
+// Every fourth year is a leap year, except every hundredth, except every
+// four hundredth.
+TEST_F(TrackExport, TimesFollowTheGregorianLeapYears) {
+    const struct {
+        int year;  // as stored, minus 1980
+        int day;   // of February
+        const char* time;
+    } cases[] = {
+        {20, 29, "2000-02-29T09:05:00"}, {44, 29, "2024-02-29T09:05:01"}, {120, 29, ""},
+        {-80, 29, ""},                   {43, 29, ""},                    {120, 28, "2100-02-28T09:05:05"},
+    };
+    for (const auto& c : cases) {
+        doc->record(count).set_time(c.year, 2, c.day, 9, 5, count);
+        doc->record(count).set_gps_text("X,1,2,3539.1234,N,13945.6789");
+        doc->setRecordCount(++count);
+    }
+    const std::vector<TrackPoint> points = Points();
+    ASSERT_EQ(points.size(), std::size(cases));
+    for (std::size_t i = 0; i < points.size(); ++i) EXPECT_EQ(points[i].time, cases[i].time) << cases[i].year + 1980;
+}
+
 TEST_F(TrackExport, GpxText) {
     Add("X,1,2,3539.1234,N,13945.6789,E,10.0,90.0,9,12.3,45.6");
     Add("X,1,2,-3539.5,N,13945.0,E,1,1,9,-0.5", 0, 0);

@@ -81,6 +81,7 @@ ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting
             const rlimit limit{static_cast<rlim_t>(setting.fileSizeLimit), static_cast<rlim_t>(setting.fileSizeLimit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
+        for (const std::string& variable : setting.environment) ::putenv(const_cast<char*>(variable.c_str()));
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(cli));
         for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));

@@ -40,12 +40,13 @@ struct ProcessResult {
 // The varnelo-cli under test: VARNELO_CLI if set, else the one built here.
 const char* CliPath();
 // How the command runs: its current folder, a descriptor to take as standard
-// output instead of a captured file, and a largest file size it may write
-// (as a full disk would stop it).
+// output instead of a captured file, a largest file size it may write (as a
+// full disk would stop it), and variables of its environment ("NAME=value").
 struct CliSetting {
     std::filesystem::path workingDirectory;
     int standardOutput = -1;
     long fileSizeLimit = -1;
+    std::vector<std::string> environment;
 };
 // Runs varnelo-cli with the given arguments.
 ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting& setting = {});

@@ -191,6 +191,21 @@ TEST_F(TrackDocument, OriginIsTheFirstRecordWithAFix) {
     EXPECT_EQ(track->max_y, 0.0);
 }
 
+// Either coordinate being non-zero makes a fix: the prime meridian and the
+// equator are places like any other.
+TEST_F(TrackDocument, AFirstFixOnThePrimeMeridianOrTheEquatorIsTheOrigin) {
+    const struct {
+        double latitude, longitude;  // raw ddmm.mmmm of the first fix
+    } origins[] = {{5130.0, 0.0}, {0.0, 3000.0}};
+    for (const auto& o : origins) {
+        SetText(0, Fix(o.latitude, o.longitude));
+        SetText(1, Fix(o.latitude + 0.06, o.longitude + 0.06));  // 0.001 degrees north and east of it
+        ComputeTrack(*doc, 2, *track);
+        EXPECT_NEAR(track->x[1], 1.852, 1e-6) << o.latitude << " " << o.longitude;
+        EXPECT_NEAR(track->y[1], -1.852, 1e-6) << o.latitude << " " << o.longitude;
+    }
+}
+
 TEST_F(TrackDocument, APointBeyondTheLimitRepeatsThePreviousPoint) {
     SetText(0, Fix(3500.0, 13900.0));
     SetText(1, Fix(3500.06, 13900.06));
