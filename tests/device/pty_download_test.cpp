@@ -10,7 +10,6 @@
 #include <future>
 #include <thread>
 
-#include "data/byte_order.h"
 #include "data/data_file.h"
 #include "simulator/simulated_content.h"
 #include "support/simulator_process.h"
@@ -28,18 +27,6 @@ constexpr bool SANITIZED = true;
 constexpr bool SANITIZED = false;
 #endif
 
-// The data file a download of the first `count` records of this logger must give.
-Bytes ExpectedFile(const SimulatedContent& content, int count) {
-    Bytes file(content.parameters().bytes.begin(), content.parameters().bytes.end());
-    file.resize(file.size() + 4);
-    WriteI32Le(file.data() + BLOCK_SIZE, count);
-    for (int i = 0; i < count; ++i) {
-        const MeasurementRecord r = content.record(i);
-        file.insert(file.end(), r.bytes.begin(), r.bytes.end());
-    }
-    return file;
-}
-
 std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 TEST(PtyDownload, TwoHundredRecordsArriveByteForByte) {
@@ -49,7 +36,7 @@ TEST(PtyDownload, TwoHundredRecordsArriveByteForByte) {
     const auto result = test::RunCli({"download", "--port", simulator.port(), "-o", file.string()});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "") << "no progress bar when stderr is not a terminal";
-    EXPECT_EQ(test::ReadFileBytes(file), ExpectedFile(SimulatedContent(200, 42), 200));
+    EXPECT_EQ(test::ReadFileBytes(file), test::ExpectedDataFile(SimulatedContent(200, 42), 200));
 }
 
 // The file is written while the records arrive; an interrupted download
@@ -157,7 +144,7 @@ TEST(PtyDownload, KeepPartialSavesExactlyTheRecordsBeforeTheSilence) {
     const auto kept = test::RunCli({"download", "--port", simulator.port(), "-o", file.string(), "--keep-partial"});
     EXPECT_NE(kept.status, 0);
     EXPECT_NE(kept.err.find("record 12"), std::string::npos) << kept.err;
-    EXPECT_EQ(test::ReadFileBytes(file), ExpectedFile(SimulatedContent(30, 3), 12));
+    EXPECT_EQ(test::ReadFileBytes(file), test::ExpectedDataFile(SimulatedContent(30, 3), 12));
 }
 
 TEST(PtyDownload, AOneOffGarbledReplyIsRetriedAndTheFileIsComplete) {
@@ -166,7 +153,7 @@ TEST(PtyDownload, AOneOffGarbledReplyIsRetriedAndTheFileIsComplete) {
     const auto file = dir / "retried.vrnldata";
     const auto result = test::RunCli({"download", "--port", simulator.port(), "-o", file.string()});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(test::ReadFileBytes(file), ExpectedFile(SimulatedContent(6, 1), 6));
+    EXPECT_EQ(test::ReadFileBytes(file), test::ExpectedDataFile(SimulatedContent(6, 1), 6));
 }
 
 TEST(PtyDownload, ANegativeCountDownloadsNothing) {
@@ -176,7 +163,7 @@ TEST(PtyDownload, ANegativeCountDownloadsNothing) {
     const auto result = test::RunCli({"download", "--port", simulator.port(), "-o", file.string()});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.err.find("-5"), std::string::npos);
-    EXPECT_EQ(test::ReadFileBytes(file), ExpectedFile(SimulatedContent(4, 1), 0));
+    EXPECT_EQ(test::ReadFileBytes(file), test::ExpectedDataFile(SimulatedContent(4, 1), 0));
 }
 
 TEST(PtyDownload, ACountAbove15000DownloadsTheFirst15000) {
@@ -188,7 +175,7 @@ TEST(PtyDownload, ACountAbove15000DownloadsTheFirst15000) {
     const auto result = test::RunCli({"download", "--port", simulator.port(), "-o", file.string()});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.err.find("20000"), std::string::npos);
-    EXPECT_EQ(test::ReadFileBytes(file), ExpectedFile(SimulatedContent(20000, 5), RECORD_CAPACITY));
+    EXPECT_EQ(test::ReadFileBytes(file), test::ExpectedDataFile(SimulatedContent(20000, 5), RECORD_CAPACITY));
 }
 
 TEST(PtyDownload, ALoggerKilledMidDownloadStopsAtOnceKeepingCompleteRecords) {
@@ -211,7 +198,7 @@ TEST(PtyDownload, ALoggerKilledMidDownloadStopsAtOnceKeepingCompleteRecords) {
     ASSERT_FALSE(LoadDataFile(file, doc));
     EXPECT_GT(doc.recordCount(), 0);
     EXPECT_LT(doc.recordCount(), 600);
-    EXPECT_EQ(test::ReadFileBytes(file), ExpectedFile(SimulatedContent(600, 8), doc.recordCount()));
+    EXPECT_EQ(test::ReadFileBytes(file), test::ExpectedDataFile(SimulatedContent(600, 8), doc.recordCount()));
 }
 
 TEST(PtyDownload, UnknownOrMissingPortsFailWithOneLine) {

@@ -7,9 +7,21 @@
 
 #include <stdexcept>
 
+#include "data/byte_order.h"
 #include "support/test_support.h"
 
 namespace varnelo::test {
+
+std::vector<std::uint8_t> ExpectedDataFile(const SimulatedContent& content, int count) {
+    std::vector<std::uint8_t> file(content.parameters().bytes.begin(), content.parameters().bytes.end());
+    file.resize(file.size() + 4);
+    WriteI32Le(file.data() + BLOCK_SIZE, count);
+    for (int i = 0; i < count; ++i) {
+        const MeasurementRecord r = content.record(i);
+        file.insert(file.end(), r.bytes.begin(), r.bytes.end());
+    }
+    return file;
+}
 
 namespace {
 constexpr int PORT_LINE_TIMEOUT_MS = 30000;  // a sanitizer build builds 15000 records slowly

@@ -4,10 +4,17 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "simulator/simulated_content.h"
+
 namespace varnelo::test {
+
+// The data file that a download of the first `count` records of this
+// logger must give, byte for byte.
+std::vector<std::uint8_t> ExpectedDataFile(const SimulatedContent& content, int count);
 
 class SimulatorProcess {
 public:
