@@ -27,6 +27,7 @@
 
 #include "bench_support.h"
 #include "data/atomic_file.h"
+#include "resident_memory.h"
 #include "export/csv_export.h"
 #include "support/test_support.h"
 #include "track/gps_track.h"
@@ -178,27 +179,6 @@ BENCHMARK_CAPTURE(BM_CsvRows, two_channel, CsvOptions{ExportMode::TwoChannel, fa
     ->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK_CAPTURE(BM_CsvRows, reflectance_400_800, CsvOptions{ExportMode::Reflectance, true})
     ->Unit(benchmark::kMillisecond)->MinTime(1.0);
-
-// A line of /proc/self/status in KiB ("VmRSS", "VmHWM"), or -1.
-long StatusKiB(const char* name) {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status) return -1;
-    char line[256];
-    long value = -1;
-    const std::size_t length = std::strlen(name);
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, name, length) == 0 && line[length] == ':') value = std::atol(line + length + 1);
-    std::fclose(status);
-    return value;
-}
-
-// Sets the peak resident size back to the current one (Linux).
-void ResetPeakResident() {
-    if (std::FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", refs);
-        std::fclose(refs);
-    }
-}
 
 // Peak memory that an export adds on top of its document, for a small and a
 // full document: the two should be alike.
