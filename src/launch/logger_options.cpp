@@ -21,6 +21,7 @@ void AddSimulatorOptions(QCommandLineParser& parser) {
         {"records", "simulated logger: number of stored records (default 200)", "N"},
         {"seed", "simulated logger: seed of its content (default 1)", "S"},
         {"silent-from", "fault: answer nothing once record K is selected, until the port is opened again", "K"},
+        {"silent-for", "fault: a silent logger answers again after leaving N commands unanswered", "N"},
         {"silent-at-exchange", "fault: leave connection exchange N unanswered (1 identity B, 2 identity A, "
                                "3 device information, 4 parameters, 5 record count)", "N"},
         {"short-reply", "fault: the reply of record K stops halfway", "K"},
@@ -59,10 +60,11 @@ bool IntOption(const QCommandLineParser& parser, const QString& name, long long 
 
 std::optional<SimulatorSettings> SimulatorFromOptions(const QCommandLineParser& parser, QString& error) {
     SimulatorSettings settings;
-    std::optional<long long> records, seed, silent, silentExchange, shortReply, dropByte, extraByte, reported;
+    std::optional<long long> records, seed, silent, silenceLength, silentExchange, shortReply, dropByte, extraByte, reported;
     if (!IntOption(parser, "records", 0, MAX_SIMULATED_RECORDS, records, error) ||
         !IntOption(parser, "seed", 0, 0xFFFFFFFFll, seed, error) ||
         !IntOption(parser, "silent-from", 0, MAX_SIMULATED_RECORDS, silent, error) ||
+        !IntOption(parser, "silent-for", 1, MAX_SIMULATED_RECORDS, silenceLength, error) ||
         !IntOption(parser, "silent-at-exchange", 1, static_cast<long long>(std::size(CONNECTION_EXCHANGES)),
                    silentExchange, error) ||
         !IntOption(parser, "short-reply", 0, MAX_SIMULATED_RECORDS, shortReply, error) ||
@@ -74,6 +76,7 @@ std::optional<SimulatorSettings> SimulatorFromOptions(const QCommandLineParser& 
     if (records) settings.records = static_cast<int>(*records);
     if (seed) settings.seed = static_cast<std::uint32_t>(*seed);
     if (silent) settings.faults.silentFrom = static_cast<int>(*silent);
+    if (silenceLength) settings.faults.silenceLength = static_cast<int>(*silenceLength);
     if (silentExchange) settings.faults.silentAtExchange = static_cast<int>(*silentExchange);
     if (shortReply) settings.faults.shortReplyAt = static_cast<int>(*shortReply);
     if (dropByte) settings.faults.dropByteAt = static_cast<int>(*dropByte);

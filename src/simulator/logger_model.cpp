@@ -101,6 +101,12 @@ void LoggerModel::answerRecord(std::size_t length, std::vector<std::uint8_t>& ou
     }
 }
 
+// The command that silences the logger is the first it leaves unanswered.
+void LoggerModel::fallSilent() {
+    m_silenceLeft = m_faults.silenceLength - 1;
+    m_silent = m_faults.silenceLength != 1;
+}
+
 std::size_t LoggerModel::execute(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out) {
     if (input.size() < HEADER_SIZE) return 0;
     const std::uint8_t code = input[0];
@@ -109,24 +115,29 @@ std::size_t LoggerModel::execute(std::span<const std::uint8_t> input, std::vecto
     if (input[1] != 0) return 1;
     const std::size_t length = ReadU16Le(input.data() + 2);
 
-    if (IsWriteCommand(code)) {
-        if (input.size() < HEADER_SIZE + length) return 0;
-        const auto payload = input.subspan(HEADER_SIZE, length);
-        if (!m_silent) {
-            if (code == static_cast<std::uint8_t>(DeviceCommand::CMD_SELECT_RECORD)) {
-                if (payload.size() >= RECORD_INDEX_SIZE) m_selected = ReadI32Le(payload.data());
-                if (m_faults.silentFrom >= 0 && m_selected >= m_faults.silentFrom && spend(m_silenceUsed)) {
-                    m_silent = true;
-                }
-            } else {
-                std::copy_n(payload.begin(), std::min(payload.size(), m_deviceInfo.bytes.size()),
-                            m_deviceInfo.bytes.begin());
-            }
-        }
-        if (!m_silent) out.insert(out.end(), ACK.begin(), ACK.end());
-        return HEADER_SIZE + length;
+    const bool write = IsWriteCommand(code);
+    if (write && input.size() < HEADER_SIZE + length) return 0;
+    const std::size_t used = write ? HEADER_SIZE + length : HEADER_SIZE;
+    if (m_silent) {
+        if (m_faults.silenceLength > 0 && --m_silenceLeft == 0) m_silent = false;
+        return used;
     }
-    if (m_silent || !IsReadCommand(code)) return HEADER_SIZE;
+
+    if (write) {
+        const auto payload = input.subspan(HEADER_SIZE, length);
+        if (code == static_cast<std::uint8_t>(DeviceCommand::CMD_SELECT_RECORD)) {
+            if (payload.size() >= RECORD_INDEX_SIZE) m_selected = ReadI32Le(payload.data());
+            if (m_faults.silentFrom >= 0 && m_selected >= m_faults.silentFrom && spend(m_silenceUsed)) {
+                fallSilent();
+                return used;
+            }
+        } else {
+            std::copy_n(payload.begin(), std::min(payload.size(), m_deviceInfo.bytes.size()), m_deviceInfo.bytes.begin());
+        }
+        out.insert(out.end(), ACK.begin(), ACK.end());
+        return used;
+    }
+    if (!IsReadCommand(code)) return used;
     if (m_faults.silentAtExchange >= 1 && m_faults.silentAtExchange <= static_cast<int>(std::size(CONNECTION_EXCHANGES)) &&
         code == static_cast<std::uint8_t>(CONNECTION_EXCHANGES[m_faults.silentAtExchange - 1]) &&
         spend(m_exchangeSilenceUsed)) {

@@ -23,9 +23,11 @@ inline constexpr DeviceCommand CONNECTION_EXCHANGES[] = {
 };
 
 // Each fault strikes once unless persistent. A logger that fell silent
-// answers again once its port has been closed and opened again.
+// answers again after silenceLength commands, or once its port has been
+// closed and opened again.
 struct FaultPlan {
     int silentFrom = -1;        // once this record (or a later one) is selected, nothing is answered
+    int silenceLength = 0;      // commands a silent logger leaves unanswered; 0: all of them
     int silentAtExchange = -1;  // this connection exchange (1..5, as above) goes unanswered
     int shortReplyAt = -1;      // the reply carrying this record stops halfway
     int dropByteAt = -1;        // the reply carrying this record lacks one byte
@@ -69,6 +71,7 @@ private:
     std::size_t execute(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out);
     void answerRecord(std::size_t length, std::vector<std::uint8_t>& out);
     bool strikes(int faultRecord, bool& used) const;
+    void fallSilent();
     bool spend(bool& used) const;
 
     SimulatedContent m_content;
@@ -77,6 +80,7 @@ private:
     std::vector<std::uint8_t> m_input;
     std::int32_t m_selected = 0;
     bool m_silent = false;
+    int m_silenceLeft = 0;  // commands until a silence of silenceLength ends
     bool m_silenceUsed = false;
     bool m_exchangeSilenceUsed = false;
     bool m_shortReplyUsed = false;

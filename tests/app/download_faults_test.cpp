@@ -1,0 +1,151 @@
+// The desktop program against a misbehaving logger on a real
+// pseudo-terminal: for each fault no wait beyond the exchange deadline and
+// its one retry, no half record listed or kept, the status bar says what
+// happened, and a new download succeeds once the logger answers again (by
+// the read button; after a fault of the connection, which the program makes
+// once per run, by the next start).
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <chrono>
+#include <thread>
+
+#include "app/main_frame.h"
+#include "app/varnelo_view.h"
+#include "app_test_support.h"
+#include "device/device_link.h"
+#include "simulator/simulated_content.h"
+#include "support/simulator_process.h"
+#include "support/test_support.h"
+
+namespace varnelo {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int RECORDS = 20;
+constexpr int SEED = 9;
+// One exchange timing out, the stale input discarded, the retry timing out,
+// and the ticks of a short download.
+constexpr auto MOST_WAITED = 2 * EXCHANGE_TIMEOUT + 500ms + 1500ms;
+
+struct Fault {
+    const char* name;
+    std::vector<std::string> switches;  // of `varnelo-cli simulate`
+    const char* says;                   // in the status bar
+    int kept;                           // records listed and in the document after the first download
+    bool connectionFault = false;       // struck while connecting
+    bool answersAgain = true;           // a one-off fault: a new download gets everything
+};
+
+std::ostream& operator<<(std::ostream& out, const Fault& fault) { return out << fault.name; }
+
+const Fault FAULTS[] = {
+    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, "identity B (command 2): 0 of 16", RECORDS, true},
+    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, "identity A (command 0): 0 of 32", RECORDS, true},
+    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, "device information (command 6): 0 of 208", RECORDS, true},
+    {"SilentAtParameters", {"--silent-at-exchange", "4"}, "parameter block (command 8): 0 of 6728", RECORDS, true},
+    {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, "record count (command 18): 0 of 4", 0, true},
+    {"SilentAtRecord7", {"--silent-from", "7", "--silent-for", "2"}, "レコード 7 で読み出しが止まりました (7 件", 7},
+    {"ShortReplyOnce", {"--short-reply", "5"}, "20 件のレコードを読み出しました", RECORDS},
+    {"ShortReplyAlways", {"--short-reply", "5", "--persistent-faults"}, "3364 of 6728", 5, false, false},
+    {"ExtraByteOnce", {"--extra-byte", "5"}, "20 件のレコードを読み出しました", RECORDS},
+    {"ExtraByteAlways", {"--extra-byte", "5", "--persistent-faults"}, "longer than the 6728 bytes", 5, false, false},
+    {"CountZero", {"--report-count", "0"}, "0 件のレコードを読み出しました", 0, false, false},
+    {"CountNegative", {"--report-count", "-5"}, "0 件のレコードを読み出しました", 0, false, false},
+    // Counts of 15000 and more are the command line's rows: at one record per
+    // 10 ms tick the desktop program takes two and a half minutes for them.
+};
+
+class DownloadFaults : public ::testing::TestWithParam<Fault> {
+protected:
+    void SetUp() override { test::FreshApplication(); }
+
+    // A new run of the program on the port; returns how long connecting took.
+    Clock::duration Start(const std::string& port) {
+        frame.reset();
+        LoggerChoice logger;
+        logger.kind = LoggerChoice::Kind::Port;
+        logger.port = QString::fromStdString(port);
+        const auto start = Clock::now();
+        frame = std::make_unique<CMainFrame>(logger);
+        EXPECT_TRUE(frame->start({}));
+        return Clock::now() - start;
+    }
+    // Presses the read button and waits for the end; returns how long it took.
+    Clock::duration Download() {
+        const auto start = Clock::now();
+        QTest::mouseClick(frame->view()->readButton(), Qt::LeftButton);
+        EXPECT_TRUE(test::WaitFor([&] { return !frame->view()->downloading(); }, 60000));
+        return Clock::now() - start;
+    }
+    std::string Status() const { return frame->statusBar()->currentMessage().toStdString(); }
+    int Listed() const { return frame->view()->recordList()->count(); }
+    const CVarneloDoc& Doc() const { return frame->session().doc(); }
+
+    test::TempDir dir;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_P(DownloadFaults, DesktopDownload) {
+    const Fault& fault = GetParam();
+    std::vector<std::string> switches = {"--records", std::to_string(RECORDS), "--seed", std::to_string(SEED)};
+    switches.insert(switches.end(), fault.switches.begin(), fault.switches.end());
+    test::SimulatorProcess simulator(switches);
+    const SimulatedContent content(RECORDS, SEED);
+
+    EXPECT_LT(Start(simulator.port()), MOST_WAITED);
+    ASSERT_TRUE(frame->view()->connected());
+    const std::string connecting = Status();
+    EXPECT_LT(Download(), MOST_WAITED);
+    const std::string said = fault.connectionFault ? connecting : Status();
+    EXPECT_NE(said.find(fault.says), std::string::npos) << said;
+
+    // What is listed is what the document holds, and all of it arrived whole.
+    EXPECT_EQ(Listed(), fault.kept);
+    ASSERT_EQ(Doc().recordCount(), fault.kept);
+    for (int i = 0; i < fault.kept; ++i) EXPECT_EQ(Doc().record(i).bytes, content.record(i).bytes) << i;
+    if (!fault.answersAgain) return;
+
+    if (fault.connectionFault) Start(simulator.port());
+    Download();
+    EXPECT_EQ(Listed(), RECORDS) << Status();
+    ASSERT_EQ(Doc().recordCount(), RECORDS);
+    for (int i = 0; i < RECORDS; ++i) EXPECT_EQ(Doc().record(i).bytes, content.record(i).bytes) << i;
+    EXPECT_EQ(Doc().parameterBlock().bytes, content.parameters().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, DownloadFaults, ::testing::ValuesIn(FAULTS),
+                         [](const ::testing::TestParamInfo<Fault>& info) { return info.param.name; });
+
+// The cable is pulled mid-download: the download stops at once with the
+// complete records; plugged in again, the next start downloads everything.
+TEST_F(DownloadFaults, PortVanishingMidDownloadAndComingBack) {
+    const std::string link = (dir / "logger").string();
+    {
+        test::SimulatorProcess simulator({"--records", "400", "--pace", "10", "--link", link});
+        Start(link);
+        QTest::mouseClick(frame->view()->readButton(), Qt::LeftButton);
+        ASSERT_TRUE(test::WaitFor([&] { return Listed() >= 20; }));
+        simulator.kill();
+        const auto killed = Clock::now();
+        ASSERT_TRUE(test::WaitFor([&] { return !frame->view()->downloading(); }));
+        EXPECT_LT(Clock::now() - killed, 2s);
+    }
+    EXPECT_NE(Status().find("the port has gone"), std::string::npos) << Status();
+    EXPECT_EQ(Listed(), Doc().recordCount());
+    const SimulatedContent cut(400, 1);
+    for (int i = 0; i < Doc().recordCount(); ++i) EXPECT_EQ(Doc().record(i).bytes, cut.record(i).bytes) << i;
+
+    test::SimulatorProcess back({"--records", std::to_string(RECORDS), "--link", link});
+    Start(link);
+    Download();
+    EXPECT_EQ(Listed(), RECORDS);
+    EXPECT_EQ(Doc().record(RECORDS - 1).bytes, SimulatedContent(RECORDS, 1).record(RECORDS - 1).bytes);
+}
+
+}  // namespace
+}  // namespace varnelo
