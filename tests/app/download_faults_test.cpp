@@ -44,11 +44,14 @@ struct Fault {
 std::ostream& operator<<(std::ostream& out, const Fault& fault) { return out << fault.name; }
 
 const Fault FAULTS[] = {
-    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, "identity B (command 2): 0 of 16", RECORDS, true},
-    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, "identity A (command 0): 0 of 32", RECORDS, true},
-    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, "device information (command 6): 0 of 208", RECORDS, true},
-    {"SilentAtParameters", {"--silent-at-exchange", "4"}, "parameter block (command 8): 0 of 6728", RECORDS, true},
-    {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, "record count (command 18): 0 of 4", 0, true},
+    // Silent while connecting, the logger is not asked further: no count, no records.
+    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, "応答しません: identity B (command 2): 0 of 16", 0, true},
+    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, "応答しません: identity A (command 0): 0 of 32", 0, true},
+    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, "応答しません: device information (command 6): 0 of 208",
+     0, true},
+    {"SilentAtParameters", {"--silent-at-exchange", "4"}, "応答しません: parameter block (command 8): 0 of 6728", 0,
+     true},
+    {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, "応答しません: record count (command 18): 0 of 4", 0, true},
     {"SilentAtRecord7", {"--silent-from", "7", "--silent-for", "2"}, "レコード 7 で読み出しが止まりました (7 件", 7},
     {"ShortReplyOnce", {"--short-reply", "5"}, "20 件のレコードを読み出しました", RECORDS},
     {"ShortReplyAlways", {"--short-reply", "5", "--persistent-faults"}, "3364 of 6728", 5, false, false},

@@ -47,11 +47,14 @@ struct Fault {
 std::ostream& operator<<(std::ostream& out, const Fault& fault) { return out << fault.name; }
 
 const Fault FAULTS[] = {
-    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, 0, RECORDS, "identity B (command 2): 0 of 16"},
-    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, 0, RECORDS, "identity A (command 0): 0 of 32"},
-    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, 0, RECORDS, "device information (command 6): 0 of 208"},
-    {"SilentAtParameters", {"--silent-at-exchange", "4"}, 1, -1, "did not answer: parameter block (command 8)"},
-    {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, 1, -1, "did not answer: record count (command 18)"},
+    // A logger silent while connecting is not asked further: without the
+    // parameter block and the count there is nothing to download.
+    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, 1, -1, "did not answer: identity B (command 2): 0 of 16"},
+    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, 1, -1, "did not answer: identity A (command 0): 0 of 32"},
+    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, 1, -1,
+     "did not answer: device information (command 6): 0 of 208"},
+    {"SilentAtParameters", {"--silent-at-exchange", "4"}, 1, -1, "did not answer: parameter block (command 8): 0 of"},
+    {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, 1, -1, "did not answer: record count (command 18): 0 of"},
     {"SilentAtRecord7", {"--silent-from", "7"}, 1, 7, "stopped at record 7: record select (command 140)"},
     {"ShortReplyOnce", {"--short-reply", "5"}, 0, RECORDS, ""},
     {"ShortReplyAlways", {"--short-reply", "5", "--persistent-faults"}, 1, 5,
