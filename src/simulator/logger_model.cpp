@@ -101,6 +101,12 @@ void LoggerModel::answerRecord(std::size_t length, std::vector<std::uint8_t>& ou
     }
 }
 
+bool LoggerModel::skipsExchange(std::uint8_t code) {
+    const int n = m_faults.silentAtExchange;
+    return n >= 1 && n <= static_cast<int>(std::size(CONNECTION_EXCHANGES)) &&
+           code == static_cast<std::uint8_t>(CONNECTION_EXCHANGES[n - 1]) && spend(m_exchangeSilenceUsed);
+}
+
 // The command that silences the logger is the first it leaves unanswered.
 void LoggerModel::fallSilent() {
     m_silenceLeft = m_faults.silenceLength - 1;
@@ -137,12 +143,7 @@ std::size_t LoggerModel::execute(std::span<const std::uint8_t> input, std::vecto
         out.insert(out.end(), ACK.begin(), ACK.end());
         return used;
     }
-    if (!IsReadCommand(code)) return used;
-    if (m_faults.silentAtExchange >= 1 && m_faults.silentAtExchange <= static_cast<int>(std::size(CONNECTION_EXCHANGES)) &&
-        code == static_cast<std::uint8_t>(CONNECTION_EXCHANGES[m_faults.silentAtExchange - 1]) &&
-        spend(m_exchangeSilenceUsed)) {
-        return HEADER_SIZE;
-    }
+    if (!IsReadCommand(code) || skipsExchange(code)) return used;
 
     switch (static_cast<DeviceCommand>(code)) {
         case DeviceCommand::CMD_READ_IDENT_A: AppendExactly(TextBytes(m_content.identityA()), length, out); break;

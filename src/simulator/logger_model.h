@@ -72,6 +72,7 @@ private:
     void answerRecord(std::size_t length, std::vector<std::uint8_t>& out);
     bool strikes(int faultRecord, bool& used) const;
     void fallSilent();
+    bool skipsExchange(std::uint8_t code);
     bool spend(bool& used) const;
 
     SimulatedContent m_content;

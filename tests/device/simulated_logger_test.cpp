@@ -172,6 +172,36 @@ TEST(LoggerModel, KeepsAWrittenDeviceInfoBlockAndOutOfRangeRecordsReadAsZeros) {
     EXPECT_EQ(record.bytes, MeasurementRecord{}.bytes);
 }
 
+// How long the logger stays silent: the length of its silence in commands,
+// else until its port is opened again; a one-off fault does not come back.
+TEST(LoggerModel, SilenceEndsAfterItsLengthOrWhenTheClientLeaves) {
+    const Bytes select5 = {0x8C, 0x00, 0x04, 0x00, 0x05, 0x00, 0x00, 0x00};
+    const Bytes count = {0x12, 0x00, 0x04, 0x00};
+    FaultPlan faults;
+    faults.silentFrom = 5;
+    faults.silenceLength = 2;
+    LoggerModel brief({9, 2, faults});
+    EXPECT_TRUE(Feed(brief, select5).empty());
+    EXPECT_TRUE(Feed(brief, count).empty());
+    EXPECT_EQ(Feed(brief, count).size(), 4u);
+    EXPECT_EQ(Feed(brief, select5).size(), 2u) << "spent";
+
+    faults.silenceLength = 0;
+    faults.persistent = true;
+    LoggerModel hung({9, 2, faults});
+    EXPECT_TRUE(Feed(hung, select5).empty());
+    for (int i = 0; i < 10; ++i) EXPECT_TRUE(Feed(hung, count).empty());
+    hung.clientLeft();
+    EXPECT_EQ(Feed(hung, count).size(), 4u);
+    EXPECT_TRUE(Feed(hung, select5).empty()) << "persistent";
+
+    FaultPlan atExchange;
+    atExchange.silentAtExchange = 5;  // the record count
+    LoggerModel skipping({9, 2, atExchange});
+    EXPECT_TRUE(Feed(skipping, count).empty());
+    EXPECT_EQ(Feed(skipping, count).size(), 4u);
+}
+
 TEST(LoggerModel, ConnectionShowsTheLoggersIdentityAndTwoSensorHeads) {
     CVarneloDoc doc;
     const LoggerConnection connection =
