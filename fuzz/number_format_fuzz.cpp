@@ -2,8 +2,9 @@
 // locale, while the process itself runs under a German locale (decimal
 // comma): fixed notation of floats and doubles at every width and
 // precision, the export's value runs, integers, the labels' "%*d", the
-// readouts, "%+15.8E" and whole CSV rows of arbitrary records. The other
-// way round, text to number: the GPS and settings parsing against strtod.
+// readouts, "%+15.8E", whole CSV rows and the settings pages of arbitrary
+// records. The other way round, text to number: the GPS and settings
+// parsing against strtod.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <locale.h>
 
@@ -20,6 +21,7 @@
 #include "charts/track_chart.h"
 #include "export/csv_export.h"
 #include "fuzz_check.h"
+#include "settings/setting_page.h"
 #include "text/decimal_prefix.h"
 #include "text/fixed_format.h"
 #include "text/number_text.h"
@@ -115,6 +117,29 @@ void CheckRow(FuzzedDataProvider& input) {
     expected += "\r\n";
     CsvRowFormatter rows(options);
     FUZZ_EXPECT_SAME_TEXT(rows.Row(record, *track, 0), expected);
+
+    // The settings pages of the same bytes as a parameter block, with a
+    // device information block of the fuzzer's.
+    DeviceInfoBlock info{};
+    const std::vector<std::uint8_t> infoBytes = input.ConsumeBytes<std::uint8_t>(DEVICE_INFO_SIZE);
+    std::copy(infoBytes.begin(), infoBytes.end(), info.bytes.begin());
+    const std::vector<std::string> hardware = SettingPageLines(SettingPage::Hardware, info, record);
+    FUZZ_EXPECT_SAME_TEXT(hardware[0], Printf("%s         , %s", SensorName(info, 0).c_str(), SensorName(info, 1).c_str()));
+    for (std::size_t k = 0; k < 6; ++k) {
+        FUZZ_EXPECT_SAME_TEXT(hardware[k + 1], Printf("%+15.8E , %+15.8E", SensorCoefficients(info, 0)[k],
+                                                      SensorCoefficients(info, 1)[k]));
+    }
+    const std::vector<std::string> parameters = SettingPageLines(SettingPage::Parameters, info, record);
+    FUZZ_EXPECT_SAME_TEXT(parameters[0], Printf("%5d,%5d", record.exp_ch1(), record.exp_ch2()));
+    FUZZ_EXPECT_SAME_TEXT(parameters[1], Printf("%5.2f,%5.2f", wide(record.batc()), wide(record.batv())));
+    // A stretch of the two long pages: every line has the same form.
+    const std::vector<std::string> data = SettingPageLines(SettingPage::Data, info, record);
+    const std::vector<std::string> difference = SettingPageLines(SettingPage::ChannelDifference, info, record);
+    const std::size_t first = input.ConsumeIntegralInRange<std::size_t>(0, SPECTRUM_LENGTH - 32);
+    for (std::size_t j = first; j < first + 32; ++j) {
+        FUZZ_EXPECT_SAME_TEXT(data[j], Printf("%5.1f, %5.1f", wide(record.spectrum_ch1()[j]), wide(record.spectrum_ch2()[j])));
+        FUZZ_EXPECT_SAME_TEXT(difference[j], Printf("%5.3f", wide(record.channel_diff()[j])));
+    }
 }
 
 }  // namespace

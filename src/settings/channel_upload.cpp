@@ -5,8 +5,7 @@ namespace varnelo {
 bool AssignSensorToChannel(DeviceInfoBlock& block, const SensorTable& table, std::ptrdiff_t index, int channel) {
     if (index < 0 || static_cast<std::size_t>(index) >= table.heads.size()) return false;
     const SensorHead& head = table.heads[static_cast<std::size_t>(index)];
-    AssignSensor(block, channel, head.name, head.coefficients);
-    return true;
+    return AssignSensor(block, channel, head.name, head.coefficients);
 }
 
 ExchangeResult UploadDeviceInfo(ByteLink& link, const DeviceInfoBlock& block) {

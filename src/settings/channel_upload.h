@@ -16,7 +16,8 @@ namespace varnelo {
 
 // Head `index` of the table into channel 0 (ch.1) or 1 (ch.2); nothing
 // changes and false comes back for an index outside the table (no head
-// selected). Names longer than 15 bytes are cut at a character boundary.
+// selected) or a number that is not a channel. Names longer than 15 bytes
+// are cut at a character boundary.
 bool AssignSensorToChannel(DeviceInfoBlock& block, const SensorTable& table, std::ptrdiff_t index, int channel);
 
 // Sends the whole block with command 139. After a failure whatever the logger

@@ -44,11 +44,15 @@ TEST(ChannelUpload, Ch2ChangesOnlyItsSlotAndGoesOutAsOneFrame) {
     EXPECT_EQ(link.calls()[1].requested, 2u);
 }
 
-TEST(ChannelUpload, WithoutAHeadNothingChanges) {
-    for (const std::ptrdiff_t index : {std::ptrdiff_t{-1}, std::ptrdiff_t{2}}) {
+TEST(ChannelUpload, WithoutAHeadOrAChannelNothingChanges) {
+    const struct {
+        std::ptrdiff_t index;
+        int channel;
+    } cases[] = {{-1, 0}, {2, 0}, {0, 2}, {0, -1}};
+    for (const auto& c : cases) {
         DeviceInfoBlock block = Patterned();
-        EXPECT_FALSE(AssignSensorToChannel(block, TABLE, index, 0)) << index;
-        EXPECT_EQ(block.bytes, Patterned().bytes) << index;
+        EXPECT_FALSE(AssignSensorToChannel(block, TABLE, c.index, c.channel)) << c.index << " " << c.channel;
+        EXPECT_EQ(block.bytes, Patterned().bytes) << c.index << " " << c.channel;
     }
 }
 

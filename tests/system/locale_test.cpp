@@ -14,6 +14,9 @@
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
 #include "data/data_file.h"
+#include "settings/setting_page.h"
+#include "settings/settings_file.h"
+#include "simulator/simulated_content.h"
 #include "support/recording_canvas.h"
 #include "support/test_support.h"
 #include "text/decimal_prefix.h"
@@ -27,12 +30,16 @@ namespace fs = std::filesystem;
 // Decimal commas (German, French) and a multibyte locale (Japanese).
 constexpr const char* LOCALES[] = {"C", "de_DE.UTF-8", "fr_FR.UTF-8", "ja_JP.UTF-8"};
 constexpr int RECORDS = 40;
+constexpr std::string_view SETTINGS_TEXT =
+    "type,name,a0,a1,a2,a3,a4,a5\r\n"
+    "C12880MA,18K00123,3.082012E+02,2.715432E+00,-1.103765E-03,-7.561204E-06,1.329876E-08,-8.01E-12\r\n"
+    "\"C12880MA\",\"B2\",1.5,-.25e1,3,4,5,6\r\n";
 
 std::string Text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // Everything varnelo-cli writes for a data file under a locale: the list,
-// the CSV of both modes, the GPX track, the PNG charts, and what the built-in
-// logger's information page says.
+// the CSV of both modes, the GPX track, the PNG charts, what the built-in
+// logger's information page says, and the heads of a settings file.
 std::vector<std::string> CommandLineOutputs(const fs::path& data, const test::TempDir& dir, const std::string& locale) {
     const auto underLocale = [&](const std::vector<std::string>& arguments) {
         const test::ProcessResult r = test::RunCli(arguments, [&] { ::setenv("LC_ALL", locale.c_str(), 1); });
@@ -42,6 +49,7 @@ std::vector<std::string> CommandLineOutputs(const fs::path& data, const test::Te
     std::vector<std::string> outputs;
     outputs.push_back(underLocale({"list", data.string()}));
     outputs.push_back(underLocale({"info", "--sim", "--seed", "5"}));
+    outputs.push_back(underLocale({"sensors", (dir / "sensors.csv").string()}));
     for (const auto& [name, extra] : std::vector<std::pair<std::string, std::vector<std::string>>>{
              {"out.csv", {"export", "--mode", "2ch"}},
              {"limit.csv", {"export", "--mode", "reflectance", "--limit"}},
@@ -56,10 +64,20 @@ std::vector<std::string> CommandLineOutputs(const fs::path& data, const test::Te
     return outputs;
 }
 
-// The core's drawing of the charts (every operation, texts included) and
-// its readings (GPS sentences, numbers) under the process locale in force.
-std::vector<std::string> CoreOutputs(const CVarneloDoc& doc) {
+// The core's drawing of the charts (every operation, texts included), the
+// settings pages, and its readings (GPS sentences, settings files, numbers)
+// under the process locale in force.
+std::vector<std::string> CoreOutputs(const CVarneloDoc& doc, const DeviceInfoBlock& info) {
     std::vector<std::string> outputs;
+    for (int page = 0; page < SETTING_PAGE_COUNT; ++page) {
+        for (const std::string& line : SettingPageLines(static_cast<SettingPage>(page), info, doc.parameterBlock())) {
+            outputs.push_back(line);
+        }
+    }
+    for (const SensorHead& head : ParseSensorTable(SETTINGS_TEXT).heads) {
+        outputs.push_back(head.name);
+        for (const double c : head.coefficients) outputs.push_back(std::to_string(std::bit_cast<std::uint64_t>(c)));
+    }
     auto track = std::make_unique<GpsTrack>();
     ComputeTrack(doc, doc.recordCount(), *track);
     const PixelSize spectrumSize = SpectrumFrameSize();
@@ -96,6 +114,8 @@ TEST(Locales, EveryTextWrittenOrReadIsTheSameUnderEachLocale) {
     ASSERT_EQ(downloaded.status, 0) << downloaded.err;
     auto doc = std::make_unique<CVarneloDoc>();
     ASSERT_FALSE(LoadDataFile(data, *doc));
+    const DeviceInfoBlock info = SimulatedContent(RECORDS, 5).deviceInfo();
+    test::WriteFileBytes(dir / "sensors.csv", {SETTINGS_TEXT.begin(), SETTINGS_TEXT.end()});
 
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     std::vector<std::string> referenceCli, referenceCore;
@@ -104,13 +124,14 @@ TEST(Locales, EveryTextWrittenOrReadIsTheSameUnderEachLocale) {
             ADD_FAILURE() << "locale " << locale << " is missing (scripts/setup generates it)";
             continue;
         }
-        const std::vector<std::string> core = CoreOutputs(*doc);
+        const std::vector<std::string> core = CoreOutputs(*doc, info);
         std::setlocale(LC_ALL, saved.c_str());
         const std::vector<std::string> cli = CommandLineOutputs(data, dir, locale);
         if (referenceCli.empty()) {
             referenceCli = cli;
             referenceCore = core;
-            EXPECT_NE(cli[2].find(",35."), std::string::npos) << "positions are in the CSV";
+            EXPECT_NE(cli[3].find(",35."), std::string::npos) << "positions are in the CSV";
+            EXPECT_NE(cli[2].find("+3.08201200E+02"), std::string::npos) << cli[2];
             continue;
         }
         // The PNG is last. Under a Japanese locale the system shapes the
