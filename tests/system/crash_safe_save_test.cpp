@@ -246,9 +246,10 @@ TEST_F(CrashSafeSave, AFullDiskFailsClearlyAndLeavesTheOlderFileWhole) {
     auto track = std::make_unique<GpsTrack>();
     ComputeTrack(*doc, doc->recordCount(), *track);
     ASSERT_FALSE(SaveDataFile(dir / "big.vrnldata", *doc));
+    test::CliSetting fullDisk;
+    fullDisk.fileSizeLimit = static_cast<long>(FILE_SIZE_LIMIT);
     const test::ProcessResult exported =
-        test::RunCli({"export", (dir / "big.vrnldata").string(), "-o", csv.string()},
-                     test::CliSetting{.fileSizeLimit = static_cast<long>(FILE_SIZE_LIMIT)});
+        test::RunCli({"export", (dir / "big.vrnldata").string(), "-o", csv.string()}, fullDisk);
     EXPECT_EQ(exported.status, 1);
     EXPECT_EQ(std::count(exported.err.begin(), exported.err.end(), '\n'), 1) << exported.err;
     EXPECT_NE(exported.err.find(csv.string()), std::string::npos) << exported.err;

@@ -42,7 +42,9 @@ std::string Text(const std::vector<std::uint8_t>& bytes) { return std::string(by
 // logger's information page says, and the heads of a settings file.
 std::vector<std::string> CommandLineOutputs(const fs::path& data, const test::TempDir& dir, const std::string& locale) {
     const auto underLocale = [&](const std::vector<std::string>& arguments) {
-        const test::ProcessResult r = test::RunCli(arguments, [&] { ::setenv("LC_ALL", locale.c_str(), 1); });
+        test::CliSetting setting;
+        setting.environment = {"LC_ALL=" + locale};
+        const test::ProcessResult r = test::RunCli(arguments, setting);
         EXPECT_EQ(r.status, 0) << locale << ": " << r.err;
         return r.out;
     };
