@@ -159,7 +159,10 @@ bool AtomicFileWriter::open() {
             return fail("cannot create a file beside", errorNumber);
         }
     }
-    std::setvbuf(m_file, nullptr, _IOFBF, WRITE_BUFFER_SIZE);
+    // A buffer of our own: given none, the C library ignores the size asked
+    // for and writes a few kilobytes at a time.
+    m_buffer = std::make_unique<char[]>(WRITE_BUFFER_SIZE);
+    std::setvbuf(m_file, m_buffer.get(), _IOFBF, WRITE_BUFFER_SIZE);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,7 @@ private:
     std::filesystem::path m_temporary;
     Mode m_mode = Mode::Replace;
     std::FILE* m_file = nullptr;
+    std::unique_ptr<char[]> m_buffer;  // m_file's, outlives it
     std::uintmax_t m_written = 0;
     std::uintmax_t m_writebackFrom = 0;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
