@@ -5,8 +5,20 @@ namespace varnelo {
 Session::Session() : m_doc(std::make_unique<CVarneloDoc>()), m_track(std::make_unique<GpsTrack>()) {}
 
 void Session::computeTrack() {
+    m_trackOwed = true;
+    settleTrack();
+}
+
+void Session::settleTrack() const {
+    if (!m_trackOwed) return;
+    m_trackOwed = false;
     m_trackCount = m_doc->recordCount();
     ComputeTrack(*m_doc, m_trackCount, *m_track);
+    m_trackCurrent = true;
+}
+
+void Session::oweTrack() {
+    m_trackOwed = true;
     m_trackCurrent = true;
 }
 
@@ -22,10 +34,10 @@ FileOutcome Session::open(const std::filesystem::path& path) {
     FileOutcome outcome = LoadDataFile(path, *m_doc);
     if (outcome) {
         // A read that failed half way has emptied the document: its track follows.
-        if (m_doc->recordCount() != countBefore) computeTrack();
+        if (m_doc->recordCount() != countBefore) oweTrack();
         return outcome;
     }
-    computeTrack();
+    oweTrack();
     m_path = path;
     m_changed = false;
     return std::nullopt;
@@ -41,11 +53,11 @@ FileOutcome Session::save(const std::filesystem::path& path) {
 
 ExportResult Session::exportCsv(const std::filesystem::path& target, const CsvOptions& options,
                                 const ExportProgress& progress) const {
-    return ExportCsv(target, *m_doc, *m_track, options, progress);
+    return ExportCsv(target, *m_doc, track(), options, progress);
 }
 
 ExportResult Session::exportTrack(const std::filesystem::path& target, TrackFormat format) const {
-    return ExportTrack(target, *m_doc, *m_track, format);
+    return ExportTrack(target, *m_doc, track(), format);
 }
 
 }  // namespace varnelo

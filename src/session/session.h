@@ -24,9 +24,17 @@ public:
 
     CVarneloDoc& doc() { return *m_doc; }
     const CVarneloDoc& doc() const { return *m_doc; }
-    const GpsTrack& track() const { return *m_track; }
+    // An opened file's track is computed when first asked for: listing or
+    // checking a file never needs it.
+    const GpsTrack& track() const {
+        settleTrack();
+        return *m_track;
+    }
     // The records the track was last computed over.
-    int trackCount() const { return m_trackCount; }
+    int trackCount() const {
+        settleTrack();
+        return m_trackCount;
+    }
     // False once records came in that the track has not seen.
     bool trackCurrent() const { return m_trackCurrent; }
 
@@ -48,9 +56,9 @@ public:
     // A new document: no file, nothing to save, the data kept as it was.
     void renew();
 
-    // Loads a data file and computes its track. On success the file becomes
-    // the document's and nothing is left to save; a refused file changes
-    // nothing at all.
+    // Loads a data file; its track follows when asked for. On success the
+    // file becomes the document's and nothing is left to save; a refused
+    // file changes nothing at all.
     FileOutcome open(const std::filesystem::path& path);
 
     // Saves the document; on success path becomes the document's file.
@@ -61,10 +69,14 @@ public:
     ExportResult exportTrack(const std::filesystem::path& target, TrackFormat format) const;
 
 private:
+    void settleTrack() const;
+    void oweTrack();
+
     std::unique_ptr<CVarneloDoc> m_doc;
     std::unique_ptr<GpsTrack> m_track;
-    int m_trackCount = 0;
-    bool m_trackCurrent = true;
+    mutable int m_trackCount = 0;
+    mutable bool m_trackCurrent = true;
+    mutable bool m_trackOwed = false;  // the document was replaced by a file's records
     std::filesystem::path m_path;
     bool m_changed = false;
 };
