@@ -4,6 +4,7 @@
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/uio.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -92,6 +93,7 @@ bool QtSerialLink::waitFor(short events, Deadline deadline) {
 }
 
 std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline deadline) {
+    m_nothingBeyond = false;
     const int fd = static_cast<int>(m_port->handle());
     std::size_t sent = 0;
     while (sent < bytes.size() && !m_gone) {
@@ -112,18 +114,32 @@ std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline de
 }
 
 std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline deadline) {
-    // Bytes that QSerialPort took in while an event loop ran come first.
+    m_nothingBeyond = false;
     std::size_t got = 0;
-    if (m_port->bytesAvailable() > 0) {
-        const qint64 buffered = m_port->read(reinterpret_cast<char*>(buffer), static_cast<qint64>(n));
-        got = static_cast<std::size_t>(std::max<qint64>(buffered, 0));
+    // A byte read ahead by the last call came before anything still queued.
+    if (m_heldByte && n > 0) {
+        buffer[got++] = *m_heldByte;
+        m_heldByte.reset();
+    }
+    // Bytes that QSerialPort took in while an event loop ran come next.
+    if (got < n && m_port->bytesAvailable() > 0) {
+        const qint64 buffered =
+            m_port->read(reinterpret_cast<char*>(buffer + got), static_cast<qint64>(n - got));
+        got += static_cast<std::size_t>(std::max<qint64>(buffered, 0));
     }
     const int fd = static_cast<int>(m_port->handle());
     while (got < n && !m_gone) {
         if (!waitFor(POLLIN, deadline)) break;
-        const ssize_t r = ::read(fd, buffer + got, n - got);
+        // One byte more than asked tells in the same call whether the reply
+        // runs long, which saves the check a system call of its own.
+        std::uint8_t spare = 0;
+        iovec pieces[2] = {{buffer + got, n - got}, {&spare, 1}};
+        const ssize_t r = ::readv(fd, pieces, 2);
         if (r > 0) {
-            got += static_cast<std::size_t>(r);
+            const auto taken = static_cast<std::size_t>(r);
+            if (taken > n - got) m_heldByte = spare;
+            m_nothingBeyond = taken == n - got;
+            got += std::min(taken, n - got);
         } else if (r == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             m_gone = true;  // hung up (EIO, or end of file)
         }
@@ -180,6 +196,8 @@ bool QtSerialLink::inputPending() {
     if (m_gone) return false;
     if (m_port->bytesAvailable() > 0) return true;
 #ifdef Q_OS_UNIX
+    if (m_heldByte) return true;
+    if (m_nothingBeyond) return false;
     pollfd fd{static_cast<int>(m_port->handle()), POLLIN, 0};
     return ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) != 0;
 #else
@@ -190,6 +208,10 @@ bool QtSerialLink::inputPending() {
 }
 
 void QtSerialLink::discardInput() {
+#ifdef Q_OS_UNIX
+    m_heldByte.reset();
+    m_nothingBeyond = false;
+#endif
     if (m_gone) return;
     const Deadline limit = LinkClock::now() + DISCARD_LIMIT;
     m_port->clear(QSerialPort::Input);

@@ -5,6 +5,7 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "device/byte_link.h"
@@ -36,6 +37,13 @@ private:
 
     std::unique_ptr<QSerialPort> m_port;
     bool m_gone = false;
+#ifdef Q_OS_UNIX
+    // The byte a read took beyond what it was asked for, still unread.
+    std::optional<std::uint8_t> m_heldByte;
+    // The last read ended with nothing more on the line; any other call
+    // forgets it.
+    bool m_nothingBeyond = false;
+#endif
 };
 
 }  // namespace varnelo

@@ -87,8 +87,11 @@ TEST(QtSerialLink, AReadTakesExactlyWhatWasAskedAndLeavesTheRestQueued) {
     ASSERT_TRUE(link);
     pty.send({1, 2, 3, 4, 5, 6});
     Bytes first(4), second(2);
+    ::usleep(50000);
     EXPECT_EQ(link->read(first.data(), 4, LinkClock::now() + 2s), 4u);
+    EXPECT_TRUE(link->inputPending());
     EXPECT_EQ(link->read(second.data(), 2, LinkClock::now() + 2s), 2u);
+    EXPECT_FALSE(link->inputPending());
     EXPECT_EQ(first, (Bytes{1, 2, 3, 4}));
     EXPECT_EQ(second, (Bytes{5, 6}));
 }
