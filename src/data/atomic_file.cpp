@@ -1,5 +1,7 @@
 #include "data/atomic_file.h"
 
+#include "data/background_flush.h"
+
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -8,9 +10,6 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <unistd.h>
-#endif
-#ifdef __linux__
-#include <fcntl.h>
 #endif
 
 namespace varnelo {
@@ -21,10 +20,6 @@ namespace {
 
 constexpr std::size_t WRITE_BUFFER_SIZE = 1 << 20;
 constexpr int MAX_LINK_HOPS = 40;  // as the kernel's own limit
-
-// Written bytes the system is asked to start putting on the disk at once,
-// so that the final flush waits for the last stretch only, not the file.
-constexpr std::uintmax_t WRITEBACK_STEP = std::uintmax_t{8} << 20;
 
 fs::path TemporarySibling(const fs::path& target) {
     std::random_device seed;
@@ -86,6 +81,7 @@ bool AtomicFileWriter::fail(const std::string& what, int errorNumber) {
 }
 
 void AtomicFileWriter::discard() {
+    m_flush.reset();  // it uses the descriptor about to close
     if (m_file) {
         if (m_mode != Mode::StandardOutput) std::fclose(m_file);
         m_file = nullptr;
@@ -163,6 +159,9 @@ bool AtomicFileWriter::open() {
     // for and writes a few kilobytes at a time.
     m_buffer = std::make_unique<char[]>(WRITE_BUFFER_SIZE);
     std::setvbuf(m_file, m_buffer.get(), _IOFBF, WRITE_BUFFER_SIZE);
+    // The replacement is flushed before it takes the name; a device or a
+    // pipe is not, and gains nothing from it.
+    if (m_mode == Mode::Replace) m_flush = std::make_unique<BackgroundFlush>(fileno(m_file));
     return true;
 }
 
@@ -170,19 +169,12 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
     if (!m_file) return false;
     if (size != 0 && std::fwrite(data, 1, size, m_file) != size) return fail("cannot write", errno);
     m_written += size;
-    if (m_mode == Mode::Replace && m_written - m_writebackFrom >= WRITEBACK_STEP) startWriteback();
-    return true;
-}
-
-void AtomicFileWriter::startWriteback() {
-#ifdef __linux__
-    // Only a hint: where it does not apply, commit() flushes everything anyway.
-    if (std::fflush(m_file) == 0) {
-        ::sync_file_range(fileno(m_file), static_cast<off_t>(m_writebackFrom),
-                          static_cast<off_t>(m_written - m_writebackFrom), SYNC_FILE_RANGE_WRITE);
+    if (m_flush && m_written - m_handedOver >= BackgroundFlush::STEP) {
+        if (std::fflush(m_file) != 0) return fail("cannot write", errno);
+        m_handedOver = m_written;
+        m_flush->handedOver(m_handedOver);
     }
-#endif
-    m_writebackFrom = m_written;
+    return true;
 }
 
 bool AtomicFileWriter::commit() {
@@ -193,6 +185,11 @@ bool AtomicFileWriter::commit() {
     if (m_mode == Mode::StandardOutput) {
         m_file = nullptr;
         return true;
+    }
+    if (m_flush) {
+        const int flushError = m_flush->stop();
+        m_flush.reset();
+        if (flushError != 0) return fail("cannot write", flushError);
     }
 #if defined(__unix__) || defined(__APPLE__)
     if (m_mode == Mode::Replace && ::fsync(fileno(m_file)) != 0) return fail("cannot write", errno);

@@ -16,6 +16,8 @@
 
 namespace varnelo {
 
+class BackgroundFlush;
+
 // The output name that means standard output rather than a file.
 inline constexpr std::string_view STANDARD_OUTPUT_NAME = "-";
 
@@ -50,7 +52,6 @@ private:
 
     bool fail(const std::string& what, int errorNumber);
     void discard();
-    void startWriteback();
     bool openUnnamed();
     bool nameUnnamed();
 
@@ -61,7 +62,8 @@ private:
     std::FILE* m_file = nullptr;
     std::unique_ptr<char[]> m_buffer;  // m_file's, outlives it
     std::uintmax_t m_written = 0;
-    std::uintmax_t m_writebackFrom = 0;
+    std::uintmax_t m_handedOver = 0;  // bytes out of the stream's buffer
+    std::unique_ptr<BackgroundFlush> m_flush;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
     std::string m_error;
 };
