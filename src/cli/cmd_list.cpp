@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <iterator>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -16,12 +17,19 @@ int RunList(const QStringList& arguments) {
     Session session;
     if (const Stop stop = OpenSession(path, session)) return *stop;
     const CVarneloDoc& doc = session.doc();
-    std::string out;
+    // One small buffer written out as it fills: a text for the whole file
+    // would be fresh memory, and fresh memory is what a list pays most for.
+    char buffer[64 * 1024];
+    char* out = buffer;
     for (int i = 0; i < doc.recordCount(); ++i) {
-        out += RecordTimeLabel(doc.record(i));
-        out += '\n';
+        if (out + RECORD_TIME_LABEL_MAX + 1 > std::end(buffer)) {
+            std::fwrite(buffer, 1, static_cast<std::size_t>(out - buffer), stdout);
+            out = buffer;
+        }
+        out = AppendRecordTimeLabel(out, doc.record(i));
+        *out++ = '\n';
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(buffer, 1, static_cast<std::size_t>(out - buffer), stdout);
     return 0;
 }
 

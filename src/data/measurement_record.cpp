@@ -51,18 +51,20 @@ char* AppendField(char* out, int value, int width, char separator) {
 
 }  // namespace
 
-std::string RecordTimeLabel(const MeasurementRecord& record) {
-    // "%d/%2d/%2d,%2d:%2d:%2d" without printf: every record list and every
-    // CSV line has one, 15000 to a full file. Widest case: six int16 values
-    // with signs and the separators.
-    char text[48];
-    char* out = AppendField(text, record.year() + 1980, 0, '/');
+char* AppendRecordTimeLabel(char* out, const MeasurementRecord& record) {
+    // Without printf: every record list and every CSV line has one, 15000
+    // to a full file.
+    out = AppendField(out, record.year() + 1980, 0, '/');
     out = AppendField(out, record.month(), 2, '/');
     out = AppendField(out, record.day(), 2, ',');
     out = AppendField(out, record.hour(), 2, ':');
     out = AppendField(out, record.minute(), 2, ':');
-    out = AppendField(out, record.second(), 2, 0);
-    return std::string(text, out);
+    return AppendField(out, record.second(), 2, 0);
+}
+
+std::string RecordTimeLabel(const MeasurementRecord& record) {
+    char text[RECORD_TIME_LABEL_MAX];
+    return std::string(text, AppendRecordTimeLabel(text, record));
 }
 
 }  // namespace varnelo

@@ -112,4 +112,10 @@ using ParameterBlock = MeasurementRecord;
 // "%d/%2d/%2d,%2d:%2d:%2d" of year + 1980, month, day, hour, minute, second.
 std::string RecordTimeLabel(const MeasurementRecord& record);
 
+// The same text written from `out` (not NUL-terminated); returns its end.
+// The widest case, six int16 values with signs and the separators, fits in
+// RECORD_TIME_LABEL_MAX bytes.
+inline constexpr std::size_t RECORD_TIME_LABEL_MAX = 48;
+char* AppendRecordTimeLabel(char* out, const MeasurementRecord& record);
+
 }  // namespace varnelo

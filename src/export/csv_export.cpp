@@ -20,10 +20,8 @@ constexpr int VALUE_WIDTH = 3;
 constexpr int POSITION_DECIMALS = 7;              // "%9.7f"
 constexpr int POSITION_WIDTH = 9;
 
-// "%d/%2d/%2d,%2d:%2d:%2d" of six int16 values with the year offset, at most.
-constexpr std::size_t LABEL_TEXT_MAX = 64;
 constexpr std::size_t FIXED_PART_MAX =
-    LABEL_TEXT_MAX + 2 * (DOUBLE_FIXED_TEXT_MAX + 1) + 5 * (FLOAT_FIXED_TEXT_MAX + 1) + 2 * (INT32_TEXT_MAX + 1);
+    RECORD_TIME_LABEL_MAX + 2 * (DOUBLE_FIXED_TEXT_MAX + 1) + 5 * (FLOAT_FIXED_TEXT_MAX + 1) + 2 * (INT32_TEXT_MAX + 1);
 constexpr std::size_t ROW_TEXT_MAX =
     FIXED_PART_MAX + 2 * SPECTRUM_LENGTH * (FLOAT_FIXED_TEXT_MAX + 1) + CSV_LINE_END.size();
 
@@ -75,7 +73,7 @@ RowPosition PositionOfRecord(const MeasurementRecord& record) {
 // One record's line, line end included, from `out`; needs ROW_TEXT_MAX bytes.
 char* AppendCsvRow(char* out, const MeasurementRecord& record, const RowPosition& position, const CsvOptions& options,
                    DerivedSpectra& spectra) {
-    out = Append(out, RecordTimeLabel(record));
+    out = AppendRecordTimeLabel(out, record);
     *out++ = ',';
     out = FormatFixed(out, position.latitude, POSITION_DECIMALS, POSITION_WIDTH);
     *out++ = ',';
