@@ -91,7 +91,7 @@ int DigitCount(std::uint64_t v) {
 }
 
 // |value| · 10^Decimals rounded to an integer, for a finite value whose
-// product stays below 2^63; anything else gives NOT_ROUNDED. A float times
+// product stays below 2^52; anything else gives NOT_ROUNDED. A float times
 // 10^Decimals is exact in a double (24 significant bits and at most 21 more
 // for 5^9), so rounding that product, half to even on a tie, is exactly what
 // printf does to the decimal value.
@@ -100,11 +100,13 @@ constexpr std::uint64_t NOT_ROUNDED = ~std::uint64_t{0};
 template <int Decimals>
 inline std::uint64_t RoundedUnits(float value) {
     const double scaled = std::fabs(static_cast<double>(value)) * static_cast<double>(POWERS_OF_TEN_64[Decimals]);
-    if (!(scaled < 0x1p63)) return NOT_ROUNDED;  // also infinities and NaNs
-    auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled));
-    const double fraction = scaled - static_cast<double>(units);  // exact
-    // Without branches: the fraction is as good as random in real data.
-    return units + static_cast<std::uint64_t>((fraction > 0.5) | ((fraction == 0.5) & ((units & 1) != 0)));
+    if (!(scaled < 0x1p52)) return NOT_ROUNDED;  // also infinities and NaNs
+    // Beside 2^52 a double keeps no bits below the units: the addition does
+    // the rounding, to nearest and half to even as the hardware always
+    // rounds, and leaves the units in the low bits of the sum. A sum that
+    // rounds up to 2^53 carries into the exponent, which is the same number.
+    const double shifted = scaled + 0x1p52;
+    return std::bit_cast<std::uint64_t>(shifted) - std::bit_cast<std::uint64_t>(0x1p52);
 }
 
 // The eight decimal digits of v (v < 10^8) as the bytes of one word, the
