@@ -1,5 +1,8 @@
 #include "data/spectra.h"
 
+#include <bit>
+#include <cstdint>
+
 namespace varnelo {
 
 void DeriveSpectra(const MeasurementRecord& record, DerivedSpectra& out, SpectraNeeded needed) {
@@ -15,10 +18,14 @@ void DeriveSpectra(const MeasurementRecord& record, DerivedSpectra& out, Spectra
     }
     if (needed == SpectraNeeded::ChannelsOnly) return;
     for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
-        const float denominator = out.ch2[j];
-        out.reflectance[j] = denominator == 0.0f
-                                 ? 0.0f
-                                 : static_cast<float>(static_cast<double>(out.ch1_scaled[j]) / denominator);
+        // Every element is divided, by 1 where the reading is zero (either
+        // sign), and that quotient dropped: chosen by masks of bits rather
+        // than by comparisons of floats, the loop runs on whole vectors.
+        const auto bits = std::bit_cast<std::uint32_t>(out.ch2[j]);
+        const std::uint32_t keep = static_cast<std::uint32_t>((bits & 0x7fffffffu) == 0) - 1u;  // zero: none
+        const float denominator = std::bit_cast<float>((bits & keep) | (std::bit_cast<std::uint32_t>(1.0f) & ~keep));
+        const float quotient = static_cast<float>(static_cast<double>(out.ch1_scaled[j]) / denominator);
+        out.reflectance[j] = std::bit_cast<float>(std::bit_cast<std::uint32_t>(quotient) & keep);
     }
 }
 

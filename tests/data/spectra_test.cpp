@@ -48,11 +48,12 @@ TEST(DeriveSpectra, MultipliesInDoubleAndRoundsOnce) {
 }
 
 TEST(DeriveSpectra, ZeroCh2GivesZeroReflectance) {
-    for (float ch1 : {0.0f, -5.0f, 7.0f}) {
-        const DerivedSpectra d = DeriveSpectra(Flat(1, 1, ch1, 0.0f, 1.0f));
-        EXPECT_EQ(d.reflectance[100], 0.0f);
-        EXPECT_FALSE(std::signbit(d.reflectance[100]));
-    }
+    for (float ch2 : {0.0f, -0.0f})
+        for (float ch1 : {0.0f, -5.0f, 7.0f}) {
+            const DerivedSpectra d = DeriveSpectra(Flat(1, 1, ch1, ch2, 1.0f));
+            EXPECT_EQ(d.reflectance[100], 0.0f);
+            EXPECT_FALSE(std::signbit(d.reflectance[100]));
+        }
 }
 
 TEST(DeriveSpectra, ZeroExposurePassesNonFiniteValuesOn) {
