@@ -148,13 +148,17 @@ std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser,
     return std::move(outcome.connection);
 }
 
-bool FinishStandardOutput() {
+int FinishCommand(int status) {
+    if (status != 0) {
+        std::fflush(stdout);  // the failure has been said once already
+        return status;
+    }
     // A failed write may have dropped the buffer, after which fflush succeeds.
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
     const int error = errno;
     Say(QStringLiteral("cannot write standard output") +
         (error != 0 ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)) : QString()));
-    return false;
+    return EXIT_FAILED;
 }
 
 }  // namespace varnelo::cli

@@ -68,7 +68,8 @@ Stop OpenDataFile(const QString& path, DataFileReader& reader);
 // status says how the command ends (a usage error or a failure, said).
 std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, int& status);
 
-// Standard output flushed; false (with the line said) when it cannot be written.
-bool FinishStandardOutput();
+// The exit status of a command that ended with `status`: standard output
+// is flushed, and a success whose output cannot be written fails, said.
+int FinishCommand(int status);
 
 }  // namespace varnelo::cli

@@ -96,6 +96,20 @@ TEST_F(CliFixture, StandardOutputThatCannotBeWrittenFailsAndAClosedPipeIsQuiet) 
     EXPECT_EQ(result.err, "");
 }
 
+// plot is a program of its own; a varnelo-cli without it says which is missing.
+TEST_F(CliFixture, PlotWithoutItsProgramFailsSayingSo) {
+    test::CliSetting lone;
+    lone.program = dir / "varnelo-cli";
+    std::filesystem::copy_file(test::CliPath(), lone.program);
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"plot", input.string(), "-o", "x.png"},
+                                                      std::vector<std::string>{"help", "plot"}}) {
+        const auto result = RunCli(arguments, lone);
+        EXPECT_EQ(result.status, 1) << arguments.front();
+        EXPECT_NE(result.err.find("cannot find varnelo-cli-plot"), std::string::npos) << result.err;
+        test::ExpectOneLine(result, arguments.front());
+    }
+}
+
 TEST_F(CliFixture, AnEmptyFileIsReadWithAWarning) {
     test::WriteFileBytes(dir / "empty.vrnldata", {});
     const auto result = RunCli({"list", (dir / "empty.vrnldata").string()});

@@ -67,7 +67,7 @@ const char* CliPath() {
 }
 
 ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting& setting) {
-    const char* cli = CliPath();
+    const char* cli = setting.program.empty() ? CliPath() : setting.program.c_str();
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     const pid_t child = ::fork();

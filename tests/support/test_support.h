@@ -41,12 +41,14 @@ struct ProcessResult {
 const char* CliPath();
 // How the command runs: its current folder, a descriptor to take as standard
 // output instead of a captured file, a largest file size it may write (as a
-// full disk would stop it), and variables of its environment ("NAME=value").
+// full disk would stop it), variables of its environment ("NAME=value"), and
+// the program when not CliPath().
 struct CliSetting {
     std::filesystem::path workingDirectory;
     int standardOutput = -1;
     long fileSizeLimit = -1;
     std::vector<std::string> environment;
+    std::filesystem::path program;  // another varnelo-cli to run (a copy, say)
 };
 // Runs varnelo-cli with the given arguments.
 ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting& setting = {});
