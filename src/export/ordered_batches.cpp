@@ -51,7 +51,7 @@ public:
                     const std::lock_guard lock(pipeline.m_mutex);
                     pipeline.m_stop = true;
                 }
-                pipeline.m_changed.notify_all();
+                pipeline.m_free.notify_all();
                 for (std::thread& thread : threads) thread.join();
             }
         } stopAndJoin{*this, threads};
@@ -71,14 +71,14 @@ private:
         lock.lock();
         slot.end = end;
         slot.ready = true;
-        m_changed.notify_all();
+        m_ready.notify_one();  // only the taker waits for a batch
     }
 
     void work() {
         std::unique_lock lock(m_mutex);
         for (;;) {
             // A batch may start once the batch that last used its slot is taken.
-            m_changed.wait(lock, [this] {
+            m_free.wait(lock, [this] {
                 return m_stop || m_claimed >= m_batches || m_claimed < m_taken + m_slots.size();
             });
             if (m_stop || m_claimed >= m_batches) return;
@@ -92,7 +92,7 @@ private:
             {
                 std::unique_lock lock(m_mutex);
                 if (m_claimed == batch) make(m_claimed++, lock);
-                m_changed.wait(lock, [&slot] { return slot.ready; });
+                m_ready.wait(lock, [&slot] { return slot.ready; });
             }
             const std::string_view text(slot.text.get(), static_cast<std::size_t>(slot.end - slot.text.get()));
             const bool more = take(text, last(batch));
@@ -102,7 +102,12 @@ private:
                 m_taken = batch + 1;
                 if (!more) m_stop = true;
             }
-            m_changed.notify_all();
+            // One slot came free, unless everything stops.
+            if (more) {
+                m_free.notify_one();
+            } else {
+                m_free.notify_all();
+            }
             if (!more) return false;
         }
         return true;
@@ -114,7 +119,8 @@ private:
     std::vector<Slot> m_slots;
 
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_ready;  // a batch was made: the taker may go on
+    std::condition_variable m_free;   // a slot came free, or everything stops
     std::size_t m_claimed = 0;  // batches handed to a thread
     std::size_t m_taken = 0;    // batches the calling thread is done with
     bool m_stop = false;
