@@ -2,7 +2,6 @@
 #include <QStringList>
 #include <csignal>
 #include <cstdio>
-#include <memory>
 #include <string_view>
 #include <vector>
 
