@@ -103,8 +103,9 @@ inline std::uint64_t RoundedUnits(float value) {
     const double scaled = std::fabs(static_cast<double>(value)) * static_cast<double>(POWERS_OF_TEN_64[Decimals]);
     if (!(scaled < 0x1p52)) return NOT_ROUNDED;  // also infinities and NaNs
     // Beside 2^52 a double keeps no bits below the units: the addition does
-    // the rounding, to nearest and half to even as the hardware always
-    // rounds, and leaves the units in the low bits of the sum. A sum that
+    // the rounding, to nearest and half to even in the default rounding
+    // mode (which nothing here changes), and leaves the units in the low
+    // bits of the sum. A sum that
     // rounds up to 2^53 carries into the exponent, which is the same number.
     const double shifted = scaled + 0x1p52;
     return std::bit_cast<std::uint64_t>(shifted) - std::bit_cast<std::uint64_t>(0x1p52);

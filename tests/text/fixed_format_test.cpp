@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -217,16 +218,22 @@ TEST_F(FixedFormat, RegisterLayoutMatchesDigitPairsOnASpreadOfFloats) {
 }
 
 // All of them; about a minute per core. Run on demand with VARNELO_EXHAUSTIVE=1.
+// The sum of share(t) for t = 0..threads-1, each share on a thread of its own.
+std::uint64_t SumOnThreads(unsigned threads, const std::function<std::uint64_t(unsigned)>& share) {
+    std::vector<std::uint64_t> found(threads);
+    std::vector<std::thread> workers;
+    for (unsigned t = 0; t < threads; ++t) workers.emplace_back([&, t] { found[t] = share(t); });
+    for (std::thread& w : workers) w.join();
+    return std::accumulate(found.begin(), found.end(), std::uint64_t{0});
+}
+
+unsigned EveryCore() { return std::max(1u, std::thread::hardware_concurrency()); }
+
 TEST_F(FixedFormat, RegisterLayoutMatchesDigitPairsForEveryFloatItTakes) {
     if (!std::getenv("VARNELO_EXHAUSTIVE")) GTEST_SKIP() << "set VARNELO_EXHAUSTIVE=1 to run";
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    for (int d : EXPORT_DECIMALS) {
-        std::vector<std::uint64_t> found(threads);
-        std::vector<std::thread> workers;
-        for (unsigned t = 0; t < threads; ++t) workers.emplace_back([&, t] { found[t] = LayoutMismatches(d, threads, t); });
-        for (std::thread& w : workers) w.join();
-        EXPECT_EQ(std::accumulate(found.begin(), found.end(), std::uint64_t{0}), 0u) << d;
-    }
+    const unsigned threads = EveryCore();
+    for (int d : EXPORT_DECIMALS)
+        EXPECT_EQ(SumOnThreads(threads, [&](unsigned t) { return LayoutMismatches(d, threads, t); }), 0u) << d;
 }
 
 // A run of values must read as the values one by one, each with its
@@ -255,19 +262,15 @@ std::uint64_t RunMismatches(int decimals, std::uint64_t first, std::uint64_t las
 
 TEST_F(FixedFormat, RunsReadAsSingleValues) {
     const bool every = std::getenv("VARNELO_EXHAUSTIVE") != nullptr;  // about 7 minutes on two cores
-    const unsigned threads = every ? std::max(1u, std::thread::hardware_concurrency()) : 1;
+    const unsigned threads = every ? EveryCore() : 1;
     const std::uint64_t part = (std::uint64_t{1} << 32) / threads;
     for (int d : EXPORT_DECIMALS) {
-        std::vector<std::uint64_t> found(threads);
-        std::vector<std::thread> workers;
-        for (unsigned t = 0; t < threads; ++t)
-            workers.emplace_back([&, t] {
-                const std::uint64_t first = t * part;
-                const std::uint64_t last = t + 1 == threads ? 0xffffffffu : first + part - 1;
-                found[t] = RunMismatches(d, first + (every ? 0 : static_cast<unsigned>(d)), last, every ? 5 : 9973);
-            });
-        for (std::thread& w : workers) w.join();
-        EXPECT_EQ(std::accumulate(found.begin(), found.end(), std::uint64_t{0}), 0u) << d;
+        const auto share = [&](unsigned t) {
+            const std::uint64_t first = t * part;
+            const std::uint64_t last = t + 1 == threads ? 0xffffffffu : first + part - 1;
+            return RunMismatches(d, first + (every ? 0 : static_cast<unsigned>(d)), last, every ? 5 : 9973);
+        };
+        EXPECT_EQ(SumOnThreads(threads, share), 0u) << d;
     }
 }
 
