@@ -15,7 +15,7 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
     // a read error from here on (a failing disk, a file cut while we read)
     // can stop us half way: the document is then emptied rather than left
     // holding a mixture of two files.
-    const int read = file.readInParallel(0, file.count(), &doc.record(0));
+    const int read = doc.blocks().fill(file);
     if (read != file.count()) {
         doc.setRecordCount(0);
         return FileError{FileFailure::OpenFailed, path.string() + ": record " + std::to_string(read) +

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "data/device_info_block.h"
+#include "data/file_loan.h"
 #include "data/layout.h"
 #include "data/measurement_record.h"
 #include "data/zeroed_pages.h"
@@ -17,7 +18,10 @@ namespace varnelo {
 // and on huge pages where there are any, so that filling it is too.
 // The blocks sit at the same offset within a memory page as they do within
 // the data file, so the system copies whole pages between file and document
-// without shifting them: loading runs about twice as fast.
+// without shifting them: loading runs about twice as fast. Where the system
+// can lend a data file's pages safely (FileLoan), loading copies nothing.
+class DataFileReader;
+
 class BlockStore {
 public:
     static constexpr std::size_t BLOCK_COUNT = RECORD_CAPACITY + 1;
@@ -28,9 +32,17 @@ public:
     MeasurementRecord* data() { return m_blocks; }
     const MeasurementRecord* data() const { return m_blocks; }
 
+    // Records 0..file.count()-1 from the file, lent or read; returns how
+    // many arrived whole. Block 0 is left for the caller to write.
+    int fill(DataFileReader& file);
+    // Lent records become the store's own memory: to be called before they
+    // are written while other threads may be reading.
+    void keep() { m_loan.keep(); }
+
 private:
     ZeroedPages m_memory;
     MeasurementRecord* m_blocks;
+    FileLoan m_loan;  // ends before m_memory goes
 };
 
 class CVarneloDoc {
@@ -51,6 +63,10 @@ public:
     int recordCount() const { return m_recordCount; }
     // Held to 0..RECORD_CAPACITY: the count never names records that are not there.
     void setRecordCount(int count);
+
+    // Loading a data file, and the records' own memory before a download
+    // writes into it: see BlockStore.
+    BlockStore& blocks() { return m_blocks; }
 
 private:
     DeviceInfoBlock m_deviceInfo{};

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "data/byte_order.h"
 #include "data/data_file.h"
@@ -161,6 +164,51 @@ TEST(DataFile, FullCapacityIsAccepted) {
     EXPECT_EQ(doc.recordCount(), RECORD_CAPACITY);
     EXPECT_TRUE(SameBlock(doc.record(0), test::PatternRecord(900)));
     EXPECT_EQ(doc.record(RECORD_CAPACITY - 1).bytes[100], 0);
+}
+
+// A large file's pages may be lent to the document instead of copied. Whatever
+// then happens to the file, the document keeps what it loaded and its edits.
+TEST(DataFile, LoadedRecordsOutliveChangesToTheFile) {
+    constexpr int COUNT = 400;  // 2.7 MB: enough to be lent
+    const std::vector<std::pair<const char*, std::function<void(const fs::path&, CVarneloDoc&)>>> changes = {
+        {"cut to nothing", [](const fs::path& path, CVarneloDoc&) { fs::resize_file(path, 0); }},
+        {"overwritten in place",
+         [](const fs::path& path, CVarneloDoc&) {
+             std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+             const std::string junk(BLOCK_SIZE * 50, '\x5A');
+             file.seekp(static_cast<std::streamoff>(DataFileSize(100)));
+             file.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+         }},
+        {"cut after the records became the document's own",
+         [](const fs::path& path, CVarneloDoc& doc) {
+             doc.blocks().keep();
+             fs::resize_file(path, DataFileSize(1));
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        CVarneloDoc saved;
+        Fill(saved, COUNT, 70);
+        ASSERT_FALSE(SaveDataFile(dir / "a.vrnldata", saved));
+        CVarneloDoc doc;
+        ASSERT_FALSE(LoadDataFile(dir / "a.vrnldata", doc));
+        doc.record(3) = test::PatternRecord(7);
+        saved.record(3) = test::PatternRecord(7);
+
+        change(dir / "a.vrnldata", doc);
+        ASSERT_EQ(doc.recordCount(), COUNT);
+        for (int i = 0; i < COUNT; ++i) ASSERT_TRUE(SameBlock(doc.record(i), saved.record(i))) << i;
+
+        // Loading another file lets go of the first: cutting it must not wait.
+        ASSERT_FALSE(SaveDataFile(dir / "b.vrnldata", saved));
+        ASSERT_FALSE(LoadDataFile(dir / "b.vrnldata", doc));
+        const auto start = std::chrono::steady_clock::now();
+        fs::resize_file(dir / "b.vrnldata", 0);
+        fs::resize_file(dir / "a.vrnldata", 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_TRUE(SameBlock(doc.record(COUNT - 1), saved.record(COUNT - 1)));
+    }
 }
 
 TEST(DataFile, MissingFileCannotBeOpened) {
