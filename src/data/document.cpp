@@ -34,8 +34,15 @@ int BlockStore::fill(DataFileReader& file) {
     const std::uintmax_t end = DataFileSize(file.count());
     if (reinterpret_cast<std::uintptr_t>(base) % PAGE == 0 && end >= READ_HEAD + LEND_MINIMUM &&
         file.file().read(0, base, READ_HEAD) == READ_HEAD &&
-        m_loan.begin(file.file().descriptor(), READ_HEAD, base + READ_HEAD, end - READ_HEAD))
+        m_loan.begin(file.file().descriptor(), READ_HEAD, base + READ_HEAD, end - READ_HEAD)) {
+        // Unfilled blocks hold zero bytes, even where the last lent page
+        // shows what a file holds after its last record.
+        auto* const tail = base + end;
+        const std::size_t tailBytes = (PAGE - end % PAGE) % PAGE;
+        if (std::any_of(tail, tail + tailBytes, [](std::uint8_t b) { return b != 0; }))
+            std::fill(tail, tail + tailBytes, std::uint8_t{0});
         return file.count();
+    }
     m_loan.end();
     return file.readInParallel(0, file.count(), m_blocks + 1);
 }
