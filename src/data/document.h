@@ -35,8 +35,9 @@ public:
     // Records 0..file.count()-1 from the file, lent or read; returns how
     // many arrived whole. Block 0 is left for the caller to write.
     int fill(DataFileReader& file);
-    // Lent records become the store's own memory: to be called before they
-    // are written while other threads may be reading.
+    // Lent records become the store's own memory. To be called before
+    // records are written: a write to a lent page could be lost to a lease
+    // break that is copying the page at that moment.
     void keep() { m_loan.keep(); }
 
 private:

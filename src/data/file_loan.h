@@ -27,9 +27,9 @@ public:
     // `at`: both multiples of the memory page size, `at` inside memory that
     // the caller owns and that ends no sooner. What the system's cache does
     // not hold is read from the disk before it returns, so that a failing
-    // disk shows here. Returns false, with the memory as it was, where the
-    // file cannot be lent safely or a page cannot be read; a loan already
-    // held ends first.
+    // disk shows here. Returns false where the file cannot be lent safely
+    // or a page cannot be read; the stretch then holds zero bytes or what it
+    // held before. A loan already held ends first.
     bool begin(int fd, std::uint64_t offset, void* at, std::size_t bytes);
 
     // The stretch becomes private memory holding the same bytes, writes
