@@ -28,7 +28,15 @@ BlockStore::BlockStore() : m_memory(BLOCK_COUNT * sizeof(MeasurementRecord) + 2 
     m_blocks = reinterpret_cast<MeasurementRecord*>(static_cast<std::uint8_t*>(m_memory.data()) + shift);
 }
 
+void BlockStore::prepareForRecords(int count) {
+    keep();
+    const auto first = static_cast<std::size_t>(reinterpret_cast<std::uint8_t*>(m_blocks + 1) -
+                                                static_cast<std::uint8_t*>(m_memory.data()));
+    m_memory.backAhead(first, sizeof(MeasurementRecord) * static_cast<std::size_t>(std::max(count, 0)));
+}
+
 int BlockStore::fill(DataFileReader& file) {
+    m_memory.stopBackingAhead();
     // File offset f lies at base + f: block i >= 1 at 4 + BLOCK_SIZE * i.
     auto* const base = reinterpret_cast<std::uint8_t*>(m_blocks) - FILE_PHASE;
     const std::uintmax_t end = DataFileSize(file.count());

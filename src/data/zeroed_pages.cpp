@@ -1,12 +1,17 @@
 #include "data/zeroed_pages.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <sys/mman.h>
 #define VARNELO_HAVE_MMAP 1
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14; older ones refuse it, and pages come when written
+#endif
 #endif
 
 namespace varnelo {
@@ -14,6 +19,8 @@ namespace varnelo {
 namespace {
 
 std::size_t RoundUp(std::size_t value, std::size_t multiple) { return (value + multiple - 1) / multiple * multiple; }
+
+constexpr std::size_t PAGE = 4096;
 
 }  // namespace
 
@@ -43,7 +50,33 @@ ZeroedPages::ZeroedPages(std::size_t size) : m_size(size) {
 #endif
 }
 
-ZeroedPages::~ZeroedPages() { ::munmap(m_allocation, m_allocationSize); }
+ZeroedPages::~ZeroedPages() {
+    stopBackingAhead();
+    ::munmap(m_allocation, m_allocationSize);
+}
+
+void ZeroedPages::backAhead(std::size_t offset, std::size_t bytes) {
+    stopBackingAhead();
+    auto* const start = static_cast<std::uint8_t*>(m_data) + offset / PAGE * PAGE;
+    const std::size_t length = RoundUp(offset + bytes, PAGE) - offset / PAGE * PAGE;
+    try {
+        m_backer = std::thread([this, start, length] {
+            // A huge page at a time, so that stopping waits for one at most.
+            for (std::size_t done = 0; done < length && !m_stopBacking; done += HUGE_PAGE_SIZE) {
+                if (::madvise(start + done, std::min(HUGE_PAGE_SIZE, length - done), MADV_POPULATE_WRITE) != 0) return;
+            }
+        });
+    } catch (const std::system_error&) {
+        // Without the thread each page is brought in when first written.
+    }
+}
+
+void ZeroedPages::stopBackingAhead() {
+    if (!m_backer.joinable()) return;
+    m_stopBacking = true;
+    m_backer.join();
+    m_stopBacking = false;
+}
 
 #else
 
@@ -55,6 +88,10 @@ ZeroedPages::ZeroedPages(std::size_t size) : m_size(size) {
 }
 
 ZeroedPages::~ZeroedPages() { std::free(m_allocation); }
+
+// calloc's memory is already there: nothing to bring in.
+void ZeroedPages::backAhead(std::size_t, std::size_t) {}
+void ZeroedPages::stopBackingAhead() {}
 
 #endif
 

@@ -12,8 +12,7 @@ namespace varnelo {
 std::chrono::milliseconds RecordDownload::start(int deviceRecordCount) {
     m_total = HoldRecordCount(deviceRecordCount);
     m_nextRecord = 0;
-    // The records arrive where a data file's may still be lent.
-    m_doc.blocks().keep();
+    m_doc.blocks().prepareForRecords(m_total);
     m_pending = true;
     return DOWNLOAD_START_DELAY;
 }
