@@ -87,11 +87,15 @@ bool Claim(Slot& slot) {
     return false;
 }
 
+// For whoever took the slot out of LENT: the file is let go, its bytes kept
+// in private memory where asked.
+void LetGo(const Slot& slot, bool keepBytes) {
+    if (keepBytes) MakePrivate(slot);
+    ::fcntl(slot.fd, F_SETLEASE, F_UNLCK);
+}
+
 void Return(Slot& slot, bool keepBytes) {
-    if (Claim(slot)) {
-        if (keepBytes) MakePrivate(slot);
-        ::fcntl(slot.fd, F_SETLEASE, F_UNLCK);
-    }
+    if (Claim(slot)) LetGo(slot, keepBytes);
     if (!keepBytes) FillWithZeros(slot.at, slot.bytes);
     ::close(slot.fd);
     slot.state.store(FREE);
@@ -103,8 +107,7 @@ void OnLeaseBroken(int, siginfo_t* info, void*) {
         if (slot.state.load() != LENT || slot.fd != info->si_fd) continue;
         int expected = LENT;
         if (!slot.state.compare_exchange_strong(expected, RETURNING)) continue;
-        MakePrivate(slot);
-        ::fcntl(slot.fd, F_SETLEASE, F_UNLCK);
+        LetGo(slot, true);
         slot.state.store(RETURNED);
     }
     errno = saved;
