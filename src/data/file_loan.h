@@ -38,8 +38,6 @@ public:
     // The file is let go; the stretch holds zero bytes again.
     void end();
 
-    bool active() const { return m_slot >= 0; }
-
 private:
     int m_slot = -1;
 };
