@@ -9,7 +9,7 @@
 namespace varnelo {
 
 namespace {
-constexpr std::size_t PAGE = 4096;
+constexpr std::size_t PAGE = ZeroedPages::PAGE_SIZE;
 // Record block i (i >= 1) sits at file offset 6732 + 6728 * (i - 1) = 4 + 6728 * i.
 constexpr std::size_t FILE_PHASE = (BLOCK_SIZE + 4) % BLOCK_SIZE;
 // The pages that hold block 0 are always read, never lent: block 0 is

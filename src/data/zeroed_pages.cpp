@@ -20,8 +20,6 @@ namespace {
 
 std::size_t RoundUp(std::size_t value, std::size_t multiple) { return (value + multiple - 1) / multiple * multiple; }
 
-constexpr std::size_t PAGE = 4096;
-
 }  // namespace
 
 #ifdef VARNELO_HAVE_MMAP
@@ -57,8 +55,8 @@ ZeroedPages::~ZeroedPages() {
 
 void ZeroedPages::backAhead(std::size_t offset, std::size_t bytes) {
     stopBackingAhead();
-    auto* const start = static_cast<std::uint8_t*>(m_data) + offset / PAGE * PAGE;
-    const std::size_t length = RoundUp(offset + bytes, PAGE) - offset / PAGE * PAGE;
+    auto* const start = static_cast<std::uint8_t*>(m_data) + offset / PAGE_SIZE * PAGE_SIZE;
+    const std::size_t length = RoundUp(offset + bytes, PAGE_SIZE) - offset / PAGE_SIZE * PAGE_SIZE;
     try {
         m_backer = std::thread([this, start, length] {
             // A huge page at a time, so that stopping waits for one at most.

@@ -31,6 +31,7 @@ public:
     void* data() const { return m_data; }
     std::size_t size() const { return m_size; }
 
+    static constexpr std::size_t PAGE_SIZE = 4096;
     static constexpr std::size_t HUGE_PAGE_SIZE = std::size_t{2} << 20;
 
 private:
