@@ -23,7 +23,9 @@ public:
     // Has a thread of its own bring in the pages of [offset, offset + bytes)
     // now, in order, so that writes arriving later, a record at a time (a
     // download), find them ready instead of each waiting for the system to
-    // clear a fresh page. No byte changes. A call ends the work of the last.
+    // clear a fresh page. These pages are ordinary ones: with a thread
+    // bringing them in, the count of faults matters less than the cost of a
+    // fresh page. No byte changes. A call ends the work of the last.
     void backAhead(std::size_t offset, std::size_t bytes);
     // Ends that work: once it returns, no other thread touches the pages.
     void stopBackingAhead();
