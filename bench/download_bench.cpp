@@ -166,7 +166,12 @@ void BM_DownloadAgainstBareExchanges(benchmark::State& state) {
                 bare = BareExchangeSeconds(simulator.port());
                 bareCpu = ThreadCpuSeconds() - cpuBefore;
             },
-            [&] { run = bench::RunChecked(state, download); });
+            [&] {
+                // A new file each time, as the loop that keeps its records
+                // writes: replacing the last round's would add freeing it.
+                std::filesystem::remove(file);
+                run = bench::RunChecked(state, download);
+            });
         const double kept = BareExchangeSeconds(simulator.port(), keptIn);
         std::filesystem::remove(keptIn);
         const double stream = RawPtySeconds();
