@@ -67,7 +67,7 @@ void ZeroedPages::backAhead(std::size_t offset, std::size_t bytes) {
 #endif
     try {
         m_backer = std::thread([this, start, length] {
-            // A huge page at a time, so that stopping waits for one at most.
+            // 2 MiB at a time, so that stopping waits for that much at most.
             for (std::size_t done = 0; done < length && !m_stopBacking; done += HUGE_PAGE_SIZE) {
                 if (::madvise(start + done, std::min(HUGE_PAGE_SIZE, length - done), MADV_POPULATE_WRITE) != 0) return;
             }
