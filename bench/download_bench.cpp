@@ -1,19 +1,24 @@
 // `varnelo-cli download` of 15000 records from the simulated logger over a
-// pseudo-terminal, in a fresh process, against three plain baselines measured
-// in the same round:
+// pseudo-terminal, in a fresh process, against plain baselines measured in
+// the same round:
 //   exchange: the bare poll/read exchanges with plain read/write calls, no
 //             Qt, no document, no file: the cost of the protocol itself
-//             (the baseline of the goal);
-//   keeping:  the same loop keeping every record where it arrived, in fresh
-//             memory as a plain program's buffer is, and writing them to a
-//             file at the end: what a download cannot do without;
+//             (the baseline of the goal); like the download, a fresh
+//             process (this program started again) timed from start to exit;
+//   keeping:  the same loop, also a fresh process, keeping every record
+//             where it arrived, in fresh memory as a plain program's buffer
+//             is, and writing them to a file at the end: what a download
+//             cannot do without;
+//   loop:     the bare exchanges inside this long-lived process, timed from
+//             the first request to the last reply;
 //   raw:      the same number of bytes pushed through a pseudo-terminal pair
 //             as one stream, no protocol.
-// ROUNDS rounds; counters are medians with _min and _max beside them:
-//   exchange_ms, keeping_ms,           the four times
+// DOWNLOAD_ROUNDS rounds; counters are medians with _min and _max beside them:
+//   exchange_ms, keeping_ms, loop_ms,  the five times
 //   download_ms, raw_ms
 //   download_vs_exchange               per round; the goal is 0.95 at least
 //   download_vs_keeping                per round
+//   download_vs_loop                   per round
 //   download_vs_raw                    per round
 //   cpu_us_per_record                  the download's user and system time per
 //                                      record: waiting costs none, so a busy
@@ -26,7 +31,7 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -99,12 +104,6 @@ double RawPtySeconds() {
     return seconds;
 }
 
-double ThreadCpuSeconds() {
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 // Every record's two exchanges with plain system calls, each record read
 // into one reused buffer or, given a file, kept and written there at the end.
 double BareExchangeSeconds(const std::string& port, const std::filesystem::path& keptIn = {}) {
@@ -149,55 +148,83 @@ std::filesystem::path OutputFile() {
     return folder / ("varnelo-download-bench-" + std::to_string(::getpid()) + ".vrnldata");
 }
 
+// The bare exchanges as a program of their own: this one, started again.
+constexpr const char* BARE_EXCHANGES = "--bare-exchanges";
+
+std::vector<std::string> BareExchangeProgram(const std::string& port, const std::filesystem::path& keptIn = {}) {
+    std::vector<std::string> arguments{std::filesystem::read_symlink("/proc/self/exe").string(), BARE_EXCHANGES, port};
+    if (!keptIn.empty()) arguments.push_back(keptIn.string());
+    return arguments;
+}
+
+// More rounds than the other benchmarks: one round of the simulated logger
+// differs from the next by far more than the difference measured.
+constexpr int DOWNLOAD_ROUNDS = 11;
+
 void BM_DownloadAgainstBareExchanges(benchmark::State& state) {
     test::SimulatorProcess simulator({"--records", std::to_string(RECORDS)});
     const auto file = OutputFile();
     const std::vector<std::string> download{test::CliPath(), "download", "--port", simulator.port(), "-o", file.string()};
     const auto keptIn = file.parent_path() / ("kept-" + file.filename().string());
-    bench::Samples exchange, keeping, cli, raw, vsExchange, vsKeeping, vsRaw, cpu, exchangeCpu;
+    const std::vector<std::string> bareProgram = BareExchangeProgram(simulator.port());
+    const std::vector<std::string> keepingProgram = BareExchangeProgram(simulator.port(), keptIn);
+    bench::Samples exchange, keeping, loop, cli, raw, vsExchange, vsKeeping, vsLoop, vsRaw, cpu, exchangeCpu;
     for (auto _ : state) {
-        double bare = 0;
-        double bareCpu = 0;
-        bench::ProcessRun run;
+        bench::ProcessRun bare, run;
         bench::InTurn(
-            exchange.size(),
-            [&] {
-                const double cpuBefore = ThreadCpuSeconds();
-                bare = BareExchangeSeconds(simulator.port());
-                bareCpu = ThreadCpuSeconds() - cpuBefore;
-            },
+            exchange.size(), [&] { bare = bench::RunChecked(state, bareProgram); },
             [&] {
                 // A new file each time, as the loop that keeps its records
                 // writes: replacing the last round's would add freeing it.
                 std::filesystem::remove(file);
                 run = bench::RunChecked(state, download);
             });
-        const double kept = BareExchangeSeconds(simulator.port(), keptIn);
+        const double kept = bench::RunChecked(state, keepingProgram).seconds;
         std::filesystem::remove(keptIn);
+        const double inHere = BareExchangeSeconds(simulator.port());
         const double stream = RawPtySeconds();
-        exchange.add(bare);
+        exchange.add(bare.seconds);
         keeping.add(kept);
+        loop.add(inHere);
         cli.add(run.seconds);
         raw.add(stream);
-        vsExchange.add(bare / run.seconds);
+        vsExchange.add(bare.seconds / run.seconds);
         vsKeeping.add(kept / run.seconds);
+        vsLoop.add(inHere / run.seconds);
         vsRaw.add(stream / run.seconds);
         cpu.add(run.cpuSeconds / RECORDS);
-        exchangeCpu.add(bareCpu / RECORDS);
+        exchangeCpu.add(bare.cpuSeconds / RECORDS);
     }
     std::filesystem::remove(file);
     exchange.report(state, "exchange_ms", 1e3);
     keeping.report(state, "keeping_ms", 1e3);
+    loop.report(state, "loop_ms", 1e3);
     cli.report(state, "download_ms", 1e3);
     raw.report(state, "raw_ms", 1e3);
     vsExchange.report(state, "download_vs_exchange");
     vsKeeping.report(state, "download_vs_keeping");
+    vsLoop.report(state, "download_vs_loop");
     vsRaw.report(state, "download_vs_raw");
     cpu.report(state, "cpu_us_per_record", 1e6);
     exchangeCpu.report(state, "exchange_cpu_us_per_record", 1e6);
 }
-BENCHMARK(BM_DownloadAgainstBareExchanges)->Iterations(bench::ROUNDS)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DownloadAgainstBareExchanges)->Iterations(DOWNLOAD_ROUNDS)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == BARE_EXCHANGES) {
+        try {
+            BareExchangeSeconds(argv[2], argc >= 4 ? std::filesystem::path(argv[3]) : std::filesystem::path());
+            return 0;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
