@@ -5,12 +5,13 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <filesystem>
 #include <string>
 
+#include "app/file_messages.h"
+#include "launch/path_text.h"
 #include "ui/png_file.h"
 
 namespace varnelo {
@@ -54,11 +55,8 @@ void ChartFrame::askAndSaveImage() {
 }
 
 bool ChartFrame::saveImage(const QString& path) {
-    const std::string error = SavePng(m_surface.image(), std::filesystem::path(path.toStdString()));
-    if (!error.empty()) {
-        QMessageBox::warning(this, QApplication::applicationName(),
-                             tr("画像を保存できませんでした。\n%1\n%2").arg(path, QString::fromStdString(error)));
-    }
+    const std::string error = SavePng(m_surface.image(), ToPath(path));
+    if (!error.empty()) ShowFileProblem(this, tr("画像を保存できませんでした。"), path);
     return error.empty();
 }
 

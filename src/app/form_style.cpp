@@ -1,5 +1,7 @@
 #include "app/form_style.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QStringList>
 
 namespace varnelo {
@@ -16,6 +18,12 @@ QFont FormFont() {
 QRect DialogRect(int x, int y, int width, int height) {
     return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y), DialogUnitsToPixelsX(width),
                  DialogUnitsToPixelsY(height));
+}
+
+void SetElidedText(QLabel* label, const QString& text) {
+    const QString shown = QFontMetrics(label->font()).elidedText(text, Qt::ElideRight, label->width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
 }
 
 }  // namespace varnelo

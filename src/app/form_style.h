@@ -4,6 +4,9 @@
 
 #include <QFont>
 #include <QRect>
+#include <QString>
+
+class QLabel;
 
 #include "charts/dialog_units.h"
 
@@ -16,5 +19,9 @@ QFont FormFont();
 // x, y, width, height in dialog units as a pixel rectangle.
 QRect DialogRect(int x, int y, int width, int height);
 inline QRect DialogRect(const DialogUnitRect& r) { return DialogRect(r.x, r.y, r.width, r.height); }
+
+// The label shows text whole where it fits, else cut with an ellipsis; the
+// tooltip then holds all of it.
+void SetElidedText(QLabel* label, const QString& text);
 
 }  // namespace varnelo

@@ -3,21 +3,51 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdlib>
+
+#if defined(__unix__)
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 #include "app/app_command_line.h"
 #include "app/app_icons.h"
 #include "app/main_frame.h"
+#include "launch/path_text.h"
+
+namespace {
+
+// Without HOME the profile would go to /.config, which is nobody's: the
+// user's home from the password database is where it belongs.
+void SettleHome() {
+#if defined(__unix__)
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') return;
+    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
+        ::setenv("HOME", user->pw_dir, 1);
+    }
+#endif
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnelo"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
-    QApplication::setWindowIcon(varnelo::ApplicationIcon());
 
+    // The switches are read before any window exists, so that --help,
+    // --version and a bad switch answer without a display. From argv
+    // itself: a file name that is not UTF-8 must reach the system unchanged.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << varnelo::ArgumentText(argv[i]);
     int exitCode = 0;
-    const auto commandLine = varnelo::ParseAppCommandLine(QCoreApplication::arguments(), exitCode);
+    const auto commandLine = varnelo::ParseAppCommandLine(arguments, exitCode);
     if (!commandLine) return exitCode;
+
+    SettleHome();
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(varnelo::ApplicationIcon());
 
     // The program speaks Japanese: so do the standard dialogs and buttons.
     QTranslator qtTexts;

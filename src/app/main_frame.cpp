@@ -16,15 +16,19 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/about_dialog.h"
 #include "app/app_icons.h"
+#include "app/file_messages.h"
 #include "app/form_style.h"
 #include "app/recent_files.h"
 #include "app/setting_dialog.h"
 #include "app/varnelo_view.h"
+#include "launch/path_text.h"
 
 namespace varnelo {
 
@@ -33,8 +37,17 @@ namespace {
 const QString DATA_FILE_FILTER = QStringLiteral("Varnelo Files (*.vrnldata)");
 const QString DATA_FILE_SUFFIX = QStringLiteral("vrnldata");
 
-std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
-QString FromPath(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
+// The window's wording of why a data file could not be opened or saved.
+QString FileProblemText(FileFailure kind) {
+    switch (kind) {
+        case FileFailure::UnexpectedFormat: return CMainFrame::tr("予期しないファイル形式です。");
+        case FileFailure::NotRegular:
+            return CMainFrame::tr("通常のファイルではありません (パイプ、FIFO またはデバイス)。ファイルに保存してから開いてください。");
+        case FileFailure::SaveFailed: return CMainFrame::tr("ドキュメントの保存に失敗しました。");
+        case FileFailure::OpenFailed: break;
+    }
+    return CMainFrame::tr("ドキュメントを開くことに失敗しました。");
+}
 
 }  // namespace
 
@@ -50,7 +63,13 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     setCentralWidget(m_view);
     connect(m_view, &CVarneloView::statusMessage, this, &CMainFrame::showStatus);
     connect(m_view, &CVarneloView::downloadProgress, this, &CMainFrame::showDownloadProgress);
-    connect(m_view, &CVarneloView::documentChanged, this, &CMainFrame::updateTitle);
+    connect(m_view, &CVarneloView::documentChanged, this, [this] {
+        updateTitle();
+        updateState();
+    });
+    connect(m_view, &CVarneloView::stateChanged, this, &CMainFrame::updateState);
+    // Reading over records no file has asks first, as New and Open do.
+    m_view->setDownloadGate([this] { return maybeSave(); });
 
     buildMenus();
     buildToolbar();
@@ -58,10 +77,16 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     // The window follows the form's fixed size, with or without the bars.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &CMainFrame::OnStopDownload);
+    // Save is off while records arrive; its key says why instead of doing nothing.
+    m_refusedSave = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this, this, [this] {
+        showStatus(tr("読み出し中は保存できません。読み出しが終わるか、中止してから保存してください。"));
+    });
+
     m_recentFiles = LoadRecentFiles();
     updateRecentFileMenu();
     updateTitle();
-    updateCommandEnabling();
+    updateState();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -194,6 +219,12 @@ void CMainFrame::buildStatusBar() {
     m_progress->setFixedWidth(DialogRect(0, 0, 100, 0).width());
     m_progress->hide();
     bar->addPermanentWidget(m_progress);
+    m_stopButton = new QToolButton(bar);
+    m_stopButton->setText(tr("中止"));
+    m_stopButton->setToolTip(tr("読み出しを中止します (Esc)。読み出し済みのレコードは残ります。"));
+    m_stopButton->hide();
+    connect(m_stopButton, &QToolButton::clicked, this, &CMainFrame::OnStopDownload);
+    bar->addPermanentWidget(m_stopButton);
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), bar);
         label->setEnabled(false);
@@ -207,7 +238,6 @@ bool CMainFrame::start(const QString& file) {
     // Paint the window before the connection attempt may keep us busy.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_view->OnInitialUpdate();
-    updateCommandEnabling();
     return true;
 }
 
@@ -218,14 +248,34 @@ QString CMainFrame::documentTitle() const {
 
 void CMainFrame::updateTitle() { setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle()); }
 
-void CMainFrame::updateCommandEnabling() { action(Command::EditHardware)->setEnabled(m_view->connected()); }
+void CMainFrame::updateState() {
+    const FormFacts facts{m_view->state(), m_view->connected(), m_session->doc().recordCount() > 0};
+    const CommandEnabling on = EnablingFor(facts);
+    m_view->readButton()->setEnabled(on.read);
+    m_view->csvButton()->setEnabled(on.exportCsv);
+    action(Command::Save)->setEnabled(on.save);
+    action(Command::SaveAs)->setEnabled(on.saveAs);
+    action(Command::EditHardware)->setEnabled(on.editHardware);
+    m_stopButton->setVisible(on.stop);
+    m_stopKey->setEnabled(on.stop);
+    m_refusedSave->setEnabled(!on.save);
+}
 
 void CMainFrame::showStatus(const QString& text) {
     if (text.isEmpty()) {
         statusBar()->clearMessage();
-    } else {
-        statusBar()->showMessage(text);
+        statusBar()->setToolTip(QString());
+        return;
     }
+    statusBar()->showMessage(text);
+    // The pane ends where the permanent panes begin; a longer message is
+    // there whole in the tooltip.
+    int pane = statusBar()->width();
+    for (QWidget* child : statusBar()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && child != m_idleText && child->x() > 0) pane = std::min(pane, child->x());
+    }
+    const bool fits = statusBar()->fontMetrics().horizontalAdvance(text) + 8 <= pane;
+    statusBar()->setToolTip(fits ? QString() : text);
 }
 
 void CMainFrame::showDownloadProgress(int done, int total) {
@@ -239,9 +289,21 @@ void CMainFrame::showDownloadProgress(int done, int total) {
 }
 
 bool CMainFrame::readyToReplace(const QString& why) {
-    m_view->stopDownload(why);
+    if (m_view->downloading()) {
+        QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(),
+                        tr("読み出し中です。読み出しを中止しますか?"), QMessageBox::Yes | QMessageBox::No, this);
+        box.setInformativeText(tr("読み出し済みのレコードは残ります。"));
+        box.button(QMessageBox::Yes)->setText(tr("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(tr("いいえ(&N)"));
+        box.setDefaultButton(QMessageBox::No);
+        // The download goes on while the question is open.
+        if (box.exec() != QMessageBox::Yes) return false;
+        m_view->stopDownload(why);
+    }
     return maybeSave();
 }
+
+void CMainFrame::OnStopDownload() { m_view->stopDownload(tr("中止しました")); }
 
 bool CMainFrame::maybeSave() {
     if (!m_session->changed()) return true;
@@ -283,13 +345,10 @@ bool CMainFrame::openDocument(const QString& path) {
 
 bool CMainFrame::loadDocument(const QString& path) {
     const int countBefore = m_session->doc().recordCount();
-    if (const FileOutcome error = m_session->open(ToPath(path))) {
-        const QString message = error->kind == FileFailure::UnexpectedFormat ? tr("予期しないファイル形式です。")
-                                                                            : tr("ドキュメントを開くことに失敗しました。");
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), message, QMessageBox::Ok, this);
-        box.setInformativeText(QDir::toNativeSeparators(path) + QStringLiteral("\n") +
-                               QString::fromStdString(error->detail));
-        box.exec();
+    // A FIFO would hold the window until some writer came: refused instead.
+    if (const FileOutcome error = m_session->open(ToPath(path), Streams::Refuse)) {
+        showStatus(QString::fromStdString(error->detail));
+        ShowFileProblem(this, FileProblemText(error->kind), path);
         // A read that failed half way has emptied the document: the form follows it.
         if (m_session->doc().recordCount() != countBefore && isVisible()) m_view->OnInitialUpdate();
         return false;
@@ -301,11 +360,13 @@ bool CMainFrame::loadDocument(const QString& path) {
 }
 
 bool CMainFrame::OnFileSave() {
+    if (m_view->downloading()) return false;
     if (m_session->path().empty()) return OnFileSaveAs();
     return saveDocument(FromPath(m_session->path()));
 }
 
 bool CMainFrame::OnFileSaveAs() {
+    if (m_view->downloading()) return false;
     QFileDialog dialog(this, tr("名前を付けて保存"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -318,11 +379,8 @@ bool CMainFrame::OnFileSaveAs() {
 
 bool CMainFrame::saveDocument(const QString& path) {
     if (const FileOutcome error = m_session->save(ToPath(path))) {
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), tr("ドキュメントの保存に失敗しました。"),
-                        QMessageBox::Ok, this);
-        box.setInformativeText(QDir::toNativeSeparators(path) + QStringLiteral("\n") +
-                               QString::fromStdString(error->detail));
-        box.exec();
+        showStatus(QString::fromStdString(error->detail));
+        ShowFileProblem(this, FileProblemText(error->kind), path);
         return false;
     }
     rememberFile(path);
@@ -347,10 +405,18 @@ void CMainFrame::updateRecentFileMenu() {
         const QString path = m_recentFiles[i];
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
         a->setStatusTip(tr("指定のファイルを開く"));
-        connect(a, &QAction::triggered, this, [this, path] { openDocument(path); });
+        connect(a, &QAction::triggered, this, [this, path] { openRecentFile(path); });
         m_fileMenu->insertAction(m_recentSeparator, a);
         m_recentActions << a;
     }
+}
+
+void CMainFrame::openRecentFile(const QString& path) {
+    if (!readyToReplace(tr("ファイルを開く")) || loadDocument(path)) return;
+    // An entry that cannot be opened leaves the list, as the framework's does.
+    m_recentFiles.removeAll(path);
+    SaveRecentFiles(m_recentFiles);
+    updateRecentFileMenu();
 }
 
 void CMainFrame::OnAppAbout() {
@@ -360,7 +426,9 @@ void CMainFrame::OnAppAbout() {
 
 void CMainFrame::OnEditHardware() {
     if (!m_view->connected()) return;
-    CSettingDlg dialog(m_session->doc(), m_view->link(), m_view->loggerState()->deviceInfoRead, this);
+    // The logger's own blocks, whatever file the document came from.
+    LoggerState& logger = *m_view->loggerState();
+    CSettingDlg dialog(logger.deviceInfo, logger.parameters, m_view->link(), logger.deviceInfoRead, this);
     dialog.exec();
 }
 
@@ -381,7 +449,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.front().isLocalFile()) return;
     event->acceptProposedAction();
-    openDocument(urls.front().toLocalFile());
+    openDocument(LocalFileOfUrl(urls.front()));
 }
 
 }  // namespace varnelo

@@ -1,8 +1,10 @@
 #pragma once
 // The one main window of the run: the menus, the toolbar and the status bar
 // around the main form, the file commands, the recent-file list, dropped
-// files and the question about unsaved records. One document, one form for
-// the whole run; File > New and File > Open reuse both.
+// files and the questions that keep a download from being lost: whether to
+// stop one under way, whether to save one not yet saved. One document, one
+// form for the whole run; File > New and File > Open reuse both. Every
+// command's enabling is set in one place, updateState().
 
 #include <QMainWindow>
 #include <QStringList>
@@ -15,6 +17,8 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QShortcut;
+class QToolButton;
 
 namespace varnelo {
 
@@ -41,6 +45,8 @@ public:
     QAction* action(Command command) const;
     QMenu* recentFileMenu() const { return m_fileMenu; }
     QStringList recentFiles() const { return m_recentFiles; }
+    // The status bar's control that stops a download; shown while one runs.
+    QToolButton* stopButton() const { return m_stopButton; }
 
 public slots:
     void OnFileNew();
@@ -51,6 +57,8 @@ public slots:
     void OnEditHardware();
     // File > Open without the dialog: a recent file, a dropped file.
     bool openDocument(const QString& path);
+    // Stops a download under way (Esc, the stop control), keeping what is complete.
+    void OnStopDownload();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,16 +71,18 @@ private:
     void buildStatusBar();
     QAction* makeAction(Command command, const QString& text, const QString& prompt,
                         const QList<QKeySequence>& shortcuts = {});
-    // Stops a download under way and asks about unsaved records; false when
-    // the user cancels and the document must stay.
+    // Asks whether to stop a download under way, then about unsaved
+    // records; false when the user says no to either and the document and
+    // any download must stay as they are.
     bool readyToReplace(const QString& why);
     bool maybeSave();
     bool loadDocument(const QString& path);
+    void openRecentFile(const QString& path);
     bool saveDocument(const QString& path);
     void rememberFile(const QString& path);
     void updateRecentFileMenu();
     void updateTitle();
-    void updateCommandEnabling();
+    void updateState();
     void showStatus(const QString& text);
     void showDownloadProgress(int done, int total);
     QString documentTitle() const;
@@ -87,6 +97,9 @@ private:
     std::map<Command, QAction*> m_actions;
     QLabel* m_idleText = nullptr;
     QProgressBar* m_progress = nullptr;
+    QToolButton* m_stopButton = nullptr;
+    QShortcut* m_stopKey = nullptr;
+    QShortcut* m_refusedSave = nullptr;  // Ctrl+S while the Save command is off
 };
 
 }  // namespace varnelo

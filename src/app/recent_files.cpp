@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "launch/path_text.h"
+
 namespace varnelo {
 
 namespace {
@@ -32,7 +34,11 @@ QStringList LoadRecentFiles() {
     QSettings settings;
     QStringList list;
     for (int i = 0; i < RECENT_FILE_COUNT; ++i) {
-        const QString entry = settings.value(EntryKey(i)).toString();
+        const QVariant value = settings.value(EntryKey(i));
+        const QByteArray bytes = value.toByteArray();
+        const QString entry = value.typeId() == QMetaType::QByteArray
+                                  ? TextOfPathBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+                                  : value.toString();
         if (!entry.isEmpty()) list << entry;
     }
     return list;
@@ -42,7 +48,13 @@ void SaveRecentFiles(const QStringList& list) {
     QSettings settings;
     for (int i = 0; i < RECENT_FILE_COUNT; ++i) {
         if (i < list.size()) {
-            settings.setValue(EntryKey(i), list[i]);
+            // A name that is not UTF-8 is kept as its bytes: the profile's text would lose them.
+            const QByteArray bytes = PathBytesOfText(list[i]);
+            if (QString::fromUtf8(bytes) == list[i]) {
+                settings.setValue(EntryKey(i), list[i]);
+            } else {
+                settings.setValue(EntryKey(i), bytes);
+            }
         } else {
             settings.remove(EntryKey(i));
         }

@@ -9,6 +9,7 @@
 #include <QSettings>
 
 #include "app/form_style.h"
+#include "launch/path_text.h"
 #include "settings/channel_upload.h"
 
 namespace varnelo {
@@ -34,9 +35,11 @@ QPushButton* NewButton(QWidget* parent, const QString& text, const QRect& rect) 
 
 }  // namespace
 
-CSettingDlg::CSettingDlg(CVarneloDoc& doc, ByteLink* link, bool deviceInfoRead, QWidget* parent)
+CSettingDlg::CSettingDlg(DeviceInfoBlock& deviceInfo, const ParameterBlock& parameters, ByteLink* link,
+                         bool deviceInfoRead, QWidget* parent)
     : QDialog(parent),
-      m_doc(doc),
+      m_deviceInfo(deviceInfo),
+      m_parameters(parameters),
       m_link(link),
       m_deviceInfoRead(deviceInfoRead),
       m_settingsFilePath(QSettings().value(PROFILE_KEY).toString()) {
@@ -107,7 +110,7 @@ void CSettingDlg::showPage() {
         m_pageRadios[static_cast<std::size_t>(i)]->setChecked(static_cast<SettingPage>(i) == m_currentPage);
     }
     QStringList lines;
-    for (const std::string& line : SettingPageLines(m_currentPage, m_doc.deviceInfo(), m_doc.parameterBlock())) {
+    for (const std::string& line : SettingPageLines(m_currentPage, m_deviceInfo, m_parameters)) {
         lines.append(QString::fromLocal8Bit(line));
     }
     m_pageList->clear();
@@ -116,7 +119,7 @@ void CSettingDlg::showPage() {
 
 void CSettingDlg::loadSettingsFile() {
     std::string error;
-    auto table = LoadSettingsFile(std::filesystem::path(m_settingsFilePath.toStdString()), error);
+    auto table = LoadSettingsFile(ToPath(m_settingsFilePath), error);
     if (!table) return;  // an unreadable file leaves the list as it was
     m_sensorTable = std::move(*table);
     m_sensorList->clear();
@@ -141,7 +144,7 @@ void CSettingDlg::onChannel(int channel) {
     const int index = selected.isEmpty() ? -1 : m_sensorList->row(selected.front());
     // Without a head nothing is sent, and an earlier outcome must not read as this one's.
     m_footLine->clear();
-    if (AssignSensorToChannel(m_doc.deviceInfo(), m_sensorTable, index, channel)) {
+    if (AssignSensorToChannel(m_deviceInfo, m_sensorTable, index, channel)) {
         m_footLine->setText(uploadOutcome(channel + 1));
     }
     showPage();
@@ -150,7 +153,7 @@ void CSettingDlg::onChannel(int channel) {
 QString CSettingDlg::uploadOutcome(int number) {
     if (m_link == nullptr) return tr("ch.%1 未送信: ロガー未接続").arg(number);
     if (!m_deviceInfoRead) return tr("ch.%1 未送信: ロガーの装置情報を読み出せていません").arg(number);
-    const ExchangeResult sent = UploadDeviceInfo(*m_link, m_doc.deviceInfo());
+    const ExchangeResult sent = UploadDeviceInfo(*m_link, m_deviceInfo);
     if (sent) return tr("ch.%1 に書き込みました").arg(number);
     if (m_link->gone()) return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number);
     if (sent.status == ExchangeResult::Status::ReplyShort) {

@@ -29,7 +29,11 @@ public:
     // deviceInfoRead the document's block is not the logger's, and sending
     // it would overwrite the other channel and the reserved bytes: nothing is
     // sent then either.
-    CSettingDlg(CVarneloDoc& doc, ByteLink* link, bool deviceInfoRead = true, QWidget* parent = nullptr);
+    CSettingDlg(DeviceInfoBlock& deviceInfo, const ParameterBlock& parameters, ByteLink* link,
+                bool deviceInfoRead = true, QWidget* parent = nullptr);
+    // The document's blocks.
+    CSettingDlg(CVarneloDoc& doc, ByteLink* link, bool deviceInfoRead = true, QWidget* parent = nullptr)
+        : CSettingDlg(doc.deviceInfo(), doc.parameterBlock(), link, deviceInfoRead, parent) {}
     ~CSettingDlg() override;
 
     SettingPage currentPage() const { return m_currentPage; }
@@ -45,7 +49,8 @@ private:
     // Sends the block; the foot line's text for ch.`number`.
     QString uploadOutcome(int number);
 
-    CVarneloDoc& m_doc;
+    DeviceInfoBlock& m_deviceInfo;
+    const ParameterBlock& m_parameters;
     ByteLink* m_link;
     bool m_deviceInfoRead;
     SettingPage m_currentPage = SettingPage::Hardware;

@@ -3,9 +3,9 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,9 +13,11 @@
 #include <QSignalBlocker>
 
 #include "app/chart_frame.h"
+#include "app/file_messages.h"
 #include "app/form_style.h"
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
+#include "launch/path_text.h"
 #include "text/number_text.h"
 
 namespace varnelo {
@@ -23,6 +25,8 @@ namespace varnelo {
 namespace {
 
 const QString PROFILE_LIMIT = QStringLiteral("wave/limit");
+const QString NO_IDENTITY = QStringLiteral("---------------");
+const QString NO_COUNT = QStringLiteral("-----/-----");
 
 QSize ToQSize(PixelSize size) { return QSize(size.width, size.height); }
 
@@ -53,8 +57,8 @@ void CVarneloView::buildControls() {
         return l;
     };
     label(tr("バルネロツール"), DialogRect(14, 10, 89, 8));
-    m_identity = label(QStringLiteral("---------------"), DialogRect(139, 10, 111, 8));
-    m_counter = label(QStringLiteral("-----/-----"), DialogRect(347, 44, 45, 8));
+    m_identity = label(NO_IDENTITY, DialogRect(139, 10, 111, 8));
+    m_counter = label(NO_COUNT, DialogRect(347, 44, 45, 8));
 
     m_spectrumFrame = new ChartFrame(ToQSize(SpectrumFrameSize()), this);
     m_spectrumFrame->move(DialogRect(SPECTRUM_FRAME_UNITS).topLeft());
@@ -72,7 +76,6 @@ void CVarneloView::buildControls() {
 
     m_readButton = new QPushButton(tr("読み出し"), this);
     m_readButton->setGeometry(DialogRect(346, 22, 45, 17));
-    m_readButton->setEnabled(false);
     connect(m_readButton, &QPushButton::clicked, this, &CVarneloView::OnReadButton);
     m_csvButton = new QPushButton(tr("CSV保存"), this);
     m_csvButton->setGeometry(DialogRect(398, 22, 81, 17));
@@ -98,10 +101,11 @@ void CVarneloView::OnInitialUpdate() {
     m_twoChannel->setChecked(true);
     m_reflectance->setChecked(m_exportMode == ExportMode::Reflectance);
     if (m_firstUpdate) {
-        connectToLogger();
+        // A data file named on the command line keeps its own blocks; only a
+        // new document takes the logger's.
+        connectToLogger(m_session.path().empty());
         m_firstUpdate = false;
     }
-    m_readButton->setEnabled(connected());
     m_limitBox->setChecked(m_limitRange != 0);
 
     m_list->clear();
@@ -116,22 +120,35 @@ void CVarneloView::OnInitialUpdate() {
     } else {
         m_emptyChartsTimer.start(TIMER_EMPTY_CHARTS_PERIOD);
     }
+    emit stateChanged();
 }
 
-void CVarneloView::connectToLogger() {
-    ConnectOutcome outcome = ConnectAsChosen(m_logger, m_session.doc());
+void CVarneloView::showIdentity(const QString& text) {
+    m_identityText = text;
+    SetElidedText(m_identity, text);
+}
+
+bool CVarneloView::connectToLogger(bool adopt) {
+    m_connection.reset();  // a port is opened once at a time: the old one goes first
+    ConnectOutcome outcome = ConnectAsChosen(m_logger, nullptr);
     if (!outcome.connection) {
+        showIdentity(NO_IDENTITY);
+        SetElidedText(m_counter, NO_COUNT);
+        m_deviceRecordCount = 0;
         const QString detail = QString::fromStdString(outcome.error);
         emit statusMessage(outcome.failure == ConnectOutcome::Failure::NoLogger
                                ? tr("ロガーが見つかりません: %1").arg(detail)
                                : tr("ロガーのポートを開けません: %1").arg(detail));
-        return;
+        emit stateChanged();
+        return false;
     }
     m_connection = std::move(outcome.connection);
+    m_faulted = false;
     const LoggerState& state = m_connection->state;
-    m_identity->setText(QString::fromLocal8Bit(state.identityLabel));
-    m_identity->setToolTip(m_identity->text());  // the label is narrower than most identities
-    m_counter->setText(QString::fromStdString(state.countLabel));
+    if (adopt) AdoptLoggerBlocks(state, m_session.doc());
+    showIdentity(QString::fromLocal8Bit(state.identityLabel));
+    // "0" would say the logger is empty when nobody knows.
+    SetElidedText(m_counter, state.countRead ? QString::fromStdString(state.countLabel) : tr("件数を読めません"));
     m_deviceRecordCount = state.recordCount;
     if (!state.failures.empty()) {
         emit statusMessage(tr("ロガーが応答しません: %1").arg(QString::fromStdString(state.failures.front())));
@@ -140,31 +157,53 @@ void CVarneloView::connectToLogger() {
                                .arg(state.reportedCount)
                                .arg(state.recordCount));
     }
+    emit stateChanged();
+    return state.countRead;
+}
+
+bool CVarneloView::needsConnection() const {
+    return !m_connection || m_connection->link->gone() || !m_connection->state.countRead || m_faulted;
+}
+
+void CVarneloView::setState(FormState state) {
+    if (m_state == state) return;
+    m_state = state;
+    emit stateChanged();
 }
 
 void CVarneloView::OnReadButton() {
-    if (!m_connection) return;
-    if (!m_download) m_download = std::make_unique<RecordDownload>(*m_connection->link, m_session.doc());
+    if (downloading()) return;
+    // Connecting touches nothing of the document: when no logger answers,
+    // the records on screen stay as they are.
+    if (needsConnection() && !connectToLogger(false)) return;
+    if (m_downloadGate && !m_downloadGate()) return;
+    if (!m_connection || downloading()) return;
+
+    // The logger's records replace the document's, and its blocks go with them.
+    AdoptLoggerBlocks(m_connection->state, m_session.doc());
+    m_session.beginDownload();
+    emit documentChanged();
+    m_download = std::make_unique<RecordDownload>(*m_connection->link, m_session.doc());
     m_list->clear();
-    m_downloadTimer.start(m_download->start(m_deviceRecordCount));
+    const auto delay = m_download->start(m_deviceRecordCount);
+    setState(FormState::Downloading);
+    m_downloadTimer.start(delay);
     emit downloadProgress(0, m_download->total());
 }
 
-void CVarneloView::stopDownload(const QString& why) {
-    if (!downloading()) return;
+bool CVarneloView::stopDownload(const QString& why) {
+    if (!downloading()) return false;
     m_downloadTimer.stop();
     const int done = m_download->nextRecord();
     m_download->cancel();
-    if (m_session.doc().recordCount() > 0) {
-        m_session.markChanged();
-        emit documentChanged();
-    }
     emit downloadProgress(0, -1);
     emit statusMessage(tr("読み出しを中止しました (%1 件読み出し済み): %2").arg(done).arg(why));
+    finishDownload();
+    return true;
 }
 
 void CVarneloView::OnTimerDownload() {
-    if (!m_download) return;
+    if (!m_download || !downloading()) return;
     const DownloadStep step = m_download->step();
     switch (step.kind) {
         case DownloadStep::Kind::Ignored: return;
@@ -178,6 +217,7 @@ void CVarneloView::OnTimerDownload() {
             emit statusMessage(tr("%1 件のレコードを読み出しました").arg(step.total));
             break;
         case DownloadStep::Kind::Stopped:
+            m_faulted = true;
             emit downloadProgress(step.done, -1);
             emit statusMessage(tr("レコード %1 で読み出しが止まりました (%2 件を読み出し済み): %3")
                                    .arg(step.record)
@@ -185,6 +225,12 @@ void CVarneloView::OnTimerDownload() {
                                    .arg(QString::fromStdString(step.failure)));
             break;
     }
+    finishDownload();
+    m_list->setFocus();
+}
+
+void CVarneloView::finishDownload() {
+    setState(FormState::Idle);
     if (m_session.doc().recordCount() > 0) {
         m_session.markChanged();
         emit documentChanged();
@@ -192,10 +238,9 @@ void CVarneloView::OnTimerDownload() {
     } else {
         // No record arrived: nothing to show but the empty charts, rather
         // than whatever an earlier document left in the first block.
-        m_session.computeTrack();
+        m_session.recordsChanged();
         OnTimerEmptyCharts();
     }
-    m_list->setFocus();
 }
 
 void CVarneloView::OnTimerEmptyCharts() {
@@ -217,8 +262,6 @@ void CVarneloView::ShowFirstRecord() {
         const QSignalBlocker quiet(m_list);
         if (m_list->count() > 0) m_list->setCurrentRow(0);
     }
-    // An opened file brought its track along; a download's records need theirs.
-    if (!m_session.trackCurrent()) m_session.computeTrack();
     drawTrack(0);
 }
 
@@ -274,42 +317,48 @@ void CVarneloView::OnModeReflectance() {
 void CVarneloView::OnLimitRange() { m_limitRange = m_limitBox->isChecked() ? 1 : 0; }
 
 void CVarneloView::OnSaveCsv() {
+    if (downloading()) return;  // the records are still arriving
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("csv file(*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.selectFile(QStringLiteral("*.csv"));
+    // The document's own name with .csv, in its folder; nothing for an untitled one.
+    if (!m_session.path().empty()) {
+        const QFileInfo document(FromPath(m_session.path()));
+        dialog.setDirectory(document.absolutePath());
+        dialog.selectFile(document.completeBaseName() + QStringLiteral(".csv"));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    exportTo(dialog.selectedFiles().front());
+    const QString path = dialog.selectedFiles().front();
+    // What the dialog returns with a pattern in it is a filter typed as a
+    // name, never a file anybody meant to write.
+    if (QFileInfo(path).fileName().contains(QLatin1Char('*')) || QFileInfo(path).fileName().contains(QLatin1Char('?'))) {
+        ShowFileProblem(this, tr("ファイル名に * や ? は使えません。"), path);
+        return;
+    }
+    exportTo(path);
 }
 
 void CVarneloView::exportTo(const QString& path) {
-    // The export reads the records while its progress dialog lets events
-    // through: a download tick meanwhile would overwrite records under it.
-    const bool resumeDownload = m_downloadTimer.isActive();
-    m_downloadTimer.stop();
-
     const int count = m_session.doc().recordCount();
     QProgressDialog progress(tr("CSV ファイルに書き出しています..."), tr("キャンセル"), 0, count, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const CsvOptions options{m_exportMode, m_limitRange != 0};
-    const ExportResult result = m_session.exportCsv(path.toStdString(), options, [&progress](int written, int) {
+    const ExportResult result = m_session.exportCsv(ToPath(path), options, [&progress](int written, int) {
         progress.setValue(written);
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
     });
     progress.reset();
-    if (resumeDownload) m_downloadTimer.start(DOWNLOAD_STEP_DELAY);
 
     switch (result.status) {
         case ExportStatus::Written: emit statusMessage(tr("%1 件を CSV に書き出しました: %2").arg(count).arg(path)); break;
         case ExportStatus::Cancelled: emit statusMessage(tr("CSV の書き出しを取り消しました")); break;
         case ExportStatus::Failed:
-            QMessageBox::warning(this, QCoreApplication::applicationName(),
-                                 tr("CSV ファイルを書き出せませんでした。\n%1\n\n%2")
-                                     .arg(path, QString::fromStdString(result.error)));
+            emit statusMessage(tr("CSV ファイルを書き出せませんでした: %1").arg(QString::fromStdString(result.error)));
+            ShowFileProblem(this, tr("CSV ファイルを書き出せませんでした。"), path);
             break;
     }
 }

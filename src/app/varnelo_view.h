@@ -4,11 +4,15 @@
 // It owns the logger's port, the download and the three one-shot timers,
 // and draws the charts at four moments only: the empty charts (timer 1), the
 // first record of an opened document (timer 3), the end of a download and a
-// change of the selected line.
+// change of the selected line. A download that ends early (stopped, or cut
+// by a fault) draws what it kept, so nothing on screen describes records the
+// document no longer holds. Which commands are offered is the frame's to
+// decide, from state() (see form_state.h).
 
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +20,7 @@
 #include "device/record_download.h"
 #include "export/csv_export.h"
 #include "launch/logger_options.h"
+#include "session/form_state.h"
 #include "session/session.h"
 
 class QCheckBox;
@@ -38,17 +43,24 @@ public:
     ~CVarneloView() override;  // keeps the 400-800 nm option in the profile
 
     // Run after the document was created or opened: the first time it makes
-    // the run's one connection attempt; every time it lists the records.
+    // the start-up connection attempt; every time it lists the records.
     void OnInitialUpdate();
 
+    FormState state() const { return m_state; }
+    bool downloading() const { return m_state == FormState::Downloading; }
     bool connected() const { return m_connection.has_value(); }
     // The connected logger's port, for the settings dialog; null when none.
     ByteLink* link() { return m_connection ? m_connection->link.get() : nullptr; }
-    // What the connection learnt; null when there is none.
-    const LoggerState* loggerState() const { return m_connection ? &m_connection->state : nullptr; }
-    bool downloading() const { return m_download && m_download->pending(); }
-    // Ends a download that is under way, keeping what is complete, with the reason in the status bar.
-    void stopDownload(const QString& why);
+    // What the connection learnt, with the logger's own blocks; null when
+    // there is none. The settings dialog shows and uploads these, whatever
+    // file the document came from.
+    LoggerState* loggerState() { return m_connection ? &m_connection->state : nullptr; }
+    // Ends a download that is under way, keeping what is complete, with the
+    // reason in the status bar. False when none was under way.
+    bool stopDownload(const QString& why);
+    // Asked before a full download replaces records no file has; false
+    // keeps the document and starts nothing.
+    void setDownloadGate(std::function<bool()> gate) { m_downloadGate = std::move(gate); }
 
     ExportMode exportMode() const { return m_exportMode; }
     bool limitRange() const { return m_limitRange != 0; }
@@ -78,12 +90,21 @@ signals:
     void statusMessage(const QString& text);
     // Download progress; total < 0 once no download is under way.
     void downloadProgress(int done, int total);
-    // The document now holds records no file has.
+    // The document now holds records no file has, or has become untitled.
     void documentChanged();
+    // Downloading began or ended, or the logger came or went.
+    void stateChanged();
 
 private:
     void buildControls();
-    void connectToLogger();
+    // The connection exchanges; adopt: the blocks read become the document's.
+    bool connectToLogger(bool adopt);
+    // A port that is gone, a count never read or a download cut by a fault
+    // is connected again before reading.
+    bool needsConnection() const;
+    void showIdentity(const QString& text);
+    void setState(FormState state);
+    void finishDownload();
     void OnTimerEmptyCharts();
     void OnTimerDownload();
     void OnTimerShowRecords();
@@ -97,6 +118,9 @@ private:
     LoggerChoice m_logger;
     std::optional<LoggerConnection> m_connection;
     std::unique_ptr<RecordDownload> m_download;
+    std::function<bool()> m_downloadGate;
+    FormState m_state = FormState::Idle;
+    bool m_faulted = false;  // the last download stopped on a failed exchange
     bool m_firstUpdate = true;
     int m_deviceRecordCount = 0;
     ExportMode m_exportMode = ExportMode::TwoChannel;
@@ -104,6 +128,7 @@ private:
     // What the spectrum chart shows now, for the readout under the mouse.
     int m_drawnRecord = -1;
     bool m_drawnLimit = false;
+    QString m_identityText;  // the whole identity; the label may show it elided
 
     QTimer m_emptyChartsTimer;  // timer 1
     QTimer m_downloadTimer;     // timer 2

@@ -7,6 +7,7 @@
 
 #include "data/atomic_file.h"
 #include "launch/logger_options.h"
+#include "launch/path_text.h"
 
 namespace varnelo::cli {
 
@@ -89,7 +90,7 @@ Stop OutputPath(const QCommandLineParser& parser, const QCommandLineOption& opti
                 std::filesystem::path& output) {
     const QString value = parser.value(option);
     if (value.isEmpty()) return UsageError(QStringLiteral("name the file to write with -o %1").arg(option.valueName()));
-    output = std::filesystem::path(value.toStdString());
+    output = ToPath(value);
     if (kind == OutputKind::Binary && IsStandardOutput(output)) {
         return UsageError(QStringLiteral("standard output takes text only; name the %1 to write").arg(option.valueName()));
     }
@@ -97,9 +98,9 @@ Stop OutputPath(const QCommandLineParser& parser, const QCommandLineOption& opti
 }
 
 Stop DistinctFromInput(const QString& input, const std::filesystem::path& output) {
-    if (IsStandardOutput(output) || !SameFile(std::filesystem::path(input.toStdString()), output)) return std::nullopt;
+    if (IsStandardOutput(output) || !SameFile(ToPath(input), output)) return std::nullopt;
     return Fail(QStringLiteral("%1 is the data file being read; name another output")
-                    .arg(QString::fromStdString(output.string())));
+                    .arg(FromPath(output)));
 }
 
 QString DescribeFileError(const FileError& error) {
@@ -108,6 +109,7 @@ QString DescribeFileError(const FileError& error) {
         case FileFailure::UnexpectedFormat: return QStringLiteral("not a Varnelo data file: %1").arg(detail);
         case FileFailure::OpenFailed: return QStringLiteral("cannot open %1").arg(detail);
         case FileFailure::SaveFailed: return QStringLiteral("cannot save: %1").arg(detail);
+        case FileFailure::NotRegular: return QStringLiteral("cannot open %1").arg(detail);
     }
     return detail;
 }
@@ -116,19 +118,19 @@ namespace {
 
 Stop Opened(const QString& path, const FileOutcome& error, int records) {
     if (error) return Fail(DescribeFileError(*error));
-    if (records == 0) Warn(path.toStdString() + " holds no records");
+    if (records == 0) Warn(PathBytesOfText(path).toStdString() + " holds no records");
     return std::nullopt;
 }
 
 }  // namespace
 
 Stop OpenSession(const QString& path, Session& session) {
-    const FileOutcome error = session.open(std::filesystem::path(path.toStdString()));
+    const FileOutcome error = session.open(ToPath(path));
     return Opened(path, error, session.doc().recordCount());
 }
 
 Stop OpenDataFile(const QString& path, DataFileReader& reader) {
-    const FileOutcome error = reader.open(std::filesystem::path(path.toStdString()));
+    const FileOutcome error = reader.open(ToPath(path));
     return Opened(path, error, reader.count());
 }
 

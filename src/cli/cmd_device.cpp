@@ -17,6 +17,7 @@
 #include "data/device_info_block.h"
 #include "device/connection.h"
 #include "launch/logger_options.h"
+#include "launch/path_text.h"
 #include "device/record_download.h"
 #include "simulator/pty_server.h"
 
@@ -108,7 +109,7 @@ int RunSimulate(const QStringList& arguments) {
     if (!settings || !IntOption(parser, "pace", 0, 60000, pace, usageError)) return UsageError(usageError);
 
     PtyServerOptions options;
-    options.linkPath = parser.value("link").toStdString();
+    options.linkPath = PathBytesOfText(parser.value("link")).toStdString();
     options.pace = std::chrono::milliseconds(pace.value_or(0));
     LoggerModel model(*settings);
     model.preload(RECORD_CAPACITY);

@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "data/device_info_block.h"
 #include "device/device_link.h"
+#include "launch/path_text.h"
 #include "launch/logger_options.h"
 #include "settings/channel_upload.h"
 #include "settings/settings_file.h"
@@ -40,7 +41,7 @@ std::string Quoted(std::string_view name) {
 
 std::optional<SensorTable> ReadTable(const QString& path) {
     std::string error;
-    auto table = LoadSettingsFile(std::filesystem::path(path.toStdString()), error);
+    auto table = LoadSettingsFile(ToPath(path), error);
     if (!table) {
         Fail(QString::fromStdString("cannot read the settings file " + error));
         return std::nullopt;
@@ -53,7 +54,7 @@ std::optional<SensorTable> ReadTable(const QString& path) {
 }
 
 std::string MissingSensor(const std::string& name, const QString& path, const SensorTable& table) {
-    std::string text = "no sensor head named " + Quoted(name) + " in " + path.toStdString();
+    std::string text = "no sensor head named " + Quoted(name) + " in " + PathBytesOfText(path).toStdString();
     if (table.heads.empty()) return text + "; it lists no " + SENSOR_TAG + " heads";
     text += "; it lists";
     const std::size_t listed = std::min(table.heads.size(), NAMES_LISTED_MAX);
@@ -98,7 +99,7 @@ int RunSensors(const QStringList& arguments) {
     if (const Stop stop = SinglePositional(parser, QStringLiteral("settings file"), path)) return *stop;
     const auto table = ReadTable(path);
     if (!table) return EXIT_FAILED;
-    if (table->heads.empty()) Warn(path.toStdString() + " lists no " + SENSOR_TAG + " heads");
+    if (table->heads.empty()) Warn(PathBytesOfText(path).toStdString() + " lists no " + SENSOR_TAG + " heads");
     for (const SensorHead& head : table->heads) {
         std::string line = Quoted(head.name);
         for (const double c : head.coefficients) {

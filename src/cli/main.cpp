@@ -8,6 +8,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/own_program.h"
+#include "launch/path_text.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ int Dispatch(int argc, char** argv) {
     const Command* command = FindCommand(helpAsked ? argv[2] : argv[1]);
     if (command == nullptr) {
         return UsageError(QStringLiteral("unknown command '%1' (try varnelo-cli --help)")
-                              .arg(QString::fromLocal8Bit(helpAsked ? argv[2] : argv[1])));
+                              .arg(varnelo::ArgumentText(helpAsked ? argv[2] : argv[1])));
     }
 
     // The arguments as given, before the application may take any of them.
@@ -75,8 +76,10 @@ int Dispatch(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
     if (command->program != nullptr) return RunOwnProgram(QString::fromLatin1(command->program), given.data());
     QCoreApplication::setApplicationName(QStringLiteral("varnelo-cli"));
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();  // the command's parser sees its own name first
+    // From argv itself: file names are bytes, and QCoreApplication::arguments()
+    // would lose those that are not UTF-8.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << varnelo::ArgumentText(argv[i]);  // the command's parser sees its own name first
     if (helpAsked) arguments = QStringList{QString::fromLatin1(command->name), QStringLiteral("--help")};
     return command->run(arguments);
 }

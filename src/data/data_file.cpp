@@ -6,9 +6,9 @@
 
 namespace varnelo {
 
-FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc) {
+FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, Streams streams) {
     DataFileReader file;
-    if (FileOutcome refused = file.open(path)) return refused;
+    if (FileOutcome refused = file.open(path, streams)) return refused;
     if (!file.hasContent()) return std::nullopt;
 
     // The size is proven, so the records go straight into their blocks. Only

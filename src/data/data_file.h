@@ -22,7 +22,14 @@ enum class FileFailure {
     OpenFailed,        // the file cannot be read at all, or a read failed half way
     UnexpectedFormat,  // the file is not a data file this program can take
     SaveFailed,
+    NotRegular,        // a pipe, FIFO or device where streams are refused
 };
+
+// What to do with a pipe, FIFO or device named as a data file: read it as a
+// stream to the end of what a data file can hold (the command line), or
+// refuse it before opening (the window: opening a FIFO waits for a writer
+// that may never come). Either way it is never taken as an empty file.
+enum class Streams { Read, Refuse };
 
 struct FileError {
     FileFailure kind;
@@ -31,8 +38,9 @@ struct FileError {
 using FileOutcome = std::optional<FileError>;  // empty on success
 
 // A refused file leaves the document exactly as it was. A 0-byte file opens
-// and changes nothing; bytes after the last record are ignored.
-FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc);
+// and changes nothing; bytes after the last record are ignored. A stream that
+// gives nothing is refused: nothing says it was meant to be empty.
+FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, Streams streams = Streams::Read);
 
 // Writes through a temporary file: a failed save leaves the old file intact.
 FileOutcome SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& doc);

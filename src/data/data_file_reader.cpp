@@ -14,11 +14,21 @@ std::uintmax_t RecordOffset(int index) { return DataFileSize(index); }
 
 }  // namespace
 
-FileOutcome DataFileReader::open(const std::filesystem::path& path) {
+FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams streams) {
     m_path = path;
+    if (streams == Streams::Refuse) {
+        std::error_code code;
+        const auto status = std::filesystem::status(path, code);
+        if (!code && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+            !std::filesystem::is_directory(status)) {
+            return FileError{FileFailure::NotRegular,
+                             path.string() + ": not a regular file (a pipe, FIFO or device); save it to a file first"};
+        }
+    }
     std::uintmax_t size = 0;
-    if (!m_file.open(path) || !m_file.size(size))
+    if (!m_file.open(path, DataFileSize(RECORD_CAPACITY)) || !m_file.size(size))
         return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
+    if (size == 0 && m_file.streamed()) return Refused(path, "nothing arrived from the pipe or device");
     if (size == 0) return std::nullopt;
     if (size < DATA_FILE_HEADER_SIZE) {
         return Refused(path, std::to_string(size) + " bytes, shorter than the " +

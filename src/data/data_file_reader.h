@@ -16,7 +16,7 @@ class DataFileReader {
 public:
     // Refuses what LoadDataFile refuses, with the same errors. A 0-byte file
     // opens with no records and no parameter block (hasContent() false).
-    FileOutcome open(const std::filesystem::path& path);
+    FileOutcome open(const std::filesystem::path& path, Streams streams = Streams::Read);
 
     bool hasContent() const { return m_hasContent; }
     int count() const { return m_count; }

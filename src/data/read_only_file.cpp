@@ -35,14 +35,48 @@ ReadOnlyFile::~ReadOnlyFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path) {
+bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t streamLimit) {
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return m_fd >= 0 || fail(errno);
+    if (m_fd < 0) return fail(errno);
+    struct stat status {};
+    if (::fstat(m_fd, &status) != 0) return fail(errno);
+    // A stream's size says nothing of what it holds: it must be read.
+    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode)) return takeStream(streamLimit);
+    return true;
 }
 
-int ReadOnlyFile::descriptor() const { return m_fd; }
+bool ReadOnlyFile::takeStream(std::uintmax_t limit) {
+    m_streamed = true;
+    constexpr std::size_t CHUNK = std::size_t{1} << 20;
+    while (m_stream.size() < limit) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(CHUNK, limit - m_stream.size()));
+        const std::size_t at = m_stream.size();
+        m_stream.resize(at + want);
+        const ssize_t r = ::read(m_fd, m_stream.data() + at, want);
+        if (r < 0 && errno == EINTR) {
+            m_stream.resize(at);
+            continue;
+        }
+        if (r < 0) {
+            const int error = errno;
+            m_stream.clear();
+            return fail(error);
+        }
+        m_stream.resize(at + static_cast<std::size_t>(r));
+        if (r == 0) break;
+    }
+    m_stream.shrink_to_fit();
+    return true;
+}
+
+// A stream has no pages to lend.
+int ReadOnlyFile::descriptor() const { return m_streamed ? -1 : m_fd; }
 
 bool ReadOnlyFile::size(std::uintmax_t& bytes) {
+    if (m_streamed) {
+        bytes = m_stream.size();
+        return true;
+    }
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) return fail(errno);
     if (S_ISDIR(status.st_mode)) return fail(EISDIR);
@@ -51,6 +85,12 @@ bool ReadOnlyFile::size(std::uintmax_t& bytes) {
 }
 
 std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n) {
+    if (m_streamed) {
+        if (offset >= m_stream.size()) return 0;
+        const std::size_t got = std::min<std::size_t>(n, m_stream.size() - static_cast<std::size_t>(offset));
+        std::memcpy(into, m_stream.data() + offset, got);
+        return got;
+    }
     auto* const bytes = static_cast<std::uint8_t*>(into);
     std::size_t got = 0;
     while (got < n) {
@@ -63,6 +103,7 @@ std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n)
 }
 
 std::size_t ReadOnlyFile::readInParallel(std::uintmax_t offset, void* into, std::size_t n, std::size_t unit) {
+    if (m_streamed) return read(offset, into, n);
     unit = std::max<std::size_t>(unit, 1);
     const std::size_t units = n / unit;
     if (PartCount(units, PARALLEL_READ_MINIMUM / unit) < 2) return read(offset, into, n);
@@ -87,7 +128,7 @@ ReadOnlyFile::~ReadOnlyFile() {
     if (m_file) std::fclose(m_file);
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path) {
+bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t) {
     m_path = path;
     m_file = std::fopen(path.string().c_str(), "rb");
     return m_file != nullptr || fail(errno);

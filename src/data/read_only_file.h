@@ -2,12 +2,15 @@
 // A file opened for reading at any position. Where the system reads by
 // position (POSIX pread), a long stretch is read by several threads at once,
 // each filling its own part of the memory; elsewhere it is read in one piece.
+// A pipe, FIFO or device cannot be read by position: it is read once, in
+// order, into memory when opened, and then served from there.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace varnelo {
 
@@ -18,10 +21,14 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    // Each returns false with error() set when the system refuses.
-    bool open(const std::filesystem::path& path);
-    // The size of the file that was opened, whatever the path names by now.
+    // Each returns false with error() set when the system refuses. Of a
+    // stream, at most streamLimit bytes are taken; the rest is left unread.
+    bool open(const std::filesystem::path& path, std::uintmax_t streamLimit = UINTMAX_MAX);
+    // The size of the file that was opened, whatever the path names by now;
+    // of a stream, the bytes it gave.
     bool size(std::uintmax_t& bytes);
+    // True when the file was a stream, read in full when it was opened.
+    bool streamed() const { return m_streamed; }
     const std::string& error() const { return m_error; }
     // The system's descriptor of the open file, or -1 where there is none.
     int descriptor() const;
@@ -35,6 +42,7 @@ public:
 
 private:
     bool fail(int errorNumber);
+    bool takeStream(std::uintmax_t limit);
 
 #if defined(__unix__) || defined(__APPLE__)
     int m_fd = -1;
@@ -43,6 +51,8 @@ private:
     std::filesystem::path m_path;
 #endif
     std::string m_error;
+    std::vector<std::uint8_t> m_stream;
+    bool m_streamed = false;
 };
 
 }  // namespace varnelo

@@ -43,7 +43,18 @@ std::string CountLabel(int done, int total) {
 
 int HoldRecordCount(std::int32_t reported) { return std::clamp<std::int32_t>(reported, 0, RECORD_CAPACITY); }
 
+void AdoptLoggerBlocks(const LoggerState& state, CVarneloDoc& doc) {
+    if (state.deviceInfoRead) doc.deviceInfo() = state.deviceInfo;
+    if (state.parametersRead) doc.parameterBlock() = state.parameters;
+}
+
 LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloDoc& doc) {
+    LoggerState state = ReadLoggerState(link, portName);
+    AdoptLoggerBlocks(state, doc);
+    return state;
+}
+
+LoggerState ReadLoggerState(ByteLink& link, std::string_view portName) {
     LoggerState state;
     // A logger that let a whole deadline pass without a single byte is not
     // asked again: each further exchange would only wait out its own
@@ -80,8 +91,8 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloD
     const std::string identA = identity(DeviceCommand::CMD_READ_IDENT_A, IDENT_A_SIZE, identARead);
     state.identityRead = identARead && identBRead;
     state.identityLabel = identA + " " + identB + "(" + PortText(portName) + ")";
-    state.deviceInfoRead = request(DeviceCommand::CMD_READ_DEVICE_INFO, doc.deviceInfo().bytes.data(), DEVICE_INFO_SIZE);
-    state.parametersRead = request(DeviceCommand::CMD_READ_PARAMETERS, doc.parameterBlock().bytes.data(), BLOCK_SIZE);
+    state.deviceInfoRead = request(DeviceCommand::CMD_READ_DEVICE_INFO, state.deviceInfo.bytes.data(), DEVICE_INFO_SIZE);
+    state.parametersRead = request(DeviceCommand::CMD_READ_PARAMETERS, state.parameters.bytes.data(), BLOCK_SIZE);
     std::array<std::uint8_t, RECORD_COUNT_SIZE> count{};
     state.countRead = request(DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
     state.reportedCount = state.countRead ? ReadI32Le(count.data()) : 0;
@@ -90,19 +101,20 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloD
     return state;
 }
 
-LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portName, CVarneloDoc& doc) {
+LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portName, CVarneloDoc* doc) {
     LoggerConnection connection{std::move(link), std::move(portName), {}};
-    connection.state = ReadLoggerState(*connection.link, connection.portName, doc);
+    connection.state = ReadLoggerState(*connection.link, connection.portName);
+    if (doc != nullptr) AdoptLoggerBlocks(connection.state, *doc);
     return connection;
 }
 
-ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc& doc) {
+ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc* doc) {
     OpenedPort opened = catalog.open(portName);
     if (!opened.link) return {std::nullopt, ConnectOutcome::Failure::PortUnavailable, opened.error};
     return {ConnectLink(std::move(opened.link), portName, doc), ConnectOutcome::Failure::None, {}};
 }
 
-ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc& doc) {
+ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc* doc) {
     const std::vector<PortEntry> devices = catalog.ports();
     const std::vector<std::string> candidates = LoggerPortCandidates(devices);
     if (candidates.empty()) {

@@ -17,7 +17,9 @@
 
 namespace varnelo {
 
-// What the connection learnt; the blocks themselves went into the document.
+// What the connection learnt, the logger's own blocks included: they stay
+// the logger's (the settings dialog shows them, an upload starts from them)
+// while the document may hold a file's blocks.
 struct LoggerState {
     std::string identityLabel;       // A, " ", B, "(", "(port)", ")"
     std::int32_t reportedCount = 0;  // as the logger sent it; 0 when the read failed
@@ -28,6 +30,8 @@ struct LoggerState {
     bool parametersRead = false;
     bool countRead = false;
     std::vector<std::string> failures;  // each failed exchange, described
+    DeviceInfoBlock deviceInfo{};       // zero bytes where the read failed
+    ParameterBlock parameters{};
 };
 
 struct LoggerConnection {
@@ -58,18 +62,32 @@ std::string CountLabel(int done, int total);
 // more than RECORD_CAPACITY gives RECORD_CAPACITY.
 int HoldRecordCount(std::int32_t reported);
 
-// Runs the connection exchanges on an open link; device information and the
-// parameter block go straight into the document.
+// The blocks the connection read become the document's: a new document, or
+// one whose records a download is about to replace. A block whose read
+// failed leaves the document's as it was.
+void AdoptLoggerBlocks(const LoggerState& state, CVarneloDoc& doc);
+
+// Runs the connection exchanges on an open link. Without a document the
+// blocks stay in the state alone, and nothing of a document changes even
+// when the logger fails half way.
+LoggerState ReadLoggerState(ByteLink& link, std::string_view portName);
 LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloDoc& doc);
 
 // Discovery: only ports whose USB ids are the logger's are opened, in natural
 // order; the first that opens is used.
-ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc& doc);
+ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc* doc = nullptr);
+inline ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc& doc) { return Connect(catalog, &doc); }
 
 // An explicit port, opened whatever discovery would say of it.
-ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc& doc);
+ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc* doc = nullptr);
+inline ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc& doc) {
+    return ConnectToPort(catalog, portName, &doc);
+}
 
 // An already open link, such as the in-process simulated logger.
-LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portName, CVarneloDoc& doc);
+LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portName, CVarneloDoc* doc = nullptr);
+inline LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portName, CVarneloDoc& doc) {
+    return ConnectLink(std::move(link), std::move(portName), &doc);
+}
 
 }  // namespace varnelo

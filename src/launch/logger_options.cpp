@@ -6,6 +6,7 @@
 
 #include "device/port_path.h"
 #include "device/qt_port_catalog.h"
+#include "launch/path_text.h"
 #include "simulator/simulated_link.h"
 
 namespace varnelo {
@@ -100,18 +101,18 @@ std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& pa
         return choice;
     }
     choice.port = parser.value("port");
-    if (choice.port.isEmpty()) choice.port = qEnvironmentVariable("VARNELO_PORT");
+    if (choice.port.isEmpty()) choice.port = EnvironmentPath("VARNELO_PORT");
     choice.kind = choice.port.isEmpty() ? LoggerChoice::Kind::Discover : LoggerChoice::Kind::Port;
     return choice;
 }
 
-ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc) {
+ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc) {
     QtPortCatalog catalog;
     switch (choice.kind) {
         case LoggerChoice::Kind::Simulated:
             return {ConnectLink(std::make_unique<SimulatedLink>(choice.simulator), SIMULATED_PORT_NAME, doc),
                     ConnectOutcome::Failure::None, {}};
-        case LoggerChoice::Kind::Port: return ConnectToPort(catalog, PortToOpen(choice.port.toStdString()), doc);
+        case LoggerChoice::Kind::Port: return ConnectToPort(catalog, PortToOpen(PathBytesOfText(choice.port).toStdString()), doc);
         case LoggerChoice::Kind::Discover: break;
     }
     return Connect(catalog, doc);

@@ -36,7 +36,11 @@ struct LoggerChoice {
 // On contradicting or bad switches returns nothing, with error set.
 std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& parser, QString& error);
 
-// Connects as chosen; the simulated logger is reached in-process.
-ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc);
+// Connects as chosen; the simulated logger is reached in-process. With a
+// document, the blocks the connection read become the document's.
+ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc);
+inline ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc) {
+    return ConnectAsChosen(choice, &doc);
+}
 
 }  // namespace varnelo

@@ -14,12 +14,6 @@ void Session::settleTrack() const {
     m_trackOwed = false;
     m_trackCount = m_doc->recordCount();
     ComputeTrack(*m_doc, m_trackCount, *m_track);
-    m_trackCurrent = true;
-}
-
-void Session::oweTrack() {
-    m_trackOwed = true;
-    m_trackCurrent = true;
 }
 
 std::string Session::title() const { return m_path.filename().string(); }
@@ -29,15 +23,20 @@ void Session::renew() {
     m_changed = false;
 }
 
-FileOutcome Session::open(const std::filesystem::path& path) {
+void Session::beginDownload() {
+    renew();
+    m_trackOwed = true;
+}
+
+FileOutcome Session::open(const std::filesystem::path& path, Streams streams) {
     const int countBefore = m_doc->recordCount();
-    FileOutcome outcome = LoadDataFile(path, *m_doc);
+    FileOutcome outcome = LoadDataFile(path, *m_doc, streams);
     if (outcome) {
         // A read that failed half way has emptied the document: its track follows.
-        if (m_doc->recordCount() != countBefore) oweTrack();
+        if (m_doc->recordCount() != countBefore) m_trackOwed = true;
         return outcome;
     }
-    oweTrack();
+    m_trackOwed = true;
     m_path = path;
     m_changed = false;
     return std::nullopt;

@@ -24,8 +24,9 @@ public:
 
     CVarneloDoc& doc() { return *m_doc; }
     const CVarneloDoc& doc() const { return *m_doc; }
-    // An opened file's track is computed when first asked for: listing or
-    // checking a file never needs it.
+    // The track always describes the document's records as they are: it is
+    // computed when first asked for after they changed (listing or checking
+    // a file never needs it).
     const GpsTrack& track() const {
         settleTrack();
         return *m_track;
@@ -35,10 +36,10 @@ public:
         settleTrack();
         return m_trackCount;
     }
-    // False once records came in that the track has not seen.
-    bool trackCurrent() const { return m_trackCurrent; }
+    // False while records changed that the track has not been computed over yet.
+    bool trackCurrent() const { return !m_trackOwed; }
 
-    // Rebuilds the track from the document's records, as after a download.
+    // Rebuilds the track from the document's records now.
     void computeTrack();
 
     // The file the document was last opened from or saved to; empty for a new one.
@@ -50,16 +51,23 @@ public:
     bool changed() const { return m_changed; }
     void markChanged() {
         m_changed = true;
-        m_trackCurrent = false;
+        m_trackOwed = true;
     }
+    // The records changed in place (a download stopped, records appended):
+    // whatever reads the track next gets it computed over them.
+    void recordsChanged() { m_trackOwed = true; }
 
     // A new document: no file, nothing to save, the data kept as it was.
     void renew();
+    // A full download is about to replace the records: the document becomes
+    // a new, untitled one, so that no Save can put the logger's records over
+    // the file that was open before without asking for a name.
+    void beginDownload();
 
     // Loads a data file; its track follows when asked for. On success the
     // file becomes the document's and nothing is left to save; a refused
     // file changes nothing at all.
-    FileOutcome open(const std::filesystem::path& path);
+    FileOutcome open(const std::filesystem::path& path, Streams streams = Streams::Read);
 
     // Saves the document; on success path becomes the document's file.
     FileOutcome save(const std::filesystem::path& path);
@@ -70,13 +78,11 @@ public:
 
 private:
     void settleTrack() const;
-    void oweTrack();
 
     std::unique_ptr<CVarneloDoc> m_doc;
     std::unique_ptr<GpsTrack> m_track;
     mutable int m_trackCount = 0;
-    mutable bool m_trackCurrent = true;
-    mutable bool m_trackOwed = false;  // the document was replaced by a file's records
+    mutable bool m_trackOwed = false;  // the records changed since the track was computed
     std::filesystem::path m_path;
     bool m_changed = false;
 };

@@ -52,8 +52,18 @@ void AddLine(std::string_view piece, SensorTable& table) {
 // Cuts the bytes that `next` hands out (EOF at the end) into pieces as the C
 // line reader does in text mode: a CR LF pair is one LF, a piece ends after
 // its LF or at SETTINGS_PIECE_MAX bytes, and the LF is not part of the piece.
+// A spreadsheet saving "UTF-8 CSV" puts a byte-order mark before the first
+// line; it is no part of the first field, so it is skipped.
 template <class NextByte>
-SensorTable ReadPieces(NextByte next) {
+SensorTable ReadPieces(NextByte nextByte) {
+    constexpr std::array<int, 3> BOM{0xEF, 0xBB, 0xBF};
+    std::array<int, 3> head{};
+    std::size_t headSize = 0;
+    while (headSize < head.size() && (head[headSize] = nextByte()) == BOM[headSize]) ++headSize;
+    if (headSize < head.size()) ++headSize;  // the byte that broke the mark, or EOF
+    std::size_t headAt = headSize == BOM.size() && head == BOM ? headSize : 0;
+    auto next = [&] { return headAt < headSize ? head[headAt++] : nextByte(); };
+
     SensorTable table;
     std::string piece;
     std::size_t taken = 0;

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include "data/byte_order.h"
 #include "data/data_file.h"
@@ -141,6 +144,68 @@ TEST(DataFile, EmptyFileOpensAndChangesNothing) {
     EXPECT_FALSE(LoadDataFile(dir / "zero.vrnldata", doc));
     EXPECT_EQ(doc.recordCount(), 2);
     EXPECT_TRUE(SameBlock(doc.record(1), test::PatternRecord(3 + 2)));
+}
+
+// A pipe has no size to check beforehand: it is read to the end of what a
+// data file can hold, and then the same rules apply as to a file of that
+// length. Nothing arriving is no empty file but a refusal.
+TEST(DataFile, APipeIsReadAsAStreamWithTheFileRules) {
+    const auto whole = FileImage(test::PatternRecord(2), 300, 300);
+    auto longer = whole;
+    longer.insert(longer.end(), 5000, 0xEE);
+    auto cut = whole;
+    cut.resize(cut.size() - 1);
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        bool opens;
+    } cases[] = {
+        {"a whole file", whole, true},
+        {"bytes after the last record", longer, true},
+        {"one byte short", cut, false},
+        {"nothing at all", {}, false},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const fs::path fifo = dir / "pipe";
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::thread writer([&] { WriteFileBytes(fifo, c.bytes); });
+        CVarneloDoc doc;
+        Fill(doc, 4, 10);
+        const FileOutcome error = LoadDataFile(fifo, doc);
+        writer.join();
+        EXPECT_EQ(!error, c.opens) << c.what << ": " << (error ? error->detail : "");
+        if (c.opens) {
+            EXPECT_EQ(doc.recordCount(), 300) << c.what;
+            EXPECT_TRUE(SameBlock(doc.record(299), test::PatternRecord(900 + 299))) << c.what;
+            EXPECT_TRUE(SameBlock(doc.parameterBlock(), test::PatternRecord(2))) << c.what;
+        } else {
+            EXPECT_EQ(error->kind, FileFailure::UnexpectedFormat) << c.what;
+            EXPECT_EQ(doc.recordCount(), 4) << c.what;
+            EXPECT_TRUE(SameBlock(doc.record(3), test::PatternRecord(14))) << c.what;
+        }
+    }
+}
+
+// Where streams are refused, a FIFO nobody writes to is refused at once:
+// opening it would wait for a writer that may never come.
+TEST(DataFile, StreamsAreRefusedBeforeOpeningWhereAskedTo) {
+    TempDir dir;
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CVarneloDoc doc;
+    Fill(doc, 2, 3);
+    const auto started = std::chrono::steady_clock::now();
+    const FileOutcome error = LoadDataFile(fifo, doc, Streams::Refuse);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind, FileFailure::NotRegular);
+    EXPECT_NE(error->detail.find("pipe"), std::string::npos) << error->detail;
+    EXPECT_EQ(doc.recordCount(), 2);
+    // A regular file is taken as before.
+    WriteFileBytes(dir / "one.vrnldata", FileImage(test::PatternRecord(2), 1, 1));
+    EXPECT_FALSE(LoadDataFile(dir / "one.vrnldata", doc, Streams::Refuse));
+    EXPECT_EQ(doc.recordCount(), 1);
 }
 
 TEST(DataFile, ExtraBytesAfterTheLastRecordAreIgnored) {

@@ -202,6 +202,29 @@ TEST(ReadLoggerState, ALoggerFallingSilentIsNotAskedFurther) {
     }
 }
 
+// The connection reads the logger's blocks for the logger: a document opened
+// from a file keeps its own until it takes them, and then only those that
+// were read whole.
+TEST(ReadLoggerState, TheBlocksStayTheLoggersUntilADocumentAdoptsThem) {
+    const std::vector<Bytes> replies = {Bytes(16, 'B'), Bytes(32, 'A'), Bytes(208, 1), Bytes(6728, 2), {7, 0, 0, 0}};
+    for (std::size_t k = 0; k <= replies.size(); ++k) {
+        test::FakeLink link;
+        for (std::size_t i = 0; i < k; ++i) link.queueReply(replies[i]);
+        CVarneloDoc doc;
+        doc.deviceInfo().bytes.fill(0xEE);
+        doc.parameterBlock().bytes.fill(0xEE);
+        const LoggerState state = ReadLoggerState(link, "COM4");
+        EXPECT_EQ(doc.deviceInfo().bytes[207], 0xEE) << k;
+        EXPECT_EQ(doc.parameterBlock().bytes[0], 0xEE) << k;
+        AdoptLoggerBlocks(state, doc);
+        EXPECT_EQ(doc.deviceInfo().bytes[0], k > 2 ? 1 : 0xEE) << k;
+        EXPECT_EQ(doc.parameterBlock().bytes[6727], k > 3 ? 2 : 0xEE) << k;
+        if (k > 3) {
+            EXPECT_EQ(state.parameters.bytes, doc.parameterBlock().bytes) << k;
+        }
+    }
+}
+
 TEST(ReadIdentityText, StopsAtTheFirstNulAndNeverRunsPastTheReply) {
     test::FakeLink withNul;
     withNul.queueReply({'A', 'B', 0, 'C', 0, 0, 0, 0});

@@ -36,10 +36,17 @@ TEST(SettingsFile, LineRules) {
         {"file ends after the tag", "C12880MA", {{"", {}}}},
         {"lower-case tag", "c12880ma,X,1\n", {}},
         {"blank before the tag", " C12880MA,X,1\n", {}},
-        {"byte-order mark on the first line",
+        {"byte-order mark before the first line skipped",
          "\xEF\xBB\xBF"
          "C12880MA,X,1\nC12880MA,Y,2\n",
+         {{"X", {1, 0, 0, 0, 0, 0}}, {"Y", {2, 0, 0, 0, 0, 0}}}},
+        {"byte-order mark alone", "\xEF\xBB\xBF", {}},
+        {"half a mark is part of the line",
+         "\xEF\xBB"
+         "C12880MA,X,1\nC12880MA,Y,2\n",
          {{"Y", {2, 0, 0, 0, 0, 0}}}},
+        {"a mark later on is part of its line", "C12880MA,X,1\n\xEF\xBB\xBF" "C12880MA,Y,2\n",
+         {{"X", {1, 0, 0, 0, 0, 0}}}},
         {"quoted number reads 0", "C12880MA,Q,\"7\",2,3,4,5,6\n", {{"Q", {0, 2, 3, 4, 5, 6}}}},
         {"blanks around the name kept", "C12880MA,  N 1  ,1\n", {{"  N 1  ", {1, 0, 0, 0, 0, 0}}}},
         {"CR LF is the line end", "C12880MA,N\r\nC12880MA,M,1,2,3,4,5,6\r\n", {{"N", {}}, {"M", oneToSix}}},
