@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <chrono>
@@ -84,6 +85,8 @@ protected:
     }
     // Presses the read button and waits for the end; returns how long it took.
     Clock::duration Download() {
+        // Records of an earlier download are not kept: no to saving them.
+        test::ModalAnswer<QMessageBox> discard([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
         const auto start = Clock::now();
         QTest::mouseClick(frame->view()->readButton(), Qt::LeftButton);
         EXPECT_TRUE(test::WaitFor([&] { return !frame->view()->downloading(); }, 60000));
