@@ -303,7 +303,7 @@ bool CMainFrame::readyToReplace(const QString& why) {
     return maybeSave();
 }
 
-void CMainFrame::OnStopDownload() { m_view->stopDownload(tr("中止しました")); }
+void CMainFrame::OnStopDownload() { m_view->stopDownload(QString()); }
 
 bool CMainFrame::maybeSave() {
     if (!m_session->changed()) return true;

@@ -197,7 +197,8 @@ bool CVarneloView::stopDownload(const QString& why) {
     const int done = m_download->nextRecord();
     m_download->cancel();
     emit downloadProgress(0, -1);
-    emit statusMessage(tr("読み出しを中止しました (%1 件読み出し済み): %2").arg(done).arg(why));
+    const QString stopped = tr("読み出しを中止しました (%1 件読み出し済み)").arg(done);
+    emit statusMessage(why.isEmpty() ? stopped : stopped + QStringLiteral(": ") + why);
     finishDownload();
     return true;
 }

@@ -56,7 +56,7 @@ public:
     // file the document came from.
     LoggerState* loggerState() { return m_connection ? &m_connection->state : nullptr; }
     // Ends a download that is under way, keeping what is complete, with the
-    // reason in the status bar. False when none was under way.
+    // reason (if any) in the status bar. False when none was under way.
     bool stopDownload(const QString& why);
     // Asked before a full download replaces records no file has; false
     // keeps the document and starts nothing.
