@@ -99,6 +99,7 @@ int RunSimulate(const QStringList& arguments) {
     parser.addOptions({
         {"link", "also reach the terminal through a symlink at PATH", "PATH"},
         {"pace", "a slow logger: wait MS milliseconds before each record reply", "MS"},
+        {"wire-log", "write each command that arrives to FILE, one line each (\"140 7\", \"16\")", "FILE"},
     });
     if (const Stop stop = Parse(parser, arguments)) return *stop;
     if (const Stop stop = NoPositional(parser)) return *stop;
@@ -110,6 +111,7 @@ int RunSimulate(const QStringList& arguments) {
     PtyServerOptions options;
     options.linkPath = parser.value("link").toStdString();
     options.pace = std::chrono::milliseconds(pace.value_or(0));
+    options.wireLogPath = parser.value("wire-log").toStdString();
     LoggerModel model(*settings);
     model.preload(RECORD_CAPACITY);
     PtyServer server;
