@@ -98,14 +98,13 @@ AppendStep RecordAppend::step() {
 }
 
 // The download set the count to its complete records; without keepPartial
-// the document goes back to what it held, and the blocks written meanwhile,
-// the half-received one included, to the zero bytes of unfilled blocks.
+// the document goes back to what it held. The blocks written past the count,
+// the half-received one included, go back to the zero bytes of unfilled blocks.
 AppendStep RecordAppend::finishStopped(AppendStep step) {
     m_phase = Phase::Idle;
-    if (m_keepPartial) return step;
-    const int written = std::max(step.record + 1, m_doc.recordCount());
-    for (int i = m_kept; i < written && i < RECORD_CAPACITY; ++i) m_doc.record(i).bytes.fill(0);
-    m_doc.setRecordCount(m_kept);
+    const int written = std::min(std::max(step.record + 1, m_doc.recordCount()), RECORD_CAPACITY);
+    if (!m_keepPartial) m_doc.setRecordCount(m_kept);
+    for (int i = m_doc.recordCount(); i < written; ++i) m_doc.record(i).bytes.fill(0);
     return step;
 }
 
