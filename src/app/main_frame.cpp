@@ -105,6 +105,10 @@ void CMainFrame::buildMenus() {
 
     m_fileMenu = menuBar()->addMenu(tr("ファイル(&F)"));
     m_fileMenu->addActions({newAction, openAction, saveAction, saveAsAction});
+    // Appending to the open document: it keeps its file name, unlike a full download.
+    m_readNewAction = m_fileMenu->addAction(tr("新しいレコードを読み出し"), m_view, &CVarneloView::OnReadNewButton);
+    m_readNewAction->setStatusTip(tr("ロガーの新しいレコードだけをドキュメントに追加"));
+    connect(m_fileMenu, &QMenu::aboutToShow, this, [this] { m_readNewAction->setEnabled(m_view->canReadNew()); });
     m_fileMenu->addSeparator();
     m_recentPlaceholder = m_fileMenu->addAction(tr("最近使ったファイル"));
     m_recentPlaceholder->setEnabled(false);
@@ -218,7 +222,10 @@ QString CMainFrame::documentTitle() const {
 
 void CMainFrame::updateTitle() { setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle()); }
 
-void CMainFrame::updateCommandEnabling() { action(Command::EditHardware)->setEnabled(m_view->connected()); }
+void CMainFrame::updateCommandEnabling() {
+    action(Command::EditHardware)->setEnabled(m_view->connected());
+    m_readNewAction->setEnabled(m_view->canReadNew());
+}
 
 void CMainFrame::showStatus(const QString& text) {
     if (text.isEmpty()) {

@@ -41,6 +41,8 @@ public:
     QAction* action(Command command) const;
     QMenu* recentFileMenu() const { return m_fileMenu; }
     QStringList recentFiles() const { return m_recentFiles; }
+    // File > "新しいレコードを読み出し".
+    QAction* readNewAction() const { return m_readNewAction; }
 
 public slots:
     void OnFileNew();
@@ -85,6 +87,7 @@ private:
     QAction* m_recentSeparator = nullptr;
     QStringList m_recentFiles;
     std::map<Command, QAction*> m_actions;
+    QAction* m_readNewAction = nullptr;
     QLabel* m_idleText = nullptr;
     QProgressBar* m_progress = nullptr;
 };

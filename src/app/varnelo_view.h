@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "device/connection.h"
+#include "device/record_append.h"
 #include "device/record_download.h"
 #include "export/csv_export.h"
 #include "launch/logger_options.h"
@@ -46,7 +47,9 @@ public:
     ByteLink* link() { return m_connection ? m_connection->link.get() : nullptr; }
     // What the connection learnt; null when there is none.
     const LoggerState* loggerState() const { return m_connection ? &m_connection->state : nullptr; }
-    bool downloading() const { return m_download && m_download->pending(); }
+    bool downloading() const { return (m_download && m_download->pending()) || (m_append && m_append->pending()); }
+    // "新しいレコードを読み出し" applies: a logger, records to check it against, nothing under way.
+    bool canReadNew() const { return connected() && m_session.doc().recordCount() > 0 && !downloading(); }
     // Ends a download that is under way, keeping what is complete, with the reason in the status bar.
     void stopDownload(const QString& why);
 
@@ -67,6 +70,8 @@ public:
 
 public slots:
     void OnReadButton();
+    // Only the logger's records the document lacks, after its last one is checked (RecordAppend).
+    void OnReadNewButton();
     void OnSaveCsv();
     void OnModeTwoChannel();
     void OnModeReflectance();
@@ -86,6 +91,7 @@ private:
     void connectToLogger();
     void OnTimerEmptyCharts();
     void OnTimerDownload();
+    void OnTimerAppend();
     void OnTimerShowRecords();
     void ShowFirstRecord();
     void drawSpectrum(int record);
@@ -97,6 +103,7 @@ private:
     LoggerChoice m_logger;
     std::optional<LoggerConnection> m_connection;
     std::unique_ptr<RecordDownload> m_download;
+    std::unique_ptr<RecordAppend> m_append;  // ticks on the download's timer
     bool m_firstUpdate = true;
     int m_deviceRecordCount = 0;
     ExportMode m_exportMode = ExportMode::TwoChannel;
