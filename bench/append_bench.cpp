@@ -12,6 +12,7 @@
 // against saving the 15000-record document (write_ms, save_ms, write_vs_save).
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -31,9 +32,12 @@ constexpr int HELD = RECORD_CAPACITY - NEW;
 constexpr int ROUNDS = 11;  // as the download's: one round of the simulated logger differs from the next
 
 std::filesystem::path Folder() {
-    // Where the download benchmark writes: off the disk where possible.
+    // Where the download benchmark writes: off the disk where possible,
+    // unless VARNELO_BENCH_DIR names a folder on the file system to measure.
     const std::filesystem::path shm = "/dev/shm";
-    const auto base = std::filesystem::exists(shm) ? shm : std::filesystem::temp_directory_path();
+    const char* asked = std::getenv("VARNELO_BENCH_DIR");
+    const auto base = asked ? std::filesystem::path(asked)
+                            : std::filesystem::exists(shm) ? shm : std::filesystem::temp_directory_path();
     const auto folder = base / ("varnelo-append-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     return folder;

@@ -144,6 +144,7 @@ void CVarneloView::connectToLogger() {
 
 void CVarneloView::OnReadButton() {
     if (!m_connection) return;
+    if (m_append) m_append->cancel();  // a full download replaces whatever was being appended
     if (!m_download) m_download = std::make_unique<RecordDownload>(*m_connection->link, m_session.doc());
     m_list->clear();
     m_downloadTimer.start(m_download->start(m_deviceRecordCount));

@@ -150,13 +150,12 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
                              DescribeRefusal(step.refusal, kept, state.recordCount) + FULL_DOWNLOAD_HINT));
         case AppendStep::Kind::Stopped: {
             const int appended = doc->recordCount() - kept;
-            const std::string where = step.record < kept ? "the check of " : "";
             if (appended == 0) {
                 const std::string keepHint = step.done > 0 && !parser.isSet("keep-partial")
                                                  ? " (--keep-partial keeps the " + std::to_string(step.done) +
                                                        " complete new records)"
                                                  : "";
-                return Fail(Text("download stopped at " + where + step.failure + "; nothing appended to " + name +
+                return Fail(Text("download stopped at " + step.failure + "; nothing appended to " + name +
                                  keepHint));
             }
             if (const FileOutcome error = AppendToDataFile(file, *doc, doc->recordCount()))
