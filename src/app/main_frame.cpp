@@ -130,6 +130,9 @@ void CMainFrame::buildMenus() {
 
     m_fileMenu = menuBar()->addMenu(tr("ファイル(&F)"));
     m_fileMenu->addActions({newAction, openAction, saveAction, saveAsAction});
+    // Appending to the open document: it keeps its file name, unlike a full download.
+    m_readNewAction = m_fileMenu->addAction(tr("新しいレコードを読み出し"), m_view, &CVarneloView::OnReadNewButton);
+    m_readNewAction->setStatusTip(tr("ロガーの新しいレコードだけをドキュメントに追加"));
     m_fileMenu->addSeparator();
     m_recentPlaceholder = m_fileMenu->addAction(tr("最近使ったファイル"));
     m_recentPlaceholder->setEnabled(false);
@@ -259,6 +262,7 @@ void CMainFrame::updateState() {
     m_stopButton->setVisible(on.stop);
     m_stopKey->setEnabled(on.stop);
     m_refusedSave->setEnabled(!on.save);
+    m_readNewAction->setEnabled(on.readNew);
 }
 
 void CMainFrame::showStatus(const QString& text) {

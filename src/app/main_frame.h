@@ -47,6 +47,8 @@ public:
     QStringList recentFiles() const { return m_recentFiles; }
     // The status bar's control that stops a download; shown while one runs.
     QToolButton* stopButton() const { return m_stopButton; }
+    // File > "新しいレコードを読み出し".
+    QAction* readNewAction() const { return m_readNewAction; }
 
 public slots:
     void OnFileNew();
@@ -95,6 +97,7 @@ private:
     QAction* m_recentSeparator = nullptr;
     QStringList m_recentFiles;
     std::map<Command, QAction*> m_actions;
+    QAction* m_readNewAction = nullptr;
     QLabel* m_idleText = nullptr;
     QProgressBar* m_progress = nullptr;
     QToolButton* m_stopButton = nullptr;

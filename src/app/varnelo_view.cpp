@@ -129,7 +129,10 @@ void CVarneloView::showIdentity(const QString& text) {
 }
 
 bool CVarneloView::connectToLogger(bool adopt) {
-    m_connection.reset();  // a port is opened once at a time: the old one goes first
+    // What talked to the old port goes with it; a port is opened once at a time.
+    m_download.reset();
+    m_append.reset();
+    m_connection.reset();
     ConnectOutcome outcome = ConnectAsChosen(m_logger, nullptr);
     if (!outcome.connection) {
         showIdentity(NO_IDENTITY);
@@ -193,6 +196,16 @@ void CVarneloView::OnReadButton() {
 
 bool CVarneloView::stopDownload(const QString& why) {
     if (!downloading()) return false;
+    if (appending()) {
+        m_downloadTimer.stop();
+        m_append->cancel();
+        while (m_list->count() > m_session.doc().recordCount()) delete m_list->takeItem(m_list->count() - 1);
+        emit downloadProgress(0, -1);
+        const QString stopped = tr("新しいレコードの読み出しを中止しました。何も追加していません");
+        emit statusMessage(why.isEmpty() ? stopped : stopped + QStringLiteral(": ") + why);
+        setState(FormState::Idle);
+        return true;
+    }
     m_downloadTimer.stop();
     const int done = m_download->nextRecord();
     m_download->cancel();
@@ -204,7 +217,9 @@ bool CVarneloView::stopDownload(const QString& why) {
 }
 
 void CVarneloView::OnTimerDownload() {
-    if (!m_download || !downloading()) return;
+    if (!downloading()) return;
+    if (appending()) return OnTimerAppend();
+    if (!m_download) return;
     const DownloadStep step = m_download->step();
     switch (step.kind) {
         case DownloadStep::Kind::Ignored: return;
@@ -242,6 +257,75 @@ void CVarneloView::finishDownload() {
         m_session.recordsChanged();
         OnTimerEmptyCharts();
     }
+}
+
+void CVarneloView::OnReadNewButton() {
+    if (downloading() || m_session.doc().recordCount() == 0) return;
+    if (needsConnection() && !connectToLogger(false)) return;
+    if (!m_connection) return;
+    m_append = std::make_unique<RecordAppend>(*m_connection->link, m_session.doc());
+    const auto delay = m_append->start(m_deviceRecordCount);
+    setState(FormState::Downloading);
+    m_downloadTimer.start(delay);
+    emit downloadProgress(0, std::max(m_deviceRecordCount - m_session.doc().recordCount(), 0));
+}
+
+void CVarneloView::OnTimerAppend() {
+    const AppendStep step = m_append->step();
+    const CVarneloDoc& doc = m_session.doc();
+    switch (step.kind) {
+        case AppendStep::Kind::Ignored: return;
+        case AppendStep::Kind::Checked: m_downloadTimer.start(*step.rearm); return;
+        case AppendStep::Kind::Fetched:
+            m_list->addItem(QString::fromStdString(step.label));
+            emit downloadProgress(step.done, step.total);
+            m_downloadTimer.start(*step.rearm);
+            return;
+        case AppendStep::Kind::Completed:
+            emit downloadProgress(step.total, -1);
+            emit statusMessage(tr("新しいレコードを %1 件読み出しました (全 %2 件)").arg(step.total).arg(doc.recordCount()));
+            break;
+        case AppendStep::Kind::Stopped:
+            m_faulted = true;
+            setState(FormState::Idle);
+            // Nothing was appended: the lines of the records that came go again.
+            while (m_list->count() > doc.recordCount()) delete m_list->takeItem(m_list->count() - 1);
+            emit downloadProgress(step.done, -1);
+            emit statusMessage(tr("レコード %1 で読み出しが止まりました。何も追加していません: %2")
+                                   .arg(step.record)
+                                   .arg(QString::fromStdString(step.failure)));
+            return;
+        case AppendStep::Kind::Refused: {
+            setState(FormState::Idle);
+            emit downloadProgress(0, -1);
+            const QString fullDownload = tr("「読み出し」で全件を読み出し、新しいファイルに保存してください。");
+            switch (step.refusal) {
+                case AppendRefusal::None:
+                case AppendRefusal::NoNewRecords: emit statusMessage(tr("新しいレコードはありません")); break;
+                case AppendRefusal::NoRecords: emit statusMessage(tr("照合するレコードがありません。") + fullDownload); break;
+                case AppendRefusal::LoggerHoldsFewer:
+                    emit statusMessage(tr("ロガーのレコード (%1 件) がドキュメント (%2 件) より少ないため追加しません"
+                                          "(ロガーのメモリが消去されています)。")
+                                           .arg(m_deviceRecordCount)
+                                           .arg(doc.recordCount()) +
+                                       fullDownload);
+                    break;
+                case AppendRefusal::RecordDiffers:
+                    emit statusMessage(tr("ロガーのレコード %1 がドキュメントと異なるため追加しません"
+                                          "(別のロガーか、消去後に記録し直したメモリです)。")
+                                           .arg(step.record) +
+                                       fullDownload);
+                    break;
+            }
+            return;
+        }
+    }
+    // As at the end of a full download; the document keeps its file name.
+    setState(FormState::Idle);
+    m_session.markChanged();
+    emit documentChanged();
+    ShowFirstRecord();
+    m_list->setFocus();
 }
 
 void CVarneloView::OnTimerEmptyCharts() {

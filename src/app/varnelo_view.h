@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "device/connection.h"
+#include "device/record_append.h"
 #include "device/record_download.h"
 #include "export/csv_export.h"
 #include "launch/logger_options.h"
@@ -61,6 +62,8 @@ public:
     // Asked before a full download replaces records no file has; false
     // keeps the document and starts nothing.
     void setDownloadGate(std::function<bool()> gate) { m_downloadGate = std::move(gate); }
+    // Whether what is under way appends to the document rather than replacing it.
+    bool appending() const { return m_append && m_append->pending(); }
 
     ExportMode exportMode() const { return m_exportMode; }
     bool limitRange() const { return m_limitRange != 0; }
@@ -79,6 +82,8 @@ public:
 
 public slots:
     void OnReadButton();
+    // Only the logger's records the document lacks, after its last one is checked (RecordAppend).
+    void OnReadNewButton();
     void OnSaveCsv();
     void OnModeTwoChannel();
     void OnModeReflectance();
@@ -107,6 +112,7 @@ private:
     void finishDownload();
     void OnTimerEmptyCharts();
     void OnTimerDownload();
+    void OnTimerAppend();
     void OnTimerShowRecords();
     void ShowFirstRecord();
     void drawSpectrum(int record);
@@ -121,6 +127,7 @@ private:
     std::function<bool()> m_downloadGate;
     FormState m_state = FormState::Idle;
     bool m_faulted = false;  // the last download stopped on a failed exchange
+    std::unique_ptr<RecordAppend> m_append;  // ticks on the download's timer
     bool m_firstUpdate = true;
     int m_deviceRecordCount = 0;
     ExportMode m_exportMode = ExportMode::TwoChannel;

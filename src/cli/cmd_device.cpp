@@ -13,11 +13,14 @@
 #include "cli/commands.h"
 #include "text/number_text.h"
 #include "data/data_file.h"
+#include "data/data_file_append.h"
+#include "data/data_file_reader.h"
 #include "data/data_file_stream.h"
 #include "data/device_info_block.h"
 #include "device/connection.h"
 #include "launch/logger_options.h"
 #include "launch/path_text.h"
+#include "device/record_append.h"
 #include "device/record_download.h"
 #include "simulator/pty_server.h"
 
@@ -90,6 +93,85 @@ volatile std::sig_atomic_t g_stopDownload = 0;
 
 extern "C" void StopDownload(int) { g_stopDownload = 1; }
 
+// ---- download --append ------------------------------------------------------------
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+const char* const FULL_DOWNLOAD_HINT = "; run a full download into a new file instead: varnelo-cli download -o NEW.vrnldata";
+
+// The logger's new records after those of an existing data file. The file
+// keeps its own parameter block and records; the document here only
+// stages what the rule needs: the file's last record at its place, then
+// the new records after it.
+int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& path) {
+    const std::string name = path.string();
+    if (const FileOutcome refused = CheckAppendable(path)) return Fail(Text("cannot add records to " + refused->detail));
+    DataFileReader file;
+    if (const FileOutcome error = file.open(path)) return Fail(DescribeFileError(*error));
+    const int kept = file.count();
+    if (kept == 0) return Fail(Text("nothing appended to " + name + ": " + DescribeRefusal(AppendRefusal::NoRecords, 0, 0) + FULL_DOWNLOAD_HINT));
+
+    auto doc = std::make_unique<CVarneloDoc>();
+    if (file.read(kept - 1, 1, &doc->record(kept - 1)) != 1)
+        return Fail(Text("cannot open " + name + ": record " + std::to_string(kept - 1) + " cannot be read"));
+    doc->setRecordCount(kept);
+
+    int status = 0;
+    // The logger's blocks land in the staging document, never in the file.
+    const auto connection = ConnectAsAsked(parser, *doc, status);
+    if (!connection) return status;
+    const LoggerState& state = connection->state;
+    if (!state.countRead) {
+        return Fail(Text("the logger on " + connection->portName + " did not answer: " + state.failures.front() +
+                         "; nothing appended to " + name));
+    }
+    WarnCountHeld(state);
+
+    RecordAppend append(*connection->link, *doc);
+    append.start(state.recordCount, parser.isSet("keep-partial"));
+    CatchStopSignals(StopDownload);
+    ProgressBar progress(::isatty(STDERR_FILENO) == 1);
+    AppendStep step;
+    while (append.pending() && !g_stopDownload) {
+        step = append.step();
+        if (step.kind == AppendStep::Kind::Fetched || step.kind == AppendStep::Kind::Completed)
+            progress.update(step.done, step.total, !append.pending());
+    }
+    if (g_stopDownload) return Fail(Text("download interrupted; nothing appended to " + name));
+
+    const std::string inAll = " (" + std::to_string(doc->recordCount()) + " in all)";
+    switch (step.kind) {
+        case AppendStep::Kind::Refused:
+            if (step.refusal == AppendRefusal::NoNewRecords) {
+                // Nothing went wrong: the file is up to date.
+                Print("no new records" + inAll);
+                return 0;
+            }
+            return Fail(Text("nothing appended to " + name + ": " +
+                             DescribeRefusal(step.refusal, kept, state.recordCount) + FULL_DOWNLOAD_HINT));
+        case AppendStep::Kind::Stopped: {
+            const int appended = doc->recordCount() - kept;
+            if (appended == 0) {
+                const std::string keepHint = step.done > 0 && !parser.isSet("keep-partial")
+                                                 ? " (--keep-partial keeps the " + std::to_string(step.done) +
+                                                       " complete new records)"
+                                                 : "";
+                return Fail(Text("download stopped at " + step.failure + "; nothing appended to " + name +
+                                 keepHint));
+            }
+            if (const FileOutcome error = AppendToDataFile(file, *doc, doc->recordCount()))
+                return Fail(DescribeFileError(*error));
+            return Fail(Text("download stopped at " + step.failure + "; the " + std::to_string(appended) +
+                             " complete new records were appended to " + name + inAll));
+        }
+        case AppendStep::Kind::Completed: break;
+        default: return Fail(Text("nothing appended to " + name));
+    }
+    if (const FileOutcome error = AppendToDataFile(file, *doc, doc->recordCount())) return Fail(DescribeFileError(*error));
+    Print(std::to_string(doc->recordCount() - kept) + " new records" + inAll);
+    return 0;
+}
+
 }  // namespace
 
 int RunSimulate(const QStringList& arguments) {
@@ -100,6 +182,7 @@ int RunSimulate(const QStringList& arguments) {
     parser.addOptions({
         {"link", "also reach the terminal through a symlink at PATH", "PATH"},
         {"pace", "a slow logger: wait MS milliseconds before each record reply", "MS"},
+        {"wire-log", "write each command that arrives to FILE, one line each (\"140 7\", \"16\")", "FILE"},
     });
     if (const Stop stop = Parse(parser, arguments)) return *stop;
     if (const Stop stop = NoPositional(parser)) return *stop;
@@ -111,6 +194,7 @@ int RunSimulate(const QStringList& arguments) {
     PtyServerOptions options;
     options.linkPath = PathBytesOfText(parser.value("link")).toStdString();
     options.pace = std::chrono::milliseconds(pace.value_or(0));
+    options.wireLogPath = parser.value("wire-log").toStdString();
     LoggerModel model(*settings);
     model.preload(RECORD_CAPACITY);
     PtyServer server;
@@ -182,11 +266,19 @@ int RunDownload(const QStringList& arguments) {
     const QCommandLineOption output = OutputOption(QStringLiteral("FILE.vrnldata"));
     parser.addOptions({
         output,
+        {"append", "only the records FILE lacks, after a check that its last record is the logger's; FILE is "
+                   "extended", "FILE.vrnldata"},
         {"keep-partial", "if the download stops, save the records completed so far"},
     });
     std::filesystem::path path;
     if (const Stop stop = Parse(parser, arguments)) return *stop;
     if (const Stop stop = NoPositional(parser)) return *stop;
+    if (parser.isSet("append")) {
+        if (parser.isSet(output)) return UsageError(QStringLiteral("--append names the file to extend; leave out -o"));
+        const QString file = parser.value("append");
+        if (file.isEmpty()) return UsageError(QStringLiteral("name the data file to extend with --append FILE.vrnldata"));
+        return RunAppend(parser, std::filesystem::path(file.toStdString()));
+    }
     if (const Stop stop = OutputPath(parser, output, OutputKind::Binary, path)) return *stop;
 
     auto doc = std::make_unique<CVarneloDoc>();

@@ -24,7 +24,7 @@ struct Command {
 const Command COMMANDS[] = {
     {"simulate", RunSimulate, "[--records N] [--seed S] [--link PATH]"},
     {"info", RunInfo, "[--port PATH | --sim]"},
-    {"download", RunDownload, "[--port PATH | --sim] -o FILE.vrnldata"},
+    {"download", RunDownload, "[--port PATH | --sim] -o FILE.vrnldata | --append FILE.vrnldata [--keep-partial]"},
     {"list", RunList, "FILE.vrnldata"},
     {"export", RunExport, "FILE.vrnldata -o OUT.csv|- [--mode 2ch|reflectance] [--limit]"},
     {"plot", nullptr, "FILE.vrnldata [--record K] [--limit] -o OUT.png", VARNELO_PLOT_PROGRAM},

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <random>
+#include <vector>
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -175,6 +177,67 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
         m_flush->handedOver(m_handedOver);
     }
     return true;
+}
+
+bool AtomicFileWriter::copyFrom(int fd, std::uintmax_t offset, std::uintmax_t bytes) {
+    if (!m_file) return false;
+    if (m_mode != Mode::Replace) return fail("cannot copy into", ESPIPE);
+    // The stream's buffer goes out first: the copy lands at the descriptor's offset.
+    if (std::fflush(m_file) != 0) return fail("cannot write", errno);
+#if defined(__unix__) || defined(__APPLE__)
+    const int out = fileno(m_file);
+    auto from = static_cast<off_t>(offset);
+    std::uintmax_t left = bytes;
+#if defined(__linux__)
+    while (left > 0) {
+        const ssize_t n = ::copy_file_range(fd, &from, out, nullptr, left, 0);
+        if (n > 0) {
+            left -= static_cast<std::uintmax_t>(n);
+        } else if (n == 0) {
+            return fail("cannot copy into", EIO);  // the source ended early: it was cut meanwhile
+        } else if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
+            break;  // not between these two files: read and write instead
+        } else if (errno != EINTR) {
+            return fail("cannot write", errno);
+        }
+    }
+#endif
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uintmax_t>(left, WRITE_BUFFER_SIZE)));
+    while (left > 0) {
+        const ssize_t n = ::pread(fd, buffer.data(), static_cast<std::size_t>(std::min<std::uintmax_t>(left, buffer.size())), from);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail("cannot copy into", n < 0 ? errno : EIO);
+        const auto got = static_cast<std::size_t>(n);
+        if (::write(out, buffer.data(), got) != n) return fail("cannot write", errno);
+        from += n;
+        left -= got;
+    }
+    m_written += bytes;
+    m_handedOver = m_written;
+    if (m_flush) m_flush->handedOver(m_handedOver);
+    return true;
+#else
+    (void)fd;
+    (void)offset;
+    (void)bytes;
+    return fail("cannot copy into", ENOSYS);
+#endif
+}
+
+bool AtomicFileWriter::overwrite(std::uintmax_t offset, const void* data, std::size_t size) {
+    if (!m_file) return false;
+    if (m_mode != Mode::Replace) return fail("cannot write over what was written to", ESPIPE);
+    if (std::fflush(m_file) != 0) return fail("cannot write", errno);
+#if defined(__unix__) || defined(__APPLE__)
+    if (::pwrite(fileno(m_file), data, size, static_cast<off_t>(offset)) != static_cast<ssize_t>(size))
+        return fail("cannot write", errno);
+    return true;
+#else
+    (void)offset;
+    (void)data;
+    (void)size;
+    return fail("cannot write", ENOSYS);
+#endif
 }
 
 bool AtomicFileWriter::commit() {

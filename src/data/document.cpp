@@ -28,11 +28,12 @@ BlockStore::BlockStore() : m_memory(BLOCK_COUNT * sizeof(MeasurementRecord) + 2 
     m_blocks = reinterpret_cast<MeasurementRecord*>(static_cast<std::uint8_t*>(m_memory.data()) + shift);
 }
 
-void BlockStore::prepareForRecords(int count) {
+void BlockStore::prepareForRecords(int end, int first) {
     keep();
-    const auto first = static_cast<std::size_t>(reinterpret_cast<std::uint8_t*>(m_blocks + 1) -
-                                                static_cast<std::uint8_t*>(m_memory.data()));
-    m_memory.backAhead(first, sizeof(MeasurementRecord) * static_cast<std::size_t>(std::max(count, 0)));
+    first = std::max(first, 0);
+    const auto offset = static_cast<std::size_t>(reinterpret_cast<std::uint8_t*>(m_blocks + 1 + first) -
+                                                 static_cast<std::uint8_t*>(m_memory.data()));
+    m_memory.backAhead(offset, sizeof(MeasurementRecord) * static_cast<std::size_t>(std::max(end - first, 0)));
 }
 
 int BlockStore::fill(DataFileReader& file) {

@@ -39,10 +39,10 @@ public:
     // records are written: a write to a lent page could be lost to a lease
     // break that is copying the page at that moment.
     void keep() { m_loan.keep(); }
-    // Before records 0..count-1 arrive one by one (a download): keep(), and
+    // Before records first..end-1 arrive one by one (a download): keep(), and
     // their pages are brought in ahead of them on a thread of their own, so
     // that clearing fresh memory overlaps the waits for the logger.
-    void prepareForRecords(int count);
+    void prepareForRecords(int end, int first = 0);
 
 private:
     ZeroedPages m_memory;

@@ -1,5 +1,6 @@
 #include "device/record_download.h"
 
+#include <algorithm>
 #include <array>
 
 #include "data/byte_order.h"
@@ -10,29 +11,48 @@
 namespace varnelo {
 
 std::chrono::milliseconds RecordDownload::start(int deviceRecordCount) {
-    m_total = HoldRecordCount(deviceRecordCount);
-    m_nextRecord = 0;
-    m_doc.blocks().prepareForRecords(m_total);
+    return startAt(0, HoldRecordCount(deviceRecordCount));
+}
+
+std::chrono::milliseconds RecordDownload::startAt(int first, int end) {
+    m_total = std::clamp(end, 0, RECORD_CAPACITY);
+    m_nextRecord = std::clamp(first, 0, m_total);
+    m_doc.blocks().prepareForRecords(m_total, m_nextRecord);
     m_pending = true;
     return DOWNLOAD_START_DELAY;
 }
 
-bool RecordDownload::fetch(int index, std::string& failure) {
+namespace {
+
+bool FetchOnce(ByteLink& link, int index, MeasurementRecord& into, std::string& failure) {
     std::array<std::uint8_t, RECORD_INDEX_SIZE> payload;
     WriteI32Le(payload.data(), index);
-    const ExchangeResult selected = Send(m_link, DeviceCommand::CMD_SELECT_RECORD, payload);
+    const ExchangeResult selected = Send(link, DeviceCommand::CMD_SELECT_RECORD, payload);
     if (!selected) {
-        failure = DescribeFailure(DeviceCommand::CMD_SELECT_RECORD, selected, m_link);
+        failure = DescribeFailure(DeviceCommand::CMD_SELECT_RECORD, selected, link);
         return false;
     }
-    // Straight into the record's own block: no copy after arrival.
-    const ExchangeResult read =
-        Request(m_link, DeviceCommand::CMD_READ_RECORD, m_doc.record(index).bytes.data(), BLOCK_SIZE);
+    const ExchangeResult read = Request(link, DeviceCommand::CMD_READ_RECORD, into.bytes.data(), BLOCK_SIZE);
     if (!read) {
-        failure = DescribeFailure(DeviceCommand::CMD_READ_RECORD, read, m_link);
+        failure = DescribeFailure(DeviceCommand::CMD_READ_RECORD, read, link);
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into) {
+    RecordFetch fetch;
+    fetch.ok = FetchOnce(link, index, into, fetch.failure);
+    if (!fetch.ok) {
+        // Late bytes of the failed reply would shift the next one: drop them first.
+        link.discardInput();
+        fetch.retried = true;
+        fetch.failure.clear();
+        fetch.ok = FetchOnce(link, index, into, fetch.failure);
+    }
+    return fetch;
 }
 
 void RecordDownload::cancel() {
@@ -56,19 +76,16 @@ DownloadStep RecordDownload::step() {
 
     const int index = m_nextRecord;
     result.record = index;
-    std::string failure;
-    if (!fetch(index, failure)) {
-        // Late bytes of the failed reply would shift the next one: drop them first.
-        m_link.discardInput();
-        result.retried = true;
-        if (!fetch(index, failure)) {
-            // The block of `index` may hold part of a reply; the count leaves it out.
-            m_doc.setRecordCount(index);
-            m_pending = false;
-            result.kind = DownloadStep::Kind::Stopped;
-            result.failure = "record " + std::to_string(index) + ": " + failure;
-            return result;
-        }
+    // Straight into the record's own block: no copy after arrival.
+    const RecordFetch fetch = FetchRecord(m_link, index, m_doc.record(index));
+    result.retried = fetch.retried;
+    if (!fetch.ok) {
+        // The block of `index` may hold part of a reply; the count leaves it out.
+        m_doc.setRecordCount(index);
+        m_pending = false;
+        result.kind = DownloadStep::Kind::Stopped;
+        result.failure = "record " + std::to_string(index) + ": " + fetch.failure;
+        return result;
     }
     result.kind = DownloadStep::Kind::Fetched;
     result.label = RecordTimeLabel(m_doc.record(index));

@@ -39,6 +39,16 @@ struct DownloadStep {
     std::optional<std::chrono::milliseconds> rearm;
 };
 
+// Record `index` from the logger into `into`: select it, then read it.
+// A failed exchange is retried once after discarding stale input; `into`
+// may hold part of a reply when the result is not ok.
+struct RecordFetch {
+    bool ok = false;
+    bool retried = false;
+    std::string failure;  // not ok: the last attempt's fault, described
+};
+RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into);
+
 class RecordDownload {
 public:
     RecordDownload(ByteLink& link, CVarneloDoc& doc) : m_link(link), m_doc(doc) {}
@@ -46,6 +56,10 @@ public:
     // The read button: (re)starts at record 0 from any state. The count is
     // held to 0..RECORD_CAPACITY. Returns the delay before the first tick.
     std::chrono::milliseconds start(int deviceRecordCount);
+    // Records first..end-1 only, after the document's own 0..first-1 (both
+    // held to 0..RECORD_CAPACITY): the same ticks, completing with a count
+    // of `end`.
+    std::chrono::milliseconds startAt(int first, int end);
 
     DownloadStep step();
 
@@ -58,8 +72,6 @@ public:
     int total() const { return m_total; }
 
 private:
-    bool fetch(int index, std::string& failure);
-
     ByteLink& m_link;
     CVarneloDoc& m_doc;
     bool m_pending = false;

@@ -7,7 +7,7 @@ namespace varnelo {
 
 enum class FormState {
     Idle,
-    Downloading,  // records are arriving into the document, one per tick
+    Downloading,  // records are arriving into the document, one per tick (all of them, or only the new ones)
 };
 
 struct FormFacts {
@@ -19,6 +19,8 @@ struct FormFacts {
 struct CommandEnabling {
     // Idle, with or without a logger: without one, reading connects first.
     bool read = false;
+    // Appending the logger's new records needs a logger and records to check it against.
+    bool readNew = false;
     bool stop = false;
     bool save = false;
     bool saveAs = false;

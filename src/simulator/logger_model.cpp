@@ -124,6 +124,11 @@ std::size_t LoggerModel::execute(std::span<const std::uint8_t> input, std::vecto
     const bool write = IsWriteCommand(code);
     if (write && input.size() < HEADER_SIZE + length) return 0;
     const std::size_t used = write ? HEADER_SIZE + length : HEADER_SIZE;
+    if (m_noting) {
+        const bool select = code == static_cast<std::uint8_t>(DeviceCommand::CMD_SELECT_RECORD) &&
+                            length >= RECORD_INDEX_SIZE;
+        m_noted.push_back({code, select ? ReadI32Le(input.data() + HEADER_SIZE) : -1});
+    }
     if (m_silent) {
         if (m_faults.silenceLength > 0 && --m_silenceLeft == 0) m_silent = false;
         return used;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "data/device_info_block.h"
@@ -42,6 +43,12 @@ struct SimulatorSettings {
     FaultPlan faults;
 };
 
+// One command as it arrived: its code, and for a record selection the index.
+struct WireCommand {
+    std::uint8_t code = 0;
+    std::int32_t index = -1;
+};
+
 class LoggerModel {
 public:
     explicit LoggerModel(const SimulatorSettings& settings);
@@ -59,6 +66,11 @@ public:
         m_input.clear();
         m_silent = false;
     }
+
+    // Every command that arrives is noted, answered or not, once asked for:
+    // what went over the wire, for tests and benchmarks.
+    void noteCommands(bool on) { m_noting = on; }
+    std::vector<WireCommand> takeNotedCommands() { return std::exchange(m_noted, {}); }
 
     const SimulatedContent& content() const { return m_content; }
     const DeviceInfoBlock& deviceInfo() const { return m_deviceInfo; }  // as last written with command 139
@@ -90,6 +102,8 @@ private:
     int m_recordReplies = 0;
     MeasurementRecord m_scratch{};
     std::vector<MeasurementRecord> m_preloaded;
+    bool m_noting = false;
+    std::vector<WireCommand> m_noted;
 };
 
 }  // namespace varnelo

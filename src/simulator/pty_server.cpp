@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -100,6 +102,15 @@ bool PtyServer::serve(LoggerModel& model, const volatile std::sig_atomic_t& stop
     std::vector<std::uint8_t> incoming(64 * 1024);
     std::vector<std::uint8_t> outgoing;
     std::size_t sent = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> wireLog(nullptr, std::fclose);
+    if (!m_options.wireLogPath.empty()) {
+        wireLog.reset(std::fopen(m_options.wireLogPath.c_str(), "w"));
+        if (!wireLog) {
+            error = Errno("cannot write " + m_options.wireLogPath);
+            return false;
+        }
+        model.noteCommands(true);
+    }
     while (!stop) {
         pollfd fd{m_master, static_cast<short>(POLLIN | (sent < outgoing.size() ? POLLOUT : 0)), 0};
         const int ready = ::poll(&fd, 1, 100);
@@ -117,6 +128,17 @@ bool PtyServer::serve(LoggerModel& model, const volatile std::sig_atomic_t& stop
                 gotData = true;
                 const int before = model.recordReplies();
                 model.receive(std::span(incoming.data(), static_cast<std::size_t>(n)), outgoing);
+                if (wireLog) {
+                    // Written as it happens: whoever reads it may kill us next.
+                    for (const WireCommand& c : model.takeNotedCommands()) {
+                        if (c.index >= 0) {
+                            std::fprintf(wireLog.get(), "%d %d\n", c.code, c.index);
+                        } else {
+                            std::fprintf(wireLog.get(), "%d\n", c.code);
+                        }
+                    }
+                    std::fflush(wireLog.get());
+                }
                 if (model.recordReplies() != before && m_options.pace.count() > 0) {
                     std::this_thread::sleep_for(m_options.pace);
                 }

@@ -13,6 +13,7 @@ namespace varnelo {
 struct PtyServerOptions {
     std::string linkPath;                   // a symlink to the terminal is made here when not empty (made absolute)
     std::chrono::milliseconds pace{0};      // a slow logger: delay before each record reply
+    std::string wireLogPath;                // each command that arrives, one line each ("140 7", "16"), when not empty
 };
 
 class PtyServer {

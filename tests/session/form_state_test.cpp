@@ -10,26 +10,28 @@ namespace {
 
 struct Case {
     FormFacts facts;
-    bool read, stop, save, exportCsv, editHardware;
+    bool read, readNew, stop, save, exportCsv, editHardware;
 };
 
 TEST(FormState, EveryCommandFollowsTheStateAndTheConnection) {
     using enum FormState;
     const Case cases[] = {
-        // state, connected, records      read   stop   save   csv    hardware
-        {{Idle, false, false}, /**/ true, false, true, true, false},
-        {{Idle, true, false}, /**/ true, false, true, true, true},
-        {{Idle, true, true}, /**/ true, false, true, true, true},
-        {{Downloading, true, false}, /**/ false, true, false, false, true},
-        {{Downloading, true, true}, /**/ false, true, false, false, true},
+        // state, connected, records      read   new    stop   save   csv    hardware
+        {{Idle, false, false}, /**/ true, false, false, true, true, false},
+        {{Idle, false, true}, /**/ true, false, false, true, true, false},
+        {{Idle, true, false}, /**/ true, false, false, true, true, true},
+        {{Idle, true, true}, /**/ true, true, false, true, true, true},
+        {{Downloading, true, false}, /**/ false, false, true, false, false, true},
+        {{Downloading, true, true}, /**/ false, false, true, false, false, true},
         // A download whose port has gone still has to be stoppable.
-        {{Downloading, false, true}, /**/ false, true, false, false, false},
+        {{Downloading, false, true}, /**/ false, false, true, false, false, false},
     };
     for (const Case& c : cases) {
         const CommandEnabling on = EnablingFor(c.facts);
         const auto context = ::testing::Message() << "state " << static_cast<int>(c.facts.state) << " connected "
                                                   << c.facts.connected << " records " << c.facts.hasRecords;
         EXPECT_EQ(on.read, c.read) << context;
+        EXPECT_EQ(on.readNew, c.readNew) << context;
         EXPECT_EQ(on.stop, c.stop) << context;
         EXPECT_EQ(on.save, c.save) << context;
         EXPECT_EQ(on.saveAs, c.save) << context;

@@ -1,0 +1,67 @@
+#include "data/data_file_append.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "data/atomic_file.h"
+#include "data/byte_order.h"
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
+namespace varnelo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr fs::perms ANY_WRITE = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+
+FileError Refused(const fs::path& path, const std::string& why) { return {FileFailure::SaveFailed, path.string() + ": " + why}; }
+
+bool Writable(const fs::path& path, const fs::file_status& status) {
+    if ((status.permissions() & ANY_WRITE) == fs::perms::none) return false;
+#if defined(__unix__) || defined(__APPLE__)
+    return ::access(path.c_str(), W_OK) == 0;
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+FileOutcome CheckAppendable(const fs::path& path) {
+    std::error_code code;
+    const fs::path file = fs::canonical(path, code);  // links followed: the file that is replaced
+    if (code) return Refused(path, code.message());
+    const fs::file_status status = fs::status(file, code);
+    if (code) return Refused(path, code.message());
+    if (!fs::is_regular_file(status)) return Refused(path, "not a regular file; new records go into a regular file only");
+    if (!Writable(file, status)) return Refused(path, "the file is read-only");
+    const fs::path folder = file.parent_path();
+    const fs::file_status folderStatus = fs::status(folder, code);
+    if (code || !Writable(folder, folderStatus)) return Refused(path, "its folder " + folder.string() + " is read-only");
+    return std::nullopt;
+}
+
+FileOutcome AppendToDataFile(DataFileReader& file, const CVarneloDoc& doc, int end) {
+    const fs::path& path = file.path();
+    if (FileOutcome refused = CheckAppendable(path)) return refused;
+    const int kept = file.count();
+    if (end < kept || end > RECORD_CAPACITY) return Refused(path, "no records to append");
+    std::uint8_t count[4];
+    WriteI32Le(count, end);
+    AtomicFileWriter writer(path);
+    // The old part from offset 0, so that both files' blocks line up and can
+    // be shared; the count is then written over. Bytes after the old last
+    // record are left behind.
+    const bool ok = writer.open() && writer.copyFrom(file.file().descriptor(), 0, DataFileSize(kept)) &&
+                    writer.overwrite(BLOCK_SIZE, count, sizeof count) &&
+                    writer.write(&doc.record(kept), BLOCK_SIZE * static_cast<std::size_t>(end - kept)) &&
+                    writer.commit();
+    if (!ok) return FileError{FileFailure::SaveFailed, writer.error()};
+    return std::nullopt;
+}
+
+}  // namespace varnelo
