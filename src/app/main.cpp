@@ -1,11 +1,9 @@
 // varnelo: the desktop program.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include "app/app_command_line.h"
 #include "app/app_icons.h"
+#include "app/language.h"
 #include "app/main_frame.h"
 
 int main(int argc, char** argv) {
@@ -19,12 +17,8 @@ int main(int argc, char** argv) {
     const auto commandLine = varnelo::ParseAppCommandLine(QCoreApplication::arguments(), exitCode);
     if (!commandLine) return exitCode;
 
-    // The program speaks Japanese: so do the standard dialogs and buttons.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(&qtTexts);
-    }
+    // Japanese unless English is chosen; the standard dialogs and buttons follow.
+    varnelo::InstallLanguage(varnelo::StartLanguage(commandLine->language));
 
     varnelo::CMainFrame frame(commandLine->logger);
     if (!frame.start(commandLine->file)) return 1;
