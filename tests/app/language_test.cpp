@@ -27,6 +27,9 @@
 #include "app_test_support.h"
 #include "support/test_support.h"
 
+// Failures show texts, not UTF-16 code units.
+static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace varnelo {
 namespace {
 
@@ -73,6 +76,16 @@ void ExpectNoJapanese(const std::map<QString, QString>& texts, const char* where
     for (const auto& [name, text] : texts) {
         EXPECT_FALSE(std::any_of(text.begin(), text.end(), IsJapanese))
             << where << ": " << name.toStdString() << " = " << text.toStdString();
+    }
+}
+
+void ExpectSameTexts(const std::map<QString, QString>& now, const std::map<QString, QString>& before,
+                     const char* when) {
+    EXPECT_EQ(now.size(), before.size()) << when;
+    for (const auto& [name, text] : before) {
+        const auto found = now.find(name);
+        EXPECT_EQ(found == now.end() ? QStringLiteral("(gone)") : found->second, text)
+            << when << ": " << name.toStdString();
     }
 }
 
@@ -147,13 +160,15 @@ TEST_F(Language, SwitchingToEnglishLeavesNoJapaneseAndSwitchingBackRestoresEvery
     EXPECT_EQ(frame->view()->readButton()->text(), QStringLiteral("Download"));
     EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("4 records downloaded"));
     EXPECT_TRUE(LanguageEntry(QStringLiteral("en"))->isChecked());
-    for (const auto& [name, texts] : DialogTexts()) ExpectNoJapanese(texts, name.toStdString().c_str());
-    // The dialogs left the window as it was.
-    EXPECT_EQ(Texts(*frame), english);
 
     LanguageEntry(QStringLiteral("ja"))->trigger();
-    EXPECT_EQ(Texts(*frame), japanese);
+    ExpectSameTexts(Texts(*frame), japanese, "back in Japanese");
     EXPECT_EQ(QSettings().value(QLatin1String(PROFILE_LANGUAGE)).toString(), QStringLiteral("ja"));
+
+    // Dialogs made after a switch speak its language.
+    LanguageEntry(QStringLiteral("en"))->trigger();
+    ExpectSameTexts(Texts(*frame), english, "in English again");
+    for (const auto& [name, texts] : DialogTexts()) ExpectNoJapanese(texts, name.toStdString().c_str());
 }
 
 TEST_F(Language, TheMenuChoiceOutlivesTheProgramButTheCommandLineAndEnvironmentComeFirst) {
