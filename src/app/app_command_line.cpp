@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "app/language.h"
+
 namespace varnelo {
 
 std::optional<AppCommandLine> ParseAppCommandLine(const QStringList& arguments, int& exitCode) {
@@ -16,6 +18,12 @@ std::optional<AppCommandLine> ParseAppCommandLine(const QStringList& arguments, 
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     AddLoggerOptions(parser);
+    const QCommandLineOption language(QStringLiteral("lang"),
+                                      QStringLiteral("the language of the window: %1 (default: VARNELO_LANG, else "
+                                                     "the one last chosen in the View menu, else ja)")
+                                          .arg(AvailableLanguages().join(QLatin1Char('|'))),
+                                      QStringLiteral("CODE"));
+    parser.addOption(language);
 
     const auto fail = [&exitCode](const QString& message) {
         std::fprintf(stderr, "varnelo: %s\n", message.toLocal8Bit().constData());
@@ -36,6 +44,13 @@ std::optional<AppCommandLine> ParseAppCommandLine(const QStringList& arguments, 
 
     AppCommandLine line;
     if (!files.isEmpty()) line.file = files.front();
+    if (parser.isSet(language)) {
+        line.language = parser.value(language);
+        if (!AvailableLanguages().contains(line.language)) {
+            return fail(QStringLiteral("--lang must be one of %1, not '%2'")
+                            .arg(AvailableLanguages().join(QStringLiteral(", ")), line.language));
+        }
+    }
     QString error;
     const auto logger = LoggerChoiceFromOptions(parser, error);
     if (!logger) return fail(error);

@@ -13,6 +13,7 @@ namespace varnelo {
 struct AppCommandLine {
     QString file;  // empty: start with a new document
     LoggerChoice logger;
+    QString language;  // --lang: empty when not given
 };
 
 // Parses the arguments (the program name first). --help and --version print

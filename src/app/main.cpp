@@ -1,8 +1,5 @@
 // varnelo: the desktop program.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdlib>
 
 #if defined(__unix__)
@@ -12,6 +9,7 @@
 
 #include "app/app_command_line.h"
 #include "app/app_icons.h"
+#include "app/language.h"
 #include "app/main_frame.h"
 #include "launch/path_text.h"
 
@@ -48,13 +46,8 @@ int main(int argc, char** argv) {
     SettleHome();
     QApplication app(argc, argv);
     QApplication::setWindowIcon(varnelo::ApplicationIcon());
-
-    // The program speaks Japanese: so do the standard dialogs and buttons.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(&qtTexts);
-    }
+    // Japanese unless English is chosen; the standard dialogs and buttons follow.
+    varnelo::InstallLanguage(varnelo::StartLanguage(commandLine->language));
 
     varnelo::CMainFrame frame(commandLine->logger);
     if (!frame.start(commandLine->file)) return 1;

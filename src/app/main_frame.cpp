@@ -25,6 +25,7 @@
 #include "app/app_icons.h"
 #include "app/file_messages.h"
 #include "app/form_style.h"
+#include "app/language.h"
 #include "app/recent_files.h"
 #include "app/setting_dialog.h"
 #include "app/varnelo_view.h"
@@ -171,6 +172,7 @@ void CMainFrame::buildMenus() {
     connect(statusToggle, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     QMenu* viewMenu = menuBar()->addMenu(tr("表示(&V)"));
     viewMenu->addActions({toolbarToggle, statusToggle});
+    AddLanguageMenu(viewMenu);
 
     QAction* about = makeAction(Command::About, tr("バージョン情報 Varnelo(&A)..."),
                                 tr("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"));
@@ -247,6 +249,12 @@ bool CMainFrame::start(const QString& file) {
 QString CMainFrame::documentTitle() const {
     const std::string title = m_session->title();
     return title.empty() ? tr("無題") : FromPath(title);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    // The caption is put together from pieces: say it again in the new language.
+    if (event->type() == QEvent::LanguageChange) updateTitle();
+    QMainWindow::changeEvent(event);
 }
 
 void CMainFrame::updateTitle() { setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle()); }

@@ -1,0 +1,417 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>varnelo::CAboutDlg</name>
+    <message>
+        <source>バージョン情報 Varnelo</source>
+        <translation>About Varnelo</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::CMainFrame</name>
+    <message>
+        <source>新規作成	Ctrl+N(&amp;N)</source>
+        <translation>&amp;New	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>新規にファイルを作成
+新規ファイル</source>
+        <translation>Create a new document
+New</translation>
+    </message>
+    <message>
+        <source>開く...	Ctrl+O(&amp;O)</source>
+        <translation>&amp;Open...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>既存のファイルを開く
+開く</source>
+        <translation>Open an existing document
+Open</translation>
+    </message>
+    <message>
+        <source>上書き保存	Ctrl+S(&amp;S)</source>
+        <translation>&amp;Save	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>作業中のファイルを上書きして保存
+保存</source>
+        <translation>Save the active document
+Save</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存(&amp;A)...</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>作業中のファイルを新しい名前で保存
+名前をつけて保存</source>
+        <translation>Save the active document with a new name
+Save As</translation>
+    </message>
+    <message>
+        <source>アプリケーションの終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>アプリケーションを終了し、ファイルの保存を指示\終了</source>
+        <translation>Quit the application; prompts to save documents</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>最近使ったファイル</source>
+        <translation>Recent File</translation>
+    </message>
+    <message>
+        <source>元に戻す	Ctrl+Z(&amp;U)</source>
+        <translation>&amp;Undo	Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>直前に行った動作を元に戻す
+元に戻す</source>
+        <translation>Undo the last action
+Undo</translation>
+    </message>
+    <message>
+        <source>切り取り	Ctrl+X(&amp;T)</source>
+        <translation>Cu&amp;t	Ctrl+X</translation>
+    </message>
+    <message>
+        <source>選択範囲を切り取ってクリップボードに保存
+切り取り</source>
+        <translation>Cut the selection and put it on the Clipboard
+Cut</translation>
+    </message>
+    <message>
+        <source>コピー	Ctrl+C(&amp;C)</source>
+        <translation>&amp;Copy	Ctrl+C</translation>
+    </message>
+    <message>
+        <source>選択範囲をコピーしてクリップボードに保存
+保存</source>
+        <translation>Copy the selection and put it on the Clipboard
+Copy</translation>
+    </message>
+    <message>
+        <source>貼り付け	Ctrl+V(&amp;P)</source>
+        <translation>&amp;Paste	Ctrl+V</translation>
+    </message>
+    <message>
+        <source>クリップボードの内容を貼り付け
+貼り付け</source>
+        <translation>Insert Clipboard contents
+Paste</translation>
+    </message>
+    <message>
+        <source>印刷</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>作業中のドキュメントを印刷
+印刷</source>
+        <translation>Print the active document
+Print</translation>
+    </message>
+    <message>
+        <source>ハードウェアの編集</source>
+        <translation>Edit Hardware</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>ツール バー(&amp;T)</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>ツール バーの 表示/非表示
+ツール バーの表示切り替え</source>
+        <translation>Show or hide the toolbar
+Toggle Toolbar</translation>
+    </message>
+    <message>
+        <source>ステータス バー(&amp;S)</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>ステータス バーの 表示/非表示
+ステータス バーの表示切り替え</source>
+        <translation>Show or hide the status bar
+Toggle Status Bar</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>バージョン情報 Varnelo(&amp;A)...</source>
+        <translation>&amp;About Varnelo...</translation>
+    </message>
+    <message>
+        <source>プログラム情報、バージョン、著作権を表示します。
+バージョン情報</source>
+        <translation>Display program information, version number and copyright
+About</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>次のウィンドウに切り替える</source>
+        <translation>Switch to the next window pane</translation>
+    </message>
+    <message>
+        <source>前のウィンドウに切り替える</source>
+        <translation>Switch back to the previous window pane</translation>
+    </message>
+    <message>
+        <source>レディ</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>無題</source>
+        <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>%1 への変更を保存しますか?</source>
+        <translation>Save changes to %1?</translation>
+    </message>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>新しいドキュメント</source>
+        <translation>new document</translation>
+    </message>
+    <message>
+        <source>ファイルを開く</source>
+        <translation>opening a file</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*.*)</source>
+        <translation>All Files (*.*)</translation>
+    </message>
+    <message>
+        <source>予期しないファイル形式です。</source>
+        <translation>Unexpected file format.</translation>
+    </message>
+    <message>
+        <source>ドキュメントを開くことに失敗しました。</source>
+        <translation>Failed to open the document.</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>ドキュメントの保存に失敗しました。</source>
+        <translation>Failed to save the document.</translation>
+    </message>
+    <message>
+        <source>指定のファイルを開く</source>
+        <translation>Open this document</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>closing</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::CSettingDlg</name>
+    <message>
+        <source>終了</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>参照</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>ハードウェア</source>
+        <translation>Hardware</translation>
+    </message>
+    <message>
+        <source>パラメータ</source>
+        <translation>Parameters</translation>
+    </message>
+    <message>
+        <source>データ</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <source>チャネル差</source>
+        <translation>Ch. diff.</translation>
+    </message>
+    <message>
+        <source>ch.%1 未送信: ロガー未接続</source>
+        <translation>ch.%1 not sent: no logger connected</translation>
+    </message>
+    <message>
+        <source>ch.%1 未送信: ロガーの装置情報を読み出せていません</source>
+        <translation>ch.%1 not sent: device information not read</translation>
+    </message>
+    <message>
+        <source>ch.%1 に書き込みました</source>
+        <translation>ch.%1 written</translation>
+    </message>
+    <message>
+        <source>ch.%1 書き込み失敗: ポートが失われました</source>
+        <translation>ch.%1 not written: the port is gone</translation>
+    </message>
+    <message>
+        <source>ch.%1 書き込み失敗: 応答がありません</source>
+        <translation>ch.%1 not written: no answer</translation>
+    </message>
+    <message>
+        <source>ch.%1 書き込み失敗: 送信できません</source>
+        <translation>ch.%1 not written: cannot send</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::CVarneloView</name>
+    <message>
+        <source>バルネロツール</source>
+        <translation>Varnelo Tool</translation>
+    </message>
+    <message>
+        <source>読み出し</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>CSV保存</source>
+        <translation>Save CSV</translation>
+    </message>
+    <message>
+        <source>反射</source>
+        <translation>Refl.</translation>
+    </message>
+    <message>
+        <source>400-800nmに限定</source>
+        <translation>400-800nm only</translation>
+    </message>
+    <message>
+        <source>ロガーが見つかりません: %1</source>
+        <translation>No logger found: %1</translation>
+    </message>
+    <message>
+        <source>ロガーのポートを開けません: %1</source>
+        <translation>Cannot open the logger&apos;s port: %1</translation>
+    </message>
+    <message>
+        <source>ロガーが応答しません: %1</source>
+        <translation>The logger does not answer: %1</translation>
+    </message>
+    <message>
+        <source>ロガーは %1 件と報告しています。%2 件を読み出します。</source>
+        <translation>The logger reports %1 records; reading %2.</translation>
+    </message>
+    <message>
+        <source>読み出しを中止しました (%1 件読み出し済み): %2</source>
+        <translation>Download stopped (%1 records read): %2</translation>
+    </message>
+    <message>
+        <source>%1 件のレコードを読み出しました</source>
+        <translation>%1 records downloaded</translation>
+    </message>
+    <message>
+        <source>レコード %1 で読み出しが止まりました (%2 件を読み出し済み): %3</source>
+        <translation>Download stopped at record %1 (%2 records read): %3</translation>
+    </message>
+    <message>
+        <source>%1 nm   ch.1 %2   ch.2 %3   反射 %4</source>
+        <translation>%1 nm   ch.1 %2   ch.2 %3   refl. %4</translation>
+    </message>
+    <message>
+        <source>CSV ファイルに書き出しています...</source>
+        <translation>Writing the CSV file...</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 件を CSV に書き出しました: %2</source>
+        <translation>%1 records written to CSV: %2</translation>
+    </message>
+    <message>
+        <source>CSV の書き出しを取り消しました</source>
+        <translation>CSV export cancelled</translation>
+    </message>
+    <message>
+        <source>CSV ファイルを書き出せませんでした。
+%1
+
+%2</source>
+        <translation>Could not write the CSV file.
+%1
+
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::ChartFrame</name>
+    <message>
+        <source>画像を保存...</source>
+        <translation>Save Image...</translation>
+    </message>
+    <message>
+        <source>画像をコピー</source>
+        <translation>Copy Image</translation>
+    </message>
+    <message>
+        <source>画像を保存</source>
+        <translation>Save Image</translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png)</source>
+        <translation>PNG images (*.png)</translation>
+    </message>
+    <message>
+        <source>画像を保存できませんでした。
+%1
+%2</source>
+        <translation>Could not save the image.
+%1
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::Language</name>
+    <message>
+        <source>日本語</source>
+        <comment>own name</comment>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>言語 / Language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>Japanese</translation>
+    </message>
+</context>
+</TS>
