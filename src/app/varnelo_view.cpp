@@ -123,11 +123,6 @@ void CVarneloView::OnInitialUpdate() {
     emit stateChanged();
 }
 
-void CVarneloView::showIdentity(const QString& text) {
-    m_identityText = text;
-    SetElidedText(m_identity, text);
-}
-
 bool CVarneloView::connectToLogger(bool adopt) {
     // What talked to the old port goes with it; a port is opened once at a time.
     m_download.reset();
@@ -135,7 +130,7 @@ bool CVarneloView::connectToLogger(bool adopt) {
     m_connection.reset();
     ConnectOutcome outcome = ConnectAsChosen(m_logger, nullptr);
     if (!outcome.connection) {
-        showIdentity(NO_IDENTITY);
+        SetElidedText(m_identity, NO_IDENTITY);
         SetElidedText(m_counter, NO_COUNT);
         m_deviceRecordCount = 0;
         const QString detail = QString::fromStdString(outcome.error);
@@ -149,7 +144,7 @@ bool CVarneloView::connectToLogger(bool adopt) {
     m_faulted = false;
     const LoggerState& state = m_connection->state;
     if (adopt) AdoptLoggerBlocks(state, m_session.doc());
-    showIdentity(QString::fromLocal8Bit(state.identityLabel));
+    SetElidedText(m_identity, QString::fromLocal8Bit(state.identityLabel));
     // "0" would say the logger is empty when nobody knows.
     SetElidedText(m_counter, state.countRead ? QString::fromStdString(state.countLabel) : tr("件数を読めません"));
     m_deviceRecordCount = state.recordCount;

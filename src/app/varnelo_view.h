@@ -107,7 +107,6 @@ private:
     // A port that is gone, a count never read or a download cut by a fault
     // is connected again before reading.
     bool needsConnection() const;
-    void showIdentity(const QString& text);
     void setState(FormState state);
     void finishDownload();
     void OnTimerEmptyCharts();
@@ -135,7 +134,6 @@ private:
     // What the spectrum chart shows now, for the readout under the mouse.
     int m_drawnRecord = -1;
     bool m_drawnLimit = false;
-    QString m_identityText;  // the whole identity; the label may show it elided
 
     QTimer m_emptyChartsTimer;  // timer 1
     QTimer m_downloadTimer;     // timer 2
