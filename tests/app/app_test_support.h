@@ -20,6 +20,10 @@
 #include <functional>
 #include <memory>
 
+#include "launch/logger_options.h"
+#include "session/session.h"
+#include "simulator/simulated_content.h"
+
 namespace varnelo::test {
 
 // The one application of the test program: made before the first test,
@@ -111,6 +115,32 @@ public:
 private:
     QString m_previous;
 };
+
+// The simulated logger in-process, with `records` records of this seed.
+inline LoggerChoice SimulatedLogger(int records, std::uint32_t seed, FaultPlan faults = {}) {
+    LoggerChoice choice;
+    choice.kind = LoggerChoice::Kind::Simulated;
+    choice.simulator = SimulatorSettings{records, seed, faults};
+    return choice;
+}
+
+// A logger behind a port path, whether anything is there or not.
+inline LoggerChoice LoggerAtPort(const std::string& port) {
+    LoggerChoice choice;
+    choice.kind = LoggerChoice::Kind::Port;
+    choice.port = QString::fromStdString(port);
+    return choice;
+}
+
+// A data file of the first `count` records of the simulated logger with this seed.
+inline void WriteSimulatedDataFile(const std::filesystem::path& path, int count, std::uint32_t seed) {
+    Session session;
+    const SimulatedContent content(count, seed);
+    session.doc().parameterBlock() = content.parameters();
+    for (int i = 0; i < count; ++i) session.doc().record(i) = content.record(i);
+    session.doc().setRecordCount(count);
+    ASSERT_FALSE(session.save(path));
+}
 
 // Lets the event loop run until done() holds or the time is up.
 inline bool WaitFor(const std::function<bool()>& done, int milliseconds = 10000) {

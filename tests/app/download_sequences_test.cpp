@@ -37,32 +37,14 @@ using namespace std::chrono_literals;
 
 constexpr std::uint32_t SEED = 7;
 
-LoggerChoice Simulated(int records) {
-    LoggerChoice choice;
-    choice.kind = LoggerChoice::Kind::Simulated;
-    choice.simulator = SimulatorSettings{records, SEED, {}};
-    return choice;
-}
-
-LoggerChoice AtPort(const std::string& port) {
-    LoggerChoice choice;
-    choice.kind = LoggerChoice::Kind::Port;
-    choice.port = QString::fromStdString(port);
-    return choice;
-}
+LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, SEED); }
+using test::LoggerAtPort;
 
 QString Text(const std::filesystem::path& path) { return FromPath(path); }
 
 // A data file of `count` records of another logger than the simulated one
 // the window talks to: its blocks and records differ from the logger's.
-void WriteDataFile(const std::filesystem::path& path, int count) {
-    Session session;
-    const SimulatedContent content(count, 99);
-    session.doc().parameterBlock() = content.parameters();
-    for (int i = 0; i < count; ++i) session.doc().record(i) = content.record(i);
-    session.doc().setRecordCount(count);
-    ASSERT_FALSE(session.save(path));
-}
+void WriteDataFile(const std::filesystem::path& path, int count) { test::WriteSimulatedDataFile(path, count, 99); }
 
 class DownloadSequences : public ::testing::Test {
 protected:
@@ -257,7 +239,7 @@ TEST_F(DownloadSequences, AfterAnUnplugReadingReconnectsAndAsksFirst) {
 TEST_F(DownloadSequences, ReadingWithoutALoggerConnectsFirstAndTouchesNothing) {
     const auto link = dir / "logger";
     WriteDataFile(dir / "A.vrnldata", 4);
-    Start(AtPort(link.string()), Text(dir / "A.vrnldata"));
+    Start(LoggerAtPort(link.string()), Text(dir / "A.vrnldata"));
     ASSERT_TRUE(view().readButton()->isEnabled());
     EXPECT_FALSE(frame->action(Command::EditHardware)->isEnabled());
     Read();

@@ -34,19 +34,8 @@ using Command = CMainFrame::Command;
 using test::ModalAnswer;
 using test::WaitFor;
 
-LoggerChoice Simulated(int records, FaultPlan faults = {}) {
-    LoggerChoice choice;
-    choice.kind = LoggerChoice::Kind::Simulated;
-    choice.simulator = SimulatorSettings{records, 7, faults};
-    return choice;
-}
-
-LoggerChoice AtPort(const std::string& port) {
-    LoggerChoice choice;
-    choice.kind = LoggerChoice::Kind::Port;
-    choice.port = QString::fromStdString(port);
-    return choice;
-}
+LoggerChoice Simulated(int records, FaultPlan faults = {}) { return test::SimulatedLogger(records, 7, faults); }
+LoggerChoice AtPort(const std::string& port) { return test::LoggerAtPort(port); }
 
 QStringList Lines(const QListWidget* list) {
     QStringList lines;
@@ -68,14 +57,8 @@ QImage TrackOf(const Session& session, int k) {
     return surface.image();
 }
 
-// A data file of `count` records of the simulated logger with this seed.
 void WriteDataFile(const std::filesystem::path& path, int count, std::uint32_t seed) {
-    Session session;
-    const SimulatedContent content(count, seed);
-    session.doc().parameterBlock() = content.parameters();
-    for (int i = 0; i < count; ++i) session.doc().record(i) = content.record(i);
-    session.doc().setRecordCount(count);
-    ASSERT_FALSE(session.save(path));
+    test::WriteSimulatedDataFile(path, count, seed);
 }
 
 class MainFrame : public ::testing::Test {

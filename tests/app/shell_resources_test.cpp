@@ -36,12 +36,7 @@ using Command = CMainFrame::Command;
 using test::ModalAnswer;
 using test::WaitFor;
 
-LoggerChoice Simulated(int records) {
-    LoggerChoice choice;
-    choice.kind = LoggerChoice::Kind::Simulated;
-    choice.simulator = SimulatorSettings{records, 3, {}};
-    return choice;
-}
+LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, 3); }
 
 struct MenuItem {
     const char* text;  // "-" for a separator
