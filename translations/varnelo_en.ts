@@ -238,6 +238,38 @@ About</translation>
         <source>終了</source>
         <translation>closing</translation>
     </message>
+    <message>
+        <source>通常のファイルではありません (パイプ、FIFO またはデバイス)。ファイルに保存してから開いてください。</source>
+        <translation>Not a regular file (a pipe, FIFO or device). Save it to a file first, then open that file.</translation>
+    </message>
+    <message>
+        <source>読み出し中は保存できません。読み出しが終わるか、中止してから保存してください。</source>
+        <translation>Cannot save while downloading. Wait for the end or stop the download, then save.</translation>
+    </message>
+    <message>
+        <source>新しいレコードを読み出し</source>
+        <translation>Download New Records</translation>
+    </message>
+    <message>
+        <source>ロガーの新しいレコードだけをドキュメントに追加</source>
+        <translation>Add only the logger&apos;s new records to the document</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>読み出しを中止します (Esc)。読み出し済みのレコードは残ります。</source>
+        <translation>Stop the download (Esc). The records read so far are kept.</translation>
+    </message>
+    <message>
+        <source>読み出し中です。読み出しを中止しますか?</source>
+        <translation>A download is under way. Stop it?</translation>
+    </message>
+    <message>
+        <source>読み出し済みのレコードは残ります。</source>
+        <translation>The records read so far are kept.</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::CSettingDlg</name>
@@ -329,10 +361,6 @@ About</translation>
         <translation>The logger reports %1 records; reading %2.</translation>
     </message>
     <message>
-        <source>読み出しを中止しました (%1 件読み出し済み): %2</source>
-        <translation>Download stopped (%1 records read): %2</translation>
-    </message>
-    <message>
         <source>%1 件のレコードを読み出しました</source>
         <translation>%1 records downloaded</translation>
     </message>
@@ -361,14 +389,56 @@ About</translation>
         <translation>CSV export cancelled</translation>
     </message>
     <message>
-        <source>CSV ファイルを書き出せませんでした。
-%1
-
-%2</source>
-        <translation>Could not write the CSV file.
-%1
-
-%2</translation>
+        <source>件数を読めません</source>
+        <translation>Count unknown</translation>
+    </message>
+    <message>
+        <source>新しいレコードの読み出しを中止しました。何も追加していません</source>
+        <translation>Reading new records stopped; nothing was added</translation>
+    </message>
+    <message>
+        <source>読み出しを中止しました (%1 件読み出し済み)</source>
+        <translation>Download stopped (%1 records kept)</translation>
+    </message>
+    <message>
+        <source>新しいレコードを %1 件読み出しました (全 %2 件)</source>
+        <translation>%1 new records downloaded (%2 in all)</translation>
+    </message>
+    <message>
+        <source>レコード %1 で読み出しが止まりました。何も追加していません: %2</source>
+        <translation>Download stopped at record %1; nothing was added: %2</translation>
+    </message>
+    <message>
+        <source>「読み出し」で全件を読み出し、新しいファイルに保存してください。</source>
+        <translation>Use &quot;Download&quot; to read every record and save them to a new file.</translation>
+    </message>
+    <message>
+        <source>新しいレコードはありません</source>
+        <translation>No new records</translation>
+    </message>
+    <message>
+        <source>照合するレコードがありません。</source>
+        <translation>No records to check the logger against.</translation>
+    </message>
+    <message>
+        <source>ロガーのレコード (%1 件) がドキュメント (%2 件) より少ないため追加しません(ロガーのメモリが消去されています)。</source>
+        <translation>Nothing added: the logger holds fewer records (%1) than the document (%2); its memory was cleared.</translation>
+    </message>
+    <message>
+        <source>ロガーのレコード %1 がドキュメントと異なるため追加しません(別のロガーか、消去後に記録し直したメモリです)。</source>
+        <translation>Nothing added: the logger&apos;s record %1 differs from the document&apos;s (another logger, or a memory cleared and filled again).</translation>
+    </message>
+    <message>
+        <source>ファイル名に * や ? は使えません。</source>
+        <translation>A file name cannot contain * or ?.</translation>
+    </message>
+    <message>
+        <source>CSV ファイルを書き出せませんでした: %1</source>
+        <translation>Could not write the CSV file: %1</translation>
+    </message>
+    <message>
+        <source>CSV ファイルを書き出せませんでした。</source>
+        <translation>Could not write the CSV file.</translation>
     </message>
 </context>
 <context>
@@ -390,12 +460,8 @@ About</translation>
         <translation>PNG images (*.png)</translation>
     </message>
     <message>
-        <source>画像を保存できませんでした。
-%1
-%2</source>
-        <translation>Could not save the image.
-%1
-%2</translation>
+        <source>画像を保存できませんでした。</source>
+        <translation>Could not save the image.</translation>
     </message>
 </context>
 <context>
