@@ -25,9 +25,11 @@ const Command COMMANDS[] = {
     {"info", RunInfo, "[--port PATH | --sim]"},
     {"download", RunDownload, "[--port PATH | --sim] -o FILE.vrnldata"},
     {"list", RunList, "FILE.vrnldata"},
-    {"export", RunExport, "FILE.vrnldata -o OUT.csv|- [--mode 2ch|reflectance] [--limit]"},
+    {"export", RunExport, "FILE.vrnldata... -o OUT.csv|-|FOLDER [--mode 2ch|reflectance] [--limit]"},
     {"plot", nullptr, "FILE.vrnldata [--record K] [--limit] -o OUT.png", VARNELO_PLOT_PROGRAM},
-    {"track", RunTrack, "FILE.vrnldata -o OUT.gpx|OUT.geojson|- [--format gpx|geojson]"},
+    {"track", RunTrack, "FILE.vrnldata... -o OUT.gpx|OUT.geojson|-|FOLDER [--format gpx|geojson]"},
+    {"indices", RunIndices, "FILE.vrnldata... -o OUT.csv|-|FOLDER [--index ndvi|pri|rep|mtci|nd:A:B]..."},
+    {"points", RunPoints, "FILE.vrnldata... -o OUT.geojson|-|FOLDER [--index NAME]... [--profiles]"},
     {"upload-sensor", RunUploadSensor, "[--port PATH | --sim] --settings FILE --sensor NAME --channel 1|2 [--verify]"},
     {"sensors", RunSensors, "FILE.csv"},
 };
