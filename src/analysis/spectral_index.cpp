@@ -108,6 +108,15 @@ void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralInd
     for (std::size_t i = 0; i < n; ++i) values[i] = ComputeIndex(indices[i], scratch.reflectance);
 }
 
+std::vector<IndexValue> IndexOfRecords(const CVarneloDoc& doc, int count, const SpectralIndex& index) {
+    std::vector<IndexValue> values(static_cast<std::size_t>(std::clamp(count, 0, RECORD_CAPACITY)));
+    DerivedSpectra spectra;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        ComputeIndices(doc.record(static_cast<int>(i)), std::span(&index, 1), spectra, std::span(&values[i], 1));
+    }
+    return values;
+}
+
 std::string IndexName(const SpectralIndex& index) {
     switch (index.kind) {
         case IndexKind::Ndvi: return "NDVI";

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/document.h"
 #include "data/layout.h"
 #include "data/measurement_record.h"
 #include "data/spectra.h"
@@ -52,6 +53,10 @@ IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECT
 // record's derived spectra afterwards.
 void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralIndex> indices, DerivedSpectra& scratch,
                     std::span<IndexValue> values);
+
+// One index of records 0..count-1 (count held to the document's capacity),
+// as a coloured track or a status line shows it.
+std::vector<IndexValue> IndexOfRecords(const CVarneloDoc& doc, int count, const SpectralIndex& index);
 
 // "NDVI", "PRI", "REP", "MTCI", "nd:750:705": the name a column or a
 // property carries, and that ParseIndexName reads back.

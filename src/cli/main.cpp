@@ -26,7 +26,7 @@ const Command COMMANDS[] = {
     {"download", RunDownload, "[--port PATH | --sim] -o FILE.vrnldata"},
     {"list", RunList, "FILE.vrnldata"},
     {"export", RunExport, "FILE.vrnldata... -o OUT.csv|-|FOLDER [--mode 2ch|reflectance] [--limit]"},
-    {"plot", nullptr, "FILE.vrnldata [--record K] [--limit] -o OUT.png", VARNELO_PLOT_PROGRAM},
+    {"plot", nullptr, "FILE.vrnldata [--record K] [--limit] [--colour-by NAME] -o OUT.png", VARNELO_PLOT_PROGRAM},
     {"track", RunTrack, "FILE.vrnldata... -o OUT.gpx|OUT.geojson|-|FOLDER [--format gpx|geojson]"},
     {"indices", RunIndices, "FILE.vrnldata... -o OUT.csv|-|FOLDER [--index ndvi|pri|rep|mtci|nd:A:B]..."},
     {"points", RunPoints, "FILE.vrnldata... -o OUT.geojson|-|FOLDER [--index NAME]... [--profiles]"},

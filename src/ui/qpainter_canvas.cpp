@@ -100,6 +100,11 @@ void QPainterCanvas::rectangle(const Rect& r) {
     m_painter.fillRect(QRect(l + outerWidth - band, t, band, outerHeight), colour);
 }
 
+void QPainterCanvas::fillRect(const Rect& r, Rgb colour) {
+    if (r.right > r.left && r.bottom > r.top)
+        m_painter.fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), ToQColor(colour));
+}
+
 void QPainterCanvas::moveTo(Point p) { m_position = p; }
 
 void QPainterCanvas::lineTo(Point p) {
