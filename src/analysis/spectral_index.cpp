@@ -18,33 +18,36 @@ constexpr int REP_RED = 670, REP_EDGE_LOW = 700, REP_EDGE_HIGH = 740, REP_NIR = 
 constexpr double REP_BASE_NM = 700.0, REP_STEP_NM = 40.0;
 constexpr int MTCI_A = 754, MTCI_B = 709, MTCI_C = 681;
 
+// R(nm) widened to double from an element source; finite() turns false once
+// any element read was not finite.
+template <class Element>
 class Reflectance {
 public:
-    explicit Reflectance(std::span<const float, SPECTRUM_LENGTH> values) : m_values(values) {}
-    // R(nm) widened to double; false once any element read was not finite.
+    explicit Reflectance(Element element) : m_element(element) {}
     double operator()(int nm) {
-        const float v = m_values[static_cast<std::size_t>(nm - WAVELENGTH_BASE_NM)];
+        const float v = m_element(static_cast<std::size_t>(nm - WAVELENGTH_BASE_NM));
         if (!std::isfinite(v)) m_finite = false;
         return static_cast<double>(v);
     }
     bool finite() const { return m_finite; }
 
 private:
-    std::span<const float, SPECTRUM_LENGTH> m_values;
+    Element m_element;
     bool m_finite = true;
 };
 
-IndexValue Quotient(const Reflectance& r, double numerator, double denominator) {
-    if (!r.finite() || denominator == 0.0) return std::nullopt;
+IndexValue Quotient(bool finite, double numerator, double denominator) {
+    if (!finite || denominator == 0.0) return std::nullopt;
     const double q = numerator / denominator;
     if (!std::isfinite(q)) return std::nullopt;
     return q;
 }
 
-IndexValue NormalisedDifference(Reflectance& r, int a, int b) {
+template <class R>
+IndexValue NormalisedDifference(R& r, int a, int b) {
     const double ra = r(a);
     const double rb = r(b);
-    return Quotient(r, ra - rb, ra + rb);
+    return Quotient(r.finite(), ra - rb, ra + rb);
 }
 
 bool InGrid(int nm) { return nm >= WAVELENGTH_BASE_NM && nm <= LAST_NM; }
@@ -71,12 +74,8 @@ std::optional<int> Nanometres(std::string_view text) {
     return value;
 }
 
-}  // namespace
-
-std::vector<SpectralIndex> DefaultIndices() { return {NDVI, PRI, REP, MTCI}; }
-
-IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECTRUM_LENGTH> reflectance) {
-    Reflectance r(reflectance);
+template <class R>
+IndexValue Compute(const SpectralIndex& index, R& r) {
     switch (index.kind) {
         case IndexKind::Ndvi: return NormalisedDifference(r, NDVI_NIR, NDVI_RED);
         case IndexKind::Pri: return NormalisedDifference(r, PRI_A, PRI_B);
@@ -84,7 +83,7 @@ IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECT
             const double inflection = (r(REP_RED) + r(REP_NIR)) / 2.0;
             const double low = r(REP_EDGE_LOW);
             const double high = r(REP_EDGE_HIGH);
-            const IndexValue fraction = Quotient(r, inflection - low, high - low);
+            const IndexValue fraction = Quotient(r.finite(), inflection - low, high - low);
             if (!fraction) return std::nullopt;
             return REP_BASE_NM + REP_STEP_NM * *fraction;
         }
@@ -92,7 +91,7 @@ IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECT
             const double a = r(MTCI_A);
             const double b = r(MTCI_B);
             const double c = r(MTCI_C);
-            return Quotient(r, a - b, b - c);
+            return Quotient(r.finite(), a - b, b - c);
         }
         case IndexKind::NormalisedDifference:
             if (!InGrid(index.a) || !InGrid(index.b)) return std::nullopt;
@@ -101,18 +100,28 @@ IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECT
     return std::nullopt;
 }
 
-void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralIndex> indices, DerivedSpectra& scratch,
+}  // namespace
+
+std::vector<SpectralIndex> DefaultIndices() { return {NDVI, PRI, REP, MTCI}; }
+
+IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECTRUM_LENGTH> reflectance) {
+    Reflectance r([reflectance](std::size_t j) { return reflectance[j]; });
+    return Compute(index, r);
+}
+
+void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralIndex> indices,
                     std::span<IndexValue> values) {
-    DeriveSpectra(record, scratch, SpectraNeeded::WithReflectance);
     const std::size_t n = std::min(indices.size(), values.size());
-    for (std::size_t i = 0; i < n; ++i) values[i] = ComputeIndex(indices[i], scratch.reflectance);
+    for (std::size_t i = 0; i < n; ++i) {
+        Reflectance r([&record](std::size_t j) { return ReflectanceAt(record, j); });
+        values[i] = Compute(indices[i], r);
+    }
 }
 
 std::vector<IndexValue> IndexOfRecords(const CVarneloDoc& doc, int count, const SpectralIndex& index) {
     std::vector<IndexValue> values(static_cast<std::size_t>(std::clamp(count, 0, RECORD_CAPACITY)));
-    DerivedSpectra spectra;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        ComputeIndices(doc.record(static_cast<int>(i)), std::span(&index, 1), spectra, std::span(&values[i], 1));
+        ComputeIndices(doc.record(static_cast<int>(i)), std::span(&index, 1), std::span(&values[i], 1));
     }
     return values;
 }

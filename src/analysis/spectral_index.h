@@ -49,9 +49,9 @@ using IndexValue = std::optional<double>;
 
 IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECTRUM_LENGTH> reflectance);
 
-// Each index of one record, in the order given; `scratch` holds the
-// record's derived spectra afterwards.
-void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralIndex> indices, DerivedSpectra& scratch,
+// Each index of one record, in the order given: the same values as from its
+// whole derived reflectance, deriving only the few elements read.
+void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralIndex> indices,
                     std::span<IndexValue> values);
 
 // One index of records 0..count-1 (count held to the document's capacity),

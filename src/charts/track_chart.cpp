@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "charts/colour_map.h"
 #include "charts/palette.h"
@@ -40,24 +43,37 @@ void DrawScale(Canvas& canvas, const Rect& inner, const TrackColouring& colourin
     }
 }
 
-void DrawDots(Canvas& canvas, const TrackGeometry& g, const TrackChartData& data, int count,
+void DrawDots(Canvas& canvas, const Rect& client, const TrackGeometry& g, const TrackChartData& data, int count,
               const TrackColouring& colouring) {
     const int n = std::min(count, static_cast<int>(std::min<std::size_t>(colouring.values.size(), RECORD_CAPACITY)));
     constexpr int BEFORE = TRACK_DOT_SIDE / 2;
-    Point previous{};
-    Rgb previousColour{};
-    bool drawn = false;
-    for (int i = 0; i < n; ++i) {
-        const IndexValue& value = colouring.values[static_cast<std::size_t>(i)];
-        if (!value) continue;
-        const Point p = MapTrackPoint(g, data.x[static_cast<std::size_t>(i)], data.y[static_cast<std::size_t>(i)]);
-        const Rgb colour = TrackValueColour(colouring, *value);
-        // A dot just like the one before it changes no pixel.
-        if (drawn && p == previous && colour == previousColour) continue;
-        canvas.fillRect({p.x - BEFORE, p.y - BEFORE, p.x - BEFORE + TRACK_DOT_SIDE, p.y - BEFORE + TRACK_DOT_SIDE}, colour);
-        previous = p;
-        previousColour = colour;
-        drawn = true;
+    constexpr int AFTER = TRACK_DOT_SIDE - BEFORE - 1;
+    // A dot whose centre a later dot takes again is covered by it whole, so
+    // only the last dot of each centre is drawn, still in record order: the
+    // picture is the same, the work that of the pixels the track visits.
+    const int left = client.left - AFTER;
+    const int top = client.top - AFTER;
+    const int width = client.right + BEFORE - left;
+    const int height = client.bottom + BEFORE - top;
+    if (width <= 0 || height <= 0) return;
+    std::vector<std::uint8_t> taken(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::vector<std::pair<Point, std::size_t>> drawn;
+    for (int r = n - 1; r >= 0; --r) {
+        const auto i = static_cast<std::size_t>(r);
+        if (!colouring.values[i]) continue;
+        const Point p = MapTrackPoint(g, data.x[i], data.y[i]);
+        const int col = p.x - left;
+        const int row = p.y - top;
+        if (col < 0 || row < 0 || col >= width || row >= height) continue;  // no pixel of it shows
+        std::uint8_t& at = taken[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(col)];
+        if (at != 0) continue;
+        at = 1;
+        drawn.emplace_back(p, i);
+    }
+    for (auto it = drawn.rbegin(); it != drawn.rend(); ++it) {
+        const Point p = it->first;
+        canvas.fillRect({p.x - BEFORE, p.y - BEFORE, p.x - BEFORE + TRACK_DOT_SIDE, p.y - BEFORE + TRACK_DOT_SIDE},
+                        TrackValueColour(colouring, *colouring.values[it->second]));
     }
 }
 
@@ -88,7 +104,7 @@ void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackCol
         }
         previous = p;
     }
-    if (colouring != nullptr) DrawDots(canvas, g, data, count, *colouring);
+    if (colouring != nullptr) DrawDots(canvas, c, g, data, count, *colouring);
 
     if (!HasSlot(k, pointSlots)) return;
     const Pen remembered = canvas.selectPen(TRACK_CROSS_PEN);

@@ -58,6 +58,8 @@ int RunPerFile(QCommandLineParser& parser, const QStringList& arguments, const Q
     if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
     if (const Stop stop = ChosenIndices(parser, index, indices)) return *stop;
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
+        // The session lends the file's pages rather than copying them; the
+        // indices read only a few elements of each record.
         const auto session = std::make_unique<Session>();
         if (const Stop stop = OpenSession(path, *session)) return *stop;
         return Finish(write(to, session->doc(), indices));

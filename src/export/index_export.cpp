@@ -1,7 +1,10 @@
 #include "export/index_export.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
+#include <new>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -67,39 +70,73 @@ std::size_t IndexTextMax(const std::vector<SpectralIndex>& indices) {
     return indices.size() * (NUMBER_MAX + 32);
 }
 
-// Writes the header, the text of records 0..count-1 that `format` makes on
-// every core, in record order, and the footer. `first` is called with the
-// first non-empty batch, before it is written, to trim what only later
-// items need.
-ExportResult WriteInOrder(const std::filesystem::path& target, std::string_view header, std::string_view footer,
-                          int count, std::size_t itemTextMax, const FormatBatch& format, bool trimFirstByte,
-                          const ExportProgress& progress) {
+// Records first..first+n-1: where they lie, or read into `buffer` (room for
+// n); null when they cannot all be read.
+using RecordSource = std::function<const MeasurementRecord*(int first, int n, MeasurementRecord* buffer)>;
+// One record's text from `out`; returns its end.
+using FormatRecord = std::function<char*(char* out, int index, const MeasurementRecord& record)>;
+
+struct Layout {
+    std::string_view header;
+    std::string_view footer;
+    std::size_t itemTextMax = 0;
+    bool trimFirstByte = false;  // every item starts with a separator that the first one goes without
+};
+
+// Writes the header, the text of records 0..count-1 made on every core, in
+// record order, and the footer.
+ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& layout, int count, bool buffered,
+                          const RecordSource& source, const FormatRecord& formatRecord,
+                          const std::function<std::string(int record)>& unreadable, const ExportProgress& progress) {
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(header)) return ExportResult{ExportStatus::Failed, file.error()};
+    if (!file.open() || !file.write(layout.header)) return ExportResult{ExportStatus::Failed, file.error()};
+    std::atomic<int> firstUnread{count};
+    const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+        const auto first = static_cast<int>(begin);
+        const auto n = static_cast<int>(end - begin);
+        std::unique_ptr<MeasurementRecord[]> buffer;
+        const MeasurementRecord* records = nullptr;
+        try {
+            if (buffered) buffer = std::make_unique_for_overwrite<MeasurementRecord[]>(static_cast<std::size_t>(n));
+            records = source(first, n, buffer.get());
+        } catch (const std::bad_alloc&) {
+            // Nothing may escape a worker: the batch counts as unread.
+        }
+        if (records == nullptr) {
+            int earliest = firstUnread.load();
+            while (first < earliest && !firstUnread.compare_exchange_weak(earliest, first)) {
+            }
+            return out;
+        }
+        for (int i = 0; i < n; ++i) out = formatRecord(out, first + i, records[i]);
+        return out;
+    };
+    std::string error;
     bool written = false;
     int reported = 0;
     const TakeBatch take = [&](std::string_view text, std::size_t done) {
-        if (trimFirstByte && !written && !text.empty()) text.remove_prefix(1);
-        written = written || !text.empty();
-        if (!file.write(text)) return false;
         const int n = static_cast<int>(done);
+        if (firstUnread.load() < n) error = unreadable(firstUnread.load());
+        if (layout.trimFirstByte && !written && !text.empty()) text.remove_prefix(1);
+        written = written || !text.empty();
+        if (error.empty() && !file.write(text)) error = file.error();
+        if (!error.empty()) return false;
         if (!progress || (n / PROGRESS_STEP == reported / PROGRESS_STEP && n != count)) return true;
         reported = n;
         return progress(n, count);
     };
-    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * itemTextMax};
+    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * layout.itemTextMax};
     if (!FormatInOrder(shape, format, take)) {
-        if (!file.error().empty()) return ExportResult{ExportStatus::Failed, file.error()};
+        if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
         return ExportResult{ExportStatus::Cancelled, {}};
     }
-    if (!file.write(footer) || !file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
+    if (!file.write(layout.footer) || !file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
     return ExportResult{ExportStatus::Written, {}};
 }
 
 // --- the table ---
 
-char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices,
-                     DerivedSpectra& spectra, std::vector<IndexValue>& values) {
+char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices) {
     const RecordPlace place = PlaceOf(record);
     out = FormatInt(out, index);
     *out++ = ',';
@@ -121,10 +158,11 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
         out = AppendCsvNumber(out, v);
         *out++ = ',';
     }
-    ComputeIndices(record, indices, spectra, values);
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t i = 0; i < indices.size(); ++i) {
         if (i > 0) *out++ = ',';
-        if (values[i]) out = FormatShortest(out, *values[i]);
+        IndexValue value;
+        ComputeIndices(record, std::span(&indices[i], 1), std::span(&value, 1));
+        if (value) out = FormatShortest(out, *value);
     }
     return Append(out, LINE_END);
 }
@@ -144,8 +182,7 @@ constexpr std::string_view PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\
 
 // ",\n" and one feature; nothing for a record without a fix.
 char* AppendFeature(char* out, int index, const MeasurementRecord& record, const PointLayerOptions& options,
-                    const std::vector<std::string>& propertyNames, std::string_view wavelengths,
-                    DerivedSpectra& spectra, std::vector<IndexValue>& values) {
+                    const std::vector<std::string>& propertyNames, std::string_view wavelengths) {
     const RecordPlace place = PlaceOf(record);
     if (!place.position) return out;
     out = Append(out, ",\n{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[");
@@ -179,10 +216,19 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         out = Append(out, n.name);
         out = AppendJsonNumber(out, n.value);
     }
-    ComputeIndices(record, options.indices, spectra, values);
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    // With the profile the whole reflectance is derived anyway; the indices
+    // read it there, to the same values.
+    thread_local DerivedSpectra spectra;
+    if (options.profiles) DeriveSpectra(record, spectra, SpectraNeeded::WithReflectance);
+    for (std::size_t i = 0; i < options.indices.size(); ++i) {
+        IndexValue value;
+        if (options.profiles) {
+            value = ComputeIndex(options.indices[i], spectra.reflectance);
+        } else {
+            ComputeIndices(record, std::span(&options.indices[i], 1), std::span(&value, 1));
+        }
         out = Append(out, propertyNames[i]);
-        out = values[i] ? AppendJsonNumber(out, *values[i]) : Append(out, "null");
+        out = value ? AppendJsonNumber(out, *value) : Append(out, "null");
     }
     if (options.profiles) {
         *out++ = ',';
@@ -190,7 +236,7 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         for (std::size_t j = 0; j < spectra.reflectance.size(); ++j) {
             if (j > 0) *out++ = ',';
             const float r = spectra.reflectance[j];
-            out = std::isfinite(r) ? FormatShortest(out, r) : Append(out, "null");
+            out = std::isfinite(r) ? FormatFloatFixed<PROFILE_DECIMALS>(out, r, 0) : Append(out, "null");
         }
         out = Append(out, PROFILE_END);
     }
@@ -213,39 +259,70 @@ std::string IndexTableHeader(const IndexTableOptions& options) {
     return line;
 }
 
-ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
-                              const IndexTableOptions& options, const ExportProgress& progress) {
-    const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
-    const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        DerivedSpectra spectra;
-        std::vector<IndexValue> values(options.indices.size());
-        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i)
-            out = AppendTableRow(out, i, doc.record(i), options.indices, spectra, values);
-        return out;
-    };
-    return WriteInOrder(target, IndexTableHeader(options), {}, count, FIXED_TEXT_MAX + IndexTextMax(options.indices),
-                        format, false, progress);
+namespace {
+
+int CountOf(const CVarneloDoc& doc) { return std::clamp(doc.recordCount(), 0, RECORD_CAPACITY); }
+
+RecordSource SourceOf(const CVarneloDoc& doc) {
+    return [&doc](int first, int, MeasurementRecord*) { return &doc.record(first); };
 }
 
-ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
-                              const PointLayerOptions& options, const ExportProgress& progress) {
-    const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
+RecordSource SourceOf(DataFileReader& reader) {
+    return [&reader](int first, int n, MeasurementRecord* buffer) -> const MeasurementRecord* {
+        return reader.read(first, n, buffer) == n ? buffer : nullptr;
+    };
+}
+
+std::function<std::string(int)> UnreadableIn(const DataFileReader& reader) {
+    return [&reader](int record) { return reader.path().string() + ": record " + std::to_string(record) + " could not be read"; };
+}
+
+ExportResult Table(const std::filesystem::path& target, int count, bool buffered, const RecordSource& source,
+                   const std::function<std::string(int)>& unreadable, const IndexTableOptions& options,
+                   const ExportProgress& progress) {
+    const std::string header = IndexTableHeader(options);
+    const Layout layout{header, {}, FIXED_TEXT_MAX + IndexTextMax(options.indices), false};
+    const FormatRecord format = [&](char* out, int index, const MeasurementRecord& record) {
+        return AppendTableRow(out, index, record, options.indices);
+    };
+    return WriteInOrder(target, layout, count, buffered, source, format, unreadable, progress);
+}
+
+ExportResult Layer(const std::filesystem::path& target, int count, bool buffered, const RecordSource& source,
+                   const std::function<std::string(int)>& unreadable, const PointLayerOptions& options,
+                   const ExportProgress& progress) {
     std::vector<std::string> propertyNames;
     for (const SpectralIndex& index : options.indices) propertyNames.push_back(",\"" + IndexName(index) + "\":");
     const std::string wavelengths = options.profiles ? ProfileWavelengths() : std::string();
     const std::size_t itemMax = FIXED_TEXT_MAX + IndexTextMax(options.indices) + wavelengths.size() +
-                                (options.profiles ? SPECTRUM_LENGTH * (SHORTEST_TEXT_MAX + 1) + PROFILE_END.size() : 0);
-    const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        DerivedSpectra spectra;
-        std::vector<IndexValue> values(options.indices.size());
-        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i)
-            out = AppendFeature(out, i, doc.record(i), options, propertyNames, wavelengths, spectra, values);
-        return out;
+                                (options.profiles ? SPECTRUM_LENGTH * (FLOAT_FIXED_TEXT_MAX + 1) + PROFILE_END.size() : 0);
+    const Layout layout{"{\"type\":\"FeatureCollection\",\"features\":[", "\n]}\n", itemMax, true};
+    const FormatRecord format = [&](char* out, int index, const MeasurementRecord& record) {
+        return AppendFeature(out, index, record, options, propertyNames, wavelengths);
     };
-    // Every feature comes with the separator before it; the first one's
-    // comma is dropped as it is written.
-    return WriteInOrder(target, "{\"type\":\"FeatureCollection\",\"features\":[", "\n]}\n", count, itemMax, format,
-                        true, progress);
+    return WriteInOrder(target, layout, count, buffered, source, format, unreadable, progress);
+}
+
+}  // namespace
+
+ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const IndexTableOptions& options, const ExportProgress& progress) {
+    return Table(target, CountOf(doc), false, SourceOf(doc), {}, options, progress);
+}
+
+ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const PointLayerOptions& options, const ExportProgress& progress) {
+    return Layer(target, CountOf(doc), false, SourceOf(doc), {}, options, progress);
+}
+
+ExportResult ExportIndexTable(const std::filesystem::path& target, DataFileReader& source,
+                              const IndexTableOptions& options, const ExportProgress& progress) {
+    return Table(target, source.count(), true, SourceOf(source), UnreadableIn(source), options, progress);
+}
+
+ExportResult ExportPointLayer(const std::filesystem::path& target, DataFileReader& source,
+                              const PointLayerOptions& options, const ExportProgress& progress) {
+    return Layer(target, source.count(), true, SourceOf(source), UnreadableIn(source), options, progress);
 }
 
 }  // namespace varnelo

@@ -6,9 +6,10 @@
 // spectral library. Positions are signed as in the track files (records
 // without a fix have empty position fields in the table and no feature in
 // the layer); times are the logger's local time in ISO 8601. Numbers are
-// the shortest text that reads back to the same value, positions excepted
-// (7 decimals, about a centimetre, as the track files); a value that does
-// not exist is an empty field or null.
+// the shortest text that reads back to the same value, except positions
+// (7 decimals, about a centimetre, as the track files) and the profiles'
+// reflectances (4 decimals, one more than the CSV export's); a value that
+// does not exist is an empty field or null.
 //
 // Each record's GPS sentence is read afresh, as a newly opened file's
 // would be, so the same records give the same bytes whatever was shown before.
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "analysis/spectral_index.h"
+#include "data/data_file_reader.h"
 #include "data/document.h"
 #include "export/csv_export.h"
 
@@ -32,6 +34,8 @@ struct PointLayerOptions {
     bool profiles = false;  // each feature's reflectance, 340..850 nm
 };
 
+inline constexpr int PROFILE_DECIMALS = 4;
+
 // "record,time,latitude (deg),...,NDVI,PRI,REP (nm),MTCI" and CR LF.
 std::string IndexTableHeader(const IndexTableOptions& options);
 
@@ -40,6 +44,13 @@ std::string IndexTableHeader(const IndexTableOptions& options);
 ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
                               const IndexTableOptions& options, const ExportProgress& progress = {});
 ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const PointLayerOptions& options, const ExportProgress& progress = {});
+
+// The same files straight from a data file, a few records at a time, on
+// every core; a record that cannot be read fails the export.
+ExportResult ExportIndexTable(const std::filesystem::path& target, DataFileReader& source,
+                              const IndexTableOptions& options, const ExportProgress& progress = {});
+ExportResult ExportPointLayer(const std::filesystem::path& target, DataFileReader& source,
                               const PointLayerOptions& options, const ExportProgress& progress = {});
 
 }  // namespace varnelo

@@ -81,16 +81,19 @@ TEST_F(IndexExport, PointLayerHasOneFeaturePerFixAndProfilesOnRequest) {
               "\"temp_ch1\":25.5,\"temp_ch2\":26.25,\"batv\":3.75,\"NDVI\":null,\"PRI\":null,\"REP\":null,\"MTCI\":null}}\n"
               "]}\n");
 
-    const std::string profiles = Written([&](const auto& to) { return ExportPointLayer(to, *doc, {{}, true}); });
+    const std::string profiles = Written([&](const auto& to) { return ExportPointLayer(to, *doc, {DefaultIndices(), true}); });
     std::string x = "\"profiles\":{\"x\":[340";
     for (int nm = 341; nm <= 850; ++nm) x.append(",").append(std::to_string(nm));
     EXPECT_NE(profiles.find(x + "],\"y\":[0.0625,"), std::string::npos);
-    // Record 2: 340..439 nm zero, 440 nm 64/1, 441 nm not a number.
-    std::string y = "\"y\":[0";
-    for (int nm = 341; nm < 440; ++nm) y += ",0";
-    y += ",64,null,0,";
+    // Record 2: 340..439 nm zero, 440 nm 64/1, 441 nm not a number; four decimals.
+    std::string y = "\"y\":[0.0000";
+    for (int nm = 341; nm < 440; ++nm) y += ",0.0000";
+    y += ",64.0000,null,0.0000,";
     EXPECT_NE(profiles.find(y), std::string::npos);
-    EXPECT_NE(profiles.find("0.75],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}}}"), std::string::npos);
+    EXPECT_NE(profiles.find("0.7500],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}}}"), std::string::npos);
+    // The indices read from the whole reflectance are those of the few elements.
+    EXPECT_NE(profiles.find("\"NDVI\":0.8461538461538461,\"PRI\":0.0,\"REP\":718.0,\"MTCI\":10.0,\"profiles\""),
+              std::string::npos);
 
     doc->setRecordCount(0);
     EXPECT_EQ(Written([&](const auto& to) { return ExportPointLayer(to, *doc, {}); }),
