@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/number_text.h"
+
 namespace varnelo {
 
 namespace {
@@ -149,6 +151,22 @@ int IndexReadoutDecimals(const SpectralIndex& index) {
         case IndexKind::Mtci: return 2;
         default: return 3;
     }
+}
+
+std::string IndexReadoutText(std::span<const SpectralIndex> indices, std::span<const IndexValue> values) {
+    std::string text;
+    for (std::size_t i = 0; i < indices.size() && i < values.size(); ++i) {
+        if (i > 0) text += "  ";
+        text += IndexName(indices[i]);
+        text += ' ';
+        if (!values[i]) {
+            text += "\u2014";
+            continue;
+        }
+        text += FixedText(*values[i], 0, IndexReadoutDecimals(indices[i]));
+        if (const std::string_view unit = IndexUnit(indices[i]); !unit.empty()) text.append(" ").append(unit);
+    }
+    return text;
 }
 
 std::optional<SpectralIndex> ParseIndexName(std::string_view text, std::string& error) {

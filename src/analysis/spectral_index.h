@@ -67,6 +67,10 @@ std::string_view IndexUnit(const SpectralIndex& index);
 // normalised differences.
 int IndexReadoutDecimals(const SpectralIndex& index);
 
+// "NDVI 0.712  PRI -0.031  REP 718.4 nm  MTCI 2.84": each index with its
+// readout decimals and unit, "—" where there is no value; two spaces apart.
+std::string IndexReadoutText(std::span<const SpectralIndex> indices, std::span<const IndexValue> values);
+
 // Any case: "ndvi", "PRI", "nd:750:705". An unknown name or a wavelength
 // outside 340..850 gives nothing, with `error` naming the bad value.
 std::optional<SpectralIndex> ParseIndexName(std::string_view text, std::string& error);

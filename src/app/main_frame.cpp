@@ -22,8 +22,11 @@
 #include "app/about_dialog.h"
 #include "app/app_icons.h"
 #include "app/form_style.h"
+#include "app/gis_export.h"
+#include "app/index_readout.h"
 #include "app/recent_files.h"
 #include "app/setting_dialog.h"
+#include "app/track_colour_menu.h"
 #include "app/varnelo_view.h"
 
 namespace varnelo {
@@ -105,6 +108,7 @@ void CMainFrame::buildMenus() {
 
     m_fileMenu = menuBar()->addMenu(tr("ファイル(&F)"));
     m_fileMenu->addActions({newAction, openAction, saveAction, saveAsAction});
+    InstallGisExport(m_fileMenu, m_view, *m_session, this);
     m_fileMenu->addSeparator();
     m_recentPlaceholder = m_fileMenu->addAction(tr("最近使ったファイル"));
     m_recentPlaceholder->setEnabled(false);
@@ -143,6 +147,7 @@ void CMainFrame::buildMenus() {
     connect(statusToggle, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     QMenu* viewMenu = menuBar()->addMenu(tr("表示(&V)"));
     viewMenu->addActions({toolbarToggle, statusToggle});
+    InstallTrackColourMenu(viewMenu, m_view, *m_session);
 
     QAction* about = makeAction(Command::About, tr("バージョン情報 Varnelo(&A)..."),
                                 tr("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"));
@@ -194,6 +199,7 @@ void CMainFrame::buildStatusBar() {
     m_progress->setFixedWidth(DialogRect(0, 0, 100, 0).width());
     m_progress->hide();
     bar->addPermanentWidget(m_progress);
+    InstallIndexReadout(bar, m_view, *m_session);
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), bar);
         label->setEnabled(false);

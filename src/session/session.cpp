@@ -15,6 +15,7 @@ void Session::settleTrack() const {
     m_trackCount = m_doc->recordCount();
     ComputeTrack(*m_doc, m_trackCount, *m_track);
     m_trackCurrent = true;
+    ++m_trackVersion;
 }
 
 void Session::oweTrack() {

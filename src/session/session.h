@@ -4,6 +4,7 @@
 // The desktop program, the command line and the tests share it, so opening,
 // saving and exporting are written once.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -37,6 +38,12 @@ public:
     }
     // False once records came in that the track has not seen.
     bool trackCurrent() const { return m_trackCurrent; }
+    // Grows each time the track is computed anew, that is after the records
+    // changed: whoever keeps values per record computes theirs again.
+    std::uint64_t trackVersion() const {
+        settleTrack();
+        return m_trackVersion;
+    }
 
     // Rebuilds the track from the document's records, as after a download.
     void computeTrack();
@@ -76,7 +83,8 @@ private:
     std::unique_ptr<GpsTrack> m_track;
     mutable int m_trackCount = 0;
     mutable bool m_trackCurrent = true;
-    mutable bool m_trackOwed = false;  // the document was replaced by a file's records
+    mutable bool m_trackOwed = false;
+    mutable std::uint64_t m_trackVersion = 0;  // the document was replaced by a file's records
     std::filesystem::path m_path;
     bool m_changed = false;
 };

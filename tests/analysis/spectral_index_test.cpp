@@ -142,5 +142,18 @@ TEST(SpectralIndex, NamesParseAndReadBack) {
     }
 }
 
+TEST(SpectralIndex, ReadoutShowsEachValueWithItsDecimalsAndUnitOrADash) {
+    const std::vector<SpectralIndex> four = DefaultIndices();
+    const struct {
+        std::vector<IndexValue> values;
+        const char* text;
+    } cases[] = {
+        {{0.71249, -0.0314, 718.44, 2.8449}, "NDVI 0.712  PRI -0.031  REP 718.4 nm  MTCI 2.84"},
+        {{std::nullopt, 0.0, std::nullopt, 10.0}, "NDVI \u2014  PRI 0.000  REP \u2014  MTCI 10.00"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IndexReadoutText(four, c.values), c.text);
+    EXPECT_EQ(IndexReadoutText(std::vector<SpectralIndex>{ND_750_705}, std::vector<IndexValue>{0.5}), "nd:750:705 0.500");
+}
+
 }  // namespace
 }  // namespace varnelo
