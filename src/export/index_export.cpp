@@ -1,10 +1,7 @@
 #include "export/index_export.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <memory>
-#include <new>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -70,9 +67,6 @@ std::size_t IndexTextMax(const std::vector<SpectralIndex>& indices) {
     return indices.size() * (NUMBER_MAX + 32);
 }
 
-// Records first..first+n-1: where they lie, or read into `buffer` (room for
-// n); null when they cannot all be read.
-using RecordSource = std::function<const MeasurementRecord*(int first, int n, MeasurementRecord* buffer)>;
 // One record's text from `out`; returns its end.
 using FormatRecord = std::function<char*(char* out, int index, const MeasurementRecord& record)>;
 
@@ -83,51 +77,31 @@ struct Layout {
     bool trimFirstByte = false;  // every item starts with a separator that the first one goes without
 };
 
-// Writes the header, the text of records 0..count-1 made on every core, in
-// record order, and the footer.
-ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& layout, int count, bool buffered,
-                          const RecordSource& source, const FormatRecord& formatRecord,
-                          const std::function<std::string(int record)>& unreadable, const ExportProgress& progress) {
+// Writes the header, the text of the document's records made on every core,
+// in record order, and the footer.
+ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& layout, const CVarneloDoc& doc,
+                          const FormatRecord& formatRecord, const ExportProgress& progress) {
+    const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
     AtomicFileWriter file(target);
     if (!file.open() || !file.write(layout.header)) return ExportResult{ExportStatus::Failed, file.error()};
-    std::atomic<int> firstUnread{count};
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        const auto first = static_cast<int>(begin);
-        const auto n = static_cast<int>(end - begin);
-        std::unique_ptr<MeasurementRecord[]> buffer;
-        const MeasurementRecord* records = nullptr;
-        try {
-            if (buffered) buffer = std::make_unique_for_overwrite<MeasurementRecord[]>(static_cast<std::size_t>(n));
-            records = source(first, n, buffer.get());
-        } catch (const std::bad_alloc&) {
-            // Nothing may escape a worker: the batch counts as unread.
-        }
-        if (records == nullptr) {
-            int earliest = firstUnread.load();
-            while (first < earliest && !firstUnread.compare_exchange_weak(earliest, first)) {
-            }
-            return out;
-        }
-        for (int i = 0; i < n; ++i) out = formatRecord(out, first + i, records[i]);
+        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i) out = formatRecord(out, i, doc.record(i));
         return out;
     };
-    std::string error;
     bool written = false;
     int reported = 0;
     const TakeBatch take = [&](std::string_view text, std::size_t done) {
-        const int n = static_cast<int>(done);
-        if (firstUnread.load() < n) error = unreadable(firstUnread.load());
         if (layout.trimFirstByte && !written && !text.empty()) text.remove_prefix(1);
         written = written || !text.empty();
-        if (error.empty() && !file.write(text)) error = file.error();
-        if (!error.empty()) return false;
+        if (!file.write(text)) return false;
+        const int n = static_cast<int>(done);
         if (!progress || (n / PROGRESS_STEP == reported / PROGRESS_STEP && n != count)) return true;
         reported = n;
         return progress(n, count);
     };
     const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * layout.itemTextMax};
     if (!FormatInOrder(shape, format, take)) {
-        if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
+        if (!file.error().empty()) return ExportResult{ExportStatus::Failed, file.error()};
         return ExportResult{ExportStatus::Cancelled, {}};
     }
     if (!file.write(layout.footer) || !file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
@@ -259,70 +233,30 @@ std::string IndexTableHeader(const IndexTableOptions& options) {
     return line;
 }
 
-namespace {
-
-int CountOf(const CVarneloDoc& doc) { return std::clamp(doc.recordCount(), 0, RECORD_CAPACITY); }
-
-RecordSource SourceOf(const CVarneloDoc& doc) {
-    return [&doc](int first, int, MeasurementRecord*) { return &doc.record(first); };
-}
-
-RecordSource SourceOf(DataFileReader& reader) {
-    return [&reader](int first, int n, MeasurementRecord* buffer) -> const MeasurementRecord* {
-        return reader.read(first, n, buffer) == n ? buffer : nullptr;
-    };
-}
-
-std::function<std::string(int)> UnreadableIn(const DataFileReader& reader) {
-    return [&reader](int record) { return reader.path().string() + ": record " + std::to_string(record) + " could not be read"; };
-}
-
-ExportResult Table(const std::filesystem::path& target, int count, bool buffered, const RecordSource& source,
-                   const std::function<std::string(int)>& unreadable, const IndexTableOptions& options,
-                   const ExportProgress& progress) {
+ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const IndexTableOptions& options, const ExportProgress& progress) {
     const std::string header = IndexTableHeader(options);
     const Layout layout{header, {}, FIXED_TEXT_MAX + IndexTextMax(options.indices), false};
     const FormatRecord format = [&](char* out, int index, const MeasurementRecord& record) {
         return AppendTableRow(out, index, record, options.indices);
     };
-    return WriteInOrder(target, layout, count, buffered, source, format, unreadable, progress);
+    return WriteInOrder(target, layout, doc, format, progress);
 }
 
-ExportResult Layer(const std::filesystem::path& target, int count, bool buffered, const RecordSource& source,
-                   const std::function<std::string(int)>& unreadable, const PointLayerOptions& options,
-                   const ExportProgress& progress) {
+ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const PointLayerOptions& options, const ExportProgress& progress) {
     std::vector<std::string> propertyNames;
     for (const SpectralIndex& index : options.indices) propertyNames.push_back(",\"" + IndexName(index) + "\":");
     const std::string wavelengths = options.profiles ? ProfileWavelengths() : std::string();
     const std::size_t itemMax = FIXED_TEXT_MAX + IndexTextMax(options.indices) + wavelengths.size() +
                                 (options.profiles ? SPECTRUM_LENGTH * (FLOAT_FIXED_TEXT_MAX + 1) + PROFILE_END.size() : 0);
+    // Every feature comes with the separator before it; the first one's
+    // comma is dropped as it is written.
     const Layout layout{"{\"type\":\"FeatureCollection\",\"features\":[", "\n]}\n", itemMax, true};
     const FormatRecord format = [&](char* out, int index, const MeasurementRecord& record) {
         return AppendFeature(out, index, record, options, propertyNames, wavelengths);
     };
-    return WriteInOrder(target, layout, count, buffered, source, format, unreadable, progress);
-}
-
-}  // namespace
-
-ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
-                              const IndexTableOptions& options, const ExportProgress& progress) {
-    return Table(target, CountOf(doc), false, SourceOf(doc), {}, options, progress);
-}
-
-ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
-                              const PointLayerOptions& options, const ExportProgress& progress) {
-    return Layer(target, CountOf(doc), false, SourceOf(doc), {}, options, progress);
-}
-
-ExportResult ExportIndexTable(const std::filesystem::path& target, DataFileReader& source,
-                              const IndexTableOptions& options, const ExportProgress& progress) {
-    return Table(target, source.count(), true, SourceOf(source), UnreadableIn(source), options, progress);
-}
-
-ExportResult ExportPointLayer(const std::filesystem::path& target, DataFileReader& source,
-                              const PointLayerOptions& options, const ExportProgress& progress) {
-    return Layer(target, source.count(), true, SourceOf(source), UnreadableIn(source), options, progress);
+    return WriteInOrder(target, layout, doc, format, progress);
 }
 
 }  // namespace varnelo

@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "analysis/spectral_index.h"
-#include "data/data_file_reader.h"
 #include "data/document.h"
 #include "export/csv_export.h"
 
@@ -44,13 +43,6 @@ std::string IndexTableHeader(const IndexTableOptions& options);
 ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
                               const IndexTableOptions& options, const ExportProgress& progress = {});
 ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
-                              const PointLayerOptions& options, const ExportProgress& progress = {});
-
-// The same files straight from a data file, a few records at a time, on
-// every core; a record that cannot be read fails the export.
-ExportResult ExportIndexTable(const std::filesystem::path& target, DataFileReader& source,
-                              const IndexTableOptions& options, const ExportProgress& progress = {});
-ExportResult ExportPointLayer(const std::filesystem::path& target, DataFileReader& source,
                               const PointLayerOptions& options, const ExportProgress& progress = {});
 
 }  // namespace varnelo
