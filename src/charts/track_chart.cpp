@@ -43,9 +43,9 @@ void DrawScale(Canvas& canvas, const Rect& inner, const TrackColouring& colourin
     }
 }
 
-void DrawDots(Canvas& canvas, const Rect& client, const TrackGeometry& g, const TrackChartData& data, int count,
-              const TrackColouring& colouring) {
-    const int n = std::min(count, static_cast<int>(std::min<std::size_t>(colouring.values.size(), RECORD_CAPACITY)));
+// points: the records' pixels as the track was drawn through them.
+void DrawDots(Canvas& canvas, const Rect& client, const std::vector<Point>& points, const TrackColouring& colouring) {
+    const int n = static_cast<int>(std::min(points.size(), colouring.values.size()));
     constexpr int BEFORE = TRACK_DOT_SIDE / 2;
     constexpr int AFTER = TRACK_DOT_SIDE - BEFORE - 1;
     // A dot whose centre a later dot takes again is covered by it whole, so
@@ -58,10 +58,11 @@ void DrawDots(Canvas& canvas, const Rect& client, const TrackGeometry& g, const 
     if (width <= 0 || height <= 0) return;
     std::vector<std::uint8_t> taken(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     std::vector<std::pair<Point, std::size_t>> drawn;
+    drawn.reserve(static_cast<std::size_t>(n));
     for (int r = n - 1; r >= 0; --r) {
         const auto i = static_cast<std::size_t>(r);
         if (!colouring.values[i]) continue;
-        const Point p = MapTrackPoint(g, data.x[i], data.y[i]);
+        const Point p = points[i];
         const int col = p.x - left;
         const int row = p.y - top;
         if (col < 0 || row < 0 || col >= width || row >= height) continue;  // no pixel of it shows
@@ -95,8 +96,11 @@ void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackCol
     const std::size_t pointSlots = std::min(data.x.size(), data.y.size());
     const int count = std::clamp(data.count, 0, static_cast<int>(std::min<std::size_t>(pointSlots, RECORD_CAPACITY)));
     Point previous;
+    std::vector<Point> points;  // kept for the coloured dots only
+    if (colouring != nullptr) points.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const Point p = MapTrackPoint(g, data.x[static_cast<std::size_t>(i)], data.y[static_cast<std::size_t>(i)]);
+        if (colouring != nullptr) points.push_back(p);
         if (i == 0) {
             canvas.moveTo(p);
         } else if (p != previous) {
@@ -104,7 +108,7 @@ void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackCol
         }
         previous = p;
     }
-    if (colouring != nullptr) DrawDots(canvas, c, g, data, count, *colouring);
+    if (colouring != nullptr) DrawDots(canvas, c, points, *colouring);
 
     if (!HasSlot(k, pointSlots)) return;
     const Pen remembered = canvas.selectPen(TRACK_CROSS_PEN);
