@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "support/recording_canvas.h"
 #include "charts/sample_records.h"
 #include "charts/spectrum_chart.h"
@@ -122,6 +123,43 @@ void BM_TrackChart(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TrackChart);
+
+// The track coloured by an index against the plain track, drawn in turn in
+// each round on the same surface: coloured_vs_plain is the median of the
+// rounds' ratios; the goal is under 2. Every record has a value and its own
+// colour, so every dot is drawn.
+void BM_ColouredTrackVsPlain(benchmark::State& state) {
+    App();
+    std::vector<IndexValue> values(RECORD_CAPACITY);
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = std::sin(static_cast<double>(i) * 0.003);
+    const TrackColouring colouring = MakeTrackColouring(NDVI, values);
+    ChartSurface surface(QSize(233, 172));
+    constexpr int DRAWINGS = 20;  // per timing, so that each is well above the clock's grain
+    bench::Samples plain, coloured, ratio;
+    for (auto _ : state) {
+        double p = 0, c = 0;
+        bench::InTurn(
+            plain.size(),
+            [&] {
+                const auto start = bench::Clock::now();
+                for (int i = 0; i < DRAWINGS; ++i) surface.draw([](Canvas& canvas) { DrawTrackChart(canvas, Track().data, 0); });
+                p = bench::SecondsSince(start) / DRAWINGS;
+            },
+            [&] {
+                const auto start = bench::Clock::now();
+                for (int i = 0; i < DRAWINGS; ++i)
+                    surface.draw([&](Canvas& canvas) { DrawTrackChart(canvas, Track().data, 0, colouring); });
+                c = bench::SecondsSince(start) / DRAWINGS;
+            });
+        plain.add(p);
+        coloured.add(c);
+        ratio.add(c / p);
+    }
+    plain.report(state, "plain_ms", 1e3);
+    coloured.report(state, "coloured_ms", 1e3);
+    ratio.report(state, "coloured_vs_plain");
+}
+BENCHMARK(BM_ColouredTrackVsPlain)->Iterations(21)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

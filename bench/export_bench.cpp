@@ -99,22 +99,6 @@ bool PlainExport(const std::filesystem::path& target, const Document& d, const C
     return file.commit();
 }
 
-// dd bs=1M conv=fsync: read a block, write it, and flush the file at the end.
-double CopyWithFsync(const std::filesystem::path& from, const std::filesystem::path& to) {
-    static std::vector<char> block(1 << 20);
-    const auto start = Clock::now();
-    const int in = ::open(from.c_str(), O_RDONLY);
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    bool ok = in >= 0 && out >= 0;
-    ssize_t n = 0;
-    while (ok && (n = ::read(in, block.data(), block.size())) > 0)
-        ok = ::write(out, block.data(), static_cast<std::size_t>(n)) == n;
-    ok = ok && n == 0 && ::fsync(out) == 0;
-    if (in >= 0) ::close(in);
-    if (out >= 0) ::close(out);
-    return ok ? SecondsSince(start) : -1;
-}
-
 std::vector<std::string> ExportCommand(const std::filesystem::path& out, const CsvOptions& options) {
     std::vector<std::string> command{test::CliPath(), "export", Full().file.string(), "-o", out.string(), "--mode",
                                      options.mode == ExportMode::TwoChannel ? "2ch" : "reflectance"};

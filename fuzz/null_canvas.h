@@ -20,6 +20,10 @@ public:
         check(p);
         FUZZ_EXPECT(!text.empty());
     }
+    void fillRect(const Rect& r, Rgb) override {
+        check({r.left, r.top});
+        check({r.right, r.bottom});
+    }
     Pen selectPen(const Pen& pen) override {
         const Pen previous = m_pen;
         m_pen = pen;

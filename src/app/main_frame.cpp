@@ -26,8 +26,11 @@
 #include "app/file_messages.h"
 #include "app/form_style.h"
 #include "app/language.h"
+#include "app/gis_export.h"
+#include "app/index_readout.h"
 #include "app/recent_files.h"
 #include "app/setting_dialog.h"
+#include "app/track_colour_menu.h"
 #include "app/varnelo_view.h"
 #include "launch/path_text.h"
 
@@ -134,6 +137,7 @@ void CMainFrame::buildMenus() {
     // Appending to the open document: it keeps its file name, unlike a full download.
     m_readNewAction = m_fileMenu->addAction(tr("新しいレコードを読み出し"), m_view, &CVarneloView::OnReadNewButton);
     m_readNewAction->setStatusTip(tr("ロガーの新しいレコードだけをドキュメントに追加"));
+    m_gisExport = InstallGisExport(m_fileMenu, m_view, *m_session, this)->action();
     m_fileMenu->addSeparator();
     m_recentPlaceholder = m_fileMenu->addAction(tr("最近使ったファイル"));
     m_recentPlaceholder->setEnabled(false);
@@ -172,6 +176,7 @@ void CMainFrame::buildMenus() {
     connect(statusToggle, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     QMenu* viewMenu = menuBar()->addMenu(tr("表示(&V)"));
     viewMenu->addActions({toolbarToggle, statusToggle});
+    InstallTrackColourMenu(viewMenu, m_view, *m_session);
     AddLanguageMenu(viewMenu);
 
     QAction* about = makeAction(Command::About, tr("バージョン情報 Varnelo(&A)..."),
@@ -230,6 +235,7 @@ void CMainFrame::buildStatusBar() {
     m_stopButton->hide();
     connect(m_stopButton, &QToolButton::clicked, this, &CMainFrame::OnStopDownload);
     bar->addPermanentWidget(m_stopButton);
+    InstallIndexReadout(bar, m_view, *m_session);
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), bar);
         label->setEnabled(false);
@@ -263,7 +269,7 @@ void CMainFrame::updateState() {
     const FormFacts facts{m_view->state(), m_view->connected(), m_session->doc().recordCount() > 0};
     const CommandEnabling on = EnablingFor(facts);
     m_view->readButton()->setEnabled(on.read);
-    m_view->csvButton()->setEnabled(on.exportCsv);
+    m_view->csvButton()->setEnabled(on.exports);
     action(Command::Save)->setEnabled(on.save);
     action(Command::SaveAs)->setEnabled(on.saveAs);
     action(Command::EditHardware)->setEnabled(on.editHardware);
@@ -271,6 +277,7 @@ void CMainFrame::updateState() {
     m_stopKey->setEnabled(on.stop);
     m_refusedSave->setEnabled(!on.save);
     m_readNewAction->setEnabled(on.readNew);
+    m_gisExport->setEnabled(on.exports);
 }
 
 void CMainFrame::showStatus(const QString& text) {

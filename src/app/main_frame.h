@@ -99,6 +99,7 @@ private:
     QStringList m_recentFiles;
     std::map<Command, QAction*> m_actions;
     QAction* m_readNewAction = nullptr;
+    QAction* m_gisExport = nullptr;
     QLabel* m_idleText = nullptr;
     QProgressBar* m_progress = nullptr;
     QToolButton* m_stopButton = nullptr;

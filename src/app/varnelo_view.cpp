@@ -328,6 +328,7 @@ void CVarneloView::OnTimerEmptyCharts() {
     m_drawnRecord = -1;
     m_spectrumFrame->draw([](Canvas& canvas) { DrawSpectrumAxes(canvas); });
     m_trackFrame->draw([](Canvas& canvas) { DrawTrackFrame(canvas); });
+    emit recordDrawn(-1);
 }
 
 void CVarneloView::OnTimerShowRecords() {
@@ -362,7 +363,15 @@ void CVarneloView::drawSpectrum(int record) {
 
 void CVarneloView::drawTrack(int record) {
     const TrackChartData data = TrackChartDataOf(m_session.track(), m_session.trackCount());
-    m_trackFrame->draw([&](Canvas& canvas) { DrawTrackChart(canvas, data, record); });
+    m_trackFrame->draw([&](Canvas& canvas) {
+        if (m_trackDrawing) m_trackDrawing(canvas, data, record);
+        else DrawTrackChart(canvas, data, record);
+    });
+    emit recordDrawn(record);
+}
+
+void CVarneloView::redrawTrack() {
+    if (m_drawnRecord >= 0) drawTrack(m_drawnRecord);
 }
 
 void CVarneloView::showReadout(QPoint position) {

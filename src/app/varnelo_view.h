@@ -32,7 +32,9 @@ class QRadioButton;
 
 namespace varnelo {
 
+class Canvas;
 class ChartFrame;
+struct TrackChartData;
 
 inline constexpr std::chrono::milliseconds TIMER_EMPTY_CHARTS_PERIOD{100};
 inline constexpr std::chrono::milliseconds TIMER_SHOW_RECORDS_PERIOD{100};
@@ -80,6 +82,10 @@ public:
     ChartFrame* spectrumFrame() const { return m_spectrumFrame; }
     ChartFrame* trackFrame() const { return m_trackFrame; }
 
+    // What draws the track chart of a record; none: the plain chart.
+    using TrackDrawing = std::function<void(Canvas&, const TrackChartData&, int record)>;
+    void setTrackDrawing(TrackDrawing drawing) { m_trackDrawing = std::move(drawing); }
+
 public slots:
     void OnReadButton();
     // Only the logger's records the document lacks, after its last one is checked (RecordAppend).
@@ -89,6 +95,8 @@ public slots:
     void OnModeReflectance();
     void OnLimitRange();
     void OnSelectRecord();
+    // The track chart again, of the selected record, if one is drawn.
+    void redrawTrack();
 
 signals:
     // A message for the status bar: a fault, a result, or progress.
@@ -99,6 +107,8 @@ signals:
     void documentChanged();
     // Downloading began or ended, or the logger came or went.
     void stateChanged();
+    // Record `record` was drawn; -1: the empty charts.
+    void recordDrawn(int record);
 
 private:
     void buildControls();
@@ -149,6 +159,7 @@ private:
     QCheckBox* m_limitBox = nullptr;
     ChartFrame* m_spectrumFrame = nullptr;
     ChartFrame* m_trackFrame = nullptr;
+    TrackDrawing m_trackDrawing;
 };
 
 }  // namespace varnelo

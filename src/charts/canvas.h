@@ -57,6 +57,9 @@ public:
     virtual void textOut(Point origin, std::string_view text) = 0;
     // Returns the pen that was selected until now, so that it can be put back.
     virtual Pen selectPen(const Pen& pen) = 0;
+    // left..right-1 and top..bottom-1 in one colour, no outline; the pen
+    // and the current position stay as they are.
+    virtual void fillRect(const Rect& r, Rgb colour) = 0;
 };
 
 }  // namespace varnelo

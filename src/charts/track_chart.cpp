@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
-#include "text/number_text.h"
+#include "charts/colour_map.h"
 #include "charts/palette.h"
+#include "text/number_text.h"
 
 namespace varnelo {
 
@@ -13,6 +17,111 @@ namespace {
 constexpr int CROSS_ARM = 5;
 
 bool HasSlot(int k, std::size_t size) { return k >= 0 && static_cast<std::size_t>(k) < size; }
+
+// The scale: a bar from the smallest value (bottom) to the largest (top),
+// the two values at its ends and the index's name beside it.
+constexpr int SCALE_INSET = 4;
+constexpr int SCALE_WIDTH = 6;
+constexpr int SCALE_TEXT_ROOM = 17;
+constexpr int SCALE_NAME_GAP = 3;
+constexpr int SCALE_HALF_TEXT = 7;
+
+void DrawScale(Canvas& canvas, const Rect& inner, const TrackColouring& colouring) {
+    const int left = inner.left + SCALE_INSET;
+    const int top = inner.top + SCALE_TEXT_ROOM + 1;
+    const int bottom = inner.bottom - SCALE_TEXT_ROOM;
+    const int decimals = IndexReadoutDecimals(colouring.index);
+    canvas.textOut({left, inner.top + 3}, FixedText(colouring.max, 0, decimals));
+    canvas.textOut({left, bottom + 1}, FixedText(colouring.min, 0, decimals));
+    std::string name = IndexName(colouring.index);
+    if (const std::string_view unit = IndexUnit(colouring.index); !unit.empty()) name.append(" ").append(unit);
+    canvas.textOut({left + SCALE_WIDTH + SCALE_NAME_GAP, (top + bottom) / 2 - SCALE_HALF_TEXT}, name);
+    const int rows = bottom - top;
+    for (int y = top; y < bottom; ++y) {
+        const double t = rows > 1 ? static_cast<double>(bottom - 1 - y) / (rows - 1) : 0.5;
+        canvas.fillRect({left, y, left + SCALE_WIDTH, y + 1}, ViridisColour(t));
+    }
+}
+
+// points: the records' pixels as the track was drawn through them.
+void DrawDots(Canvas& canvas, const Rect& client, const std::vector<Point>& points, const TrackColouring& colouring) {
+    const int n = static_cast<int>(std::min(points.size(), colouring.values.size()));
+    constexpr int BEFORE = TRACK_DOT_SIDE / 2;
+    constexpr int AFTER = TRACK_DOT_SIDE - BEFORE - 1;
+    // A dot whose centre a later dot takes again is covered by it whole, so
+    // only the last dot of each centre is drawn, still in record order: the
+    // picture is the same, the work that of the pixels the track visits.
+    const int left = client.left - AFTER;
+    const int top = client.top - AFTER;
+    const int width = client.right + BEFORE - left;
+    const int height = client.bottom + BEFORE - top;
+    if (width <= 0 || height <= 0) return;
+    std::vector<std::uint8_t> taken(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::vector<std::pair<Point, std::size_t>> drawn;
+    drawn.reserve(static_cast<std::size_t>(n));
+    for (int r = n - 1; r >= 0; --r) {
+        const auto i = static_cast<std::size_t>(r);
+        if (!colouring.values[i]) continue;
+        const Point p = points[i];
+        const int col = p.x - left;
+        const int row = p.y - top;
+        if (col < 0 || row < 0 || col >= width || row >= height) continue;  // no pixel of it shows
+        std::uint8_t& at = taken[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(col)];
+        if (at != 0) continue;
+        at = 1;
+        drawn.emplace_back(p, i);
+    }
+    for (auto it = drawn.rbegin(); it != drawn.rend(); ++it) {
+        const Point p = it->first;
+        canvas.fillRect({p.x - BEFORE, p.y - BEFORE, p.x - BEFORE + TRACK_DOT_SIDE, p.y - BEFORE + TRACK_DOT_SIDE},
+                        TrackValueColour(colouring, *colouring.values[it->second]));
+    }
+}
+
+void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackColouring* colouring) {
+    const Rect c = canvas.clientRect();
+    canvas.rectangle(c);
+    const TrackGeometry g = ComputeTrackGeometry(c, data);
+    canvas.textOut({c.left + 50, c.top + 5}, TrackExtentReadout(g.dx, g.dy));
+    const std::size_t motionSlots = std::min({data.speed.size(), data.course.size(), data.altitude.size(), data.altitude2.size()});
+    if (HasSlot(k, motionSlots)) {
+        const auto i = static_cast<std::size_t>(k);
+        canvas.textOut({c.left + 20, c.bottom - 25},
+                       TrackMotionReadout(data.speed[i], data.course[i], data.altitude[i], data.altitude2[i]));
+    }
+    canvas.rectangle(g.inner);
+    if (colouring != nullptr && colouring->any) DrawScale(canvas, g.inner, *colouring);
+    if (!(g.extent > 0.0)) return;
+
+    const std::size_t pointSlots = std::min(data.x.size(), data.y.size());
+    const int count = std::clamp(data.count, 0, static_cast<int>(std::min<std::size_t>(pointSlots, RECORD_CAPACITY)));
+    Point previous;
+    std::vector<Point> points;  // kept for the coloured dots only
+    if (colouring != nullptr) points.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const Point p = MapTrackPoint(g, data.x[static_cast<std::size_t>(i)], data.y[static_cast<std::size_t>(i)]);
+        if (colouring != nullptr) points.push_back(p);
+        if (i == 0) {
+            canvas.moveTo(p);
+        } else if (p != previous) {
+            canvas.lineTo(p);
+        }
+        previous = p;
+    }
+    if (colouring != nullptr) DrawDots(canvas, c, points, *colouring);
+
+    if (!HasSlot(k, pointSlots)) return;
+    const Pen remembered = canvas.selectPen(TRACK_CROSS_PEN);
+    // The arms are offset from the exact position and truncated afterwards,
+    // unlike the track's points, which are truncated as they are mapped.
+    const double X = TrackPixelX(g, data.x[static_cast<std::size_t>(k)]);
+    const double Y = TrackPixelY(g, data.y[static_cast<std::size_t>(k)]);
+    canvas.moveTo({TruncateToPixel(X - CROSS_ARM), TruncateToPixel(Y)});
+    canvas.lineTo({TruncateToPixel(X + CROSS_ARM), TruncateToPixel(Y)});
+    canvas.moveTo({TruncateToPixel(X), TruncateToPixel(Y + CROSS_ARM)});
+    canvas.lineTo({TruncateToPixel(X), TruncateToPixel(Y - CROSS_ARM)});
+    canvas.selectPen(remembered);
+}
 
 }  // namespace
 
@@ -59,44 +168,26 @@ void DrawTrackFrame(Canvas& canvas) {
     canvas.rectangle({c.left + 10, c.top + 10, c.right - 10, c.bottom - 10});
 }
 
-void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k) {
-    const Rect c = canvas.clientRect();
-    canvas.rectangle(c);
-    const TrackGeometry g = ComputeTrackGeometry(c, data);
-    canvas.textOut({c.left + 50, c.top + 5}, TrackExtentReadout(g.dx, g.dy));
-    const std::size_t motionSlots = std::min({data.speed.size(), data.course.size(), data.altitude.size(), data.altitude2.size()});
-    if (HasSlot(k, motionSlots)) {
-        const auto i = static_cast<std::size_t>(k);
-        canvas.textOut({c.left + 20, c.bottom - 25},
-                       TrackMotionReadout(data.speed[i], data.course[i], data.altitude[i], data.altitude2[i]));
-    }
-    canvas.rectangle(g.inner);
-    if (!(g.extent > 0.0)) return;
+void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k) { DrawChart(canvas, data, k, nullptr); }
 
-    const std::size_t pointSlots = std::min(data.x.size(), data.y.size());
-    const int count = std::clamp(data.count, 0, static_cast<int>(std::min<std::size_t>(pointSlots, RECORD_CAPACITY)));
-    Point previous;
-    for (int i = 0; i < count; ++i) {
-        const Point p = MapTrackPoint(g, data.x[static_cast<std::size_t>(i)], data.y[static_cast<std::size_t>(i)]);
-        if (i == 0) {
-            canvas.moveTo(p);
-        } else if (p != previous) {
-            canvas.lineTo(p);
-        }
-        previous = p;
+TrackColouring MakeTrackColouring(const SpectralIndex& index, std::span<const IndexValue> values) {
+    TrackColouring colouring{index, values};
+    for (const IndexValue& v : values) {
+        if (!v) continue;
+        colouring.min = colouring.any ? std::min(colouring.min, *v) : *v;
+        colouring.max = colouring.any ? std::max(colouring.max, *v) : *v;
+        colouring.any = true;
     }
+    return colouring;
+}
 
-    if (!HasSlot(k, pointSlots)) return;
-    const Pen remembered = canvas.selectPen(TRACK_CROSS_PEN);
-    // The arms are offset from the exact position and truncated afterwards,
-    // unlike the track's points, which are truncated as they are mapped.
-    const double X = TrackPixelX(g, data.x[static_cast<std::size_t>(k)]);
-    const double Y = TrackPixelY(g, data.y[static_cast<std::size_t>(k)]);
-    canvas.moveTo({TruncateToPixel(X - CROSS_ARM), TruncateToPixel(Y)});
-    canvas.lineTo({TruncateToPixel(X + CROSS_ARM), TruncateToPixel(Y)});
-    canvas.moveTo({TruncateToPixel(X), TruncateToPixel(Y + CROSS_ARM)});
-    canvas.lineTo({TruncateToPixel(X), TruncateToPixel(Y - CROSS_ARM)});
-    canvas.selectPen(remembered);
+Rgb TrackValueColour(const TrackColouring& colouring, double value) {
+    const double span = colouring.max - colouring.min;
+    return ViridisColour(span > 0.0 ? (value - colouring.min) / span : 0.5);
+}
+
+void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k, const TrackColouring& colouring) {
+    DrawChart(canvas, data, k, &colouring);
 }
 
 }  // namespace varnelo

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "analysis/spectral_index.h"
 #include "charts/canvas.h"
 #include "track/gps_track.h"
 
@@ -73,5 +74,29 @@ void DrawTrackFrame(Canvas& canvas);
 // point, or all alike) shows the frames and readouts only. A k outside the
 // track's slots draws neither the motion readout nor the cross.
 void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k);
+
+// A spectral index's colouring of the track: each record's point in the
+// viridis colour of its value, scaled over the range of the values that
+// exist. A record without a value keeps the plain track only.
+struct TrackColouring {
+    SpectralIndex index;
+    std::span<const IndexValue> values;  // per record, from record 0
+    double min = 0.0;
+    double max = 0.0;
+    bool any = false;  // some record has a value: min and max hold
+};
+
+TrackColouring MakeTrackColouring(const SpectralIndex& index, std::span<const IndexValue> values);
+
+// The map's colour of a value: the middle of the map when all values are alike.
+Rgb TrackValueColour(const TrackColouring& colouring, double value);
+
+// Side of the square each coloured point is drawn as, centred on its pixel.
+inline constexpr int TRACK_DOT_SIDE = 3;
+
+// The chart as above, with every record's point coloured over the plain
+// track and a small min-max scale at the inner frame's left; the cross
+// stays on top. The scale is left out when no record has a value.
+void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k, const TrackColouring& colouring);
 
 }  // namespace varnelo

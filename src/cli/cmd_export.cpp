@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/batch.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 
@@ -19,18 +20,21 @@ int Finish(const ExportResult& result) {
 
 int RunExport(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes every record of a data file to a CSV file."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes every record of a data file to a CSV file. With several data files, -o names a folder and each "
+        "CSV file is named after its data file."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data files (*.vrnldata)"),
+                                 QStringLiteral("FILE..."));
     const QCommandLineOption output = OutputOption(QStringLiteral("OUT.csv"));
     const QCommandLineOption mode(QStringLiteral("mode"),
                                   QStringLiteral("2ch (the two channel spectra, default) or reflectance"),
                                   QStringLiteral("MODE"), QStringLiteral("2ch"));
     const QCommandLineOption limit(QStringLiteral("limit"), QStringLiteral("only 400-800 nm instead of 340-850 nm"));
     parser.addOptions({output, mode, limit});
-    QString path;
+    QStringList paths;
     std::filesystem::path target;
     if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
+    if (const Stop stop = DataFiles(parser, paths)) return *stop;
     if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
 
     CsvOptions options;
@@ -43,36 +47,45 @@ int RunExport(const QStringList& arguments) {
     } else {
         return UsageError(QStringLiteral("unknown mode '%1' (2ch or reflectance)").arg(modeText));
     }
-    if (const Stop stop = DistinctFromInput(path, target)) return *stop;
-
-    // Straight from the file: the same bytes as through a session, without
-    // first reading the whole file into memory.
-    DataFileReader source;
-    if (const Stop stop = OpenDataFile(path, source)) return *stop;
-    return Finish(ExportCsv(target, source, options));
+    const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
+        // Straight from the file: the same bytes as through a session, without
+        // first reading the whole file into memory.
+        DataFileReader source;
+        if (const Stop stop = OpenDataFile(path, source)) return *stop;
+        return Finish(ExportCsv(to, source, options));
+    };
+    if (paths.size() > 1) return RunBatch(paths, target, ".csv", one);
+    if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
+    return one(paths.front(), target);
 }
 
 int RunTrack(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Writes the GPS track of a data file as GPX or GeoJSON, by the output's extension or --format."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
+        "Writes the GPS track of a data file as GPX or GeoJSON, by the output's extension or --format. With several "
+        "data files, -o names a folder, --format is needed and each track is named after its data file."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data files (*.vrnldata)"),
+                                 QStringLiteral("FILE..."));
     const QCommandLineOption output = OutputOption(QStringLiteral("OUT.gpx"));
     const QCommandLineOption format(QStringLiteral("format"),
                                     QStringLiteral("gpx or geojson (default: by the output's extension)"),
                                     QStringLiteral("FORMAT"));
     parser.addOptions({output, format});
-    QString path;
+    QStringList paths;
     std::filesystem::path target;
     if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
+    if (const Stop stop = DataFiles(parser, paths)) return *stop;
     if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
+    const bool batch = paths.size() > 1;
     std::optional<TrackFormat> trackFormat;
     if (parser.isSet(format)) {
         std::string name = "track.";
         name += parser.value(format).toStdString();
         trackFormat = TrackFormatForPath(name);
         if (!trackFormat) return UsageError(QStringLiteral("unknown format '%1' (gpx or geojson)").arg(parser.value(format)));
+    } else if (batch) {
+        return UsageError(QStringLiteral("name the format of the tracks in %1 with --format gpx|geojson")
+                              .arg(parser.value(output)));
     } else {
         trackFormat = TrackFormatForPath(target);
         if (!trackFormat) {
@@ -80,11 +93,14 @@ int RunTrack(const QStringList& arguments) {
                                   .arg(parser.value(output)));
         }
     }
-    if (const Stop stop = DistinctFromInput(path, target)) return *stop;
-
-    const auto session = std::make_unique<Session>();
-    if (const Stop stop = OpenSession(path, *session)) return *stop;
-    return Finish(session->exportTrack(target, *trackFormat));
+    const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
+        const auto session = std::make_unique<Session>();
+        if (const Stop stop = OpenSession(path, *session)) return *stop;
+        return Finish(session->exportTrack(to, *trackFormat));
+    };
+    if (batch) return RunBatch(paths, target, *trackFormat == TrackFormat::Gpx ? ".gpx" : ".geojson", one);
+    if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
+    return one(paths.front(), target);
 }
 
 }  // namespace varnelo::cli

@@ -40,7 +40,11 @@ int RunPlot(const QStringList& arguments) {
                                           QStringLiteral("the record to show, from 0 (default 0)"), QStringLiteral("K"));
     const QCommandLineOption limitOption(QStringLiteral("limit"), QStringLiteral("spectra from 390 to 800 nm only"));
     const QCommandLineOption outputOption = OutputOption(QStringLiteral("OUT.png"));
-    parser.addOptions({recordOption, limitOption, outputOption});
+    const QCommandLineOption colourOption(
+        QStringLiteral("colour-by"),
+        QStringLiteral("colour each record's point of the track by a spectral index: ndvi, pri, rep, mtci or nd:A:B"),
+        QStringLiteral("NAME"));
+    parser.addOptions({recordOption, limitOption, outputOption, colourOption});
     QString path;
     std::filesystem::path target;
     if (const Stop stop = Parse(parser, arguments)) return *stop;
@@ -51,6 +55,12 @@ int RunPlot(const QStringList& arguments) {
         bool ok = false;
         k = parser.value(recordOption).toInt(&ok);
         if (!ok) return UsageError(QStringLiteral("--record '%1' is not a record number").arg(parser.value(recordOption)));
+    }
+    std::optional<SpectralIndex> colourBy;
+    if (parser.isSet(colourOption)) {
+        std::string error;
+        colourBy = ParseIndexName(parser.value(colourOption).toStdString(), error);
+        if (!colourBy) return UsageError(QString::fromStdString(error));
     }
     if (const Stop stop = DistinctFromInput(path, target)) return *stop;
 
@@ -77,7 +87,13 @@ int RunPlot(const QStringList& arguments) {
     } else {
         const bool limit = parser.isSet(limitOption);
         spectrum.draw([&](Canvas& c) { DrawSpectrumChart(c, doc.record(k), limit); });
-        track.draw([&](Canvas& c) { DrawTrackChart(c, TrackChartDataOf(session.track(), n), k); });
+        const TrackChartData data = TrackChartDataOf(session.track(), n);
+        if (colourBy) {
+            const std::vector<IndexValue> values = IndexOfRecords(doc, n, *colourBy);
+            track.draw([&](Canvas& c) { DrawTrackChart(c, data, k, MakeTrackColouring(*colourBy, values)); });
+        } else {
+            track.draw([&](Canvas& c) { DrawTrackChart(c, data, k); });
+        }
     }
 
     const std::string error = SavePng(SideBySide(spectrum.image(), track.image()), target);

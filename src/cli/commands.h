@@ -15,5 +15,7 @@ int RunPlot(const QStringList& arguments);
 int RunTrack(const QStringList& arguments);
 int RunUploadSensor(const QStringList& arguments);
 int RunSensors(const QStringList& arguments);
+int RunIndices(const QStringList& arguments);
+int RunPoints(const QStringList& arguments);
 
 }  // namespace varnelo::cli

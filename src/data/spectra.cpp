@@ -29,6 +29,15 @@ void DeriveSpectra(const MeasurementRecord& record, DerivedSpectra& out, Spectra
     }
 }
 
+float ReflectanceAt(const MeasurementRecord& record, std::size_t j) {
+    const float ratio = static_cast<float>(static_cast<double>(record.exp_ch2()) / static_cast<double>(record.exp_ch1()));
+    const float scaled =
+        static_cast<float>(static_cast<double>(record.spectrum_ch1()[j]) * ratio * static_cast<double>(record.channel_diff()[j]));
+    const float ch2 = record.spectrum_ch2()[j];
+    if (ch2 == 0.0f) return 0.0f;
+    return static_cast<float>(static_cast<double>(scaled) / ch2);
+}
+
 DerivedSpectra DeriveSpectra(const MeasurementRecord& record) {
     DerivedSpectra out;
     DeriveSpectra(record, out);

@@ -26,6 +26,10 @@ void DeriveSpectra(const MeasurementRecord& record, DerivedSpectra& out,
                    SpectraNeeded needed = SpectraNeeded::WithReflectance);
 DerivedSpectra DeriveSpectra(const MeasurementRecord& record);
 
+// The reflectance of element j (0..510) alone: the very float that
+// DeriveSpectra gives there, for whoever needs a few elements of many records.
+float ReflectanceAt(const MeasurementRecord& record, std::size_t j);
+
 constexpr int WavelengthOfElement(int j) { return WAVELENGTH_BASE_NM + j; }
 
 // Inclusive element ranges on the 340..850 nm grid.

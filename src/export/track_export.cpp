@@ -30,8 +30,9 @@ void AppendTwoDigits(std::string& out, int value) {
     out += static_cast<char>('0' + value % 10);
 }
 
-// ISO 8601 local date and time, or empty for a date the calendar does not have.
-std::string IsoTime(const MeasurementRecord& record) {
+}  // namespace
+
+std::string RecordIsoTime(const MeasurementRecord& record) {
     const int year = record.year() + 1980;
     const int month = record.month();
     const int day = record.day();
@@ -59,7 +60,12 @@ std::string IsoTime(const MeasurementRecord& record) {
     return text;
 }
 
-}  // namespace
+std::optional<SignedPosition> SignedPositionOf(const MeasurementRecord& record, double latitude, double longitude) {
+    if (!HasFix(latitude, longitude)) return std::nullopt;
+    const PositionMarks marks = ReadPositionMarks(GpsSentenceBytes(record));
+    if (marks.noFix) return std::nullopt;
+    return SignedPosition{marks.south ? -std::fabs(latitude) : latitude, marks.west ? -std::fabs(longitude) : longitude};
+}
 
 std::optional<TrackFormat> TrackFormatForPath(const std::filesystem::path& path) {
     std::string extension = path.extension().string();
@@ -75,12 +81,9 @@ std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& trac
     const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
     for (int i = 0; i < count; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        if (!HasFix(track.latitude[k], track.longitude[k])) continue;
-        const PositionMarks marks = ReadPositionMarks(GpsSentenceBytes(doc.record(i)));
-        if (marks.noFix) continue;
-        const double latitude = marks.south ? -std::fabs(track.latitude[k]) : track.latitude[k];
-        const double longitude = marks.west ? -std::fabs(track.longitude[k]) : track.longitude[k];
-        points.push_back(TrackPoint{i, latitude, longitude, track.altitude[k], IsoTime(doc.record(i))});
+        const std::optional<SignedPosition> at = SignedPositionOf(doc.record(i), track.latitude[k], track.longitude[k]);
+        if (!at) continue;
+        points.push_back(TrackPoint{i, at->latitude, at->longitude, track.altitude[k], RecordIsoTime(doc.record(i))});
     }
     return points;
 }

@@ -30,6 +30,19 @@ struct TrackPoint {
     std::string time;  // "2021-10-07T09:05:03", empty when the record's date is not a real one
 };
 
+// ISO 8601 local date and time of the logger's clock, "2021-10-07T09:05:03",
+// or empty for a date the calendar does not have.
+std::string RecordIsoTime(const MeasurementRecord& record);
+
+struct SignedPosition {
+    double latitude = 0.0;
+    double longitude = 0.0;
+};
+
+// The record's parsed position signed by its hemisphere letters, or nothing
+// when it has no fix: position 0, 0, status "V", or no valid position.
+std::optional<SignedPosition> SignedPositionOf(const MeasurementRecord& record, double latitude, double longitude);
+
 // The records 0..recordCount()-1 that have a valid position, signed by hemisphere.
 std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track);
 

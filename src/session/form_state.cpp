@@ -12,7 +12,7 @@ CommandEnabling EnablingFor(const FormFacts& facts) {
     // records of two different moments.
     on.save = idle;
     on.saveAs = idle;
-    on.exportCsv = idle;
+    on.exports = idle;
     // An upload runs between two download steps; it needs only the port.
     on.editHardware = facts.connected;
     return on;

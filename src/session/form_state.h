@@ -24,7 +24,7 @@ struct CommandEnabling {
     bool stop = false;
     bool save = false;
     bool saveAs = false;
-    bool exportCsv = false;
+    bool exports = false;  // "CSV保存", the GIS layer
     bool editHardware = false;
 };
 

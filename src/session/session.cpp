@@ -14,6 +14,7 @@ void Session::settleTrack() const {
     m_trackOwed = false;
     m_trackCount = m_doc->recordCount();
     ComputeTrack(*m_doc, m_trackCount, *m_track);
+    ++m_trackVersion;
 }
 
 std::string Session::title() const { return m_path.filename().string(); }

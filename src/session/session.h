@@ -4,6 +4,7 @@
 // The desktop program, the command line and the tests share it, so opening,
 // saving and exporting are written once.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -38,6 +39,12 @@ public:
     }
     // False while records changed that the track has not been computed over yet.
     bool trackCurrent() const { return !m_trackOwed; }
+    // Grows each time the track is computed anew, that is after the records
+    // changed: whoever keeps values per record computes theirs again.
+    std::uint64_t trackVersion() const {
+        settleTrack();
+        return m_trackVersion;
+    }
 
     // Rebuilds the track from the document's records now.
     void computeTrack();
@@ -83,6 +90,7 @@ private:
     std::unique_ptr<GpsTrack> m_track;
     mutable int m_trackCount = 0;
     mutable bool m_trackOwed = false;  // the records changed since the track was computed
+    mutable std::uint64_t m_trackVersion = 0;
     std::filesystem::path m_path;
     bool m_changed = false;
 };

@@ -24,6 +24,7 @@ public:
     void lineTo(Point p) override;
     void textOut(Point origin, std::string_view text) override;
     Pen selectPen(const Pen& pen) override;
+    void fillRect(const Rect& r, Rgb colour) override;
 
 private:
     void applyPen();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "charts/colour_map.h"
 #include "charts/dialog_units.h"
 #include "charts/palette.h"
 #include "support/recording_canvas.h"
@@ -88,6 +89,32 @@ TEST_F(CliPlot, DrawsRecordKAndTheWholeTrackExactlyAsTheCharts) {
     EXPECT_GT(ch1, 300);
     EXPECT_GT(ch2, 500);
     EXPECT_GT(refl, 400);
+}
+
+TEST_F(CliPlot, ColourByDrawsEachPointInTheMapColourOfItsIndex) {
+    const auto result = Plot({"--colour-by", "NDVI", "-o", (dir / "ndvi.png").string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const QImage png(QString::fromStdString((dir / "ndvi.png").string()));
+    const auto track = std::make_unique<GpsTrack>();
+    ComputeTrack(*doc, 40, *track);
+    const std::vector<IndexValue> ndvi = IndexOfRecords(*doc, 40, NDVI);
+    ChartSurface coloured(QSize(TRACK_W, TRACK_H));
+    coloured.draw([&](Canvas& c) { DrawTrackChart(c, TrackChartDataOf(*track, 40), 0, MakeTrackColouring(NDVI, ndvi)); });
+    EXPECT_EQ(Region(png, SPECTRUM_W, TRACK_W, TRACK_H), coloured.image());
+
+    // The last record's dot lies on top of all others: its colour is the
+    // map's colour of its NDVI over the range of the file's NDVI.
+    const auto [low, high] = std::minmax_element(ndvi.begin(), ndvi.end());
+    ASSERT_TRUE(ndvi.back() && *low && *high && **high > **low);
+    const Rgb expected = ViridisColour((*ndvi.back() - **low) / (**high - **low));
+    const TrackGeometry g = ComputeTrackGeometry({0, 0, TRACK_W, TRACK_H}, TrackChartDataOf(*track, 40));
+    const Point p = MapTrackPoint(g, track->x[39], track->y[39]);
+    EXPECT_EQ(png.pixel(SPECTRUM_W + p.x, p.y), qRgb(expected.red, expected.green, expected.blue));
+
+    const auto unknown = Plot({"--colour-by", "evi", "-o", (dir / "evi.png").string()});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("'evi'"), std::string::npos) << unknown.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "evi.png"));
 }
 
 TEST_F(CliPlot, LimitDrawsTheChartWindowOnly) {

@@ -10,7 +10,7 @@ namespace {
 
 struct Case {
     FormFacts facts;
-    bool read, readNew, stop, save, exportCsv, editHardware;
+    bool read, readNew, stop, save, exports, editHardware;
 };
 
 TEST(FormState, EveryCommandFollowsTheStateAndTheConnection) {
@@ -35,7 +35,7 @@ TEST(FormState, EveryCommandFollowsTheStateAndTheConnection) {
         EXPECT_EQ(on.stop, c.stop) << context;
         EXPECT_EQ(on.save, c.save) << context;
         EXPECT_EQ(on.saveAs, c.save) << context;
-        EXPECT_EQ(on.exportCsv, c.exportCsv) << context;
+        EXPECT_EQ(on.exports, c.exports) << context;
         EXPECT_EQ(on.editHardware, c.editHardware) << context;
     }
 }

@@ -2,21 +2,25 @@
 
 namespace varnelo {
 
-void RecordingCanvas::rectangle(const Rect& r) { m_ops.push_back({CanvasOp::Kind::Rectangle, r, {}, {}, m_pen}); }
+void RecordingCanvas::rectangle(const Rect& r) { m_ops.push_back({CanvasOp::Kind::Rectangle, r, {}, {}, m_pen, {}}); }
 
-void RecordingCanvas::moveTo(Point p) { m_ops.push_back({CanvasOp::Kind::MoveTo, {}, p, {}, m_pen}); }
+void RecordingCanvas::moveTo(Point p) { m_ops.push_back({CanvasOp::Kind::MoveTo, {}, p, {}, m_pen, {}}); }
 
-void RecordingCanvas::lineTo(Point p) { m_ops.push_back({CanvasOp::Kind::LineTo, {}, p, {}, m_pen}); }
+void RecordingCanvas::lineTo(Point p) { m_ops.push_back({CanvasOp::Kind::LineTo, {}, p, {}, m_pen, {}}); }
 
 void RecordingCanvas::textOut(Point origin, std::string_view text) {
-    m_ops.push_back({CanvasOp::Kind::TextOut, {}, origin, std::string(text), m_pen});
+    m_ops.push_back({CanvasOp::Kind::TextOut, {}, origin, std::string(text), m_pen, {}});
 }
 
 Pen RecordingCanvas::selectPen(const Pen& pen) {
-    m_ops.push_back({CanvasOp::Kind::SelectPen, {}, {}, {}, pen});
+    m_ops.push_back({CanvasOp::Kind::SelectPen, {}, {}, {}, pen, {}});
     const Pen previous = m_pen;
     m_pen = pen;
     return previous;
+}
+
+void RecordingCanvas::fillRect(const Rect& r, Rgb colour) {
+    m_ops.push_back({CanvasOp::Kind::FillRect, r, {}, {}, m_pen, colour});
 }
 
 std::vector<CanvasOp> RecordingCanvas::opsOfKind(CanvasOp::Kind kind) const {

@@ -10,12 +10,13 @@
 namespace varnelo {
 
 struct CanvasOp {
-    enum class Kind { Rectangle, MoveTo, LineTo, TextOut, SelectPen };
+    enum class Kind { Rectangle, MoveTo, LineTo, TextOut, SelectPen, FillRect };
     Kind kind = Kind::MoveTo;
-    Rect rect;         // Rectangle
+    Rect rect;         // Rectangle, FillRect
     Point point;       // MoveTo, LineTo, TextOut
     std::string text;  // TextOut
     Pen pen;           // the pen in force; for SelectPen the pen selected
+    Rgb fill;          // FillRect
 };
 
 class RecordingCanvas : public Canvas {
@@ -28,6 +29,7 @@ public:
     void lineTo(Point p) override;
     void textOut(Point origin, std::string_view text) override;
     Pen selectPen(const Pen& pen) override;
+    void fillRect(const Rect& r, Rgb colour) override;
 
     const std::vector<CanvasOp>& ops() const { return m_ops; }
     const Pen& currentPen() const { return m_pen; }

@@ -1,0 +1,104 @@
+// The index table and the GIS point layer of a full 15000-record data file,
+// the way a user meets them: fresh processes, each round measuring in turn
+// the command and its baseline.
+//
+// BM_IndicesInFreshProcess, ROUNDS rounds:
+//   list_ms            `varnelo-cli list FULL` (start, load, one line per record)
+//   dd_ms              the table's bytes copied into a file and flushed, as
+//                      `dd bs=1M conv=fsync` does
+//   indices_ms         `varnelo-cli indices FULL -o OUT.csv`
+//   indices_vs_base    indices_ms / (list_ms + dd_ms); the goal is 1.5 at most
+// BM_PointsWithProfilesInFreshProcess, ROUNDS rounds:
+//   dd_ms              the layer's bytes (about 80 MB) copied and flushed
+//   points_ms          `varnelo-cli points FULL --profiles -o OUT.geojson`
+//   points_vs_dd       points_ms / dd_ms; the goal is 1.5 at most
+// Each counter is the median of the rounds, with _min and _max beside it.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace varnelo;
+using namespace varnelo::bench;
+
+struct FullFile {
+    test::TempDir dir;
+    std::filesystem::path file = dir / "full.vrnldata";
+    FullFile() { WriteSimulatedFile(file, RECORD_CAPACITY); }
+};
+
+const FullFile& Full() {
+    static const FullFile full;
+    return full;
+}
+
+void BM_IndicesInFreshProcess(benchmark::State& state) {
+    const FullFile& f = Full();
+    const auto table = f.dir / "indices.csv";
+    const auto copied = f.dir / "dd.csv";
+    const auto reference = f.dir / "reference.csv";
+    const std::vector<std::string> indices{test::CliPath(), "indices", f.file.string(), "-o", table.string()};
+    const std::vector<std::string> list{test::CliPath(), "list", f.file.string()};
+    RunChecked(state, indices);
+    std::filesystem::copy_file(table, reference, std::filesystem::copy_options::overwrite_existing);
+    CopyWithFsync(reference, copied);
+    Samples listTime, dd, ours, ratio;
+    for (auto _ : state) {
+        double listed = 0, copy = 0, made = 0;
+        InTurn(
+            dd.size(),
+            [&] {
+                listed = RunChecked(state, list).seconds;
+                copy = CopyWithFsync(reference, copied);
+            },
+            [&] { made = RunChecked(state, indices).seconds; });
+        if (copy <= 0) state.SkipWithError("the plain copy failed");
+        listTime.add(listed);
+        dd.add(copy);
+        ours.add(made);
+        ratio.add(made / (listed + copy));
+    }
+    state.counters["csv_MB"] = static_cast<double>(std::filesystem::file_size(reference)) / 1e6;
+    listTime.report(state, "list_ms", 1e3);
+    dd.report(state, "dd_ms", 1e3);
+    ours.report(state, "indices_ms", 1e3);
+    ratio.report(state, "indices_vs_base");
+}
+BENCHMARK(BM_IndicesInFreshProcess)->Iterations(ROUNDS)->Unit(benchmark::kMillisecond);
+
+void BM_PointsWithProfilesInFreshProcess(benchmark::State& state) {
+    const FullFile& f = Full();
+    const auto layer = f.dir / "points.geojson";
+    const auto copied = f.dir / "dd.geojson";
+    const auto reference = f.dir / "reference.geojson";
+    const std::vector<std::string> points{test::CliPath(), "points", f.file.string(), "--profiles", "-o",
+                                          layer.string()};
+    RunChecked(state, points);
+    std::filesystem::copy_file(layer, reference, std::filesystem::copy_options::overwrite_existing);
+    CopyWithFsync(reference, copied);
+    Samples dd, ours, ratio;
+    for (auto _ : state) {
+        double copy = 0, made = 0;
+        InTurn(
+            dd.size(), [&] { copy = CopyWithFsync(reference, copied); },
+            [&] { made = RunChecked(state, points).seconds; });
+        if (copy <= 0) state.SkipWithError("the plain copy failed");
+        dd.add(copy);
+        ours.add(made);
+        ratio.add(made / copy);
+    }
+    state.counters["geojson_MB"] = static_cast<double>(std::filesystem::file_size(reference)) / 1e6;
+    dd.report(state, "dd_ms", 1e3);
+    ours.report(state, "points_ms", 1e3);
+    ratio.report(state, "points_vs_dd");
+}
+BENCHMARK(BM_PointsWithProfilesInFreshProcess)->Iterations(ROUNDS)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

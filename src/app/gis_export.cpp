@@ -1,0 +1,82 @@
+#include "app/gis_export.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QProgressDialog>
+
+#include "app/file_messages.h"
+#include "app/varnelo_view.h"
+#include "export/index_export.h"
+#include "launch/path_text.h"
+
+namespace varnelo {
+
+GisExport::GisExport(const Session& session, CVarneloView* view, QWidget* parent)
+    : QObject(parent), m_session(session), m_view(view), m_parent(parent) {
+    //: File menu: export the records as a point layer for GIS programs (GeoJSON with spectral indices).
+    m_action = new QAction(tr("GISへ書き出し..."), parent);
+    //: Status bar prompt of the GIS export command.
+    m_action->setStatusTip(tr("レコードを分光指数と反射スペクトル付きの GIS ポイントレイヤー (GeoJSON) に書き出す"));
+    connect(m_action, &QAction::triggered, this, &GisExport::run);
+}
+
+void GisExport::run() {
+    if (m_view->downloading()) return;
+    //: Title of the save dialog of the GIS export.
+    QFileDialog dialog(m_parent, tr("GISへ書き出し"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("GeoJSON (*.geojson)"));
+    dialog.setDefaultSuffix(QStringLiteral("geojson"));
+    // The document's own name, in its folder; nothing for an untitled one.
+    if (!m_session.path().empty()) {
+        const QFileInfo document(FromPath(m_session.path()));
+        dialog.setDirectory(document.absolutePath());
+        dialog.selectFile(document.completeBaseName() + QStringLiteral(".geojson"));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    exportTo(dialog.selectedFiles().front());
+}
+
+void GisExport::exportTo(const QString& path) {
+    const int count = m_session.doc().recordCount();
+    //: Progress dialog while the GIS point layer is written.
+    QProgressDialog progress(tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"), 0, count, m_parent);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    const PointLayerOptions options{DefaultIndices(), true};
+    const ExportResult result = ExportPointLayer(ToPath(path),
+                                                 m_session.doc(), options, [&progress](int written, int) {
+                                                     progress.setValue(written);
+                                                     QCoreApplication::processEvents();
+                                                     return !progress.wasCanceled();
+                                                 });
+    progress.reset();
+    switch (result.status) {
+        case ExportStatus::Written:
+            //: Status bar: %1 records were written as a GIS point layer to file %2.
+            emit m_view->statusMessage(tr("%1 件を GIS ポイントレイヤーに書き出しました: %2").arg(count).arg(path));
+            break;
+        case ExportStatus::Cancelled:
+            //: Status bar: the GIS export was cancelled; nothing was written.
+            emit m_view->statusMessage(tr("GIS への書き出しを取り消しました"));
+            break;
+        case ExportStatus::Failed:
+            //: Status bar: the GIS point layer could not be written; %1 the reason.
+            emit m_view->statusMessage(tr("GIS ポイントレイヤーを書き出せませんでした: %1").arg(QString::fromStdString(result.error)));
+            //: Message box: the GIS point layer could not be written (the file is named below it).
+            ShowFileProblem(m_parent, tr("GIS ポイントレイヤーを書き出せませんでした。"), path);
+            break;
+    }
+}
+
+GisExport* InstallGisExport(QMenu* fileMenu, CVarneloView* view, const Session& session, QWidget* parent) {
+    auto* command = new GisExport(session, view, parent);
+    fileMenu->addAction(command->action());
+    return command;
+}
+
+}  // namespace varnelo

@@ -1,0 +1,48 @@
+#pragma once
+// The records' spectral indices as files for other programs: a table (CSV)
+// with one row per record, and a GIS point layer (RFC 7946 GeoJSON) with one
+// Point feature per record that has a fix, optionally carrying the record's
+// reflectance as a spectral profile in the form EnMAP-Box reads as a
+// spectral library. Positions are signed as in the track files (records
+// without a fix have empty position fields in the table and no feature in
+// the layer); times are the logger's local time in ISO 8601. Numbers are
+// the shortest text that reads back to the same value, except positions
+// (7 decimals, about a centimetre, as the track files) and the profiles'
+// reflectances (4 decimals, one more than the CSV export's); a value that
+// does not exist is an empty field or null.
+//
+// Each record's GPS sentence is read afresh, as a newly opened file's
+// would be, so the same records give the same bytes whatever was shown before.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "analysis/spectral_index.h"
+#include "data/document.h"
+#include "export/csv_export.h"
+
+namespace varnelo {
+
+struct IndexTableOptions {
+    std::vector<SpectralIndex> indices = DefaultIndices();
+};
+
+struct PointLayerOptions {
+    std::vector<SpectralIndex> indices = DefaultIndices();
+    bool profiles = false;  // each feature's reflectance, 340..850 nm
+};
+
+inline constexpr int PROFILE_DECIMALS = 4;
+
+// "record,time,latitude (deg),...,NDVI,PRI,REP (nm),MTCI" and CR LF.
+std::string IndexTableHeader(const IndexTableOptions& options);
+
+// Records 0..recordCount()-1, written through a temporary file that
+// replaces the target only once complete; the lines are made on every core.
+ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const IndexTableOptions& options, const ExportProgress& progress = {});
+ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const PointLayerOptions& options, const ExportProgress& progress = {});
+
+}  // namespace varnelo

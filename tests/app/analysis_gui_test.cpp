@@ -1,0 +1,152 @@
+// The spectral indices in the window: the status bar readout, the track
+// coloured by an index from the View menu, and the GIS export from the File
+// menu. Real widgets offscreen, pixels read back from the frame itself.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "analysis/spectral_index.h"
+#include "app/chart_frame.h"
+#include "app/index_readout.h"
+#include "app/main_frame.h"
+#include "app/varnelo_view.h"
+#include "app_test_support.h"
+#include "charts/colour_map.h"
+#include "charts/dialog_units.h"
+#include "charts/track_chart.h"
+#include "export/index_export.h"
+#include "simulator/simulated_content.h"
+#include "support/test_support.h"
+#include "ui/chart_surface.h"
+
+namespace varnelo {
+namespace {
+
+using test::ModalAnswer;
+using test::WaitFor;
+
+QAction* MenuAction(const QMenuBar* bar, const QString& text) {
+    std::function<QAction*(const QList<QAction*>&)> find = [&](const QList<QAction*>& actions) -> QAction* {
+        for (QAction* a : actions) {
+            if (a->text() == text) return a;
+            if (a->menu() != nullptr)
+                if (QAction* inner = find(a->menu()->actions())) return inner;
+        }
+        return nullptr;
+    };
+    return find(bar->actions());
+}
+
+QImage Chart(const std::function<void(Canvas&)>& drawing) {
+    const PixelSize size = TrackFrameSize();
+    ChartSurface surface(QSize(size.width, size.height));
+    surface.draw(drawing);
+    return surface.image();
+}
+
+class IndicesInTheWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::FreshApplication();
+        Session session;
+        const SimulatedContent content(60, 5);
+        session.doc().parameterBlock() = content.parameters();
+        for (int i = 0; i < 60; ++i) session.doc().record(i) = content.record(i);
+        session.doc().setRecordCount(60);
+        ASSERT_FALSE(session.save(file));
+    }
+    void Start() {
+        LoggerChoice nowhere;
+        nowhere.kind = LoggerChoice::Kind::Port;
+        nowhere.port = QString::fromStdString((dir / "no-such-port").string());
+        frame = std::make_unique<CMainFrame>(nowhere);
+        ASSERT_TRUE(frame->start(QString::fromStdString(file.string())));
+        ASSERT_TRUE(WaitFor([&] { return frame->view()->recordList()->currentRow() == 0; }, 5000));
+    }
+    QImage Shown() const { return frame->view()->trackFrame()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    const Session& session() const { return frame->session(); }
+    TrackChartData Data() const { return TrackChartDataOf(session().track(), session().trackCount()); }
+
+    test::TempDir dir;
+    test::CurrentFolder here{QString::fromStdString(dir.path().string())};
+    std::filesystem::path file = dir / "day.vrnldata";
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(IndicesInTheWindow, TheTrackIsColouredByTheChosenIndexAndNoneIsThePlainChart) {
+    Start();
+    const QImage plain = Chart([&](Canvas& c) { DrawTrackChart(c, Data(), 0); });
+    EXPECT_EQ(Shown(), plain) << "no colour chosen: the chart as it always was";
+
+    QAction* ndvi = MenuAction(frame->menuBar(), QStringLiteral("NDVI"));
+    QAction* none = MenuAction(frame->menuBar(), QStringLiteral("なし"));
+    ASSERT_TRUE(ndvi && none && MenuAction(frame->menuBar(), QStringLiteral("MTCI")));
+    EXPECT_TRUE(none->isChecked());
+    ndvi->trigger();
+    const std::vector<IndexValue> values = IndexOfRecords(session().doc(), 60, NDVI);
+    const QImage coloured = Shown();
+    EXPECT_EQ(coloured, Chart([&](Canvas& c) { DrawTrackChart(c, Data(), 0, MakeTrackColouring(NDVI, values)); }));
+    EXPECT_NE(coloured, plain);
+
+    // The last record's point, drawn over all others, has the map's colour of its NDVI.
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    ASSERT_TRUE(values.back() && *low && *high && **high > **low);
+    const Rgb expected = ViridisColour((*values.back() - **low) / (**high - **low));
+    const PixelSize size = TrackFrameSize();
+    const Point p = MapTrackPoint(ComputeTrackGeometry({0, 0, size.width, size.height}, Data()), session().track().x[59],
+                                  session().track().y[59]);
+    EXPECT_EQ(coloured.pixel(p.x, p.y), qRgb(expected.red, expected.green, expected.blue));
+
+    // Another record moves the cross over the same colours; the choice outlives the window.
+    frame->view()->recordList()->setCurrentRow(7);
+    EXPECT_EQ(Shown(), Chart([&](Canvas& c) { DrawTrackChart(c, Data(), 7, MakeTrackColouring(NDVI, values)); }));
+    frame.reset();
+    Start();
+    EXPECT_TRUE(MenuAction(frame->menuBar(), QStringLiteral("NDVI"))->isChecked());
+    EXPECT_EQ(Shown(), coloured);
+    MenuAction(frame->menuBar(), QStringLiteral("なし"))->trigger();
+    EXPECT_EQ(Shown(), plain);
+}
+
+TEST_F(IndicesInTheWindow, TheStatusBarReadsTheDrawnRecordsIndices) {
+    Start();
+    const auto* readout = frame->statusBar()->findChild<IndexReadout*>();
+    ASSERT_NE(readout, nullptr);
+    for (const int k : {0, 11, 59}) {
+        frame->view()->recordList()->setCurrentRow(k);
+        std::vector<IndexValue> values(4);
+        ComputeIndices(session().doc().record(k), DefaultIndices(), values);
+        const QString expected = QString::fromStdString(IndexReadoutText(DefaultIndices(), values));
+        EXPECT_EQ(readout->text(), expected) << k;
+        EXPECT_TRUE(expected.startsWith(QStringLiteral("NDVI 0."))) << expected.toStdString();
+    }
+}
+
+TEST_F(IndicesInTheWindow, GisExportWritesThePointLayerOfTheDocument) {
+    Start();
+    QAction* command = MenuAction(frame->menuBar(), QStringLiteral("GISへ書き出し..."));
+    ASSERT_NE(command, nullptr);
+    ASSERT_TRUE(command->isEnabled());
+    QString offered;
+    ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
+        offered = dialog.selectedFiles().value(0);
+        dialog.selectFile(QString::fromStdString((dir / "layer").string()));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    command->trigger();
+    ASSERT_TRUE(name.answered());
+    EXPECT_TRUE(offered.endsWith(QStringLiteral("day.geojson"))) << offered.toStdString();
+    ASSERT_EQ(ExportPointLayer(dir / "expected.geojson", session().doc(), {DefaultIndices(), true}).status,
+              ExportStatus::Written);
+    EXPECT_EQ(test::ReadFileBytes(dir / "layer.geojson"), test::ReadFileBytes(dir / "expected.geojson"));
+    EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("60 件"))) <<
+        frame->statusBar()->currentMessage().toStdString();
+}
+
+}  // namespace
+}  // namespace varnelo

@@ -1,0 +1,104 @@
+#include "export/index_export.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace varnelo {
+namespace {
+
+// The two-step red edge of the index tests (NDVI 11/13, PRI 0, REP 718,
+// MTCI 10) as ch.1 over a flat ch.2; zero ch.2 gives a reflectance of zeros.
+MeasurementRecord Record(const std::string& gps, float ch2, int month) {
+    MeasurementRecord r{};
+    r.set_exp(100, 100);
+    for (int j = 0; j < SPECTRUM_LENGTH; ++j) {
+        const int nm = WavelengthOfElement(j);
+        const auto k = static_cast<std::size_t>(j);
+        r.set_spectrum_ch1(k, (nm < 690 ? 0.0625f : nm < 730 ? 0.125f : 0.75f) * 1024.0f);
+        r.set_spectrum_ch2(k, ch2);
+        r.set_channel_diff(k, 1.0f);
+    }
+    r.set_temps(25.5f, 26.25f);
+    r.set_battery(95.0f, 3.75f);
+    r.set_time(41, month, 7, 9, 5, 3);
+    r.set_gps_text(gps);
+    return r;
+}
+
+class IndexExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // South and west; a void fix ("V"); a fix with no reflectance and no real date.
+        doc->record(0) = Record("X,1,A,3539.1234,S,13945.6789,W,10.0,90.0,9,12.3,45.6", 1024.0f, 10);
+        doc->record(1) = Record("X,1,V,3539.1234,N,13945.6789,E,10.0,90.0,9,12.3,45.6", 1024.0f, 10);
+        doc->record(2) = Record("X,1,A,3539.1234,N,13945.6789,E,0,0,9,-1.5,0", 0.0f, 13);
+        // 440 nm a finite profile value among the zeros, 441 nm not a number.
+        doc->record(2).set_spectrum_ch2(100, 1.0f);
+        doc->record(2).set_spectrum_ch2(101, 1.0f);
+        doc->record(2).set_spectrum_ch1(101, std::numeric_limits<float>::quiet_NaN());
+        doc->setRecordCount(3);
+    }
+    std::string Written(const std::function<ExportResult(const std::filesystem::path&)>& write) {
+        const auto path = dir / "out";
+        EXPECT_EQ(write(path).status, ExportStatus::Written);
+        const auto bytes = test::ReadFileBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    test::TempDir dir;
+    std::unique_ptr<CVarneloDoc> doc = std::make_unique<CVarneloDoc>();
+};
+
+TEST_F(IndexExport, TableRowsHoldSignedPositionsIsoTimesAndEmptyGaps) {
+    const std::string text = Written([&](const auto& to) { return ExportIndexTable(to, *doc, {}); });
+    EXPECT_EQ(text,
+              "record,time,latitude (deg),longitude (deg),altitude (m),speed (m/s),temp(CH1) (degC),temp(CH2) (degC),"
+              "batv (V),NDVI,PRI,REP (nm),MTCI\r\n"
+              "0,2021-10-07T09:05:03,-35.6520567,-139.7613150,12.3,5.1444,25.5,26.25,3.75,0.8461538461538461,0,718,10\r\n"
+              "1,2021-10-07T09:05:03,,,,,25.5,26.25,3.75,0.8461538461538461,0,718,10\r\n"
+              "2,,35.6520567,139.7613150,-1.5,0,25.5,26.25,3.75,,,,\r\n");
+    const std::string chosen = Written([&](const auto& to) {
+        return ExportIndexTable(to, *doc, IndexTableOptions{{SpectralIndex{IndexKind::NormalisedDifference, 750, 705}, REP}});
+    });
+    EXPECT_EQ(chosen.substr(0, chosen.find("\r\n")).substr(chosen.find("batv (V)")), "batv (V),nd:750:705,REP (nm)");
+    EXPECT_NE(chosen.find(",0.7142857142857143,718\r\n"), std::string::npos) << chosen;
+}
+
+TEST_F(IndexExport, PointLayerHasOneFeaturePerFixAndProfilesOnRequest) {
+    const std::string text = Written([&](const auto& to) { return ExportPointLayer(to, *doc, {}); });
+    EXPECT_EQ(text,
+              "{\"type\":\"FeatureCollection\",\"features\":[\n"
+              "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[-139.7613150,-35.6520567,12.3]},"
+              "\"properties\":{\"record\":0,\"time\":\"2021-10-07T09:05:03\",\"speed\":5.1444,\"course\":90.0,"
+              "\"altitude\":12.3,\"temp_ch1\":25.5,\"temp_ch2\":26.25,\"batv\":3.75,\"NDVI\":0.8461538461538461,"
+              "\"PRI\":0.0,\"REP\":718.0,\"MTCI\":10.0}},\n"
+              "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[139.7613150,35.6520567,-1.5]},"
+              "\"properties\":{\"record\":2,\"time\":null,\"speed\":0.0,\"course\":0.0,\"altitude\":-1.5,"
+              "\"temp_ch1\":25.5,\"temp_ch2\":26.25,\"batv\":3.75,\"NDVI\":null,\"PRI\":null,\"REP\":null,\"MTCI\":null}}\n"
+              "]}\n");
+
+    const std::string profiles = Written([&](const auto& to) { return ExportPointLayer(to, *doc, {DefaultIndices(), true}); });
+    std::string x = "\"profiles\":{\"x\":[340";
+    for (int nm = 341; nm <= 850; ++nm) x.append(",").append(std::to_string(nm));
+    EXPECT_NE(profiles.find(x + "],\"y\":[0.0625,"), std::string::npos);
+    // Record 2: 340..439 nm zero, 440 nm 64/1, 441 nm not a number; four decimals.
+    std::string y = "\"y\":[0.0000";
+    for (int nm = 341; nm < 440; ++nm) y += ",0.0000";
+    y += ",64.0000,null,0.0000,";
+    EXPECT_NE(profiles.find(y), std::string::npos);
+    EXPECT_NE(profiles.find("0.7500],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}}}"), std::string::npos);
+    // The indices read from the whole reflectance are those of the few elements.
+    EXPECT_NE(profiles.find("\"NDVI\":0.8461538461538461,\"PRI\":0.0,\"REP\":718.0,\"MTCI\":10.0,\"profiles\""),
+              std::string::npos);
+
+    doc->setRecordCount(0);
+    EXPECT_EQ(Written([&](const auto& to) { return ExportPointLayer(to, *doc, {}); }),
+              "{\"type\":\"FeatureCollection\",\"features\":[\n]}\n");
+}
+
+}  // namespace
+}  // namespace varnelo
