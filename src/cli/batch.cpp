@@ -5,6 +5,7 @@
 
 #include "data/atomic_file.h"
 #include "export/batch_outputs.h"
+#include "launch/path_text.h"
 
 namespace varnelo::cli {
 
@@ -20,14 +21,14 @@ int RunBatch(const QStringList& inputs, const std::filesystem::path& folder, std
         return UsageError(QStringLiteral("%1 data files need a folder for -o, not standard output").arg(inputs.size()));
     }
     std::vector<std::filesystem::path> paths;
-    for (const QString& input : inputs) paths.emplace_back(input.toStdString());
+    for (const QString& input : inputs) paths.push_back(ToPath(input));
     const BatchPlan plan = PlanBatch(paths, folder, extension);
     if (!plan.refusal.empty()) return Fail(QString::fromStdString(plan.refusal));
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
         return Fail(QStringLiteral("cannot create the folder %1: %2")
-                        .arg(QString::fromStdString(folder.string()), QString::fromStdString(error.message())));
+                        .arg(FromPath(folder), QString::fromStdString(error.message())));
     }
     QStringList failed;
     for (qsizetype i = 0; i < inputs.size(); ++i) {

@@ -194,7 +194,7 @@ int RunSimulate(const QStringList& arguments) {
     PtyServerOptions options;
     options.linkPath = PathBytesOfText(parser.value("link")).toStdString();
     options.pace = std::chrono::milliseconds(pace.value_or(0));
-    options.wireLogPath = parser.value("wire-log").toStdString();
+    options.wireLogPath = PathBytesOfText(parser.value("wire-log")).toStdString();
     LoggerModel model(*settings);
     model.preload(RECORD_CAPACITY);
     PtyServer server;
@@ -277,7 +277,7 @@ int RunDownload(const QStringList& arguments) {
         if (parser.isSet(output)) return UsageError(QStringLiteral("--append names the file to extend; leave out -o"));
         const QString file = parser.value("append");
         if (file.isEmpty()) return UsageError(QStringLiteral("name the data file to extend with --append FILE.vrnldata"));
-        return RunAppend(parser, std::filesystem::path(file.toStdString()));
+        return RunAppend(parser, ToPath(file));
     }
     if (const Stop stop = OutputPath(parser, output, OutputKind::Binary, path)) return *stop;
 
