@@ -465,6 +465,61 @@ About</translation>
     </message>
 </context>
 <context>
+    <name>varnelo::GisExport</name>
+    <message>
+        <source>GISへ書き出し...</source>
+        <extracomment>File menu: export the records as a point layer for GIS programs (GeoJSON with spectral indices).</extracomment>
+        <translation>Export to &amp;GIS...</translation>
+    </message>
+    <message>
+        <source>レコードを分光指数と反射スペクトル付きの GIS ポイントレイヤー (GeoJSON) に書き出す</source>
+        <extracomment>Status bar prompt of the GIS export command.</extracomment>
+        <translation>Write the records as a GIS point layer (GeoJSON) with spectral indices and reflectance</translation>
+    </message>
+    <message>
+        <source>GISへ書き出し</source>
+        <extracomment>Title of the save dialog of the GIS export.</extracomment>
+        <translation>Export to GIS</translation>
+    </message>
+    <message>
+        <source>GIS ポイントレイヤーに書き出しています...</source>
+        <extracomment>Progress dialog while the GIS point layer is written.</extracomment>
+        <translation>Writing the GIS point layer...</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation type="unfinished">Cancel</translation>
+    </message>
+    <message>
+        <source>%1 件を GIS ポイントレイヤーに書き出しました: %2</source>
+        <extracomment>Status bar: %1 records were written as a GIS point layer to file %2.</extracomment>
+        <translation>%1 records written to the GIS point layer: %2</translation>
+    </message>
+    <message>
+        <source>GIS への書き出しを取り消しました</source>
+        <extracomment>Status bar: the GIS export was cancelled; nothing was written.</extracomment>
+        <translation>GIS export cancelled</translation>
+    </message>
+    <message>
+        <source>GIS ポイントレイヤーを書き出せませんでした: %1</source>
+        <extracomment>Status bar: the GIS point layer could not be written; %1 the reason.</extracomment>
+        <translation>Could not write the GIS point layer: %1</translation>
+    </message>
+    <message>
+        <source>GIS ポイントレイヤーを書き出せませんでした。</source>
+        <extracomment>Message box: the GIS point layer could not be written (the file is named below it).</extracomment>
+        <translation>Could not write the GIS point layer.</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::IndexReadout</name>
+    <message>
+        <source>選択したレコードの分光指数</source>
+        <extracomment>Tooltip of the status bar field that shows the vegetation indices (NDVI, PRI, red-edge position REP, MTCI) of the selected record.</extracomment>
+        <translation>Spectral indices of the selected record</translation>
+    </message>
+</context>
+<context>
     <name>varnelo::Language</name>
     <message>
         <source>日本語</source>
@@ -478,6 +533,19 @@ About</translation>
     <message>
         <source>日本語</source>
         <translation>Japanese</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::TrackColourMenu</name>
+    <message>
+        <source>軌跡の色</source>
+        <extracomment>View menu: submenu choosing what colours the points of the GPS track chart.</extracomment>
+        <translation>Track &amp;Colour</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <extracomment>Track colour: none; the track is drawn plain, as without colouring.</extracomment>
+        <translation>None</translation>
     </message>
 </context>
 </TS>
