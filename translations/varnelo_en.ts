@@ -488,7 +488,7 @@ About</translation>
     </message>
     <message>
         <source>キャンセル</source>
-        <translation type="unfinished">Cancel</translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>%1 件を GIS ポイントレイヤーに書き出しました: %2</source>
