@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "data/data_file.h"
-#include "data/read_only_file.h"
+#include "io/read_only_file.h"
 
 namespace varnelo {
 

@@ -5,6 +5,8 @@
 
 #include "data/data_file.h"
 #include "data/data_file_reader.h"
+#include "io/file_loan.h"
+#include "io/zeroed_pages.h"
 
 namespace varnelo {
 
@@ -21,28 +23,37 @@ static_assert(READ_HEAD >= DATA_FILE_HEADER_SIZE);
 constexpr std::uintmax_t LEND_MINIMUM = std::uintmax_t{1} << 20;
 }  // namespace
 
-// One page more than the blocks: the last lent page may reach past them.
-BlockStore::BlockStore() : m_memory(BLOCK_COUNT * sizeof(MeasurementRecord) + 2 * PAGE) {
-    const auto base = reinterpret_cast<std::uintptr_t>(m_memory.data());
+struct BlockStore::Memory {
+    // One page more than the blocks: the last lent page may reach past them.
+    ZeroedPages pages{BLOCK_COUNT * sizeof(MeasurementRecord) + 2 * PAGE};
+    FileLoan loan;  // ends before the pages go
+};
+
+BlockStore::BlockStore() : m_memory(std::make_unique<Memory>()) {
+    const auto base = reinterpret_cast<std::uintptr_t>(m_memory->pages.data());
     const std::size_t shift = (FILE_PHASE + PAGE - base % PAGE) % PAGE;
-    m_blocks = reinterpret_cast<MeasurementRecord*>(static_cast<std::uint8_t*>(m_memory.data()) + shift);
+    m_blocks = reinterpret_cast<MeasurementRecord*>(static_cast<std::uint8_t*>(m_memory->pages.data()) + shift);
 }
+
+BlockStore::~BlockStore() = default;
+
+void BlockStore::keep() { m_memory->loan.keep(); }
 
 void BlockStore::prepareForRecords(int count) {
     keep();
     const auto first = static_cast<std::size_t>(reinterpret_cast<std::uint8_t*>(m_blocks + 1) -
-                                                static_cast<std::uint8_t*>(m_memory.data()));
-    m_memory.backAhead(first, sizeof(MeasurementRecord) * static_cast<std::size_t>(std::max(count, 0)));
+                                                static_cast<std::uint8_t*>(m_memory->pages.data()));
+    m_memory->pages.backAhead(first, sizeof(MeasurementRecord) * static_cast<std::size_t>(std::max(count, 0)));
 }
 
 int BlockStore::fill(DataFileReader& file) {
-    m_memory.stopBackingAhead();
+    m_memory->pages.stopBackingAhead();
     // File offset f lies at base + f: block i >= 1 at 4 + BLOCK_SIZE * i.
     auto* const base = reinterpret_cast<std::uint8_t*>(m_blocks) - FILE_PHASE;
     const std::uintmax_t end = DataFileSize(file.count());
     if (reinterpret_cast<std::uintptr_t>(base) % PAGE == 0 && end >= READ_HEAD + LEND_MINIMUM &&
         file.file().read(0, base, READ_HEAD) == READ_HEAD &&
-        m_loan.begin(file.file().descriptor(), READ_HEAD, base + READ_HEAD, end - READ_HEAD)) {
+        m_memory->loan.begin(file.file().descriptor(), READ_HEAD, base + READ_HEAD, end - READ_HEAD)) {
         // Unfilled blocks hold zero bytes, even where the last lent page
         // shows what a file holds after its last record.
         auto* const tail = base + end;
@@ -51,7 +62,7 @@ int BlockStore::fill(DataFileReader& file) {
             std::fill(tail, tail + tailBytes, std::uint8_t{0});
         return file.count();
     }
-    m_loan.end();
+    m_memory->loan.end();
     return file.readInParallel(0, file.count(), m_blocks + 1);
 }
 

@@ -4,12 +4,11 @@
 // up front so that downloads and loads never grow anything.
 
 #include <cstdint>
+#include <memory>
 
 #include "data/device_info_block.h"
-#include "data/file_loan.h"
 #include "data/layout.h"
 #include "data/measurement_record.h"
-#include "data/zeroed_pages.h"
 
 namespace varnelo {
 
@@ -27,6 +26,7 @@ public:
     static constexpr std::size_t BLOCK_COUNT = RECORD_CAPACITY + 1;
 
     BlockStore();
+    ~BlockStore();
     MeasurementRecord& operator[](std::size_t i) { return m_blocks[i]; }
     const MeasurementRecord& operator[](std::size_t i) const { return m_blocks[i]; }
     MeasurementRecord* data() { return m_blocks; }
@@ -38,16 +38,17 @@ public:
     // Lent records become the store's own memory. To be called before
     // records are written: a write to a lent page could be lost to a lease
     // break that is copying the page at that moment.
-    void keep() { m_loan.keep(); }
+    void keep();
     // Before records 0..count-1 arrive one by one (a download): keep(), and
     // their pages are brought in ahead of them on a thread of their own, so
     // that clearing fresh memory overlaps the waits for the logger.
     void prepareForRecords(int count);
 
 private:
-    ZeroedPages m_memory;
+    // How the blocks' memory reaches the system lives below the data format.
+    struct Memory;
+    std::unique_ptr<Memory> m_memory;
     MeasurementRecord* m_blocks;
-    FileLoan m_loan;  // ends before m_memory goes
 };
 
 class CVarneloDoc {

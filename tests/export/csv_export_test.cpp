@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "data/data_file_reader.h"
 #include "session/session.h"
 #include "support/test_support.h"

@@ -1,4 +1,4 @@
-#include "data/read_only_file.h"
+#include "io/read_only_file.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "data/parallel_parts.h"
+#include "io/parallel_parts.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "data/file_loan.h"
+#include "io/file_loan.h"
 
 #if defined(__linux__)
 
@@ -15,7 +15,7 @@
 #include <mutex>
 #include <thread>
 
-#include "data/parallel_parts.h"
+#include "io/parallel_parts.h"
 
 #ifndef MADV_POPULATE_READ
 #define MADV_POPULATE_READ 22  // Linux 5.14; older ones refuse it, and the file is read

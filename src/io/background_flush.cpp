@@ -1,4 +1,4 @@
-#include "data/background_flush.h"
+#include "io/background_flush.h"
 
 #include <cerrno>
 #include <system_error>

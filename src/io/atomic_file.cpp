@@ -1,6 +1,6 @@
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 
-#include "data/background_flush.h"
+#include "io/background_flush.h"
 
 #include <cerrno>
 #include <cstring>
