@@ -28,8 +28,6 @@ public:
     int read(int first, int n, MeasurementRecord* into);
     // The same, in parts read at the same time.
     int readInParallel(int first, int n, MeasurementRecord* into);
-    // The file itself, for whoever maps its pages or reads its header bytes.
-    ReadOnlyFile& file() { return m_file; }
 
 private:
     ReadOnlyFile m_file;

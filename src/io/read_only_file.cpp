@@ -40,8 +40,6 @@ bool ReadOnlyFile::open(const std::filesystem::path& path) {
     return m_fd >= 0 || fail(errno);
 }
 
-int ReadOnlyFile::descriptor() const { return m_fd; }
-
 bool ReadOnlyFile::size(std::uintmax_t& bytes) {
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) return fail(errno);
@@ -92,8 +90,6 @@ bool ReadOnlyFile::open(const std::filesystem::path& path) {
     m_file = std::fopen(path.string().c_str(), "rb");
     return m_file != nullptr || fail(errno);
 }
-
-int ReadOnlyFile::descriptor() const { return -1; }
 
 bool ReadOnlyFile::size(std::uintmax_t& bytes) {
     std::error_code code;

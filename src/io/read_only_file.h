@@ -23,8 +23,6 @@ public:
     // The size of the file that was opened, whatever the path names by now.
     bool size(std::uintmax_t& bytes);
     const std::string& error() const { return m_error; }
-    // The system's descriptor of the open file, or -1 where there is none.
-    int descriptor() const;
 
     // Reads n bytes from offset; returns how many leading bytes arrived,
     // fewer than n at the end of the file or after a read error.
