@@ -1,6 +1,7 @@
 #include "io/atomic_file.h"
 
 #include "io/background_flush.h"
+#include "io/open_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -10,6 +11,14 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <unistd.h>
+#if defined(__linux__) && defined(O_TMPFILE) && !defined(VARNELO_PORTABLE_IO)
+#define VARNELO_HAVE_UNNAMED_FILES 1
+#endif
+#elif defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
 #endif
 
 namespace varnelo {
@@ -27,7 +36,7 @@ fs::path TemporarySibling(const fs::path& target) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%016llx~", static_cast<unsigned long long>(generator()));
     std::string name(1, '.');
-    name += target.filename().string();
+    name += PathText(target.filename());
     name += suffix;
     return target.parent_path() / name;
 }
@@ -46,6 +55,54 @@ fs::path FollowLinks(fs::path path, std::error_code& code) {
     }
     code = std::make_error_code(std::errc::too_many_symbolic_link_levels);
     return path;
+}
+
+// A new file that no other writer can have opened: creation fails rather
+// than take a name that is somehow taken.
+std::FILE* CreateExclusive(const fs::path& path) {
+#ifdef _WIN32
+    const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::_fdopen(fd, "wb");
+    if (!file) ::_close(fd);
+    return file;
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+int Descriptor(std::FILE* file) {
+#ifdef _WIN32
+    return ::_fileno(file);
+#else
+    return fileno(file);
+#endif
+}
+
+// The file's bytes on the disk, not only in the system's cache.
+bool FlushToDisk(std::FILE* file) {
+#ifdef _WIN32
+    return ::_commit(Descriptor(file)) == 0;
+#else
+    return ::fsync(Descriptor(file)) == 0;
+#endif
+}
+
+// The new file takes the old one's name in one step. On Windows the
+// rename is itself written through before it returns, and a file that
+// another program holds open without sharing its deletion is refused with
+// the old file left as it was.
+bool Replace(const fs::path& from, const fs::path& to, std::string& why) {
+#ifdef _WIN32
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    why = std::system_category().message(static_cast<int>(::GetLastError()));
+    return false;
+#else
+    std::error_code code;
+    fs::rename(from, to, code);
+    if (code) why = code.message();
+    return !code;
+#endif
 }
 
 // What cannot be swapped for a new file (a device, a FIFO) is written as it is.
@@ -72,9 +129,13 @@ AtomicFileWriter::AtomicFileWriter(fs::path target) : m_target(std::move(target)
 AtomicFileWriter::~AtomicFileWriter() { discard(); }
 
 bool AtomicFileWriter::fail(const std::string& what, int errorNumber) {
+    return fail(what, errorNumber != 0 ? std::string(std::strerror(errorNumber)) : std::string());
+}
+
+bool AtomicFileWriter::fail(const std::string& what, const std::string& why) {
     if (m_error.empty()) {
-        m_error = what + " " + (m_mode == Mode::StandardOutput ? std::string("standard output") : m_target.string());
-        if (errorNumber != 0) m_error += ": " + std::string(std::strerror(errorNumber));
+        m_error = what + " " + (m_mode == Mode::StandardOutput ? std::string("standard output") : PathText(m_target));
+        if (!why.empty()) m_error += ": " + why;
     }
     discard();
     return false;
@@ -94,7 +155,7 @@ void AtomicFileWriter::discard() {
 }
 
 bool AtomicFileWriter::openUnnamed() {
-#if defined(__linux__) && defined(O_TMPFILE)
+#ifdef VARNELO_HAVE_UNNAMED_FILES
     // A file without a name in the destination's folder: should the process
     // die before the commit, the system reclaims it and nothing is left
     // behind. It is given a name by its descriptor's path, so /proc must be there.
@@ -112,7 +173,7 @@ bool AtomicFileWriter::openUnnamed() {
 }
 
 bool AtomicFileWriter::nameUnnamed() {
-#if defined(__linux__)
+#ifdef VARNELO_HAVE_UNNAMED_FILES
     const std::string descriptor = "/proc/self/fd/" + std::to_string(fileno(m_file));
     for (int attempt = 0; attempt < 8; ++attempt) {
         const fs::path name = TemporarySibling(m_destination);
@@ -140,13 +201,13 @@ bool AtomicFileWriter::open() {
 
     if (WrittenInPlace(existing)) {
         m_mode = Mode::Direct;
-        m_file = std::fopen(m_destination.string().c_str(), "wb");
+        m_file = OpenFile(m_destination, "wb");
         if (!m_file) return fail("cannot open", errno);
     } else if (!openUnnamed()) {
         // Exclusive creation: a name that is somehow taken is never overwritten.
         for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
             m_temporary = TemporarySibling(m_destination);
-            m_file = std::fopen(m_temporary.string().c_str(), "wbx");
+            m_file = CreateExclusive(m_temporary);
             if (!m_file && errno != EEXIST) break;
         }
         if (!m_file) {
@@ -161,7 +222,7 @@ bool AtomicFileWriter::open() {
     std::setvbuf(m_file, m_buffer.get(), _IOFBF, WRITE_BUFFER_SIZE);
     // The replacement is flushed before it takes the name; a device or a
     // pipe is not, and gains nothing from it.
-    if (m_mode == Mode::Replace) m_flush = std::make_unique<BackgroundFlush>(fileno(m_file));
+    if (m_mode == Mode::Replace) m_flush = std::make_unique<BackgroundFlush>(Descriptor(m_file));
     return true;
 }
 
@@ -191,9 +252,7 @@ bool AtomicFileWriter::commit() {
         m_flush.reset();
         if (flushError != 0) return fail("cannot write", flushError);
     }
-#if defined(__unix__) || defined(__APPLE__)
-    if (m_mode == Mode::Replace && ::fsync(fileno(m_file)) != 0) return fail("cannot write", errno);
-#endif
+    if (m_mode == Mode::Replace && !FlushToDisk(m_file)) return fail("cannot write", errno);
     if (m_unnamed && !nameUnnamed()) return fail("cannot name the new file beside", errno);
     std::FILE* file = m_file;
     m_file = nullptr;
@@ -203,8 +262,8 @@ bool AtomicFileWriter::commit() {
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);
     if (!code && fs::exists(existing)) fs::permissions(m_temporary, existing.permissions(), code);
-    fs::rename(m_temporary, m_destination, code);
-    if (code) return fail("cannot replace", code.value());
+    std::string why;
+    if (!Replace(m_temporary, m_destination, why)) return fail("cannot replace", why);
     m_temporary.clear();
     return true;
 }

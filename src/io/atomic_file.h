@@ -5,7 +5,9 @@
 // followed: its target is replaced, the link stays. A device or FIFO cannot
 // be replaced, so it is written directly; the name "-" is standard output.
 // Where the system allows, the temporary sibling has no name until the
-// commit, so a process killed half way leaves nothing behind.
+// commit, so a process killed half way leaves nothing behind. Elsewhere, and
+// in the portable build, it is a hidden sibling ".NAME.<16 hex digits>~"
+// that such a process leaves.
 
 #include <cstdint>
 #include <cstdio>
@@ -51,6 +53,7 @@ private:
     enum class Mode { Replace, Direct, StandardOutput };
 
     bool fail(const std::string& what, int errorNumber);
+    bool fail(const std::string& what, const std::string& why);
     void discard();
     bool openUnnamed();
     bool nameUnnamed();

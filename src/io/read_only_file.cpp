@@ -6,9 +6,10 @@
 #include <climits>
 #include <cstring>
 
+#include "io/open_file.h"
 #include "io/parallel_parts.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -87,7 +88,7 @@ ReadOnlyFile::~ReadOnlyFile() {
 
 bool ReadOnlyFile::open(const std::filesystem::path& path) {
     m_path = path;
-    m_file = std::fopen(path.string().c_str(), "rb");
+    m_file = OpenFile(path, "rb");
     return m_file != nullptr || fail(errno);
 }
 
@@ -102,6 +103,7 @@ bool ReadOnlyFile::size(std::uintmax_t& bytes) {
 }
 
 std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n) {
+    const std::lock_guard lock(m_position);
     // Offsets of the data file stay far below 2 GiB, the reach of a long.
     if (offset > static_cast<std::uintmax_t>(LONG_MAX) ||
         std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)

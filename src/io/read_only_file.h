@@ -1,12 +1,14 @@
 #pragma once
 // A file opened for reading at any position. Where the system reads by
 // position (POSIX pread), a long stretch is read by several threads at once,
-// each filling its own part of the memory; elsewhere it is read in one piece.
+// each filling its own part of the memory; elsewhere, and in the portable
+// build, it is read in one piece through a C stream.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <string>
 
 namespace varnelo {
@@ -34,11 +36,12 @@ public:
 private:
     bool fail(int errorNumber);
 
-#if defined(__unix__) || defined(__APPLE__)
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
     int m_fd = -1;
 #else
     std::FILE* m_file = nullptr;
     std::filesystem::path m_path;
+    std::mutex m_position;  // a seek and its read belong together
 #endif
     std::string m_error;
 };

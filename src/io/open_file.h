@@ -1,0 +1,18 @@
+#pragma once
+// A C stream on a file named by a path, whatever characters the name holds:
+// on Windows through the wide-character call, since the narrow one reads a
+// name in the user's code page and cannot reach most Japanese names.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace varnelo {
+
+// As std::fopen; null with errno set when the system refuses.
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+
+// The path as UTF-8 text, for messages: the same bytes on every system.
+std::string PathText(const std::filesystem::path& path);
+
+}  // namespace varnelo
