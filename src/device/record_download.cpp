@@ -17,22 +17,19 @@ std::chrono::milliseconds RecordDownload::start(int deviceRecordCount) {
     return DOWNLOAD_START_DELAY;
 }
 
-bool RecordDownload::fetch(int index, std::string& failure) {
+ExchangeResult RecordDownload::fetch(int index, std::string& failure) {
     std::array<std::uint8_t, RECORD_INDEX_SIZE> payload;
     WriteI32Le(payload.data(), index);
     const ExchangeResult selected = Send(m_link, DeviceCommand::CMD_SELECT_RECORD, payload);
     if (!selected) {
         failure = DescribeFailure(DeviceCommand::CMD_SELECT_RECORD, selected, m_link);
-        return false;
+        return selected;
     }
     // Straight into the record's own block: no copy after arrival.
     const ExchangeResult read =
         Request(m_link, DeviceCommand::CMD_READ_RECORD, m_doc.record(index).bytes.data(), BLOCK_SIZE);
-    if (!read) {
-        failure = DescribeFailure(DeviceCommand::CMD_READ_RECORD, read, m_link);
-        return false;
-    }
-    return true;
+    if (!read) failure = DescribeFailure(DeviceCommand::CMD_READ_RECORD, read, m_link);
+    return read;
 }
 
 void RecordDownload::cancel() {
@@ -57,11 +54,15 @@ DownloadStep RecordDownload::step() {
     const int index = m_nextRecord;
     result.record = index;
     std::string failure;
-    if (!fetch(index, failure)) {
-        // Late bytes of the failed reply would shift the next one: drop them first.
-        m_link.discardInput();
-        result.retried = true;
-        if (!fetch(index, failure)) {
+    if (const ExchangeResult first = fetch(index, failure); !first) {
+        bool fetched = false;
+        if (WorthRetrying(first, m_link)) {
+            // Late bytes of the failed reply would shift the next one: drop them first.
+            m_link.discardInput();
+            result.retried = true;
+            fetched = fetch(index, failure).ok();
+        }
+        if (!fetched) {
             // The block of `index` may hold part of a reply; the count leaves it out.
             m_doc.setRecordCount(index);
             m_pending = false;

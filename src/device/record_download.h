@@ -15,6 +15,7 @@
 
 #include "data/document.h"
 #include "device/byte_link.h"
+#include "device/device_link.h"
 
 namespace varnelo {
 
@@ -58,7 +59,7 @@ public:
     int total() const { return m_total; }
 
 private:
-    bool fetch(int index, std::string& failure);
+    ExchangeResult fetch(int index, std::string& failure);
 
     ByteLink& m_link;
     CVarneloDoc& m_doc;
