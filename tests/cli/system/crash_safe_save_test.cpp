@@ -258,23 +258,8 @@ TEST_F(CrashSafeSave, AFullDiskFailsClearlyAndLeavesTheOlderFileWhole) {
     EXPECT_NE(said.find(data.string()), std::string::npos) << said;
     EXPECT_NE(said.find(std::strerror(EFBIG)), std::string::npos) << said;
     EXPECT_TRUE(SameBytes(data, oldCopy));
-
-    // The CSV export through the command line.
-    const fs::path csv = dir / "out.csv";
-    test::WriteFileBytes(csv, {'o', 'l', 'd'});
-    auto track = std::make_unique<GpsTrack>();
-    ComputeTrack(*doc, doc->recordCount(), *track);
-    ASSERT_FALSE(SaveDataFile(dir / "big.vrnldata", *doc));
-    test::CliSetting fullDisk;
-    fullDisk.fileSizeLimit = static_cast<long>(FILE_SIZE_LIMIT);
-    const test::ProcessResult exported =
-        test::RunCli({"export", (dir / "big.vrnldata").string(), "-o", csv.string()}, fullDisk);
-    EXPECT_EQ(exported.status, 1);
-    EXPECT_EQ(std::count(exported.err.begin(), exported.err.end(), '\n'), 1) << exported.err;
-    EXPECT_NE(exported.err.find(csv.string()), std::string::npos) << exported.err;
-    EXPECT_NE(exported.err.find(std::strerror(EFBIG)), std::string::npos) << exported.err;
-    EXPECT_EQ(test::ReadFileBytes(csv), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"big.vrnldata", "copy.vrnldata", "data.vrnldata", "out.csv"}));
+    // The command line under a full disk: cli_outputs_test.
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"copy.vrnldata", "data.vrnldata"}));
 }
 
 }  // namespace
