@@ -110,7 +110,7 @@ bool WrittenInPlace(const fs::file_status& existing) { return fs::exists(existin
 
 }  // namespace
 
-bool IsStandardOutput(const fs::path& target) { return target.native() == STANDARD_OUTPUT_NAME; }
+bool IsStandardOutput(const fs::path& target) { return target.native() == fs::path(STANDARD_OUTPUT_NAME).native(); }
 
 bool WrittenThroughTemporary(const fs::path& target) {
     if (IsStandardOutput(target)) return false;
