@@ -18,7 +18,7 @@ std::string HexDump(const std::uint8_t* bytes, std::size_t n) {
     static constexpr char DIGITS[] = "0123456789abcdef";
     std::string out;
     for (std::size_t line = 0; line < n; line += BYTES_PER_LINE) {
-        char offset[16];
+        char offset[32];
         std::snprintf(offset, sizeof offset, "  %04zx  ", line);
         out += offset;
         std::string text;
