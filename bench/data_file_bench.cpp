@@ -9,9 +9,8 @@
 //   open_ms        list_full_ms - list_empty_ms: what opening the file costs
 //   open_vs_read   open_ms / read_ms of the round; the goal is 2 at most
 //   list_vs_read   list_full_ms / read_ms of the round: the whole command
-//                  against cat; the file is read in parts at the same time
-//                  into huge-page memory, and a way of opening that stays
-//                  under 3.5 here must buy its complexity
+//                  against cat, the file read in parts at the same time into
+//                  huge-page memory
 // Each counter is the median of the rounds, with _min and _max beside it.
 //
 // In-process: a cold load into a document whose memory was never touched,
