@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "resident_memory.h"
 #include "export/csv_export.h"
 #include "support/test_support.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "launch/logger_options.h"
 #include "launch/path_text.h"
 

@@ -1,6 +1,6 @@
 #include "data/data_file.h"
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "data/byte_order.h"
 #include "data/data_file_reader.h"
 

@@ -1,14 +1,8 @@
 #include "data/data_file_append.h"
 
-#include <cerrno>
-#include <cstring>
-
-#include "data/atomic_file.h"
 #include "data/byte_order.h"
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
+#include "io/atomic_file.h"
+#include "io/open_file.h"
 
 namespace varnelo {
 
@@ -16,18 +10,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr fs::perms ANY_WRITE = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-
 FileError Refused(const fs::path& path, const std::string& why) { return {FileFailure::SaveFailed, path.string() + ": " + why}; }
-
-bool Writable(const fs::path& path, const fs::file_status& status) {
-    if ((status.permissions() & ANY_WRITE) == fs::perms::none) return false;
-#if defined(__unix__) || defined(__APPLE__)
-    return ::access(path.c_str(), W_OK) == 0;
-#else
-    return true;
-#endif
-}
 
 }  // namespace
 
@@ -56,7 +39,7 @@ FileOutcome AppendToDataFile(DataFileReader& file, const CVarneloDoc& doc, int e
     // The old part from offset 0, so that both files' blocks line up and can
     // be shared; the count is then written over. Bytes after the old last
     // record are left behind.
-    const bool ok = writer.open() && writer.copyFrom(file.file().descriptor(), 0, DataFileSize(kept)) &&
+    const bool ok = writer.open() && writer.copyFrom(file.file(), 0, DataFileSize(kept)) &&
                     writer.overwrite(BLOCK_SIZE, count, sizeof count) &&
                     writer.write(&doc.record(kept), BLOCK_SIZE * static_cast<std::size_t>(end - kept)) &&
                     writer.commit();

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "data/data_file.h"
-#include "data/read_only_file.h"
+#include "io/read_only_file.h"
 
 namespace varnelo {
 
@@ -28,7 +28,7 @@ public:
     int read(int first, int n, MeasurementRecord* into);
     // The same, in parts read at the same time.
     int readInParallel(int first, int n, MeasurementRecord* into);
-    // The file itself, for whoever maps its pages or reads its header bytes.
+    // The file itself, for whoever copies stretches of it to another file.
     ReadOnlyFile& file() { return m_file; }
 
 private:

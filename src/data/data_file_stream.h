@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "data/data_file.h"
 #include "data/document.h"
 

@@ -5,54 +5,28 @@
 
 #include "data/data_file.h"
 #include "data/data_file_reader.h"
+#include "io/zeroed_pages.h"
 
 namespace varnelo {
 
-namespace {
-constexpr std::size_t PAGE = ZeroedPages::PAGE_SIZE;
-// Record block i (i >= 1) sits at file offset 6732 + 6728 * (i - 1) = 4 + 6728 * i.
-constexpr std::size_t FILE_PHASE = (BLOCK_SIZE + 4) % BLOCK_SIZE;
-// The pages that hold block 0 are always read, never lent: block 0 is
-// written once loaded, and a write to a lent page could meet a lease break
-// that is copying the page at that moment.
-constexpr std::size_t READ_HEAD = 2 * PAGE;
-static_assert(READ_HEAD >= DATA_FILE_HEADER_SIZE);
-// Below this a loan costs more system calls than the read it saves.
-constexpr std::uintmax_t LEND_MINIMUM = std::uintmax_t{1} << 20;
-}  // namespace
+struct BlockStore::Memory {
+    ZeroedPages pages{BLOCK_COUNT * sizeof(MeasurementRecord)};
+};
 
-// One page more than the blocks: the last lent page may reach past them.
-BlockStore::BlockStore() : m_memory(BLOCK_COUNT * sizeof(MeasurementRecord) + 2 * PAGE) {
-    const auto base = reinterpret_cast<std::uintptr_t>(m_memory.data());
-    const std::size_t shift = (FILE_PHASE + PAGE - base % PAGE) % PAGE;
-    m_blocks = reinterpret_cast<MeasurementRecord*>(static_cast<std::uint8_t*>(m_memory.data()) + shift);
-}
+BlockStore::BlockStore()
+    : m_memory(std::make_unique<Memory>()), m_blocks(static_cast<MeasurementRecord*>(m_memory->pages.data())) {}
+
+BlockStore::~BlockStore() = default;
 
 void BlockStore::prepareForRecords(int end, int first) {
-    keep();
     first = std::max(first, 0);
-    const auto offset = static_cast<std::size_t>(reinterpret_cast<std::uint8_t*>(m_blocks + 1 + first) -
-                                                 static_cast<std::uint8_t*>(m_memory.data()));
-    m_memory.backAhead(offset, sizeof(MeasurementRecord) * static_cast<std::size_t>(std::max(end - first, 0)));
+    const std::size_t bytes = sizeof(MeasurementRecord) * static_cast<std::size_t>(std::max(end - first, 0));
+    // Block 1 + first is record `first`.
+    m_memory->pages.backAhead(sizeof(MeasurementRecord) * (1 + static_cast<std::size_t>(first)), bytes);
 }
 
 int BlockStore::fill(DataFileReader& file) {
-    m_memory.stopBackingAhead();
-    // File offset f lies at base + f: block i >= 1 at 4 + BLOCK_SIZE * i.
-    auto* const base = reinterpret_cast<std::uint8_t*>(m_blocks) - FILE_PHASE;
-    const std::uintmax_t end = DataFileSize(file.count());
-    if (reinterpret_cast<std::uintptr_t>(base) % PAGE == 0 && end >= READ_HEAD + LEND_MINIMUM &&
-        file.file().read(0, base, READ_HEAD) == READ_HEAD &&
-        m_loan.begin(file.file().descriptor(), READ_HEAD, base + READ_HEAD, end - READ_HEAD)) {
-        // Unfilled blocks hold zero bytes, even where the last lent page
-        // shows what a file holds after its last record.
-        auto* const tail = base + end;
-        const std::size_t tailBytes = (PAGE - end % PAGE) % PAGE;
-        if (std::any_of(tail, tail + tailBytes, [](std::uint8_t b) { return b != 0; }))
-            std::fill(tail, tail + tailBytes, std::uint8_t{0});
-        return file.count();
-    }
-    m_loan.end();
+    m_memory->pages.stopBackingAhead();
     return file.readInParallel(0, file.count(), m_blocks + 1);
 }
 

@@ -4,22 +4,18 @@
 // up front so that downloads and loads never grow anything.
 
 #include <cstdint>
+#include <memory>
 
 #include "data/device_info_block.h"
-#include "data/file_loan.h"
 #include "data/layout.h"
 #include "data/measurement_record.h"
-#include "data/zeroed_pages.h"
 
 namespace varnelo {
 
 // RECORD_CAPACITY + 1 blocks of zero bytes. The memory comes zeroed from the
 // system and is only touched as blocks are filled, so a fresh store is cheap,
-// and on huge pages where there are any, so that filling it is too.
-// The blocks sit at the same offset within a memory page as they do within
-// the data file, so the system copies whole pages between file and document
-// without shifting them: loading runs about twice as fast. Where the system
-// can lend a data file's pages safely (FileLoan), loading copies nothing.
+// and on huge pages where there are any, so that filling it is too: a data
+// file is read straight into its blocks, in parts at the same time.
 class DataFileReader;
 
 class BlockStore {
@@ -27,27 +23,25 @@ public:
     static constexpr std::size_t BLOCK_COUNT = RECORD_CAPACITY + 1;
 
     BlockStore();
+    ~BlockStore();
     MeasurementRecord& operator[](std::size_t i) { return m_blocks[i]; }
     const MeasurementRecord& operator[](std::size_t i) const { return m_blocks[i]; }
     MeasurementRecord* data() { return m_blocks; }
     const MeasurementRecord* data() const { return m_blocks; }
 
-    // Records 0..file.count()-1 from the file, lent or read; returns how
-    // many arrived whole. Block 0 is left for the caller to write.
+    // Records 0..file.count()-1 read from the file; returns how many
+    // arrived whole. Block 0 is left for the caller to write.
     int fill(DataFileReader& file);
-    // Lent records become the store's own memory. To be called before
-    // records are written: a write to a lent page could be lost to a lease
-    // break that is copying the page at that moment.
-    void keep() { m_loan.keep(); }
-    // Before records first..end-1 arrive one by one (a download): keep(), and
-    // their pages are brought in ahead of them on a thread of their own, so
-    // that clearing fresh memory overlaps the waits for the logger.
+    // Before records first..end-1 arrive one by one (a download): their
+    // pages are brought in ahead of them on a thread of their own, so that
+    // clearing fresh memory overlaps the waits for the logger.
     void prepareForRecords(int end, int first = 0);
 
 private:
-    ZeroedPages m_memory;
+    // How the blocks' memory reaches the system lives below the data format.
+    struct Memory;
+    std::unique_ptr<Memory> m_memory;
     MeasurementRecord* m_blocks;
-    FileLoan m_loan;  // ends before m_memory goes
 };
 
 class CVarneloDoc {

@@ -45,6 +45,17 @@ ExchangeResult Send(ByteLink& link, DeviceCommand code, std::span<const std::uin
     return Exchange(link, std::span(frame.data(), HEADER_SIZE + payload.size()), ack.data(), ack.size(), deadline);
 }
 
+bool WorthRetrying(const ExchangeResult& result, const ByteLink& link) {
+    switch (result.status) {
+        case ExchangeResult::Status::WriteShort:
+        case ExchangeResult::Status::ReplyShort:
+        case ExchangeResult::Status::ReplyLong: return !link.gone();
+        case ExchangeResult::Status::Ok:
+        case ExchangeResult::Status::Refused: return false;
+    }
+    return false;
+}
+
 std::string DescribeFailure(DeviceCommand code, const ExchangeResult& result, const ByteLink& link) {
     std::string text(CommandName(code));
     text += ": ";

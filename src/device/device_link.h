@@ -47,6 +47,12 @@ ExchangeResult Request(ByteLink& link, DeviceCommand code, std::uint8_t* reply, 
 ExchangeResult Send(ByteLink& link, DeviceCommand code, std::span<const std::uint8_t> payload,
                     std::chrono::milliseconds timeout = EXCHANGE_TIMEOUT);
 
+// The retry rule: a failed exchange is worth one more try, after the stale
+// input is discarded, when its reply came short, long or too late, or its
+// frame did not go out in time; never when the port has gone or the frame
+// was refused, which a second try would only repeat.
+bool WorthRetrying(const ExchangeResult& result, const ByteLink& link);
+
 // "record read (command 16): 1200 of 6728 bytes arrived within 2000 ms", for messages.
 std::string DescribeFailure(DeviceCommand code, const ExchangeResult& result, const ByteLink& link);
 

@@ -1,13 +1,22 @@
 #include "device/port_path.h"
 
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace varnelo {
 
+std::string WindowsPortName(const std::string& typed) {
+    for (const std::string_view prefix : {R"(\\.\)", "//./"}) {
+        if (typed.size() > prefix.size() && std::string_view(typed).substr(0, prefix.size()) == prefix)
+            return typed.substr(prefix.size());
+    }
+    return typed;
+}
+
 std::string PortToOpen(const std::string& typed) {
 #if defined(_WIN32)
-    return typed;
+    return WindowsPortName(typed);
 #else
     namespace fs = std::filesystem;
     if (typed.empty()) return typed;

@@ -12,4 +12,10 @@ namespace varnelo {
 // file. Paths come back absolute; everything else as it was typed.
 std::string PortToOpen(const std::string& typed);
 
+// A Windows port as typed, "COM3" or in the device namespace "\\.\COM10"
+// (the form that ports from COM10 up need in the system's own calls), as
+// the name the serial port and the catalog use: "COM3", "COM10". The
+// system's calls are reached through that name with the prefix restored.
+std::string WindowsPortName(const std::string& typed);
+
 }  // namespace varnelo

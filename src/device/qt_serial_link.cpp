@@ -2,19 +2,15 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#include <sys/uio.h>
-#include <termios.h>
+#ifdef Q_OS_LINUX
 #include <unistd.h>
-
-#include <cerrno>
 #endif
 
 namespace varnelo {
 
 namespace {
 
+#ifndef Q_OS_UNIX
 // Discarding stale input waits for the line to fall quiet this long, but
 // never longer than the limit in all.
 constexpr std::chrono::milliseconds QUIET_LINE{30};
@@ -24,6 +20,7 @@ int RemainingMs(Deadline deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - LinkClock::now());
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
+#endif
 
 std::string OpenError(const QSerialPort& port, const std::string& portName) {
     const std::string prefix = "cannot open " + portName + ": ";
@@ -81,73 +78,40 @@ bool QtSerialLink::lost() {
 // QSerialPort buffers every byte and polls once more for each write; at a
 // few hundred exchanges a second that costs a tenth of a download. So the
 // exchanges use the port's descriptor directly, as a plain loop of system
-// calls would, and QSerialPort only opens, configures, clears and closes it.
+// calls would.
 
-bool QtSerialLink::waitFor(short events, Deadline deadline) {
-    pollfd fd{static_cast<int>(m_port->handle()), events, 0};
-    for (;;) {
-        const int ready = ::poll(&fd, 1, RemainingMs(deadline));
-        if (ready > 0) return true;  // ready, or hung up: the next call says which
-        if (ready == 0 || errno != EINTR) return false;
-    }
-}
+QtSerialLink::QtSerialLink(std::unique_ptr<QSerialPort> port)
+    : m_port(std::move(port)), m_exchanges(static_cast<int>(m_port->handle())) {}
+
+bool QtSerialLink::gone() const { return m_gone || m_exchanges.gone(); }
 
 std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline deadline) {
-    m_nothingBeyond = false;
-    const int fd = static_cast<int>(m_port->handle());
-    std::size_t sent = 0;
-    while (sent < bytes.size() && !m_gone) {
-        const ssize_t n = ::write(fd, bytes.data() + sent, bytes.size() - sent);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!waitFor(POLLOUT, deadline)) break;
-        } else {
-            m_gone = true;  // the device has gone (EIO, ENXIO)
-        }
-    }
-    // Nothing of a frame that missed its deadline may go out later.
-    if (sent < bytes.size() && !m_gone) ::tcflush(fd, TCOFLUSH);
-    return sent;
+    return m_exchanges.write(bytes, deadline);
 }
 
 std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline deadline) {
-    m_nothingBeyond = false;
-    std::size_t got = 0;
-    // A byte read ahead by the last call came before anything still queued.
-    if (m_heldByte && n > 0) {
-        buffer[got++] = *m_heldByte;
-        m_heldByte.reset();
-    }
-    // Bytes that QSerialPort took in while an event loop ran come next.
+    // A byte read ahead by the last call came first, then bytes that
+    // QSerialPort took in while an event loop ran, then what is still queued.
+    std::size_t got = n > 0 ? m_exchanges.takeHeldByte(buffer) : 0;
     if (got < n && m_port->bytesAvailable() > 0) {
-        const qint64 buffered =
-            m_port->read(reinterpret_cast<char*>(buffer + got), static_cast<qint64>(n - got));
+        const qint64 buffered = m_port->read(reinterpret_cast<char*>(buffer + got), static_cast<qint64>(n - got));
         got += static_cast<std::size_t>(std::max<qint64>(buffered, 0));
     }
-    const int fd = static_cast<int>(m_port->handle());
-    while (got < n && !m_gone) {
-        if (!waitFor(POLLIN, deadline)) break;
-        // One byte more than asked tells in the same call whether the reply
-        // runs long, which saves the check a system call of its own.
-        std::uint8_t spare = 0;
-        iovec pieces[2] = {{buffer + got, n - got}, {&spare, 1}};
-        const ssize_t r = ::readv(fd, pieces, 2);
-        if (r > 0) {
-            const auto taken = static_cast<std::size_t>(r);
-            if (taken > n - got) m_heldByte = spare;
-            m_nothingBeyond = taken == n - got;
-            got += std::min(taken, n - got);
-        } else if (r == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-            m_gone = true;  // hung up (EIO, or end of file)
-        }
-    }
-    return got;
+    return got + m_exchanges.read(buffer + got, n - got, deadline);
+}
+
+bool QtSerialLink::inputPending() { return m_port->bytesAvailable() > 0 || m_exchanges.inputPending(); }
+
+void QtSerialLink::discardInput() {
+    if (!gone()) m_port->clear(QSerialPort::Input);
+    m_exchanges.discardInput();
 }
 
 #else
+
+QtSerialLink::QtSerialLink(std::unique_ptr<QSerialPort> port) : m_port(std::move(port)) {}
+
+bool QtSerialLink::gone() const { return m_gone; }
 
 std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline deadline) {
     if (m_gone) return 0;
@@ -190,28 +154,15 @@ std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline dea
     return got;
 }
 
-#endif
-
 bool QtSerialLink::inputPending() {
     if (m_gone) return false;
     if (m_port->bytesAvailable() > 0) return true;
-#ifdef Q_OS_UNIX
-    if (m_heldByte) return true;
-    if (m_nothingBeyond) return false;
-    pollfd fd{static_cast<int>(m_port->handle()), POLLIN, 0};
-    return ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) != 0;
-#else
     // Bytes still in the system reach the port's own buffer only through a wait.
     if (!m_port->waitForReadyRead(0)) lost();
     return m_port->bytesAvailable() > 0;
-#endif
 }
 
 void QtSerialLink::discardInput() {
-#ifdef Q_OS_UNIX
-    m_heldByte.reset();
-    m_nothingBeyond = false;
-#endif
     if (m_gone) return;
     const Deadline limit = LinkClock::now() + DISCARD_LIMIT;
     m_port->clear(QSerialPort::Input);
@@ -225,5 +176,7 @@ void QtSerialLink::discardInput() {
         m_port->clear(QSerialPort::Input);
     }
 }
+
+#endif
 
 }  // namespace varnelo

@@ -1,6 +1,8 @@
 #pragma once
 // A ByteLink over QSerialPort, used blocking: every wait is handed the time
-// left until the exchange's deadline, so nothing waits forever.
+// left until the exchange's deadline, so nothing waits forever. Where the
+// port has a POSIX descriptor, QSerialPort only opens, configures, clears
+// and closes it, and the exchanges run through PosixSerialLink.
 
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -10,6 +12,9 @@
 
 #include "device/byte_link.h"
 #include "device/port_catalog.h"
+#ifdef Q_OS_UNIX
+#include "device/posix_serial_link.h"
+#endif
 
 namespace varnelo {
 
@@ -24,25 +29,17 @@ public:
     std::size_t read(std::uint8_t* buffer, std::size_t n, Deadline deadline) override;
     void discardInput() override;
     bool inputPending() override;
-    bool gone() const override { return m_gone; }
+    bool gone() const override;
 
 private:
-    explicit QtSerialLink(std::unique_ptr<QSerialPort> port) : m_port(std::move(port)) {}
+    explicit QtSerialLink(std::unique_ptr<QSerialPort> port);
     // Notes a lost device; false when the port can still be used.
     bool lost();
-#ifdef Q_OS_UNIX
-    // Waits for the descriptor until the deadline; false when it passed.
-    bool waitFor(short events, Deadline deadline);
-#endif
 
     std::unique_ptr<QSerialPort> m_port;
     bool m_gone = false;
 #ifdef Q_OS_UNIX
-    // The byte a read took beyond what it was asked for, still unread.
-    std::optional<std::uint8_t> m_heldByte;
-    // The last read ended with nothing more on the line; any other call
-    // forgets it.
-    bool m_nothingBeyond = false;
+    PosixSerialLink m_exchanges;
 #endif
 };
 

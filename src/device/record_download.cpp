@@ -24,33 +24,31 @@ std::chrono::milliseconds RecordDownload::startAt(int first, int end) {
 
 namespace {
 
-bool FetchOnce(ByteLink& link, int index, MeasurementRecord& into, std::string& failure) {
+ExchangeResult FetchOnce(ByteLink& link, int index, MeasurementRecord& into, std::string& failure) {
     std::array<std::uint8_t, RECORD_INDEX_SIZE> payload;
     WriteI32Le(payload.data(), index);
     const ExchangeResult selected = Send(link, DeviceCommand::CMD_SELECT_RECORD, payload);
     if (!selected) {
         failure = DescribeFailure(DeviceCommand::CMD_SELECT_RECORD, selected, link);
-        return false;
+        return selected;
     }
     const ExchangeResult read = Request(link, DeviceCommand::CMD_READ_RECORD, into.bytes.data(), BLOCK_SIZE);
-    if (!read) {
-        failure = DescribeFailure(DeviceCommand::CMD_READ_RECORD, read, link);
-        return false;
-    }
-    return true;
+    if (!read) failure = DescribeFailure(DeviceCommand::CMD_READ_RECORD, read, link);
+    return read;
 }
 
 }  // namespace
 
 RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into) {
     RecordFetch fetch;
-    fetch.ok = FetchOnce(link, index, into, fetch.failure);
-    if (!fetch.ok) {
+    const ExchangeResult first = FetchOnce(link, index, into, fetch.failure);
+    fetch.ok = first.ok();
+    if (!fetch.ok && WorthRetrying(first, link)) {
         // Late bytes of the failed reply would shift the next one: drop them first.
         link.discardInput();
         fetch.retried = true;
         fetch.failure.clear();
-        fetch.ok = FetchOnce(link, index, into, fetch.failure);
+        fetch.ok = FetchOnce(link, index, into, fetch.failure).ok();
     }
     return fetch;
 }

@@ -15,6 +15,7 @@
 
 #include "data/document.h"
 #include "device/byte_link.h"
+#include "device/device_link.h"
 
 namespace varnelo {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "export/ordered_batches.h"
 #include "text/fixed_format.h"
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "text/fixed_format.h"
 
 namespace varnelo {

@@ -6,6 +6,7 @@
 
 #include "device/port_path.h"
 #include "device/qt_port_catalog.h"
+#include "device/tracing_link.h"
 #include "launch/path_text.h"
 #include "simulator/simulated_link.h"
 
@@ -38,6 +39,8 @@ void AddLoggerOptions(QCommandLineParser& parser) {
         {"port", "the logger's serial port (a name or a path); also VARNELO_PORT. Default: find it by its USB id",
          "PATH"},
         {"sim", "the built-in simulated logger instead of a port"},
+        {"trace", "write every exchange with the logger to FILE as a hex dump with times (appended), for a bug report",
+         "FILE"},
     });
     AddSimulatorOptions(parser);
 }
@@ -93,6 +96,7 @@ std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& pa
         return std::nullopt;
     }
     LoggerChoice choice;
+    choice.trace = parser.value("trace");
     if (parser.isSet("sim")) {
         const auto settings = SimulatorFromOptions(parser, error);
         if (!settings) return std::nullopt;
@@ -107,11 +111,20 @@ std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& pa
 }
 
 ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc) {
-    QtPortCatalog catalog;
+    QtPortCatalog ports;
+    std::shared_ptr<TraceFile> trace;
+    if (!choice.trace.isEmpty()) {
+        trace = std::make_shared<TraceFile>(ToPath(choice.trace));
+        if (!trace->ok()) return {std::nullopt, ConnectOutcome::Failure::PortUnavailable, trace->error()};
+    }
+    TracingCatalog traced(ports, trace);
+    PortCatalog& catalog = trace ? static_cast<PortCatalog&>(traced) : ports;
     switch (choice.kind) {
-        case LoggerChoice::Kind::Simulated:
-            return {ConnectLink(std::make_unique<SimulatedLink>(choice.simulator), SIMULATED_PORT_NAME, doc),
-                    ConnectOutcome::Failure::None, {}};
+        case LoggerChoice::Kind::Simulated: {
+            std::unique_ptr<ByteLink> link = std::make_unique<SimulatedLink>(choice.simulator);
+            if (trace) link = std::make_unique<TracingLink>(std::move(link), trace, SIMULATED_PORT_NAME);
+            return {ConnectLink(std::move(link), SIMULATED_PORT_NAME, doc), ConnectOutcome::Failure::None, {}};
+        }
         case LoggerChoice::Kind::Port: return ConnectToPort(catalog, PortToOpen(PathBytesOfText(choice.port).toStdString()), doc);
         case LoggerChoice::Kind::Discover: break;
     }

@@ -16,7 +16,7 @@ namespace varnelo {
 
 // The simulated logger's content and fault switches.
 void AddSimulatorOptions(QCommandLineParser& parser);
-// --port, --sim and the simulator's switches.
+// --port, --sim, --trace and the simulator's switches.
 void AddLoggerOptions(QCommandLineParser& parser);
 
 // A whole-number option within low..high; an unset option leaves value empty.
@@ -31,13 +31,16 @@ struct LoggerChoice {
     Kind kind = Kind::Discover;
     QString port;                   // Port
     SimulatorSettings simulator;    // Simulated
+    QString trace;                  // a file that every exchange is written to; empty: none
 };
 
 // On contradicting or bad switches returns nothing, with error set.
 std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& parser, QString& error);
 
 // Connects as chosen; the simulated logger is reached in-process. With a
-// document, the blocks the connection read become the document's.
+// document, the blocks the connection read become the document's. With a
+// trace, every exchange is appended to its file; a trace that cannot be
+// written fails the connection before any port is opened.
 ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc);
 inline ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc) {
     return ConnectAsChosen(choice, &doc);

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "data/parallel_parts.h"
+#include "io/parallel_parts.h"
 #include "text/decimal_prefix.h"
 
 namespace varnelo {

@@ -3,7 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 
 namespace varnelo {
 

@@ -1,3 +1,7 @@
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
 #include "cli_fixture.h"
 
 namespace varnelo {
@@ -49,28 +53,46 @@ TEST_F(CliFixture, StandardOutputTakesTextOutputs) {
     EXPECT_NE(Text(dir / "out").find("[139.7613150,-35.5187233"), std::string::npos) << "south is negative";
 }
 
-TEST_F(CliFixture, AFullDiskFailsAndKeepsTheOldFile) {
+// The file size limit stands in for a full disk: writes beyond it fail as
+// they fail on a full one (EFBIG), in the command's process alone. The disk
+// fills at once (150 bytes) or half way through a long export whose earlier
+// stretches were already flushed in the background (4 MB of 15 MB).
+TEST_F(CliFixture, AFullDiskFailsClearlyAndKeepsTheOldFile) {
+    const fs::path big = dir / "big.vrnldata";
+    {
+        auto doc = std::make_unique<CVarneloDoc>();
+        for (int i = 0; i < 2000; ++i) {
+            doc->record(i) = test::PatternRecord(static_cast<std::uint32_t>(i % 7));
+            doc->record(i).set_gps_text("X,1,2," + std::to_string(3539.0 + i * 0.001) + ",N,13945.6789,E,1,2,9,3,4");
+        }
+        doc->setRecordCount(2000);
+        ASSERT_FALSE(SaveDataFile(big, *doc));
+    }
     const struct {
         std::vector<std::string> arguments;
         const char* output;
+        long limit;
     } cases[] = {
-        {{"plot", input.string(), "-o", "out.png"}, "out.png"},
-        {{"export", input.string(), "-o", "out.csv"}, "out.csv"},
-        {{"track", input.string(), "-o", "out.gpx"}, "out.gpx"},
-        {{"download", "--sim", "--records", "3", "-o", "out.vrnldata"}, "out.vrnldata"},
+        {{"plot", input.string(), "-o", "out.png"}, "out.png", 150},
+        {{"export", input.string(), "-o", "out.csv"}, "out.csv", 150},
+        {{"export", big.string(), "-o", "out.csv"}, "out.csv", 4 * 1024 * 1024},
+        {{"track", input.string(), "-o", "out.gpx"}, "out.gpx", 150},
+        {{"download", "--sim", "--records", "3", "-o", "out.vrnldata"}, "out.vrnldata", 150},
     };
     for (const auto& c : cases) {
         test::TempDir folder;
         const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
         test::WriteFileBytes(folder / c.output, old);
-        // The old file fits; anything longer than 150 bytes does not.
         test::CliSetting full = InFolder(folder.path());
-        full.fileSizeLimit = 150;
+        full.fileSizeLimit = c.limit;
         const auto result = RunCli(c.arguments, full);
-        EXPECT_EQ(result.status, 1) << c.output << ": " << result.err;
-        EXPECT_NE(result.err.find(c.output), std::string::npos) << result.err;
-        EXPECT_EQ(test::ReadFileBytes(folder / c.output), old) << c.output;
-        EXPECT_EQ(Entries(folder.path()), 1u) << c.output << ": no temporary file is left behind";
+        const std::string context = c.arguments.front() + " " + std::to_string(c.limit) + ": " + result.err;
+        EXPECT_EQ(result.status, 1) << context;
+        test::ExpectOneLine(result, context);
+        EXPECT_NE(result.err.find(c.output), std::string::npos) << context;
+        EXPECT_NE(result.err.find(std::strerror(EFBIG)), std::string::npos) << context;
+        EXPECT_EQ(test::ReadFileBytes(folder / c.output), old) << context;
+        EXPECT_EQ(Entries(folder.path()), 1u) << context << ": no temporary file is left behind";
     }
 }
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "data/data_file_reader.h"
 #include "session/session.h"
 #include "support/test_support.h"
@@ -174,33 +174,7 @@ TEST_F(CsvExport, FileHoldsTheHeaderAndOneLinePerRecord) {
     EXPECT_NE(FileText(path).find("\r\n2021/12/31,23:59:58,"), std::string::npos);
 }
 
-TEST_F(CsvExport, IdenticalBytesUnderEveryLocale) {
-    for (int i = 0; i < 20; ++i) doc->record(i) = test::PatternRecord(static_cast<std::uint32_t>(100 + i));
-    FillExample(doc->record(20));
-    doc->setRecordCount(21);
-    Compute();
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    std::string reference;
-    int compared = 0;
-    for (const char* name : {"C", "de_DE.UTF-8", "ja_JP.UTF-8"}) {
-        if (!std::setlocale(LC_ALL, name)) {
-            ADD_FAILURE() << "locale " << name << " is missing (scripts/setup generates it)";
-            continue;
-        }
-        const auto path = dir / (std::string("locale-") + name + ".csv");
-        ASSERT_EQ(ExportCsv(path, *doc, *track, {ExportMode::TwoChannel, false}).status, ExportStatus::Written);
-        const std::string text = FileText(path);
-        if (reference.empty()) {
-            reference = text;
-            EXPECT_NE(text.find(EXAMPLE_PREFIX), std::string::npos);
-        } else {
-            EXPECT_EQ(text, reference) << name;
-            ++compared;
-        }
-    }
-    std::setlocale(LC_ALL, saved.c_str());
-    EXPECT_EQ(compared, 2);
-}
+// The same bytes under every process locale: system/locale_test.cpp.
 
 // Lines are made in batches on several threads: the file must still be the
 // header and then every record's line in record order, in every mode.

@@ -1,9 +1,11 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -17,9 +19,19 @@ namespace varnelo::test {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
+#ifdef _WIN32
+    // No mkdtemp: a random name, taken only if nobody has it.
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const fs::path candidate = fs::temp_directory_path() / ("varnelo-test-" + std::to_string(seed()));
+        if (fs::create_directory(candidate)) m_path = candidate;
+    }
+    if (m_path.empty()) throw std::runtime_error("cannot make a temporary folder");
+#else
     std::string pattern = (fs::temp_directory_path() / "varnelo-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
+#endif
 }
 
 TempDir::~TempDir() {
@@ -43,6 +55,18 @@ MeasurementRecord PatternRecord(std::uint32_t seed) {
     for (auto& b : r.bytes) b = static_cast<std::uint8_t>(generator());
     return r;
 }
+
+const char* SystemLocale(const char* posixName) {
+#ifdef _WIN32
+    const std::string name = posixName;
+    if (name.starts_with("de_DE")) return "German_Germany.1252";
+    if (name.starts_with("fr_FR")) return "French_France.1252";
+    if (name.starts_with("ja_JP")) return "Japanese_Japan.932";
+#endif
+    return posixName;
+}
+
+#ifndef _WIN32
 
 namespace {
 
@@ -99,5 +123,7 @@ ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting
     std::fclose(err);
     return result;
 }
+
+#endif  // the command line runs as a process on POSIX systems only
 
 }  // namespace varnelo::test

@@ -31,6 +31,10 @@ void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::ui
 // Every byte set from a seed, so that uninterpreted stretches are non-trivial.
 MeasurementRecord PatternRecord(std::uint32_t seed);
 
+// The name the C library knows a locale by: "de_DE.UTF-8" as given on POSIX
+// systems, its Windows name there ("German_Germany.1252").
+const char* SystemLocale(const char* posixName);
+
 // Result of running a program: exit status and what it wrote.
 struct ProcessResult {
     int status = -1;

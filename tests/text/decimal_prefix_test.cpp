@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/test_support.h"
+
 namespace varnelo {
 namespace {
 
@@ -33,7 +35,7 @@ TEST(DecimalPrefix, ReadsTheLongestDecimalPrefixLikeTheCConversion) {
     EXPECT_EQ(Read("1x1A"), 1.0);
 
     const std::string saved = std::setlocale(LC_ALL, nullptr);
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "scripts/setup generates de_DE.UTF-8";
+    ASSERT_NE(std::setlocale(LC_ALL, test::SystemLocale("de_DE.UTF-8")), nullptr) << "scripts/setup generates de_DE.UTF-8";
     EXPECT_EQ(Read("3539.1234"), 3539.1234);
     std::setlocale(LC_ALL, saved.c_str());
 }

@@ -58,6 +58,31 @@ TEST(CliDevice, InfoPrintsSensorsCoefficientsAndParameters) {
     EXPECT_NE(result.err.find("reports 20000 records"), std::string::npos);
 }
 
+// --trace appends every exchange of a download, retries included, to a
+// file a user can attach to a report; a trace that cannot be written stops
+// the command before the logger is touched.
+TEST(CliDevice, ATraceHoldsEveryExchangeOfADownload) {
+    test::TempDir dir;
+    const auto trace = dir / "trace.txt";
+    const auto file = dir / "sim.vrnldata";
+    const auto result = test::RunCli({"download", "--sim", "--records", "3", "--drop-byte", "1", "-o", file.string(),
+                                      "--trace", trace.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto bytes = test::ReadFileBytes(trace);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.rfind("# varnelo trace of SIM, started ", 0), 0u) << text.substr(0, 200);
+    // The short reply of record 1, the discard, then record 1 again, whole.
+    const std::size_t shortReply = text.find("< 6727 of 6728 bytes");
+    const std::size_t discard = text.find(" input discarded\n", shortReply);
+    ASSERT_NE(shortReply, std::string::npos);
+    ASSERT_NE(discard, std::string::npos);
+    EXPECT_NE(text.find("< 6728 of 6728 bytes", discard), std::string::npos);
+
+    const auto refused = test::RunCli({"info", "--sim", "--trace", (dir / "none" / "trace.txt").string()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("cannot write the trace"), std::string::npos) << refused.err;
+}
+
 TEST(CliDevice, UsageErrorsAreOneLine) {
     for (const auto& arguments : std::vector<std::vector<std::string>>{
              {"download", "--sim"},

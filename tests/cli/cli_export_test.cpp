@@ -53,16 +53,7 @@ TEST_F(CliExport, WritesTheCsvOfEachModeAndWindow) {
     EXPECT_EQ(FileText(out), Expected({ExportMode::Reflectance, true}));
 }
 
-TEST_F(CliExport, TheUsersLocaleChangesNothing) {
-    const std::string out = (dir / "out.csv").string();
-    const char* saved = std::getenv("LC_ALL");
-    const std::string previous = saved ? saved : "";
-    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
-    const test::ProcessResult r = test::RunCli({"export", data.string(), "-o", out, "--mode", "2ch"});
-    saved ? ::setenv("LC_ALL", previous.c_str(), 1) : ::unsetenv("LC_ALL");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(FileText(out), Expected({ExportMode::TwoChannel, false}));
-}
+// The user's locale changes nothing of the export: system/locale_test.cpp.
 
 TEST_F(CliExport, ErrorsGiveOneLineAndNoFile) {
     const std::string out = (dir / "out.csv").string();

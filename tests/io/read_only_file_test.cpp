@@ -1,4 +1,4 @@
-#include "data/read_only_file.h"
+#include "io/read_only_file.h"
 
 #include <gtest/gtest.h>
 

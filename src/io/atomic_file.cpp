@@ -1,6 +1,9 @@
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 
-#include "data/background_flush.h"
+#include "io/read_only_file.h"
+
+#include "io/background_flush.h"
+#include "io/open_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +15,14 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <unistd.h>
+#if defined(__linux__) && defined(O_TMPFILE) && !defined(VARNELO_PORTABLE_IO)
+#define VARNELO_HAVE_UNNAMED_FILES 1
+#endif
+#elif defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
 #endif
 
 namespace varnelo {
@@ -29,7 +40,7 @@ fs::path TemporarySibling(const fs::path& target) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%016llx~", static_cast<unsigned long long>(generator()));
     std::string name(1, '.');
-    name += target.filename().string();
+    name += PathText(target.filename());
     name += suffix;
     return target.parent_path() / name;
 }
@@ -50,12 +61,60 @@ fs::path FollowLinks(fs::path path, std::error_code& code) {
     return path;
 }
 
+// A new file that no other writer can have opened: creation fails rather
+// than take a name that is somehow taken.
+std::FILE* CreateExclusive(const fs::path& path) {
+#ifdef _WIN32
+    const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::_fdopen(fd, "wb");
+    if (!file) ::_close(fd);
+    return file;
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+int Descriptor(std::FILE* file) {
+#ifdef _WIN32
+    return ::_fileno(file);
+#else
+    return fileno(file);
+#endif
+}
+
+// The file's bytes on the disk, not only in the system's cache.
+bool FlushToDisk(std::FILE* file) {
+#ifdef _WIN32
+    return ::_commit(Descriptor(file)) == 0;
+#else
+    return ::fsync(Descriptor(file)) == 0;
+#endif
+}
+
+// The new file takes the old one's name in one step. On Windows the
+// rename is itself written through before it returns, and a file that
+// another program holds open without sharing its deletion is refused with
+// the old file left as it was.
+bool Replace(const fs::path& from, const fs::path& to, std::string& why) {
+#ifdef _WIN32
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    why = std::system_category().message(static_cast<int>(::GetLastError()));
+    return false;
+#else
+    std::error_code code;
+    fs::rename(from, to, code);
+    if (code) why = code.message();
+    return !code;
+#endif
+}
+
 // What cannot be swapped for a new file (a device, a FIFO) is written as it is.
 bool WrittenInPlace(const fs::file_status& existing) { return fs::exists(existing) && !fs::is_regular_file(existing); }
 
 }  // namespace
 
-bool IsStandardOutput(const fs::path& target) { return target.native() == STANDARD_OUTPUT_NAME; }
+bool IsStandardOutput(const fs::path& target) { return target.native() == fs::path(STANDARD_OUTPUT_NAME).native(); }
 
 bool WrittenThroughTemporary(const fs::path& target) {
     if (IsStandardOutput(target)) return false;
@@ -74,9 +133,13 @@ AtomicFileWriter::AtomicFileWriter(fs::path target) : m_target(std::move(target)
 AtomicFileWriter::~AtomicFileWriter() { discard(); }
 
 bool AtomicFileWriter::fail(const std::string& what, int errorNumber) {
+    return fail(what, errorNumber != 0 ? std::string(std::strerror(errorNumber)) : std::string());
+}
+
+bool AtomicFileWriter::fail(const std::string& what, const std::string& why) {
     if (m_error.empty()) {
-        m_error = what + " " + (m_mode == Mode::StandardOutput ? std::string("standard output") : m_target.string());
-        if (errorNumber != 0) m_error += ": " + std::string(std::strerror(errorNumber));
+        m_error = what + " " + (m_mode == Mode::StandardOutput ? std::string("standard output") : PathText(m_target));
+        if (!why.empty()) m_error += ": " + why;
     }
     discard();
     return false;
@@ -96,7 +159,7 @@ void AtomicFileWriter::discard() {
 }
 
 bool AtomicFileWriter::openUnnamed() {
-#if defined(__linux__) && defined(O_TMPFILE)
+#ifdef VARNELO_HAVE_UNNAMED_FILES
     // A file without a name in the destination's folder: should the process
     // die before the commit, the system reclaims it and nothing is left
     // behind. It is given a name by its descriptor's path, so /proc must be there.
@@ -114,7 +177,7 @@ bool AtomicFileWriter::openUnnamed() {
 }
 
 bool AtomicFileWriter::nameUnnamed() {
-#if defined(__linux__)
+#ifdef VARNELO_HAVE_UNNAMED_FILES
     const std::string descriptor = "/proc/self/fd/" + std::to_string(fileno(m_file));
     for (int attempt = 0; attempt < 8; ++attempt) {
         const fs::path name = TemporarySibling(m_destination);
@@ -142,13 +205,13 @@ bool AtomicFileWriter::open() {
 
     if (WrittenInPlace(existing)) {
         m_mode = Mode::Direct;
-        m_file = std::fopen(m_destination.string().c_str(), "wb");
+        m_file = OpenFile(m_destination, "wb");
         if (!m_file) return fail("cannot open", errno);
     } else if (!openUnnamed()) {
         // Exclusive creation: a name that is somehow taken is never overwritten.
         for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
             m_temporary = TemporarySibling(m_destination);
-            m_file = std::fopen(m_temporary.string().c_str(), "wbx");
+            m_file = CreateExclusive(m_temporary);
             if (!m_file && errno != EEXIST) break;
         }
         if (!m_file) {
@@ -163,7 +226,7 @@ bool AtomicFileWriter::open() {
     std::setvbuf(m_file, m_buffer.get(), _IOFBF, WRITE_BUFFER_SIZE);
     // The replacement is flushed before it takes the name; a device or a
     // pipe is not, and gains nothing from it.
-    if (m_mode == Mode::Replace) m_flush = std::make_unique<BackgroundFlush>(fileno(m_file));
+    if (m_mode == Mode::Replace) m_flush = std::make_unique<BackgroundFlush>(Descriptor(m_file));
     return true;
 }
 
@@ -179,18 +242,17 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
     return true;
 }
 
-bool AtomicFileWriter::copyFrom(int fd, std::uintmax_t offset, std::uintmax_t bytes) {
+bool AtomicFileWriter::copyFrom(ReadOnlyFile& source, std::uintmax_t offset, std::uintmax_t bytes) {
     if (!m_file) return false;
     if (m_mode != Mode::Replace) return fail("cannot copy into", ESPIPE);
+    std::uintmax_t left = bytes;
+#if defined(__linux__) && !defined(VARNELO_PORTABLE_IO)
     // The stream's buffer goes out first: the copy lands at the descriptor's offset.
     if (std::fflush(m_file) != 0) return fail("cannot write", errno);
-#if defined(__unix__) || defined(__APPLE__)
     const int out = fileno(m_file);
     auto from = static_cast<off_t>(offset);
-    std::uintmax_t left = bytes;
-#if defined(__linux__)
-    while (left > 0) {
-        const ssize_t n = ::copy_file_range(fd, &from, out, nullptr, left, 0);
+    while (left > 0 && !source.streamed()) {
+        const ssize_t n = ::copy_file_range(source.m_fd, &from, out, nullptr, left, 0);
         if (n > 0) {
             left -= static_cast<std::uintmax_t>(n);
         } else if (n == 0) {
@@ -201,27 +263,22 @@ bool AtomicFileWriter::copyFrom(int fd, std::uintmax_t offset, std::uintmax_t by
             return fail("cannot write", errno);
         }
     }
+    const std::uintmax_t copied = bytes - left;
+    m_written += copied;
+    m_handedOver = m_written;
+    if (m_flush) m_flush->handedOver(m_handedOver);
+    offset += copied;
 #endif
     std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uintmax_t>(left, WRITE_BUFFER_SIZE)));
     while (left > 0) {
-        const ssize_t n = ::pread(fd, buffer.data(), static_cast<std::size_t>(std::min<std::uintmax_t>(left, buffer.size())), from);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return fail("cannot copy into", n < 0 ? errno : EIO);
-        const auto got = static_cast<std::size_t>(n);
-        if (::write(out, buffer.data(), got) != n) return fail("cannot write", errno);
-        from += n;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(left, buffer.size()));
+        const std::size_t got = source.read(offset, buffer.data(), want);
+        if (got == 0) return fail("cannot copy into", EIO);  // the source ended early: it was cut meanwhile
+        if (!write(buffer.data(), got)) return false;
+        offset += got;
         left -= got;
     }
-    m_written += bytes;
-    m_handedOver = m_written;
-    if (m_flush) m_flush->handedOver(m_handedOver);
     return true;
-#else
-    (void)fd;
-    (void)offset;
-    (void)bytes;
-    return fail("cannot copy into", ENOSYS);
-#endif
 }
 
 bool AtomicFileWriter::overwrite(std::uintmax_t offset, const void* data, std::size_t size) {
@@ -233,10 +290,11 @@ bool AtomicFileWriter::overwrite(std::uintmax_t offset, const void* data, std::s
         return fail("cannot write", errno);
     return true;
 #else
-    (void)offset;
-    (void)data;
-    (void)size;
-    return fail("cannot write", ENOSYS);
+    const long end = std::ftell(m_file);
+    if (end < 0 || offset > static_cast<std::uintmax_t>(end) || std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0 ||
+        std::fwrite(data, 1, size, m_file) != size || std::fseek(m_file, end, SEEK_SET) != 0)
+        return fail("cannot write", errno);
+    return true;
 #endif
 }
 
@@ -254,9 +312,7 @@ bool AtomicFileWriter::commit() {
         m_flush.reset();
         if (flushError != 0) return fail("cannot write", flushError);
     }
-#if defined(__unix__) || defined(__APPLE__)
-    if (m_mode == Mode::Replace && ::fsync(fileno(m_file)) != 0) return fail("cannot write", errno);
-#endif
+    if (m_mode == Mode::Replace && !FlushToDisk(m_file)) return fail("cannot write", errno);
     if (m_unnamed && !nameUnnamed()) return fail("cannot name the new file beside", errno);
     std::FILE* file = m_file;
     m_file = nullptr;
@@ -266,8 +322,8 @@ bool AtomicFileWriter::commit() {
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);
     if (!code && fs::exists(existing)) fs::permissions(m_temporary, existing.permissions(), code);
-    fs::rename(m_temporary, m_destination, code);
-    if (code) return fail("cannot replace", code.value());
+    std::string why;
+    if (!Replace(m_temporary, m_destination, why)) return fail("cannot replace", why);
     m_temporary.clear();
     return true;
 }

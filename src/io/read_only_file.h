@@ -1,7 +1,8 @@
 #pragma once
 // A file opened for reading at any position. Where the system reads by
 // position (POSIX pread), a long stretch is read by several threads at once,
-// each filling its own part of the memory; elsewhere it is read in one piece.
+// each filling its own part of the memory; elsewhere, and in the portable
+// build, it is read in one piece through a C stream.
 // A pipe, FIFO or device cannot be read by position: it is read once, in
 // order, into memory when opened, and then served from there.
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,8 +32,6 @@ public:
     // True when the file was a stream, read in full when it was opened.
     bool streamed() const { return m_streamed; }
     const std::string& error() const { return m_error; }
-    // The system's descriptor of the open file, or -1 where there is none.
-    int descriptor() const;
 
     // Reads n bytes from offset; returns how many leading bytes arrived,
     // fewer than n at the end of the file or after a read error.
@@ -41,14 +41,19 @@ public:
     std::size_t readInParallel(std::uintmax_t offset, void* into, std::size_t n, std::size_t unit);
 
 private:
+    friend class AtomicFileWriter;  // copies stretches of it system to system where it can
     bool fail(int errorNumber);
     bool takeStream(std::uintmax_t limit);
+    // Reads on from where the file stands; -1 on an error, with errno set.
+    long readOn(void* into, std::size_t n);
+    std::size_t readTaken(std::uintmax_t offset, void* into, std::size_t n) const;
 
-#if defined(__unix__) || defined(__APPLE__)
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
     int m_fd = -1;
 #else
     std::FILE* m_file = nullptr;
     std::filesystem::path m_path;
+    std::mutex m_position;  // a seek and its read belong together
 #endif
     std::string m_error;
     std::vector<std::uint8_t> m_stream;

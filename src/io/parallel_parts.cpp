@@ -1,4 +1,4 @@
-#include "data/parallel_parts.h"
+#include "io/parallel_parts.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -71,6 +71,25 @@ std::vector<std::string> Names(const fs::path& folder) {
     return names;
 }
 
+// The folder's names after a writer of target was killed. The portable
+// build's temporary file has its name from the start, so a writer killed
+// before the rename leaves it: hidden, never the target itself. It is
+// cleared away here, and only a name of that form.
+std::vector<std::string> NamesAfterAKill(const fs::path& folder, const fs::path& target) {
+#ifdef VARNELO_PORTABLE_IO
+    std::string prefix(1, '.');
+    prefix += target.filename().string();
+    prefix += '.';
+    for (const std::string& name : Names(folder)) {
+        if (name.size() == prefix.size() + 17 && name.rfind(prefix, 0) == 0 && name.back() == '~')
+            fs::remove(folder / name);
+    }
+#else
+    (void)target;
+#endif
+    return Names(folder);
+}
+
 bool OpenForWriting(pid_t pid, const char* fd) {
     std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" + fd);
     std::string key;
@@ -154,7 +173,7 @@ protected:
             const bool killed = KillOnceWritten(writer, dir.path(), static_cast<long long>(share * full));
             EXPECT_TRUE(killed || share == 1.0) << "the writer finished before " << share << " of its file";
             EXPECT_TRUE(SameBytes(target, killed ? oldCopy : complete)) << "killed at " << share;
-            EXPECT_EQ(Names(dir.path()), expectedNames) << "killed at " << share;
+            EXPECT_EQ(NamesAfterAKill(dir.path(), target), expectedNames) << "killed at " << share;
         }
     }
 
@@ -239,23 +258,8 @@ TEST_F(CrashSafeSave, AFullDiskFailsClearlyAndLeavesTheOlderFileWhole) {
     EXPECT_NE(said.find(data.string()), std::string::npos) << said;
     EXPECT_NE(said.find(std::strerror(EFBIG)), std::string::npos) << said;
     EXPECT_TRUE(SameBytes(data, oldCopy));
-
-    // The CSV export through the command line.
-    const fs::path csv = dir / "out.csv";
-    test::WriteFileBytes(csv, {'o', 'l', 'd'});
-    auto track = std::make_unique<GpsTrack>();
-    ComputeTrack(*doc, doc->recordCount(), *track);
-    ASSERT_FALSE(SaveDataFile(dir / "big.vrnldata", *doc));
-    test::CliSetting fullDisk;
-    fullDisk.fileSizeLimit = static_cast<long>(FILE_SIZE_LIMIT);
-    const test::ProcessResult exported =
-        test::RunCli({"export", (dir / "big.vrnldata").string(), "-o", csv.string()}, fullDisk);
-    EXPECT_EQ(exported.status, 1);
-    EXPECT_EQ(std::count(exported.err.begin(), exported.err.end(), '\n'), 1) << exported.err;
-    EXPECT_NE(exported.err.find(csv.string()), std::string::npos) << exported.err;
-    EXPECT_NE(exported.err.find(std::strerror(EFBIG)), std::string::npos) << exported.err;
-    EXPECT_EQ(test::ReadFileBytes(csv), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"big.vrnldata", "copy.vrnldata", "data.vrnldata", "out.csv"}));
+    // The command line under a full disk: cli_outputs_test.
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"copy.vrnldata", "data.vrnldata"}));
 }
 
 }  // namespace

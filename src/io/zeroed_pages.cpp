@@ -1,4 +1,4 @@
-#include "data/zeroed_pages.h"
+#include "io/zeroed_pages.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <new>
 #include <system_error>
 
-#if defined(__unix__) || defined(__APPLE__)
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
 #include <sys/mman.h>
 #define VARNELO_HAVE_MMAP 1
 #ifndef MADV_POPULATE_WRITE

@@ -1,9 +1,10 @@
-#include "data/background_flush.h"
+#include "io/background_flush.h"
 
 #include <cerrno>
 #include <system_error>
 
-#if defined(__unix__) || defined(__APPLE__)
+// The portable build leaves the whole flush to the writer's end.
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
 #include <unistd.h>
 #define VARNELO_HAVE_FSYNC 1
 #endif

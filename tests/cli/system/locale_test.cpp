@@ -14,6 +14,7 @@
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
 #include "data/data_file.h"
+#include "export/csv_export.h"
 #include "settings/setting_page.h"
 #include "settings/settings_file.h"
 #include "simulator/simulated_content.h"
@@ -67,9 +68,9 @@ std::vector<std::string> CommandLineOutputs(const fs::path& data, const test::Te
 }
 
 // The core's drawing of the charts (every operation, texts included), the
-// settings pages, and its readings (GPS sentences, settings files, numbers)
-// under the process locale in force.
-std::vector<std::string> CoreOutputs(const CVarneloDoc& doc, const DeviceInfoBlock& info) {
+// settings pages, the CSV of both modes, and its readings (GPS sentences,
+// settings files, numbers) under the process locale in force.
+std::vector<std::string> CoreOutputs(const CVarneloDoc& doc, const DeviceInfoBlock& info, const fs::path& folder) {
     std::vector<std::string> outputs;
     for (int page = 0; page < SETTING_PAGE_COUNT; ++page) {
         for (const std::string& line : SettingPageLines(static_cast<SettingPage>(page), info, doc.parameterBlock())) {
@@ -82,6 +83,11 @@ std::vector<std::string> CoreOutputs(const CVarneloDoc& doc, const DeviceInfoBlo
     }
     auto track = std::make_unique<GpsTrack>();
     ComputeTrack(doc, doc.recordCount(), *track);
+    for (const CsvOptions& options : {CsvOptions{ExportMode::TwoChannel, false}, CsvOptions{ExportMode::Reflectance, true}}) {
+        const fs::path csv = folder / "core.csv";
+        EXPECT_EQ(ExportCsv(csv, doc, *track, options).status, ExportStatus::Written);
+        outputs.push_back(Text(test::ReadFileBytes(csv)));
+    }
     const PixelSize spectrumSize = SpectrumFrameSize();
     const PixelSize trackSize = TrackFrameSize();
     for (int k = 0; k < doc.recordCount(); k += 7) {
@@ -126,7 +132,7 @@ TEST(Locales, EveryTextWrittenOrReadIsTheSameUnderEachLocale) {
             ADD_FAILURE() << "locale " << locale << " is missing (scripts/setup generates it)";
             continue;
         }
-        const std::vector<std::string> core = CoreOutputs(*doc, info);
+        const std::vector<std::string> core = CoreOutputs(*doc, info, dir.path());
         std::setlocale(LC_ALL, saved.c_str());
         const std::vector<std::string> cli = CommandLineOutputs(data, dir, locale);
         if (referenceCli.empty()) {

@@ -5,7 +5,9 @@
 // followed: its target is replaced, the link stays. A device or FIFO cannot
 // be replaced, so it is written directly; the name "-" is standard output.
 // Where the system allows, the temporary sibling has no name until the
-// commit, so a process killed half way leaves nothing behind.
+// commit, so a process killed half way leaves nothing behind. Elsewhere, and
+// in the portable build, it is a hidden sibling ".NAME.<16 hex digits>~"
+// that such a process leaves.
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +17,8 @@
 #include <string_view>
 
 namespace varnelo {
+
+class ReadOnlyFile;
 
 class BackgroundFlush;
 
@@ -42,11 +46,11 @@ public:
     bool open();
     bool write(const void* data, std::size_t size);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
-    // Appends `bytes` of the open file `fd` from `offset`, copied by the
-    // system, which shares the data instead of copying it where the file
+    // Appends `bytes` of `source` from `offset`, copied by the system where
+    // it can, which shares the data instead of copying it where the file
     // system can (btrfs, xfs: when both offsets are on a block boundary).
     // A replacement only: a device or FIFO is refused.
-    bool copyFrom(int fd, std::uintmax_t offset, std::uintmax_t bytes);
+    bool copyFrom(ReadOnlyFile& source, std::uintmax_t offset, std::uintmax_t bytes);
     // Writes over bytes already written, from `offset`. A replacement only.
     bool overwrite(std::uintmax_t offset, const void* data, std::size_t size);
     bool commit();
@@ -58,6 +62,7 @@ private:
     enum class Mode { Replace, Direct, StandardOutput };
 
     bool fail(const std::string& what, int errorNumber);
+    bool fail(const std::string& what, const std::string& why);
     void discard();
     bool openUnnamed();
     bool nameUnnamed();

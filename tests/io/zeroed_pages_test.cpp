@@ -1,4 +1,4 @@
-#include "data/zeroed_pages.h"
+#include "io/zeroed_pages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "data/read_only_file.h"
+#include "io/read_only_file.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,9 +6,10 @@
 #include <climits>
 #include <cstring>
 
-#include "data/parallel_parts.h"
+#include "io/open_file.h"
+#include "io/parallel_parts.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +30,33 @@ bool ReadOnlyFile::fail(int errorNumber) {
     return false;
 }
 
+bool ReadOnlyFile::takeStream(std::uintmax_t limit) {
+    m_streamed = true;
+    constexpr std::size_t CHUNK = std::size_t{1} << 20;
+    while (m_stream.size() < limit) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(CHUNK, limit - m_stream.size()));
+        const std::size_t at = m_stream.size();
+        m_stream.resize(at + want);
+        const long got = readOn(m_stream.data() + at, want);
+        if (got < 0) {
+            const int error = errno;
+            m_stream.clear();
+            return fail(error);
+        }
+        m_stream.resize(at + static_cast<std::size_t>(got));
+        if (got == 0) break;
+    }
+    m_stream.shrink_to_fit();
+    return true;
+}
+
+std::size_t ReadOnlyFile::readTaken(std::uintmax_t offset, void* into, std::size_t n) const {
+    if (offset >= m_stream.size()) return 0;
+    const std::size_t got = std::min<std::size_t>(n, m_stream.size() - static_cast<std::size_t>(offset));
+    std::memcpy(into, m_stream.data() + offset, got);
+    return got;
+}
+
 #ifdef VARNELO_HAVE_PREAD
 
 ReadOnlyFile::~ReadOnlyFile() {
@@ -45,32 +73,12 @@ bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t stream
     return true;
 }
 
-bool ReadOnlyFile::takeStream(std::uintmax_t limit) {
-    m_streamed = true;
-    constexpr std::size_t CHUNK = std::size_t{1} << 20;
-    while (m_stream.size() < limit) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(CHUNK, limit - m_stream.size()));
-        const std::size_t at = m_stream.size();
-        m_stream.resize(at + want);
-        const ssize_t r = ::read(m_fd, m_stream.data() + at, want);
-        if (r < 0 && errno == EINTR) {
-            m_stream.resize(at);
-            continue;
-        }
-        if (r < 0) {
-            const int error = errno;
-            m_stream.clear();
-            return fail(error);
-        }
-        m_stream.resize(at + static_cast<std::size_t>(r));
-        if (r == 0) break;
+long ReadOnlyFile::readOn(void* into, std::size_t n) {
+    for (;;) {
+        const ssize_t r = ::read(m_fd, into, n);
+        if (r >= 0 || errno != EINTR) return static_cast<long>(r);
     }
-    m_stream.shrink_to_fit();
-    return true;
 }
-
-// A stream has no pages to lend.
-int ReadOnlyFile::descriptor() const { return m_streamed ? -1 : m_fd; }
 
 bool ReadOnlyFile::size(std::uintmax_t& bytes) {
     if (m_streamed) {
@@ -85,12 +93,7 @@ bool ReadOnlyFile::size(std::uintmax_t& bytes) {
 }
 
 std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n) {
-    if (m_streamed) {
-        if (offset >= m_stream.size()) return 0;
-        const std::size_t got = std::min<std::size_t>(n, m_stream.size() - static_cast<std::size_t>(offset));
-        std::memcpy(into, m_stream.data() + offset, got);
-        return got;
-    }
+    if (m_streamed) return readTaken(offset, into, n);
     auto* const bytes = static_cast<std::uint8_t*>(into);
     std::size_t got = 0;
     while (got < n) {
@@ -128,15 +131,32 @@ ReadOnlyFile::~ReadOnlyFile() {
     if (m_file) std::fclose(m_file);
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t) {
+bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t streamLimit) {
     m_path = path;
-    m_file = std::fopen(path.string().c_str(), "rb");
-    return m_file != nullptr || fail(errno);
+    m_file = OpenFile(path, "rb");
+    if (m_file == nullptr) return fail(errno);
+    // A stream's size says nothing of what it holds: it must be read.
+    std::error_code code;
+    const auto status = std::filesystem::status(path, code);
+    if (!code && !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status))
+        return takeStream(streamLimit);
+    return true;
 }
 
-int ReadOnlyFile::descriptor() const { return -1; }
+long ReadOnlyFile::readOn(void* into, std::size_t n) {
+    const std::size_t got = std::fread(into, 1, n, m_file);
+    if (got == 0 && std::ferror(m_file)) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<long>(got);
+}
 
 bool ReadOnlyFile::size(std::uintmax_t& bytes) {
+    if (m_streamed) {
+        bytes = m_stream.size();
+        return true;
+    }
     std::error_code code;
     bytes = std::filesystem::file_size(m_path, code);
     if (code) {
@@ -147,6 +167,8 @@ bool ReadOnlyFile::size(std::uintmax_t& bytes) {
 }
 
 std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n) {
+    if (m_streamed) return readTaken(offset, into, n);
+    const std::lock_guard lock(m_position);
     // Offsets of the data file stay far below 2 GiB, the reach of a long.
     if (offset > static_cast<std::uintmax_t>(LONG_MAX) ||
         std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
