@@ -3,7 +3,7 @@
 #include <system_error>
 #include <vector>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "export/batch_outputs.h"
 #include "launch/path_text.h"
 

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 
 namespace varnelo {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "data/atomic_file.h"
+#include "io/atomic_file.h"
 #include "export/ordered_batches.h"
 #include "export/track_export.h"
 #include "text/fixed_format.h"
