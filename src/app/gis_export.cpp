@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMenu>
 #include <QProgressDialog>
 
@@ -31,12 +30,7 @@ void GisExport::run() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("GeoJSON (*.geojson)"));
     dialog.setDefaultSuffix(QStringLiteral("geojson"));
-    // The document's own name, in its folder; nothing for an untitled one.
-    if (!m_session.path().empty()) {
-        const QFileInfo document(FromPath(m_session.path()));
-        dialog.setDirectory(document.absolutePath());
-        dialog.selectFile(document.completeBaseName() + QStringLiteral(".geojson"));
-    }
+    OfferDocumentName(dialog, m_session.path(), QStringLiteral("geojson"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     exportTo(dialog.selectedFiles().front());
 }

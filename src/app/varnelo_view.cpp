@@ -194,7 +194,7 @@ bool CVarneloView::stopDownload(const QString& why) {
     if (appending()) {
         m_downloadTimer.stop();
         m_append->cancel();
-        while (m_list->count() > m_session.doc().recordCount()) delete m_list->takeItem(m_list->count() - 1);
+        dropUnkeptLines();
         emit downloadProgress(0, -1);
         const QString stopped = tr("新しいレコードの読み出しを中止しました。何も追加していません");
         emit statusMessage(why.isEmpty() ? stopped : stopped + QStringLiteral(": ") + why);
@@ -283,8 +283,7 @@ void CVarneloView::OnTimerAppend() {
         case AppendStep::Kind::Stopped:
             m_faulted = true;
             setState(FormState::Idle);
-            // Nothing was appended: the lines of the records that came go again.
-            while (m_list->count() > doc.recordCount()) delete m_list->takeItem(m_list->count() - 1);
+            dropUnkeptLines();
             emit downloadProgress(step.done, -1);
             emit statusMessage(tr("レコード %1 で読み出しが止まりました。何も追加していません: %2")
                                    .arg(step.record)
@@ -321,6 +320,11 @@ void CVarneloView::OnTimerAppend() {
     emit documentChanged();
     ShowFirstRecord();
     m_list->setFocus();
+}
+
+void CVarneloView::dropUnkeptLines() {
+    // An append that stopped kept nothing: the lines of the records that came go again.
+    while (m_list->count() > m_session.doc().recordCount()) delete m_list->takeItem(m_list->count() - 1);
 }
 
 void CVarneloView::OnTimerEmptyCharts() {
@@ -412,17 +416,13 @@ void CVarneloView::OnSaveCsv() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("csv file(*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    // The document's own name with .csv, in its folder; nothing for an untitled one.
-    if (!m_session.path().empty()) {
-        const QFileInfo document(FromPath(m_session.path()));
-        dialog.setDirectory(document.absolutePath());
-        dialog.selectFile(document.completeBaseName() + QStringLiteral(".csv"));
-    }
+    OfferDocumentName(dialog, m_session.path(), QStringLiteral("csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString path = dialog.selectedFiles().front();
     // What the dialog returns with a pattern in it is a filter typed as a
     // name, never a file anybody meant to write.
-    if (QFileInfo(path).fileName().contains(QLatin1Char('*')) || QFileInfo(path).fileName().contains(QLatin1Char('?'))) {
+    const QString name = QFileInfo(path).fileName();
+    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))) {
         ShowFileProblem(this, tr("ファイル名に * や ? は使えません。"), path);
         return;
     }

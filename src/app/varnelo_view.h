@@ -119,6 +119,7 @@ private:
     bool needsConnection() const;
     void setState(FormState state);
     void finishDownload();
+    void dropUnkeptLines();
     void OnTimerEmptyCharts();
     void OnTimerDownload();
     void OnTimerAppend();

@@ -32,12 +32,7 @@ namespace {
 using test::ModalAnswer;
 using test::WaitFor;
 
-LoggerChoice Simulated(int records) {
-    LoggerChoice choice;
-    choice.kind = LoggerChoice::Kind::Simulated;
-    choice.simulator = SimulatorSettings{records, 9, {}};
-    return choice;
-}
+LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, 9); }
 
 QString Text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 

@@ -36,12 +36,7 @@ namespace {
 using test::ModalAnswer;
 using test::WaitFor;
 
-LoggerChoice Simulated(int records) {
-    LoggerChoice choice;
-    choice.kind = LoggerChoice::Kind::Simulated;
-    choice.simulator = SimulatorSettings{records, 5, {}};
-    return choice;
-}
+LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, 5); }
 
 bool IsJapanese(QChar c) {
     const char16_t u = c.unicode();
