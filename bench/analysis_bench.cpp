@@ -7,11 +7,17 @@
 //   dd_ms              the table's bytes copied into a file and flushed, as
 //                      `dd bs=1M conv=fsync` does
 //   indices_ms         `varnelo-cli indices FULL -o OUT.csv`
-//   indices_vs_base    indices_ms / (list_ms + dd_ms); the goal is 1.5 at most
+//   indices_vs_base    indices_ms / (list_ms + dd_ms)
+//   dd_command_ms      `dd bs=1M conv=fsync` of the table's bytes, in a fresh
+//                      process like list and indices
+//   indices_vs_commands indices_ms / (list_ms + dd_command_ms): three
+//                      commands as a user times them; the goal is 1.5 at most
 // BM_PointsWithProfilesInFreshProcess, ROUNDS rounds:
 //   dd_ms              the layer's bytes (about 80 MB) copied and flushed
 //   points_ms          `varnelo-cli points FULL --profiles -o OUT.geojson`
 //   points_vs_dd       points_ms / dd_ms; the goal is 1.5 at most
+//   dd_command_ms      the same copy by `dd` in a fresh process
+//   points_vs_dd_command points_ms / dd_command_ms
 // Each counter is the median of the rounds, with _min and _max beside it.
 #include <benchmark/benchmark.h>
 
@@ -47,27 +53,32 @@ void BM_IndicesInFreshProcess(benchmark::State& state) {
     RunChecked(state, indices);
     std::filesystem::copy_file(table, reference, std::filesystem::copy_options::overwrite_existing);
     CopyWithFsync(reference, copied);
-    Samples listTime, dd, ours, ratio;
+    Samples listTime, dd, ddCommand, ours, ratio, commandRatio;
     for (auto _ : state) {
-        double listed = 0, copy = 0, made = 0;
+        double listed = 0, copy = 0, copyCommand = 0, made = 0;
         InTurn(
             dd.size(),
             [&] {
                 listed = RunChecked(state, list).seconds;
                 copy = CopyWithFsync(reference, copied);
+                copyCommand = RunDd(state, reference, copied).seconds;
             },
             [&] { made = RunChecked(state, indices).seconds; });
         if (copy <= 0) state.SkipWithError("the plain copy failed");
         listTime.add(listed);
         dd.add(copy);
+        ddCommand.add(copyCommand);
         ours.add(made);
         ratio.add(made / (listed + copy));
+        commandRatio.add(made / (listed + copyCommand));
     }
     state.counters["csv_MB"] = static_cast<double>(std::filesystem::file_size(reference)) / 1e6;
     listTime.report(state, "list_ms", 1e3);
     dd.report(state, "dd_ms", 1e3);
     ours.report(state, "indices_ms", 1e3);
     ratio.report(state, "indices_vs_base");
+    ddCommand.report(state, "dd_command_ms", 1e3);
+    commandRatio.report(state, "indices_vs_commands");
 }
 BENCHMARK(BM_IndicesInFreshProcess)->Iterations(ROUNDS)->Unit(benchmark::kMillisecond);
 
@@ -81,21 +92,29 @@ void BM_PointsWithProfilesInFreshProcess(benchmark::State& state) {
     RunChecked(state, points);
     std::filesystem::copy_file(layer, reference, std::filesystem::copy_options::overwrite_existing);
     CopyWithFsync(reference, copied);
-    Samples dd, ours, ratio;
+    Samples dd, ddCommand, ours, ratio, commandRatio;
     for (auto _ : state) {
-        double copy = 0, made = 0;
+        double copy = 0, copyCommand = 0, made = 0;
         InTurn(
-            dd.size(), [&] { copy = CopyWithFsync(reference, copied); },
+            dd.size(),
+            [&] {
+                copy = CopyWithFsync(reference, copied);
+                copyCommand = RunDd(state, reference, copied).seconds;
+            },
             [&] { made = RunChecked(state, points).seconds; });
         if (copy <= 0) state.SkipWithError("the plain copy failed");
         dd.add(copy);
+        ddCommand.add(copyCommand);
         ours.add(made);
         ratio.add(made / copy);
+        commandRatio.add(made / copyCommand);
     }
     state.counters["geojson_MB"] = static_cast<double>(std::filesystem::file_size(reference)) / 1e6;
     dd.report(state, "dd_ms", 1e3);
     ours.report(state, "points_ms", 1e3);
     ratio.report(state, "points_vs_dd");
+    ddCommand.report(state, "dd_command_ms", 1e3);
+    commandRatio.report(state, "points_vs_dd_command");
 }
 BENCHMARK(BM_PointsWithProfilesInFreshProcess)->Iterations(ROUNDS)->Unit(benchmark::kMillisecond);
 

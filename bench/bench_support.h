@@ -126,6 +126,16 @@ inline double CopyWithFsync(const std::filesystem::path& from, const std::filesy
     return ok ? SecondsSince(start) : -1;
 }
 
+// The commands a user would time against ours, each in a fresh process
+// like ours: `cat FILE`, and `dd bs=1M conv=fsync` of one file into another.
+inline ProcessRun RunCat(benchmark::State& state, const std::filesystem::path& file) {
+    return RunChecked(state, {"/usr/bin/cat", file.string()});
+}
+inline ProcessRun RunDd(benchmark::State& state, const std::filesystem::path& from, const std::filesystem::path& to) {
+    return RunChecked(state, {"/usr/bin/dd", "if=" + from.string(), "of=" + to.string(), "bs=1M", "conv=fsync",
+                              "status=none"});
+}
+
 // A data file of `count` records of the simulated logger's field day.
 inline void WriteSimulatedFile(const std::filesystem::path& path, int count) {
     const SimulatedContent content(count, 1);

@@ -1,7 +1,6 @@
 // indices and points: the records' spectral indices as a table and as a GIS
 // point layer.
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,11 +57,11 @@ int RunPerFile(QCommandLineParser& parser, const QStringList& arguments, const Q
     if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
     if (const Stop stop = ChosenIndices(parser, index, indices)) return *stop;
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
-        // The session lends the file's pages rather than copying them; the
-        // indices read only a few elements of each record.
-        const auto session = std::make_unique<Session>();
-        if (const Stop stop = OpenSession(path, *session)) return *stop;
-        return Finish(write(to, session->doc(), indices));
+        // Straight from the file, as export reads it: the indices need a few
+        // elements of each record, never the whole file in memory.
+        DataFileReader source;
+        if (const Stop stop = OpenDataFile(path, source)) return *stop;
+        return Finish(write(to, source, indices));
     };
     if (paths.size() > 1) return RunBatch(paths, target, extension, one);
     if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
@@ -87,8 +86,8 @@ int RunIndices(const QStringList& arguments) {
     const QCommandLineOption index = IndexOption();
     parser.addOptions({output, index});
     return RunPerFile(parser, arguments, output, index, ".csv",
-                      [](const std::filesystem::path& to, const CVarneloDoc& doc, const std::vector<SpectralIndex>& indices) {
-                          return ExportIndexTable(to, doc, IndexTableOptions{indices});
+                      [](const std::filesystem::path& to, DataFileReader& source, const std::vector<SpectralIndex>& indices) {
+                          return ExportIndexTable(to, source, IndexTableOptions{indices});
                       });
 }
 
@@ -107,8 +106,8 @@ int RunPoints(const QStringList& arguments) {
                        "spectral library"));
     parser.addOptions({output, index, profiles});
     return RunPerFile(parser, arguments, output, index, ".geojson",
-                      [&](const std::filesystem::path& to, const CVarneloDoc& doc, const std::vector<SpectralIndex>& indices) {
-                          return ExportPointLayer(to, doc, PointLayerOptions{indices, parser.isSet(profiles)});
+                      [&](const std::filesystem::path& to, DataFileReader& source, const std::vector<SpectralIndex>& indices) {
+                          return ExportPointLayer(to, source, PointLayerOptions{indices, parser.isSet(profiles)});
                       });
 }
 

@@ -1,12 +1,11 @@
 #include "export/csv_export.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "io/atomic_file.h"
+#include "export/file_batches.h"
 #include "export/ordered_batches.h"
 #include "text/fixed_format.h"
 
@@ -170,37 +169,16 @@ ExportResult ExportCsv(const std::filesystem::path& target, const CVarneloDoc& d
 
 ExportResult ExportCsv(const std::filesystem::path& target, DataFileReader& source, const CsvOptions& options,
                        const ExportProgress& progress) {
-    const int count = source.count();
-    std::atomic<int> firstUnread{count};
+    FileBatches batches(source);
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        // Each batch reads its own records, so the file is read on every core too.
-        const auto first = static_cast<int>(begin);
-        const auto n = static_cast<int>(end - begin);
-        std::unique_ptr<MeasurementRecord[]> records;
-        int read = 0;
-        try {
-            records = std::make_unique_for_overwrite<MeasurementRecord[]>(static_cast<std::size_t>(n));
-            read = source.read(first, n, records.get());
-        } catch (const std::bad_alloc&) {
-            // Nothing may escape a worker: the batch counts as unread.
-        }
-        if (read < n) {
-            int earliest = firstUnread.load();
-            while (first + read < earliest && !firstUnread.compare_exchange_weak(earliest, first + read)) {
-            }
-            return out;
-        }
+        std::unique_ptr<MeasurementRecord[]> room;
         DerivedSpectra spectra;
-        for (const MeasurementRecord& record : std::span(records.get(), static_cast<std::size_t>(n)))
+        for (const MeasurementRecord& record : batches.read(begin, end, room))
             out = AppendCsvRow(out, record, PositionOfRecord(record), options, spectra);
         return out;
     };
-    const auto unreadable = [&](int before) {
-        const int record = firstUnread.load();
-        if (record >= before) return std::string();
-        return source.path().string() + ": record " + std::to_string(record) + " could not be read";
-    };
-    return WriteCsv(target, options, count, format, unreadable, progress);
+    return WriteCsv(target, options, batches.count(), format,
+                    [&](int before) { return batches.unreadable(before); }, progress);
 }
 
 }  // namespace varnelo

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 
 #include "io/atomic_file.h"
+#include "export/file_batches.h"
 #include "export/ordered_batches.h"
 #include "export/track_export.h"
 #include "text/fixed_format.h"
@@ -67,9 +70,6 @@ std::size_t IndexTextMax(const std::vector<SpectralIndex>& indices) {
     return indices.size() * (NUMBER_MAX + 32);
 }
 
-// One record's text from `out`; returns its end.
-using FormatRecord = std::function<char*(char* out, int index, const MeasurementRecord& record)>;
-
 struct Layout {
     std::string_view header;
     std::string_view footer;
@@ -77,35 +77,63 @@ struct Layout {
     bool trimFirstByte = false;  // every item starts with a separator that the first one goes without
 };
 
-// Writes the header, the text of the document's records made on every core,
-// in record order, and the footer.
-ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& layout, const CVarneloDoc& doc,
-                          const FormatRecord& formatRecord, const ExportProgress& progress) {
-    const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
+// Writes the header, the text of records 0..count-1 that `format` makes on
+// every core, in record order, and the footer. `unreadable`, when given,
+// says what went wrong if a record before the one it is given could not be
+// read.
+ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& layout, int count,
+                          const FormatBatch& format, const std::function<std::string(int before)>& unreadable,
+                          const ExportProgress& progress) {
     AtomicFileWriter file(target);
     if (!file.open() || !file.write(layout.header)) return ExportResult{ExportStatus::Failed, file.error()};
-    const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i) out = formatRecord(out, i, doc.record(i));
-        return out;
-    };
+    std::string error;
     bool written = false;
     int reported = 0;
     const TakeBatch take = [&](std::string_view text, std::size_t done) {
+        const int n = static_cast<int>(done);
+        if (unreadable) error = unreadable(n);
+        if (!error.empty()) return false;
         if (layout.trimFirstByte && !written && !text.empty()) text.remove_prefix(1);
         written = written || !text.empty();
         if (!file.write(text)) return false;
-        const int n = static_cast<int>(done);
         if (!progress || (n / PROGRESS_STEP == reported / PROGRESS_STEP && n != count)) return true;
         reported = n;
         return progress(n, count);
     };
     const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * layout.itemTextMax};
     if (!FormatInOrder(shape, format, take)) {
+        if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
         if (!file.error().empty()) return ExportResult{ExportStatus::Failed, file.error()};
         return ExportResult{ExportStatus::Cancelled, {}};
     }
     if (!file.write(layout.footer) || !file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
     return ExportResult{ExportStatus::Written, {}};
+}
+
+// `item(out, index, record)` writes one record's text from `out` and returns
+// its end; these give it the records of a document or of a data file.
+template <class Item>
+ExportResult Write(const std::filesystem::path& target, const Layout& layout, const CVarneloDoc& doc, Item item,
+                   const ExportProgress& progress) {
+    const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i) out = item(out, i, doc.record(i));
+        return out;
+    };
+    return WriteInOrder(target, layout, std::clamp(doc.recordCount(), 0, RECORD_CAPACITY), format, {}, progress);
+}
+
+template <class Item>
+ExportResult Write(const std::filesystem::path& target, const Layout& layout, DataFileReader& source, Item item,
+                   const ExportProgress& progress) {
+    FileBatches batches(source);
+    const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+        std::unique_ptr<MeasurementRecord[]> room;
+        auto i = static_cast<int>(begin);
+        for (const MeasurementRecord& record : batches.read(begin, end, room)) out = item(out, i++, record);
+        return out;
+    };
+    return WriteInOrder(target, layout, batches.count(), format,
+                        [&](int before) { return batches.unreadable(before); }, progress);
 }
 
 // --- the table ---
@@ -233,18 +261,22 @@ std::string IndexTableHeader(const IndexTableOptions& options) {
     return line;
 }
 
-ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
-                              const IndexTableOptions& options, const ExportProgress& progress) {
+namespace {
+
+template <class Records>
+ExportResult IndexTable(const std::filesystem::path& target, Records& records, const IndexTableOptions& options,
+                        const ExportProgress& progress) {
     const std::string header = IndexTableHeader(options);
     const Layout layout{header, {}, FIXED_TEXT_MAX + IndexTextMax(options.indices), false};
-    const FormatRecord format = [&](char* out, int index, const MeasurementRecord& record) {
+    const auto row = [&](char* out, int index, const MeasurementRecord& record) {
         return AppendTableRow(out, index, record, options.indices);
     };
-    return WriteInOrder(target, layout, doc, format, progress);
+    return Write(target, layout, records, row, progress);
 }
 
-ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
-                              const PointLayerOptions& options, const ExportProgress& progress) {
+template <class Records>
+ExportResult PointLayer(const std::filesystem::path& target, Records& records, const PointLayerOptions& options,
+                        const ExportProgress& progress) {
     std::vector<std::string> propertyNames;
     for (const SpectralIndex& index : options.indices) propertyNames.push_back(",\"" + IndexName(index) + "\":");
     const std::string wavelengths = options.profiles ? ProfileWavelengths() : std::string();
@@ -253,10 +285,32 @@ ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarnel
     // Every feature comes with the separator before it; the first one's
     // comma is dropped as it is written.
     const Layout layout{"{\"type\":\"FeatureCollection\",\"features\":[", "\n]}\n", itemMax, true};
-    const FormatRecord format = [&](char* out, int index, const MeasurementRecord& record) {
+    const auto feature = [&](char* out, int index, const MeasurementRecord& record) {
         return AppendFeature(out, index, record, options, propertyNames, wavelengths);
     };
-    return WriteInOrder(target, layout, doc, format, progress);
+    return Write(target, layout, records, feature, progress);
+}
+
+}  // namespace
+
+ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const IndexTableOptions& options, const ExportProgress& progress) {
+    return IndexTable(target, doc, options, progress);
+}
+
+ExportResult ExportIndexTable(const std::filesystem::path& target, DataFileReader& source,
+                              const IndexTableOptions& options, const ExportProgress& progress) {
+    return IndexTable(target, source, options, progress);
+}
+
+ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
+                              const PointLayerOptions& options, const ExportProgress& progress) {
+    return PointLayer(target, doc, options, progress);
+}
+
+ExportResult ExportPointLayer(const std::filesystem::path& target, DataFileReader& source,
+                              const PointLayerOptions& options, const ExportProgress& progress) {
+    return PointLayer(target, source, options, progress);
 }
 
 }  // namespace varnelo

@@ -45,4 +45,12 @@ ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarnel
 ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,
                               const PointLayerOptions& options, const ExportProgress& progress = {});
 
+// The same files straight from a data file, a few records at a time, as the
+// CSV export reads one: the same bytes as from the file opened in a new
+// session. A record that cannot be read fails the export.
+ExportResult ExportIndexTable(const std::filesystem::path& target, DataFileReader& source,
+                              const IndexTableOptions& options, const ExportProgress& progress = {});
+ExportResult ExportPointLayer(const std::filesystem::path& target, DataFileReader& source,
+                              const PointLayerOptions& options, const ExportProgress& progress = {});
+
 }  // namespace varnelo

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -98,6 +100,41 @@ TEST_F(IndexExport, PointLayerHasOneFeaturePerFixAndProfilesOnRequest) {
     doc->setRecordCount(0);
     EXPECT_EQ(Written([&](const auto& to) { return ExportPointLayer(to, *doc, {}); }),
               "{\"type\":\"FeatureCollection\",\"features\":[\n]}\n");
+}
+
+// Straight from the file, each output is the one of the file opened as a
+// document; a file cut after it was opened fails it, naming the first record
+// it could not read, and leaves the target as it was.
+TEST_F(IndexExport, StraightFromTheFileAsFromTheDocument) {
+    for (int i = 3; i < 200; ++i) doc->record(i) = doc->record(i % 3);
+    doc->setRecordCount(200);
+    const auto data = dir / "data.vrnldata";
+    ASSERT_FALSE(SaveDataFile(data, *doc));
+    auto loaded = std::make_unique<CVarneloDoc>();
+    ASSERT_FALSE(LoadDataFile(data, *loaded));
+    for (const char* output : {"table", "points", "profiles"}) {
+        SCOPED_TRACE(output);
+        const auto write = [&](const std::filesystem::path& to, auto& records) {
+            if (output == std::string("table")) return ExportIndexTable(to, records, {});
+            return ExportPointLayer(to, records, PointLayerOptions{DefaultIndices(), output == std::string("profiles")});
+        };
+        DataFileReader source;
+        ASSERT_FALSE(source.open(data));
+        EXPECT_EQ(Written([&](const auto& to) { return write(to, source); }),
+                  Written([&](const auto& to) { return write(to, *loaded); }));
+
+        const auto cut = dir / "cut.vrnldata";
+        std::filesystem::copy_file(data, cut, std::filesystem::copy_options::overwrite_existing);
+        DataFileReader shrinking;
+        ASSERT_FALSE(shrinking.open(cut));
+        std::filesystem::resize_file(cut, DataFileSize(150) + 100);
+        const auto target = dir / "kept";
+        test::WriteFileBytes(target, {'o', 'l', 'd'});
+        const ExportResult result = write(target, shrinking);
+        EXPECT_EQ(result.status, ExportStatus::Failed);
+        EXPECT_NE(result.error.find("cut.vrnldata: record 150 could not be read"), std::string::npos) << result.error;
+        EXPECT_EQ(test::ReadFileBytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    }
 }
 
 }  // namespace
