@@ -39,6 +39,11 @@ int Fail(const QString& message) {
     return EXIT_FAILED;
 }
 
+int FinishExport(const ExportResult& result) {
+    if (result.status == ExportStatus::Written) return 0;
+    return Fail(QString::fromStdString(result.error));
+}
+
 int UsageError(const QString& message) {
     Say(message);
     return EXIT_USAGE_ERROR;

@@ -29,6 +29,8 @@ using Stop = std::optional<int>;
 int Fail(const QString& message);
 // The same for a wrong command line; returns EXIT_USAGE_ERROR.
 int UsageError(const QString& message);
+// 0 for a written file; otherwise Fail() with what went wrong.
+int FinishExport(const ExportResult& result);
 
 // One line on stdout; one "varnelo-cli: warning: ..." line on stderr.
 void Print(const std::string& line);

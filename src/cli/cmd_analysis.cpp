@@ -39,11 +39,6 @@ Stop ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption& o
     return std::nullopt;
 }
 
-int Finish(const ExportResult& result) {
-    if (result.status == ExportStatus::Written) return 0;
-    return Fail(QString::fromStdString(result.error));
-}
-
 // The shared shape of both commands: files, -o, --index, then one output
 // per file.
 template <class Write>
@@ -61,7 +56,7 @@ int RunPerFile(QCommandLineParser& parser, const QStringList& arguments, const Q
         // elements of each record, never the whole file in memory.
         DataFileReader source;
         if (const Stop stop = OpenDataFile(path, source)) return *stop;
-        return Finish(write(to, source, indices));
+        return FinishExport(write(to, source, indices));
     };
     if (paths.size() > 1) return RunBatch(paths, target, extension, one);
     if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;

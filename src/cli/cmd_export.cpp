@@ -9,15 +9,6 @@
 
 namespace varnelo::cli {
 
-namespace {
-
-int Finish(const ExportResult& result) {
-    if (result.status == ExportStatus::Written) return 0;
-    return Fail(QString::fromStdString(result.error));
-}
-
-}  // namespace
-
 int RunExport(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -52,7 +43,7 @@ int RunExport(const QStringList& arguments) {
         // first reading the whole file into memory.
         DataFileReader source;
         if (const Stop stop = OpenDataFile(path, source)) return *stop;
-        return Finish(ExportCsv(to, source, options));
+        return FinishExport(ExportCsv(to, source, options));
     };
     if (paths.size() > 1) return RunBatch(paths, target, ".csv", one);
     if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
@@ -96,7 +87,7 @@ int RunTrack(const QStringList& arguments) {
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
         const auto session = std::make_unique<Session>();
         if (const Stop stop = OpenSession(path, *session)) return *stop;
-        return Finish(session->exportTrack(to, *trackFormat));
+        return FinishExport(session->exportTrack(to, *trackFormat));
     };
     if (batch) return RunBatch(paths, target, *trackFormat == TrackFormat::Gpx ? ".gpx" : ".geojson", one);
     if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;

@@ -10,21 +10,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FileError Refused(const fs::path& path, const std::string& why) { return {FileFailure::SaveFailed, path.string() + ": " + why}; }
+FileError RefusedAppend(const fs::path& path, const std::string& why) { return {FileFailure::SaveFailed, path.string() + ": " + why}; }
 
 }  // namespace
 
 FileOutcome CheckAppendable(const fs::path& path) {
     std::error_code code;
     const fs::path file = fs::canonical(path, code);  // links followed: the file that is replaced
-    if (code) return Refused(path, code.message());
+    if (code) return RefusedAppend(path, code.message());
     const fs::file_status status = fs::status(file, code);
-    if (code) return Refused(path, code.message());
-    if (!fs::is_regular_file(status)) return Refused(path, "not a regular file; new records go into a regular file only");
-    if (!Writable(file, status)) return Refused(path, "the file is read-only");
+    if (code) return RefusedAppend(path, code.message());
+    if (!fs::is_regular_file(status)) return RefusedAppend(path, "not a regular file; new records go into a regular file only");
+    if (!Writable(file, status)) return RefusedAppend(path, "the file is read-only");
     const fs::path folder = file.parent_path();
     const fs::file_status folderStatus = fs::status(folder, code);
-    if (code || !Writable(folder, folderStatus)) return Refused(path, "its folder " + folder.string() + " is read-only");
+    if (code || !Writable(folder, folderStatus)) return RefusedAppend(path, "its folder " + folder.string() + " is read-only");
     return std::nullopt;
 }
 
@@ -32,7 +32,7 @@ FileOutcome AppendToDataFile(DataFileReader& file, const CVarneloDoc& doc, int e
     const fs::path& path = file.path();
     if (FileOutcome refused = CheckAppendable(path)) return refused;
     const int kept = file.count();
-    if (end < kept || end > RECORD_CAPACITY) return Refused(path, "no records to append");
+    if (end < kept || end > RECORD_CAPACITY) return RefusedAppend(path, "no records to append");
     std::uint8_t count[4];
     WriteI32Le(count, end);
     AtomicFileWriter writer(path);

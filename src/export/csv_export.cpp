@@ -5,37 +5,26 @@
 #include <memory>
 
 #include "io/atomic_file.h"
+#include "export/export_text.h"
 #include "export/file_batches.h"
 #include "export/ordered_batches.h"
 #include "text/fixed_format.h"
 
 namespace varnelo {
 
+using namespace export_text;
+
 namespace {
 
 // Value formats: "%3.1f" for the two channels and most fixed columns,
 // "%3.2f" for batv, "%3.3f" for the reflectance.
 constexpr int VALUE_WIDTH = 3;
-constexpr int POSITION_DECIMALS = 7;              // "%9.7f"
-constexpr int POSITION_WIDTH = 9;
+constexpr int POSITION_WIDTH = 9;  // "%9.7f"
 
 constexpr std::size_t FIXED_PART_MAX =
     RECORD_TIME_LABEL_MAX + 2 * (DOUBLE_FIXED_TEXT_MAX + 1) + 5 * (FLOAT_FIXED_TEXT_MAX + 1) + 2 * (INT32_TEXT_MAX + 1);
 constexpr std::size_t ROW_TEXT_MAX =
     FIXED_PART_MAX + 2 * SPECTRUM_LENGTH * (FLOAT_FIXED_TEXT_MAX + 1) + CSV_LINE_END.size();
-
-// Records between two progress reports.
-constexpr int PROGRESS_STEP = 100;
-
-// Records formatted as one piece: enough text (about 450 kB with both
-// channels, 200 kB of reflectances) that handing a batch between threads,
-// a wake-up of the other side, costs little beside it.
-constexpr std::size_t RECORDS_PER_BATCH = 64;
-
-char* Append(char* out, std::string_view text) {
-    std::memcpy(out, text.data(), text.size());
-    return out + text.size();
-}
 
 template <int Decimals>
 char* AppendFloat(char* out, float value) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "io/atomic_file.h"
+#include "export/export_text.h"
 #include "export/file_batches.h"
 #include "export/ordered_batches.h"
 #include "export/track_export.h"
@@ -18,21 +19,14 @@
 
 namespace varnelo {
 
+using namespace export_text;
+
 namespace {
 
 constexpr std::string_view LINE_END = "\r\n";
-constexpr int POSITION_DECIMALS = 7;
-constexpr int ALTITUDE_DECIMALS = 1;
-constexpr int PROGRESS_STEP = 100;
-constexpr std::size_t RECORDS_PER_BATCH = 64;
 constexpr std::size_t NUMBER_MAX = std::max(SHORTEST_TEXT_MAX, DOUBLE_FIXED_TEXT_MAX) + 1;
 // The fixed part of a row or feature: names, punctuation, time and numbers.
 constexpr std::size_t FIXED_TEXT_MAX = 512 + 12 * NUMBER_MAX;
-
-char* Append(char* out, std::string_view text) {
-    std::memcpy(out, text.data(), text.size());
-    return out + text.size();
-}
 
 char* AppendFixed(char* out, double value, int decimals) { return FormatFixed(out, value, decimals, 0); }
 

@@ -5,14 +5,14 @@
 #include <cmath>
 
 #include "io/atomic_file.h"
+#include "export/export_text.h"
 #include "text/fixed_format.h"
 
 namespace varnelo {
 
-namespace {
+using namespace export_text;
 
-constexpr int COORDINATE_DECIMALS = 7;
-constexpr int ALTITUDE_DECIMALS = 1;
+namespace {
 
 bool HasFix(double latitude, double longitude) {
     if (!std::isfinite(latitude) || !std::isfinite(longitude)) return false;
@@ -95,8 +95,8 @@ std::string GpxText(const std::vector<TrackPoint>& points) {
         "  <trk>\n"
         "    <trkseg>\n";
     for (const TrackPoint& p : points) {
-        text += "      <trkpt lat=\"" + Fixed(p.latitude, COORDINATE_DECIMALS) + "\" lon=\"" +
-                Fixed(p.longitude, COORDINATE_DECIMALS) + "\">";
+        text += "      <trkpt lat=\"" + Fixed(p.latitude, POSITION_DECIMALS) + "\" lon=\"" +
+                Fixed(p.longitude, POSITION_DECIMALS) + "\">";
         if (std::isfinite(p.altitude)) text += "<ele>" + Fixed(p.altitude, ALTITUDE_DECIMALS) + "</ele>";
         if (!p.time.empty()) text += "<time>" + p.time + "</time>";
         text += "</trkpt>\n";
@@ -111,9 +111,9 @@ std::string GpxText(const std::vector<TrackPoint>& points) {
 std::string GeoJsonText(const std::vector<TrackPoint>& points) {
     const auto appendPosition = [](std::string& text, const TrackPoint& p) {
         text += '[';
-        text += Fixed(p.longitude, COORDINATE_DECIMALS);
+        text += Fixed(p.longitude, POSITION_DECIMALS);
         text += ',';
-        text += Fixed(p.latitude, COORDINATE_DECIMALS);
+        text += Fixed(p.latitude, POSITION_DECIMALS);
         if (std::isfinite(p.altitude)) {
             text += ',';
             text += Fixed(p.altitude, ALTITUDE_DECIMALS);

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "launch/logger_options.h"
+#include "launch/path_text.h"
 #include "session/session.h"
 #include "simulator/simulated_content.h"
 
@@ -115,6 +116,9 @@ public:
 private:
     QString m_previous;
 };
+
+// A file name as the window's dialogs and lists show it.
+inline QString PathText(const std::filesystem::path& path) { return FromPath(path); }
 
 // The simulated logger in-process, with `records` records of this seed.
 inline LoggerChoice SimulatedLogger(int records, std::uint32_t seed, FaultPlan faults = {}) {

@@ -29,7 +29,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr int RECORDS = 20;
-constexpr int SEED = 9;
+constexpr int FAULTS_SEED = 9;
 // One exchange timing out, the stale input discarded, the retry timing out,
 // and the ticks of a short download.
 constexpr auto MOST_WAITED = 2 * EXCHANGE_TIMEOUT + 500ms + 1500ms;
@@ -102,10 +102,10 @@ protected:
 
 TEST_P(DownloadFaults, DesktopDownload) {
     const Fault& fault = GetParam();
-    std::vector<std::string> switches = {"--records", std::to_string(RECORDS), "--seed", std::to_string(SEED)};
+    std::vector<std::string> switches = {"--records", std::to_string(RECORDS), "--seed", std::to_string(FAULTS_SEED)};
     switches.insert(switches.end(), fault.switches.begin(), fault.switches.end());
     test::SimulatorProcess simulator(switches);
-    const SimulatedContent content(RECORDS, SEED);
+    const SimulatedContent content(RECORDS, FAULTS_SEED);
 
     EXPECT_LT(Start(simulator.port()), MOST_WAITED);
     ASSERT_TRUE(frame->view()->connected());

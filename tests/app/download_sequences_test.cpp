@@ -21,7 +21,6 @@
 #include "app/main_frame.h"
 #include "app/varnelo_view.h"
 #include "app_test_support.h"
-#include "launch/path_text.h"
 #include "simulator/simulated_content.h"
 #include "simulator/simulated_link.h"
 #include "support/simulator_process.h"
@@ -37,10 +36,7 @@ using namespace std::chrono_literals;
 
 constexpr std::uint32_t SEED = 7;
 
-LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, SEED); }
 using test::LoggerAtPort;
-
-QString Text(const std::filesystem::path& path) { return FromPath(path); }
 
 // A data file of `count` records of another logger than the simulated one
 // the window talks to: its blocks and records differ from the logger's.
@@ -87,7 +83,7 @@ protected:
     // The window's CSV, and varnelo-cli's of the same records saved to a file.
     void ExpectCsvAsTheCommandLineWritesIt() {
         ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-            dialog.selectFile(Text(dir / "window.csv"));
+            dialog.selectFile(test::PathText(dir / "window.csv"));
             static_cast<QDialog&>(dialog).accept();
         });
         QTest::mouseClick(view().csvButton(), Qt::LeftButton);
@@ -103,7 +99,7 @@ protected:
     }
 
     test::TempDir dir;
-    test::CurrentFolder here{Text(dir.path())};
+    test::CurrentFolder here{test::PathText(dir.path())};
     std::unique_ptr<CMainFrame> frame;
 };
 
@@ -113,7 +109,7 @@ TEST_F(DownloadSequences, ADownloadNeverSavesOverTheFileThatWasOpen) {
     const auto yesterday = dir / "A.vrnldata";
     WriteDataFile(yesterday, 30);
     const auto before = test::ReadFileBytes(yesterday);
-    Start(Simulated(5), Text(yesterday));
+    Start(test::SimulatedLogger(5, SEED), test::PathText(yesterday));
     // Connecting at start leaves the file's blocks in the document.
     EXPECT_EQ(doc().parameterBlock().bytes, SimulatedContent(30, 99).parameters().bytes);
     ASSERT_NE(view().loggerState(), nullptr);
@@ -136,7 +132,7 @@ TEST_F(DownloadSequences, ADownloadNeverSavesOverTheFileThatWasOpen) {
     // Answering "はい" to the question on New goes through the same dialog.
     ModalAnswer<QMessageBox> yes([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-        dialog.selectFile(Text(dir / "B.vrnldata"));
+        dialog.selectFile(test::PathText(dir / "B.vrnldata"));
         static_cast<QDialog&>(dialog).accept();
     });
     frame->action(Command::New)->trigger();
@@ -148,7 +144,7 @@ TEST_F(DownloadSequences, ADownloadNeverSavesOverTheFileThatWasOpen) {
 // Ctrl+S says why; Esc stops and keeps what is complete, and the CSV of what
 // was kept has its positions, as varnelo-cli writes them.
 TEST_F(DownloadSequences, CommandsThatWriteWaitAndEscStopsKeepingTheRecords) {
-    Start(Simulated(2000));
+    Start(test::SimulatedLogger(2000, SEED));
     ReadSome(3);
     EXPECT_FALSE(frame->action(Command::Save)->isEnabled());
     EXPECT_FALSE(frame->action(Command::SaveAs)->isEnabled());
@@ -176,7 +172,7 @@ TEST_F(DownloadSequences, CommandsThatWriteWaitAndEscStopsKeepingTheRecords) {
 // comes, whose Cancel keeps the records and a CSV of them is right.
 TEST_F(DownloadSequences, ReplacingTheDocumentAsksBeforeStoppingADownload) {
     WriteDataFile(dir / "other.vrnldata", 2);
-    Start(Simulated(2000));
+    Start(test::SimulatedLogger(2000, SEED));
     ReadSome(3);
     {
         QString asked;
@@ -184,7 +180,7 @@ TEST_F(DownloadSequences, ReplacingTheDocumentAsksBeforeStoppingADownload) {
             asked = box.text();
             box.button(QMessageBox::No)->click();
         });
-        EXPECT_FALSE(frame->openDocument(Text(dir / "other.vrnldata")));
+        EXPECT_FALSE(frame->openDocument(test::PathText(dir / "other.vrnldata")));
         frame->action(Command::New)->trigger();
         EXPECT_FALSE(frame->close());
         EXPECT_EQ(no.answers(), 3);
@@ -210,7 +206,7 @@ TEST_F(DownloadSequences, ReplacingTheDocumentAsksBeforeStoppingADownload) {
 // The cable pulled mid-download keeps the complete records. Reading again
 // connects again (the replugged logger) and asks before replacing them.
 TEST_F(DownloadSequences, AfterAnUnplugReadingReconnectsAndAsksFirst) {
-    Start(Simulated(60));
+    Start(test::SimulatedLogger(60, SEED));
     ReadSome(10);
     auto* cable = dynamic_cast<SimulatedLink*>(view().link());
     ASSERT_NE(cable, nullptr);
@@ -239,7 +235,7 @@ TEST_F(DownloadSequences, AfterAnUnplugReadingReconnectsAndAsksFirst) {
 TEST_F(DownloadSequences, ReadingWithoutALoggerConnectsFirstAndTouchesNothing) {
     const auto link = dir / "logger";
     WriteDataFile(dir / "A.vrnldata", 4);
-    Start(LoggerAtPort(link.string()), Text(dir / "A.vrnldata"));
+    Start(LoggerAtPort(link.string()), test::PathText(dir / "A.vrnldata"));
     ASSERT_TRUE(view().readButton()->isEnabled());
     EXPECT_FALSE(frame->action(Command::EditHardware)->isEnabled());
     Read();
@@ -260,7 +256,7 @@ TEST_F(DownloadSequences, ReadingWithoutALoggerConnectsFirstAndTouchesNothing) {
 // names the file once, and the status bar's long detail is whole in its tooltip.
 TEST_F(DownloadSequences, AFifoIsRefusedWithoutWaitingAndTheRecentListForgetsIt) {
     WriteDataFile(dir / "A.vrnldata", 3);
-    Start(Simulated(1), Text(dir / "A.vrnldata"));
+    Start(test::SimulatedLogger(1, SEED), test::PathText(dir / "A.vrnldata"));
     const auto deep = dir / "a-folder-with-a-rather-long-name" / "and-another-one-below-it";
     std::filesystem::create_directories(deep);
     const auto fifo = deep / "pipe.vrnldata";
@@ -273,14 +269,14 @@ TEST_F(DownloadSequences, AFifoIsRefusedWithoutWaitingAndTheRecentListForgetsIt)
         box.accept();
     });
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(frame->openDocument(Text(fifo)));
+    EXPECT_FALSE(frame->openDocument(test::PathText(fifo)));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     EXPECT_TRUE(text.startsWith(QStringLiteral("通常のファイルではありません"))) << text.toStdString();
     EXPECT_EQ(informative.count(QStringLiteral("pipe.vrnldata")), 1);
-    EXPECT_EQ(QString(informative).remove(QLatin1Char('\n')), Text(fifo)) << "broken at separators only";
+    EXPECT_EQ(QString(informative).remove(QLatin1Char('\n')), test::PathText(fifo)) << "broken at separators only";
     EXPECT_EQ(doc().recordCount(), 3);
     EXPECT_EQ(frame->statusBar()->toolTip(), Status());
-    EXPECT_TRUE(Status().contains(Text(fifo))) << Status().toStdString();
+    EXPECT_TRUE(Status().contains(test::PathText(fifo))) << Status().toStdString();
 
     // A recent file that has gone leaves the list when chosen.
     std::filesystem::remove(dir / "A.vrnldata");
@@ -297,11 +293,11 @@ TEST_F(DownloadSequences, AFifoIsRefusedWithoutWaitingAndTheRecentListForgetsIt)
 // The CSV dialog offers the document's own name; a pattern is no name.
 TEST_F(DownloadSequences, TheCsvDialogOffersTheDocumentsNameAndRefusesPatterns) {
     WriteDataFile(dir / "day.vrnldata", 2);
-    Start(Simulated(1), Text(dir / "day.vrnldata"));
+    Start(test::SimulatedLogger(1, SEED), test::PathText(dir / "day.vrnldata"));
     QString offered;
     ModalAnswer<QFileDialog> pattern([&](QFileDialog& dialog) {
         offered = dialog.selectedFiles().value(0);
-        dialog.selectFile(Text(dir / "*.csv"));
+        dialog.selectFile(test::PathText(dir / "*.csv"));
         static_cast<QDialog&>(dialog).accept();
     });
     QString refused;

@@ -32,10 +32,6 @@ namespace {
 using test::ModalAnswer;
 using test::WaitFor;
 
-LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, 9); }
-
-QString Text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-
 std::string FileText(const std::filesystem::path& path) {
     const auto bytes = test::ReadFileBytes(path);
     return std::string(bytes.begin(), bytes.end());
@@ -45,7 +41,7 @@ class FileCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         test::FreshApplication();
-        frame = std::make_unique<CMainFrame>(Simulated(6));
+        frame = std::make_unique<CMainFrame>(test::SimulatedLogger(6, 9));
         ASSERT_TRUE(frame->start({}));
         QTest::mouseClick(view().readButton(), Qt::LeftButton);
         ASSERT_TRUE(WaitFor([&] { return !view().downloading() && view().recordList()->count() == 6; }));
@@ -67,7 +63,7 @@ TEST_F(FileCommands, CsvButtonExportsWithTheFormsModeAndRange) {
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
         initialName = dialog.selectedFiles().value(0);
         EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("csv file(*.csv)")});
-        dialog.selectFile(Text(dir / "day"));
+        dialog.selectFile(test::PathText(dir / "day"));
         static_cast<QDialog&>(dialog).accept();
     });
     QTest::mouseClick(view().csvButton(), Qt::LeftButton);
@@ -87,7 +83,7 @@ TEST_F(FileCommands, AFailedExportSaysWhichFileInAMessageBox) {
     test::WriteFileBytes(dir / "day.csv", {'o', 'l', 'd'});
     QString shown;
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-        dialog.selectFile(Text(dir / "day.csv"));
+        dialog.selectFile(test::PathText(dir / "day.csv"));
         static_cast<QDialog&>(dialog).accept();
     });
     ModalAnswer<QMessageBox> answers([&](QMessageBox& box) {
@@ -110,8 +106,8 @@ TEST_F(FileCommands, AFailedExportSaysWhichFileInAMessageBox) {
 
 TEST_F(FileCommands, ChartImagesAreExactlyThePixelsShown) {
     ChartFrame& spectrum = *view().spectrumFrame();
-    ASSERT_TRUE(spectrum.saveImage(Text(dir / "spectrum.png")));
-    QImage saved(Text(dir / "spectrum.png"));
+    ASSERT_TRUE(spectrum.saveImage(test::PathText(dir / "spectrum.png")));
+    QImage saved(test::PathText(dir / "spectrum.png"));
     EXPECT_EQ(saved.convertToFormat(spectrum.image().format()), spectrum.image());
     view().trackFrame()->copyImage();
     EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(spectrum.image().format()),
@@ -135,7 +131,7 @@ TEST_F(FileCommands, ADroppedFileOpensAsFileOpenDoes) {
     ASSERT_FALSE(frame->session().save(dir / "dropped.vrnldata"));
     frame->session().renew();
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(Text(dir / "dropped.vrnldata"))});
+    data.setUrls({QUrl::fromLocalFile(test::PathText(dir / "dropped.vrnldata"))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(frame.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -151,11 +147,11 @@ TEST_F(FileCommands, TheRecentFileListKeepsFourFilesNewestFirst) {
         std::filesystem::path path = dir / "f";
         path += std::to_string(i) + ".vrnldata";
         ASSERT_FALSE(frame->session().save(path));
-        ASSERT_TRUE(frame->openDocument(Text(path)));
+        ASSERT_TRUE(frame->openDocument(test::PathText(path)));
     }
-    ASSERT_TRUE(frame->openDocument(Text(dir / "f2.vrnldata")));
-    const QStringList expected = {Text(dir / "f2.vrnldata"), Text(dir / "f4.vrnldata"), Text(dir / "f3.vrnldata"),
-                                  Text(dir / "f1.vrnldata")};
+    ASSERT_TRUE(frame->openDocument(test::PathText(dir / "f2.vrnldata")));
+    const QStringList expected = {test::PathText(dir / "f2.vrnldata"), test::PathText(dir / "f4.vrnldata"), test::PathText(dir / "f3.vrnldata"),
+                                  test::PathText(dir / "f1.vrnldata")};
     EXPECT_EQ(frame->recentFiles(), expected);
     EXPECT_EQ(LoadRecentFiles(), expected);
     EXPECT_EQ(QSettings().value(QStringLiteral("Recent File List/File1")).toString(), expected[0]);

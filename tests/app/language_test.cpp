@@ -36,8 +36,6 @@ namespace {
 using test::ModalAnswer;
 using test::WaitFor;
 
-LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, 5); }
-
 bool IsJapanese(QChar c) {
     const char16_t u = c.unicode();
     return (u >= 0x3000 && u <= 0x30FF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) ||
@@ -97,7 +95,7 @@ protected:
         InstallLanguage(QStringLiteral("ja"));
     }
     CMainFrame& Start(int records = 4) {
-        frame = std::make_unique<CMainFrame>(Simulated(records));
+        frame = std::make_unique<CMainFrame>(test::SimulatedLogger(records, 5));
         EXPECT_TRUE(frame->start({}));
         return *frame;
     }

@@ -18,7 +18,7 @@
 namespace varnelo {
 namespace {
 
-constexpr std::uint32_t SEED = 5;
+constexpr std::uint32_t READ_NEW_SEED = 5;
 constexpr int HELD = 30;
 
 struct Case {
@@ -33,11 +33,11 @@ struct Case {
 std::ostream& operator<<(std::ostream& out, const Case& c) { return out << c.name; }
 
 const Case CASES[] = {
-    {"TwelveNew", 42, SEED, -1, 42, "新しいレコードを 12 件読み出しました (全 42 件)"},
-    {"NoNewRecords", HELD, SEED, -1, HELD, "新しいレコードはありません"},
-    {"ClearedLogger", 10, SEED, -1, HELD, "ロガーのレコード (10 件) がドキュメント (30 件) より少ない"},
-    {"AnotherLogger", 42, SEED + 1, -1, HELD, "ロガーのレコード 29 がドキュメントと異なる"},
-    {"StopHalfWay", 42, SEED, 35, HELD, "レコード 35 で読み出しが止まりました。何も追加していません"},
+    {"TwelveNew", 42, READ_NEW_SEED, -1, 42, "新しいレコードを 12 件読み出しました (全 42 件)"},
+    {"NoNewRecords", HELD, READ_NEW_SEED, -1, HELD, "新しいレコードはありません"},
+    {"ClearedLogger", 10, READ_NEW_SEED, -1, HELD, "ロガーのレコード (10 件) がドキュメント (30 件) より少ない"},
+    {"AnotherLogger", 42, READ_NEW_SEED + 1, -1, HELD, "ロガーのレコード 29 がドキュメントと異なる"},
+    {"StopHalfWay", 42, READ_NEW_SEED, 35, HELD, "レコード 35 で読み出しが止まりました。何も追加していません"},
 };
 
 class ReadNewRecords : public ::testing::TestWithParam<Case> {
@@ -48,7 +48,7 @@ protected:
 
 TEST_P(ReadNewRecords, ListsOnlyTheNewRecordsOrLeavesTheDocumentAsItWas) {
     const Case& c = GetParam();
-    const SimulatedContent content(std::max(c.logger, HELD), SEED);
+    const SimulatedContent content(std::max(c.logger, HELD), READ_NEW_SEED);
     const auto file = dir / "day.vrnldata";
     test::WriteFileBytes(file, test::ExpectedDataFile(content, HELD));
 

@@ -36,8 +36,6 @@ using Command = CMainFrame::Command;
 using test::ModalAnswer;
 using test::WaitFor;
 
-LoggerChoice Simulated(int records) { return test::SimulatedLogger(records, 3); }
-
 struct MenuItem {
     const char* text;  // "-" for a separator
     std::vector<QKeySequence> keys = {};
@@ -57,7 +55,7 @@ class ShellResources : public ::testing::Test {
 protected:
     void SetUp() override {
         test::FreshApplication();
-        frame = std::make_unique<CMainFrame>(Simulated(2));
+        frame = std::make_unique<CMainFrame>(test::SimulatedLogger(2, 3));
         ASSERT_TRUE(frame->start({}));
     }
     void TearDown() override { frame->session().renew(); }
@@ -251,7 +249,7 @@ TEST_F(ShellResources, ClosingAsksAboutAnUnsavedDownload) {
         frame->close();
         EXPECT_FALSE(unexpected.answered()) << "nothing to save yet";
     }
-    frame = std::make_unique<CMainFrame>(Simulated(2));
+    frame = std::make_unique<CMainFrame>(test::SimulatedLogger(2, 3));
     ASSERT_TRUE(frame->start({}));
     QTest::mouseClick(view().readButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !view().downloading() && frame->session().changed(); }));
@@ -268,7 +266,7 @@ TEST_F(ShellResources, ClosingAsksAboutAnUnsavedDownload) {
 // Timer 1: a document without records gets the empty charts 100 ms after
 // the form is shown, and not before.
 TEST_F(ShellResources, EmptyChartsAreDrawnShortlyAfterStart) {
-    frame = std::make_unique<CMainFrame>(Simulated(0));
+    frame = std::make_unique<CMainFrame>(test::SimulatedLogger(0, 3));
     ASSERT_TRUE(frame->start({}));
     const auto empty = [](const PixelSize size, void (*draw)(Canvas&)) {
         ChartSurface surface(QSize(size.width, size.height));

@@ -29,12 +29,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SANITIZED = true;
-#else
-constexpr bool SANITIZED = false;
-#endif
-
 constexpr std::uint32_t SEED = 5;
 constexpr int HELD = 100;
 
@@ -105,7 +99,7 @@ class AppendThroughPty : public ::testing::TestWithParam<Case> {};
 
 TEST_P(AppendThroughPty, AppendsOnlyWhatIsNewAndOtherwiseLeavesTheFileByteForByte) {
     const Case& c = GetParam();
-    if (c.held == RECORD_CAPACITY - 10 && SANITIZED) GTEST_SKIP() << "100 MB files are for the optimised build";
+    if (c.held == RECORD_CAPACITY - 10 && test::SANITIZED) GTEST_SKIP() << "100 MB files are for the optimised build";
     test::TempDir dir;
     const fs::path folder = dir / "data";
     fs::create_directory(folder);

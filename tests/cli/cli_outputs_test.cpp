@@ -12,10 +12,6 @@ using test::CliFixture;
 using test::InFolder;
 using test::RunCli;
 
-std::size_t Entries(const fs::path& folder) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
 TEST_F(CliFixture, AnOutputThatIsTheInputIsRefused) {
     fs::create_symlink("in.vrnldata", dir / "link.csv");
     fs::create_hard_link(input, dir / "hard.gpx");
@@ -92,7 +88,7 @@ TEST_F(CliFixture, AFullDiskFailsClearlyAndKeepsTheOldFile) {
         EXPECT_NE(result.err.find(c.output), std::string::npos) << context;
         EXPECT_NE(result.err.find(std::strerror(EFBIG)), std::string::npos) << context;
         EXPECT_EQ(test::ReadFileBytes(folder / c.output), old) << context;
-        EXPECT_EQ(Entries(folder.path()), 1u) << context << ": no temporary file is left behind";
+        EXPECT_EQ(test::EntriesIn(folder.path()), 1u) << context << ": no temporary file is left behind";
     }
 }
 

@@ -8,10 +8,6 @@
 namespace varnelo {
 namespace {
 
-std::size_t Lines(const std::string& text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
 void WriteText(const std::filesystem::path& path, const std::string& text) {
     test::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
@@ -73,7 +69,7 @@ TEST(CliSettings, FailuresAndUsageErrorsAreOneLine) {
         const auto result = test::RunCli(c.arguments);
         EXPECT_EQ(result.status, c.status) << result.err;
         EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
-        EXPECT_EQ(Lines(result.err), 1u) << result.err;
+        EXPECT_EQ(test::LineCount(result.err), 1u) << result.err;
         EXPECT_EQ(result.out, "");
     }
 }

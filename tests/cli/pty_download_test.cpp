@@ -21,14 +21,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SANITIZED = true;
-#else
-constexpr bool SANITIZED = false;
-#endif
-
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
-
 TEST(PtyDownload, TwoHundredRecordsArriveByteForByte) {
     test::SimulatorProcess simulator({"--records", "200", "--seed", "42"});
     test::TempDir dir;
@@ -56,7 +48,7 @@ TEST(PtyDownload, AnInterruptedDownloadLeavesTheOldFileAndNothingElse) {
         ::_exit(127);
     }
     // Well into the download (2 ms per record), with records already written.
-    std::this_thread::sleep_for(SANITIZED ? 3s : 1s);
+    std::this_thread::sleep_for(test::SANITIZED ? 3s : 1s);
     ::kill(child, SIGINT);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -120,7 +112,7 @@ TEST(PtyDownload, InfoFailsWhenTheLoggerNeverAnswers) {
     ::close(master);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("does not answer"), std::string::npos) << result.err;
-    EXPECT_EQ(Lines(result.err), 1u);
+    EXPECT_EQ(test::LineCount(result.err), 1u);
     EXPECT_EQ(result.out.find("identity"), std::string::npos) << result.out;
 }
 
@@ -133,7 +125,7 @@ TEST(PtyDownload, ALoggerFallingSilentStopsWithinTheDeadlineKeepingCompleteRecor
     EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
     EXPECT_NE(dropped.status, 0);
     EXPECT_NE(dropped.err.find("stopped at record 12"), std::string::npos) << dropped.err;
-    EXPECT_EQ(Lines(dropped.err), 1u);
+    EXPECT_EQ(test::LineCount(dropped.err), 1u);
     EXPECT_FALSE(std::filesystem::exists(file)) << "without --keep-partial nothing is saved";
 }
 
@@ -167,7 +159,7 @@ TEST(PtyDownload, ANegativeCountDownloadsNothing) {
 }
 
 TEST(PtyDownload, ACountAbove15000DownloadsTheFirst15000) {
-    if (SANITIZED) GTEST_SKIP() << "100 MB over a pseudo-terminal is for the optimised build; the cap itself is "
+    if (test::SANITIZED) GTEST_SKIP() << "100 MB over a pseudo-terminal is for the optimised build; the cap itself is "
                                    "covered in-process";
     test::SimulatorProcess simulator({"--records", "20000", "--seed", "5"});
     test::TempDir dir;
@@ -206,7 +198,7 @@ TEST(PtyDownload, UnknownOrMissingPortsFailWithOneLine) {
     const auto missing = test::RunCli({"download", "--port", "/dev/varnelo-none", "-o", (dir / "x").string()});
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.err.find("/dev/varnelo-none"), std::string::npos);
-    EXPECT_EQ(Lines(missing.err), 1u);
+    EXPECT_EQ(test::LineCount(missing.err), 1u);
 
     ::unsetenv("VARNELO_PORT");
     const auto none = test::RunCli({"info"});

@@ -9,7 +9,7 @@ namespace varnelo {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Kind = test::FakeLink::Call::Kind;
+using CallKind = test::FakeLink::Call::Kind;
 
 TEST(CommandHeader, CodeZeroAndLittleEndianLength) {
     EXPECT_EQ((CommandHeader{DeviceCommand::CMD_READ_PARAMETERS, 6728}.bytes()),
@@ -43,7 +43,7 @@ TEST(Request, EveryReadCommandWritesItsHeaderThenReadsTheWholeReplyOnce) {
         EXPECT_TRUE(result.ok()) << static_cast<int>(c.code);
         ASSERT_EQ(link.calls().size(), 2u);
         EXPECT_EQ(link.calls()[0].bytes, c.header);
-        EXPECT_EQ(link.calls()[1].kind, Kind::Read);
+        EXPECT_EQ(link.calls()[1].kind, CallKind::Read);
         EXPECT_EQ(link.calls()[1].requested, c.length);
         EXPECT_EQ(buffer, reply);
     }
@@ -70,7 +70,7 @@ TEST(Request, ShortHeaderWriteReadsNothing) {
     const ExchangeResult result = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, buffer.data(), 4);
     EXPECT_EQ(result.status, ExchangeResult::Status::WriteShort);
     ASSERT_EQ(link.calls().size(), 1u);
-    EXPECT_EQ(link.calls()[0].kind, Kind::Write);
+    EXPECT_EQ(link.calls()[0].kind, CallKind::Write);
     EXPECT_EQ(buffer, Bytes(4, 0));
 }
 

@@ -13,7 +13,7 @@
 namespace varnelo {
 namespace {
 
-using Kind = AppendStep::Kind;
+using AppendKind = AppendStep::Kind;
 using Refusal = AppendRefusal;
 constexpr std::uint32_t SEED = 11;
 
@@ -23,7 +23,7 @@ struct Case {
     int logger;             // records the logger holds
     std::uint32_t seed;     // of the logger
     FaultPlan faults;
-    Kind last;              // the last step's kind
+    AppendKind last;        // the last step's kind
     Refusal refusal;
     int count;              // the document's count after
     int frames;             // frames written, discards not counted
@@ -42,21 +42,21 @@ FaultPlan ShortAt(int k, bool always) { return At(&FaultPlan::shortReplyAt, k, a
 FaultPlan ExtraAt(int k) { return At(&FaultPlan::extraByteAt, k); }
 
 const Case CASES[] = {
-    {"TwentyNewAfterAHundred", 100, 120, SEED, {}, Kind::Completed, Refusal::None, 120, 2 + 40},
-    {"ClearedLogger", 100, 80, SEED, {}, Kind::Refused, Refusal::LoggerHoldsFewer, 100, 0},
-    {"AnotherLogger", 100, 120, SEED + 1, {}, Kind::Refused, Refusal::RecordDiffers, 100, 2},
-    {"NoNewRecords", 100, 100, SEED, {}, Kind::Refused, Refusal::NoNewRecords, 100, 2},
-    {"EmptyDocument", 0, 120, SEED, {}, Kind::Refused, Refusal::NoRecords, 0, 0},
-    {"SilentAtTheCheck", 100, 120, SEED, Silent(99), Kind::Stopped, Refusal::None, 100, 2},
-    {"ShortCheckReplyOnce", 100, 120, SEED, ShortAt(99, false), Kind::Completed, Refusal::None, 120, 4 + 40},
-    {"ExtraByteAtTheCheck", 100, 120, SEED, ExtraAt(99), Kind::Stopped, Refusal::None, 100, 4},
-    {"StopHalfWayAppendsNothing", 100, 120, SEED, ShortAt(110, true), Kind::Stopped, Refusal::None, 100, 2 + 24},
-    {"StopHalfWayKeepsCompleteOnes", 100, 120, SEED, ShortAt(110, true), Kind::Stopped, Refusal::None, 110, 2 + 24,
+    {"TwentyNewAfterAHundred", 100, 120, SEED, {}, AppendKind::Completed, Refusal::None, 120, 2 + 40},
+    {"ClearedLogger", 100, 80, SEED, {}, AppendKind::Refused, Refusal::LoggerHoldsFewer, 100, 0},
+    {"AnotherLogger", 100, 120, SEED + 1, {}, AppendKind::Refused, Refusal::RecordDiffers, 100, 2},
+    {"NoNewRecords", 100, 100, SEED, {}, AppendKind::Refused, Refusal::NoNewRecords, 100, 2},
+    {"EmptyDocument", 0, 120, SEED, {}, AppendKind::Refused, Refusal::NoRecords, 0, 0},
+    {"SilentAtTheCheck", 100, 120, SEED, Silent(99), AppendKind::Stopped, Refusal::None, 100, 2},
+    {"ShortCheckReplyOnce", 100, 120, SEED, ShortAt(99, false), AppendKind::Completed, Refusal::None, 120, 4 + 40},
+    {"ExtraByteAtTheCheck", 100, 120, SEED, ExtraAt(99), AppendKind::Stopped, Refusal::None, 100, 4},
+    {"StopHalfWayAppendsNothing", 100, 120, SEED, ShortAt(110, true), AppendKind::Stopped, Refusal::None, 100, 2 + 24},
+    {"StopHalfWayKeepsCompleteOnes", 100, 120, SEED, ShortAt(110, true), AppendKind::Stopped, Refusal::None, 110, 2 + 24,
      true},
-    {"CancelAppendsNothing", 100, 120, SEED, {}, Kind::Ignored, Refusal::None, 100, 2 + 10, false, 6},
-    {"CountAboveCapacityIsHeld", RECORD_CAPACITY - 10, 20000, SEED, {}, Kind::Completed, Refusal::None,
+    {"CancelAppendsNothing", 100, 120, SEED, {}, AppendKind::Ignored, Refusal::None, 100, 2 + 10, false, 6},
+    {"CountAboveCapacityIsHeld", RECORD_CAPACITY - 10, 20000, SEED, {}, AppendKind::Completed, Refusal::None,
      RECORD_CAPACITY, 2 + 20},
-    {"FullDocument", RECORD_CAPACITY, 20000, SEED, {}, Kind::Refused, Refusal::NoNewRecords,
+    {"FullDocument", RECORD_CAPACITY, 20000, SEED, {}, AppendKind::Refused, Refusal::NoNewRecords,
      RECORD_CAPACITY, 2},
 };
 
@@ -87,7 +87,7 @@ TEST_P(RecordAppendRule, AppendsOnlyAfterAMatchingCheckAndNeverChangesWhatWasHel
             break;
         }
         step = append.step();
-        if (step.kind == Kind::Fetched) {
+        if (step.kind == AppendKind::Fetched) {
             EXPECT_EQ(step.label, RecordTimeLabel(doc->record(step.record)));
             EXPECT_EQ(step.done, step.record + 1 - c.held);
         }

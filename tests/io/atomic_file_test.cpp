@@ -26,10 +26,6 @@ bool WriteAll(const fs::path& target, const std::string& text) {
     return writer.open() && writer.write(text) && writer.commit();
 }
 
-std::size_t Entries(const fs::path& folder) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
 TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced) {
     test::TempDir dir;
     fs::create_directory(dir / "data");
@@ -48,7 +44,7 @@ TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced) {
     ASSERT_TRUE(WriteAll(dir / "dangling.csv", "made"));
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
     EXPECT_EQ(Text(dir / "data" / "new.csv"), "made");
-    EXPECT_EQ(Entries(dir / "data"), 2u) << "no temporary file is left beside the target";
+    EXPECT_EQ(test::EntriesIn(dir / "data"), 2u) << "no temporary file is left beside the target";
 
     fs::create_symlink("loop.csv", dir / "loop.csv");
     AtomicFileWriter loop(dir / "loop.csv");
@@ -76,7 +72,7 @@ TEST(AtomicFile, AFifoIsWrittenDirectlyAndStaysAFifo) {
     EXPECT_TRUE(written.get());
     EXPECT_EQ(received.size(), text.size());
     EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_EQ(Entries(dir.path()), 1u);
+    EXPECT_EQ(test::EntriesIn(dir.path()), 1u);
 }
 
 TEST(AtomicFile, OnlyWhatCanBeReplacedIsWrittenThroughATemporaryFile) {

@@ -33,10 +33,6 @@ bool Save(const fs::path& path, const std::string& text, std::string& error) {
     return saved;
 }
 
-std::size_t Entries(const fs::path& folder) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
 TEST(FileRules, JapaneseNamesAreWrittenReplacedAndRead) {
     test::TempDir dir;
     const fs::path folder = dir.path() / fs::path(u8"測定データ");
@@ -46,7 +42,7 @@ TEST(FileRules, JapaneseNamesAreWrittenReplacedAndRead) {
     for (const std::string text : {"first\r\n", "second, longer\r\n", "3\r\n"}) {
         ASSERT_TRUE(Save(target, text, error)) << error;
         EXPECT_EQ(Read(target), text);
-        EXPECT_EQ(Entries(folder), 1u) << "the new file replaced the old one, nothing beside it";
+        EXPECT_EQ(test::EntriesIn(folder), 1u) << "the new file replaced the old one, nothing beside it";
     }
 
     // The data format reaches such a name through the same calls.
@@ -94,7 +90,7 @@ TEST(FileRules, AFileOpenInAnotherHandleIsReplacedOrLeftWhole) {
     EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, held), 5u);
     EXPECT_EQ(std::string(bytes, 5), "old\r\n") << "the other handle reads the file it opened";
     std::fclose(held);
-    EXPECT_EQ(Entries(dir.path()), 1u);
+    EXPECT_EQ(test::EntriesIn(dir.path()), 1u);
 }
 
 }  // namespace

@@ -10,6 +10,13 @@
 
 namespace varnelo::test {
 
+// Under AddressSanitizer the largest cases (100 MB files) skip themselves.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool SANITIZED = true;
+#else
+inline constexpr bool SANITIZED = false;
+#endif
+
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.
 class TempDir {
@@ -26,6 +33,10 @@ private:
 };
 
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
+// How many entries a folder holds.
+std::size_t EntriesIn(const std::filesystem::path& folder);
+// How many lines a text holds ("\n" counted).
+std::size_t LineCount(const std::string& text);
 void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 // Every byte set from a seed, so that uninterpreted stretches are non-trivial.

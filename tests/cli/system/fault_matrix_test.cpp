@@ -23,12 +23,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SANITIZED = true;
-#else
-constexpr bool SANITIZED = false;
-#endif
-
 constexpr int RECORDS = 20;
 // One exchange timing out, the stale input discarded, the retry timing out;
 // and time for two processes to start.
@@ -73,7 +67,7 @@ class FaultMatrix : public ::testing::TestWithParam<Fault> {};
 TEST_P(FaultMatrix, CommandLineDownload) {
     const Fault& fault = GetParam();
     const bool full = fault.records == RECORD_CAPACITY;
-    if (full && SANITIZED) GTEST_SKIP() << "100 MB over a pseudo-terminal is for the optimised build";
+    if (full && test::SANITIZED) GTEST_SKIP() << "100 MB over a pseudo-terminal is for the optimised build";
     std::vector<std::string> switches = {"--records", std::to_string(fault.records), "--seed", "9"};
     switches.insert(switches.end(), fault.switches.begin(), fault.switches.end());
     test::SimulatorProcess simulator(switches);

@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 
 // Decimal commas (German, French) and a multibyte locale (Japanese).
 constexpr const char* LOCALES[] = {"C", "de_DE.UTF-8", "fr_FR.UTF-8", "ja_JP.UTF-8"};
-constexpr int RECORDS = 40;
+constexpr int LOCALE_RECORDS = 40;
 constexpr std::string_view SETTINGS_TEXT =
     "type,name,a0,a1,a2,a3,a4,a5\r\n"
     "C12880MA,18K00123,3.082012E+02,2.715432E+00,-1.103765E-03,-7.561204E-06,1.329876E-08,-8.01E-12\r\n"
@@ -118,11 +118,11 @@ TEST(Locales, EveryTextWrittenOrReadIsTheSameUnderEachLocale) {
     test::TempDir dir;
     const fs::path data = dir / "logger.vrnldata";
     const test::ProcessResult downloaded =
-        test::RunCli({"download", "--sim", "--records", std::to_string(RECORDS), "--seed", "5", "-o", data.string()});
+        test::RunCli({"download", "--sim", "--records", std::to_string(LOCALE_RECORDS), "--seed", "5", "-o", data.string()});
     ASSERT_EQ(downloaded.status, 0) << downloaded.err;
     auto doc = std::make_unique<CVarneloDoc>();
     ASSERT_FALSE(LoadDataFile(data, *doc));
-    const DeviceInfoBlock info = SimulatedContent(RECORDS, 5).deviceInfo();
+    const DeviceInfoBlock info = SimulatedContent(LOCALE_RECORDS, 5).deviceInfo();
     test::WriteFileBytes(dir / "sensors.csv", {SETTINGS_TEXT.begin(), SETTINGS_TEXT.end()});
 
     const std::string saved = std::setlocale(LC_ALL, nullptr);
