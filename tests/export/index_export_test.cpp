@@ -123,8 +123,8 @@ TEST_F(IndexExport, StraightFromTheFileAsFromTheDocument) {
         EXPECT_EQ(Written([&](const auto& to) { return write(to, source); }),
                   Written([&](const auto& to) { return write(to, *loaded); }));
 
-        const auto cut = dir / "cut.vrnldata";
-        std::filesystem::copy_file(data, cut, std::filesystem::copy_options::overwrite_existing);
+        const auto cut = dir / (std::string(output) + ".vrnldata");
+        std::filesystem::copy_file(data, cut);
         DataFileReader shrinking;
         ASSERT_FALSE(shrinking.open(cut));
         std::filesystem::resize_file(cut, DataFileSize(150) + 100);
@@ -132,7 +132,8 @@ TEST_F(IndexExport, StraightFromTheFileAsFromTheDocument) {
         test::WriteFileBytes(target, {'o', 'l', 'd'});
         const ExportResult result = write(target, shrinking);
         EXPECT_EQ(result.status, ExportStatus::Failed);
-        EXPECT_NE(result.error.find("cut.vrnldata: record 150 could not be read"), std::string::npos) << result.error;
+        EXPECT_NE(result.error.find(cut.filename().string() + ": record 150 could not be read"), std::string::npos)
+            << result.error;
         EXPECT_EQ(test::ReadFileBytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
     }
 }
