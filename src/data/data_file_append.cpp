@@ -10,7 +10,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FileError RefusedAppend(const fs::path& path, const std::string& why) { return {FileFailure::SaveFailed, path.string() + ": " + why}; }
+FileError RefusedAppend(const fs::path& path, const std::string& why) {
+    return {FileFailure::SaveFailed, path.string() + ": " + why};
+}
 
 }  // namespace
 
@@ -20,11 +22,13 @@ FileOutcome CheckAppendable(const fs::path& path) {
     if (code) return RefusedAppend(path, code.message());
     const fs::file_status status = fs::status(file, code);
     if (code) return RefusedAppend(path, code.message());
-    if (!fs::is_regular_file(status)) return RefusedAppend(path, "not a regular file; new records go into a regular file only");
+    if (!fs::is_regular_file(status))
+        return RefusedAppend(path, "not a regular file; new records go into a regular file only");
     if (!Writable(file, status)) return RefusedAppend(path, "the file is read-only");
     const fs::path folder = file.parent_path();
     const fs::file_status folderStatus = fs::status(folder, code);
-    if (code || !Writable(folder, folderStatus)) return RefusedAppend(path, "its folder " + folder.string() + " is read-only");
+    if (code || !Writable(folder, folderStatus))
+        return RefusedAppend(path, "its folder " + folder.string() + " is read-only");
     return std::nullopt;
 }
 
