@@ -146,15 +146,12 @@ TEST_F(PainterCanvas, SpectrumPixelsLieWhereTheRecordingSays) {
 }
 
 TEST_F(PainterCanvas, TrackCrossInRed) {
-    std::vector<double> x{0, 10}, y{0, -20};
-    std::vector<float> zero{0, 0};
-    TrackChartData d;
-    d.count = 2;
-    d.x = x;
-    d.y = y;
-    d.speed = d.course = d.altitude = d.altitude2 = zero;
-    d.max_x = 10;
-    d.min_y = -20;
+    test::TrackFixture track;
+    track.max_x = 10;
+    track.min_y = -20;
+    track.add(0, 0);
+    track.add(10, -20);
+    const TrackChartData d = track.data();
     ChartSurface surface(QSize(200, 160));
     surface.draw([&](Canvas& c) { DrawTrackChart(c, d, 1); });
     const QImage& im = surface.image();

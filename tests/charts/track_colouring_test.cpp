@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "charts/colour_map.h"
 #include "charts/palette.h"
 #include "charts/track_chart.h"
-#include "support/recording_canvas.h"
+#include "chart_test_support.h"
 
 namespace varnelo {
 namespace {
@@ -17,22 +18,13 @@ constexpr Rgb VIRIDIS_MIDDLE{0x21, 0x91, 0x8c};
 constexpr Rgb VIRIDIS_HIGH{0xfd, 0xe7, 0x25};
 
 // Four records across the worked example's extents (0..10 across, -20..0 down).
-struct ColouredTrack {
-    std::vector<double> x{0, 10, 5, 2};
-    std::vector<double> y{0, -20, -10, -4};
-    std::vector<float> motion = std::vector<float>(4, 0.0f);
-    std::vector<IndexValue> values;
-    TrackChartData data() const {
-        TrackChartData d;
-        d.count = 4;
-        d.x = x;
-        d.y = y;
-        d.speed = d.course = d.altitude = d.altitude2 = motion;
-        d.max_x = 10;
-        d.min_y = -20;
-        return d;
-    }
-};
+test::TrackFixture FourRecords() {
+    test::TrackFixture t;
+    t.max_x = 10;
+    t.min_y = -20;
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {10.0, -20.0}, {5.0, -10.0}, {2.0, -4.0}}) t.add(x, y);
+    return t;
+}
 
 // What is left of a drawing without its fills and the given texts.
 std::vector<CanvasOp> Without(const RecordingCanvas& canvas, const std::vector<std::string>& texts) {
@@ -68,12 +60,11 @@ TEST(TrackColouring, EachRecordsDotHasTheMapColourOfItsValueOverThePlainTrack) {
     };
     const Rect client{0, 0, 200, 160};
     for (const auto& c : cases) {
-        ColouredTrack track;
-        track.values = c.values;
+        const test::TrackFixture track = FourRecords();
         RecordingCanvas plain(client);
         DrawTrackChart(plain, track.data(), 1);
         RecordingCanvas coloured(client);
-        DrawTrackChart(coloured, track.data(), 1, MakeTrackColouring(NDVI, track.values));
+        DrawTrackChart(coloured, track.data(), 1, MakeTrackColouring(NDVI, c.values));
 
         EXPECT_TRUE(SameOps(Without(coloured, c.scale), plain.ops())) << c.what << ": the plain chart lies beneath";
         const TrackGeometry g = ComputeTrackGeometry(client, track.data());
