@@ -429,10 +429,6 @@ About</translation>
         <translation>Nothing added: the logger&apos;s record %1 differs from the document&apos;s (another logger, or a memory cleared and filled again).</translation>
     </message>
     <message>
-        <source>ファイル名に * や ? は使えません。</source>
-        <translation>A file name cannot contain * or ?.</translation>
-    </message>
-    <message>
         <source>CSV ファイルを書き出せませんでした: %1</source>
         <translation>Could not write the CSV file: %1</translation>
     </message>
@@ -462,6 +458,14 @@ About</translation>
     <message>
         <source>画像を保存できませんでした。</source>
         <translation>Could not save the image.</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::ExportDialogs</name>
+    <message>
+        <source>ファイル名に * や ? は使えません。</source>
+        <extracomment>Message box: the name typed in a save dialog holds a wildcard (the name is shown below it).</extracomment>
+        <translation>A file name cannot contain * or ?.</translation>
     </message>
 </context>
 <context>

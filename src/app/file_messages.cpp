@@ -2,13 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStringList>
 
-#include "launch/path_text.h"
 
 namespace varnelo {
 
@@ -41,13 +38,6 @@ QString BreakAtSeparators(const QString& text, const QFontMetrics& metrics, int 
     }
     if (!line.isEmpty()) lines << line;
     return lines.join(QLatin1Char('\n'));
-}
-
-void OfferDocumentName(QFileDialog& dialog, const std::filesystem::path& document, const QString& suffix) {
-    if (document.empty()) return;
-    const QFileInfo file(FromPath(document));
-    dialog.setDirectory(file.absolutePath());
-    dialog.selectFile(file.completeBaseName() + QLatin1Char('.') + suffix);
 }
 
 void ShowFileProblem(QWidget* parent, const QString& message, const QString& path) {

@@ -5,18 +5,12 @@
 
 #include <QFontMetrics>
 #include <QString>
-#include <filesystem>
 
-class QFileDialog;
 class QWidget;
 
 namespace varnelo {
 
 void ShowFileProblem(QWidget* parent, const QString& message, const QString& path);
-
-// A save dialog for an export offers the document's own name with `suffix`
-// in its folder; nothing for an untitled document.
-void OfferDocumentName(QFileDialog& dialog, const std::filesystem::path& document, const QString& suffix);
 
 // text in lines no wider than width where it can be: breaks go after a space
 // or a separator only; a piece wider than width keeps a line of its own.

@@ -1,11 +1,9 @@
 #include "app/gis_export.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QFileDialog>
 #include <QMenu>
-#include <QProgressDialog>
 
+#include "app/export_dialogs.h"
 #include "app/file_messages.h"
 #include "app/varnelo_view.h"
 #include "export/index_export.h"
@@ -25,30 +23,18 @@ GisExport::GisExport(const Session& session, CVarneloView* view, QWidget* parent
 void GisExport::run() {
     if (m_view->downloading()) return;
     //: Title of the save dialog of the GIS export.
-    QFileDialog dialog(m_parent, tr("GISへ書き出し"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("GeoJSON (*.geojson)"));
-    dialog.setDefaultSuffix(QStringLiteral("geojson"));
-    OfferDocumentName(dialog, m_session.path(), QStringLiteral("geojson"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    exportTo(dialog.selectedFiles().front());
+    const auto path = AskExportFile(m_parent, tr("GISへ書き出し"), QStringLiteral("GeoJSON (*.geojson)"),
+                                    QStringLiteral("geojson"), m_session.path());
+    if (path) exportTo(*path);
 }
 
 void GisExport::exportTo(const QString& path) {
     const int count = m_session.doc().recordCount();
-    //: Progress dialog while the GIS point layer is written.
-    QProgressDialog progress(tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"), 0, count, m_parent);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
     const PointLayerOptions options{DefaultIndices(), true};
-    const ExportResult result = ExportPointLayer(ToPath(path),
-                                                 m_session.doc(), options, [&progress](int written, int) {
-                                                     progress.setValue(written);
-                                                     QCoreApplication::processEvents();
-                                                     return !progress.wasCanceled();
-                                                 });
-    progress.reset();
+    const ExportResult result = WriteWithProgress(
+        //: Progress dialog while the GIS point layer is written.
+        m_parent, tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"), count,
+        [&](const ExportProgress& progress) { return ExportPointLayer(ToPath(path), m_session.doc(), options, progress); });
     switch (result.status) {
         case ExportStatus::Written:
             //: Status bar: %1 records were written as a GIS point layer to file %2.

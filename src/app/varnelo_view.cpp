@@ -1,18 +1,15 @@
 #include "app/varnelo_view.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalBlocker>
 
 #include "app/chart_frame.h"
+#include "app/export_dialogs.h"
 #include "app/file_messages.h"
 #include "app/form_style.h"
 #include "charts/spectrum_chart.h"
@@ -411,36 +408,17 @@ void CVarneloView::OnLimitRange() { m_limitRange = m_limitBox->isChecked() ? 1 :
 
 void CVarneloView::OnSaveCsv() {
     if (downloading()) return;  // the records are still arriving
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("csv file(*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    OfferDocumentName(dialog, m_session.path(), QStringLiteral("csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const QString path = dialog.selectedFiles().front();
-    // What the dialog returns with a pattern in it is a filter typed as a
-    // name, never a file anybody meant to write.
-    const QString name = QFileInfo(path).fileName();
-    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))) {
-        ShowFileProblem(this, tr("ファイル名に * や ? は使えません。"), path);
-        return;
-    }
-    exportTo(path);
+    const auto path = AskExportFile(this, QString(), QStringLiteral("csv file(*.csv)"), QStringLiteral("csv"),
+                                    m_session.path());
+    if (path) exportTo(*path);
 }
 
 void CVarneloView::exportTo(const QString& path) {
     const int count = m_session.doc().recordCount();
-    QProgressDialog progress(tr("CSV ファイルに書き出しています..."), tr("キャンセル"), 0, count, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
     const CsvOptions options{m_exportMode, m_limitRange != 0};
-    const ExportResult result = m_session.exportCsv(ToPath(path), options, [&progress](int written, int) {
-        progress.setValue(written);
-        QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    });
-    progress.reset();
+    const ExportResult result = WriteWithProgress(
+        this, tr("CSV ファイルに書き出しています..."), tr("キャンセル"), count,
+        [&](const ExportProgress& progress) { return m_session.exportCsv(ToPath(path), options, progress); });
 
     switch (result.status) {
         case ExportStatus::Written: emit statusMessage(tr("%1 件を CSV に書き出しました: %2").arg(count).arg(path)); break;

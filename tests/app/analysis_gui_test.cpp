@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
 
 #include "analysis/spectral_index.h"
@@ -132,6 +133,21 @@ TEST_F(IndicesInTheWindow, GisExportWritesThePointLayerOfTheDocument) {
     QAction* command = MenuAction(frame->menuBar(), QStringLiteral("GISへ書き出し..."));
     ASSERT_NE(command, nullptr);
     ASSERT_TRUE(command->isEnabled());
+    {
+        // A pattern is no name, here as in the CSV dialog.
+        ModalAnswer<QFileDialog> pattern([&](QFileDialog& dialog) {
+            dialog.selectFile(test::PathText(dir / "*.geojson"));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        QString refused;
+        ModalAnswer<QMessageBox> ok([&](QMessageBox& box) {
+            refused = box.text();
+            box.accept();
+        });
+        command->trigger();
+        EXPECT_TRUE(refused.contains(QLatin1Char('*'))) << refused.toStdString();
+        EXPECT_FALSE(std::filesystem::exists(dir / "*.geojson"));
+    }
     QString offered;
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
         offered = dialog.selectedFiles().value(0);
