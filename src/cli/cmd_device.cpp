@@ -101,20 +101,25 @@ struct CliLogger {
     Session session;
     std::optional<LoggerSession> logger;
     int status = 0;
+    bool discovered = false;
 
-    explicit CliLogger(const QCommandLineParser& parser) {
+    // connect: now, else when the job starts.
+    CliLogger(const QCommandLineParser& parser, bool connect) {
         QString error;
         const auto choice = LoggerChoiceFromOptions(parser, error);
         if (!choice) {
             status = UsageError(error);
             return;
         }
+        discovered = choice->kind == LoggerChoice::Kind::Discover;
         logger.emplace(session, [choice = *choice] { return ConnectAsChosen(choice, nullptr); });
+        if (!connect) return;
         const ConnectReport report = logger->connect();
-        if (!logger->connected()) {
-            const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
-            status = Fail(Text(report.error + (discovered ? "; name the port with --port PATH" : "")));
-        }
+        if (!logger->connected()) status = Fail(Text(Unreached(report)));
+    }
+    // Why no logger answered, with the way out when discovery found none.
+    std::string Unreached(const ConnectReport& report) const {
+        return report.error + (discovered ? "; name the port with --port PATH" : "");
     }
     bool ok() const { return status == 0; }
 };
@@ -157,16 +162,16 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
     const int kept = file.count();
     if (kept == 0) return Fail(Text("nothing appended to " + name + ": " + DescribeRefusal(AppendRefusal::NoRecords, 0, 0) + FULL_DOWNLOAD_HINT));
 
-    CliLogger cli(parser);
+    CliLogger cli(parser, false);
     if (!cli.ok()) return cli.status;
     CVarneloDoc& doc = cli.session.doc();
     if (file.read(kept - 1, 1, &doc.record(kept - 1)) != 1)
         return Fail(Text("cannot open " + name + ": record " + std::to_string(kept - 1) + " cannot be read"));
     doc.setRecordCount(kept);
-    // The count is read again by the append itself.
+    // The append connects, and reads the logger's count then.
     LoggerSession& logger = *cli.logger;
     const JobStart start = logger.startAppend(keepPartial);
-    if (!start.delay) return Fail(Text(start.refused.connect.error + "; nothing appended to " + name));
+    if (!start.delay) return Fail(Text(cli.Unreached(start.refused.connect) + "; nothing appended to " + name));
     const SessionStep step = RunJob(logger, [](const SessionStep&) {});
 
     const int appended = doc.recordCount() - kept;
@@ -247,7 +252,7 @@ int RunInfo(const QStringList& arguments) {
     if (const Stop stop = Parse(parser, arguments)) return *stop;
     if (const Stop stop = NoPositional(parser)) return *stop;
 
-    CliLogger cli(parser);
+    CliLogger cli(parser, true);
     if (!cli.ok()) return cli.status;
     const LoggerState& state = *cli.logger->state();
     const std::string& port = cli.logger->portName();
@@ -309,7 +314,7 @@ int RunDownload(const QStringList& arguments) {
     }
     if (const Stop stop = OutputPath(parser, output, OutputKind::Binary, path)) return *stop;
 
-    CliLogger cli(parser);
+    CliLogger cli(parser, true);
     if (!cli.ok()) return cli.status;
     LoggerSession& logger = *cli.logger;
     const LoggerState& state = *logger.state();

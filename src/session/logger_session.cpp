@@ -81,20 +81,24 @@ JobStart LoggerSession::startAppend(bool keepPartial) {
         start.refused.refusal = AppendRefusal::NoRecords;
         return start;
     }
-    // A count that could not be read is asked for again by the append itself.
+    // A connection made for this append has just read the count; an older
+    // one's is asked for again by the append itself.
+    bool fresh = false;
     if (!m_connection || m_connection->link->gone() || m_faulted) {
-        if (const ConnectReport report = connect(); !report.ok() && !m_connection) {
+        const ConnectReport report = connect();
+        if (!m_connection) {
             start.refused.kind = SessionStep::Kind::NotConnected;
             start.refused.connect = report;
             return start;
         }
+        fresh = report.ok();
     }
     m_job = LoggerJob::Append;
-    m_phase = Phase::Count;
+    m_phase = fresh ? Phase::Check : Phase::Count;
     m_keepPartial = keepPartial;
     m_began = m_reconnected = false;
     m_first = m_next = kept;
-    m_end = kept;
+    m_end = fresh ? m_connection->state.recordCount : kept;
     start.delay = DOWNLOAD_START_DELAY;
     return start;
 }
