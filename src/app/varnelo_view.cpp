@@ -203,6 +203,9 @@ bool CVarneloView::stopDownload(const QString& why) {
 void CVarneloView::OnTimerDownload() {
     if (!downloading()) return;
     const SessionStep step = m_logger.step();
+    // The next tick counts from the exchange, not from the list and the
+    // progress bar drawn below: they fall into the wait.
+    if (step.rearm) m_downloadTimer.start(*step.rearm);
     showConnection({});
     switch (step.kind) {
         case SessionStep::Kind::Idle: return;
@@ -211,7 +214,6 @@ void CVarneloView::OnTimerDownload() {
             if (const LoggerState* state = m_logger.state(); state && state->countRead)
                 SetElidedText(m_counter, QString::fromStdString(state->countLabel));
             emit downloadProgress(step.done, step.total);
-            m_downloadTimer.start(*step.rearm);
             return;
         case SessionStep::Kind::Record:
             if (step.first && step.job == LoggerJob::Download) {
@@ -221,7 +223,6 @@ void CVarneloView::OnTimerDownload() {
             }
             m_list->addItem(QString::fromStdString(step.label));
             emit downloadProgress(step.done, step.total);
-            m_downloadTimer.start(*step.rearm);
             return;
         case SessionStep::Kind::Completed:
             if (step.job == LoggerJob::Append) {
