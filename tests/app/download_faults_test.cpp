@@ -157,11 +157,18 @@ TEST_F(DownloadFaults, PortVanishingMidDownloadAndComingBack) {
     const SimulatedContent cut(400, 1);
     for (int i = 0; i < Doc().recordCount(); ++i) EXPECT_EQ(Doc().record(i).bytes, cut.record(i).bytes) << i;
 
-    test::SimulatorProcess back({"--records", std::to_string(RECORDS), "--link", link});
-    Start(link);
+    {
+        test::SimulatorProcess back({"--records", std::to_string(RECORDS), "--link", link});
+        Download();
+        EXPECT_EQ(Listed(), RECORDS) << "plugged in again, the same run reads it at the first press";
+        EXPECT_EQ(Doc().record(RECORDS - 1).bytes, SimulatedContent(RECORDS, 1).record(RECORDS - 1).bytes);
+    }
+    // Pulled and plugged in again while idle: the first press finds the old
+    // port gone, connects once more and reads the logger there now.
+    test::SimulatorProcess again({"--records", std::to_string(RECORDS + 5), "--link", link});
     Download();
-    EXPECT_EQ(Listed(), RECORDS);
-    EXPECT_EQ(Doc().record(RECORDS - 1).bytes, SimulatedContent(RECORDS, 1).record(RECORDS - 1).bytes);
+    EXPECT_EQ(Listed(), RECORDS + 5) << Status();
+    EXPECT_EQ(frame->view()->counterLabel()->text(), QString::fromStdString(CountLabel(0, RECORDS + 5)));
 }
 
 }  // namespace
