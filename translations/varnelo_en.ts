@@ -361,18 +361,6 @@ About</translation>
         <translation>400-800nm only</translation>
     </message>
     <message>
-        <source>ロガーが見つかりません: %1</source>
-        <translation>No logger found: %1</translation>
-    </message>
-    <message>
-        <source>ロガーのポートを開けません: %1</source>
-        <translation>Cannot open the logger&apos;s port: %1</translation>
-    </message>
-    <message>
-        <source>ロガーが応答しません: %1</source>
-        <translation>The logger does not answer: %1</translation>
-    </message>
-    <message>
         <source>ロガーは %1 件と報告しています。%2 件を読み出します。</source>
         <translation>The logger reports %1 records; reading %2.</translation>
     </message>
@@ -421,10 +409,6 @@ About</translation>
         <translation>%1 new records downloaded (%2 in all)</translation>
     </message>
     <message>
-        <source>レコード %1 で読み出しが止まりました。何も追加していません: %2</source>
-        <translation>Download stopped at record %1; nothing was added: %2</translation>
-    </message>
-    <message>
         <source>「読み出し」で全件を読み出し、新しいファイルに保存してください。</source>
         <translation>Use &quot;Download&quot; to read every record and save them to a new file.</translation>
     </message>
@@ -459,6 +443,22 @@ About</translation>
     <message>
         <source>ロガーにレコードがありません。ドキュメントはそのままです</source>
         <translation>The logger holds no records. The document is unchanged</translation>
+    </message>
+    <message>
+        <source>レコード数の読み出しで止まりました</source>
+        <translation>Stopped reading the record count</translation>
+    </message>
+    <message>
+        <source>レコード %1 の照合で止まりました</source>
+        <translation>Stopped at the check of record %1</translation>
+    </message>
+    <message>
+        <source>レコード %1 で読み出しが止まりました</source>
+        <translation>Reading stopped at record %1</translation>
+    </message>
+    <message>
+        <source>%1。何も追加していません: %2</source>
+        <translation>%1. Nothing was added: %2</translation>
     </message>
 </context>
 <context>
@@ -561,6 +561,93 @@ About</translation>
     <message>
         <source>日本語</source>
         <translation>Japanese</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::LoggerMessages</name>
+    <message>
+        <source>識別情報 A (コマンド 0)</source>
+        <translation>identity A (command 0)</translation>
+    </message>
+    <message>
+        <source>識別情報 B (コマンド 2)</source>
+        <translation>identity B (command 2)</translation>
+    </message>
+    <message>
+        <source>装置情報 (コマンド 6)</source>
+        <translation>device information (command 6)</translation>
+    </message>
+    <message>
+        <source>パラメータブロック (コマンド 8)</source>
+        <translation>parameter block (command 8)</translation>
+    </message>
+    <message>
+        <source>レコードの読み出し (コマンド 16)</source>
+        <translation>record read (command 16)</translation>
+    </message>
+    <message>
+        <source>レコード数 (コマンド 18)</source>
+        <translation>record count (command 18)</translation>
+    </message>
+    <message>
+        <source>装置情報の書き込み (コマンド 139)</source>
+        <translation>device information write (command 139)</translation>
+    </message>
+    <message>
+        <source>レコードの選択 (コマンド 140)</source>
+        <translation>record select (command 140)</translation>
+    </message>
+    <message>
+        <source>コマンド %1</source>
+        <translation>command %1</translation>
+    </message>
+    <message>
+        <source>ポートが失われました (ケーブルが抜かれたか、閉じられました)</source>
+        <translation>the port has gone (device unplugged or closed)</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>ok</translation>
+    </message>
+    <message>
+        <source>長さ %1 はプロトコルの範囲外です</source>
+        <translation>length %1 is outside the protocol</translation>
+    </message>
+    <message>
+        <source>%1 バイト中 %2 バイトしか書き込めませんでした</source>
+        <translation>only %2 of %1 bytes could be written</translation>
+    </message>
+    <message>
+        <source>%1 バイト中 %2 バイトしか時間内に届きませんでした</source>
+        <translation>%2 of %1 reply bytes arrived in time</translation>
+    </message>
+    <message>
+        <source>応答が求めた %1 バイトより長く続きました</source>
+        <translation>the reply ran longer than the %1 bytes asked for</translation>
+    </message>
+    <message>
+        <source>中止しました</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>ポートが失われ、ロガーに接続し直せませんでした</source>
+        <translation>the port has gone and no logger answered again</translation>
+    </message>
+    <message>
+        <source>ロガーが応答しません: %1</source>
+        <translation>The logger does not answer: %1</translation>
+    </message>
+    <message>
+        <source>ロガーが応答しません</source>
+        <translation>The logger does not answer</translation>
+    </message>
+    <message>
+        <source>ロガーが見つかりません: %1 個のシリアルポートのどれも USB ID %2 を持っていません</source>
+        <translation>No logger found: none of the %1 serial ports has the USB id %2</translation>
+    </message>
+    <message>
+        <source>ロガーのポートを開けません: %1</source>
+        <translation>Cannot open the logger&apos;s port: %1</translation>
     </message>
 </context>
 <context>

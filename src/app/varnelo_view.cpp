@@ -12,6 +12,7 @@
 #include "app/export_dialogs.h"
 #include "app/file_messages.h"
 #include "app/form_style.h"
+#include "app/logger_messages.h"
 #include "charts/spectrum_chart.h"
 #include "charts/track_chart.h"
 #include "launch/path_text.h"
@@ -132,10 +133,7 @@ void CVarneloView::showConnection(const ConnectReport& report) {
     if (state == nullptr) {
         SetElidedText(m_identity, NO_IDENTITY);
         SetElidedText(m_counter, NO_COUNT);
-        const QString detail = QString::fromStdString(report.error);
-        emit statusMessage(report.failure == ConnectOutcome::Failure::NoLogger
-                               ? tr("ロガーが見つかりません: %1").arg(detail)
-                               : tr("ロガーのポートを開けません: %1").arg(detail));
+        emit statusMessage(LoggerMessages::connection(report, nullptr));
         emit stateChanged();
         return;
     }
@@ -143,7 +141,7 @@ void CVarneloView::showConnection(const ConnectReport& report) {
     // "0" would say the logger is empty when nobody knows.
     SetElidedText(m_counter, state->countRead ? QString::fromStdString(state->countLabel) : tr("件数を読めません"));
     if (!state->failures.empty()) {
-        emit statusMessage(tr("ロガーが応答しません: %1").arg(QString::fromStdString(state->failures.front())));
+        emit statusMessage(LoggerMessages::connection(report, state));
     } else if (state->reportedCount != state->recordCount) {
         emit statusMessage(tr("ロガーは %1 件と報告しています。%2 件を読み出します。")
                                .arg(state->reportedCount)
@@ -237,14 +235,16 @@ void CVarneloView::OnTimerDownload() {
             break;
         case SessionStep::Kind::Stopped:
             if (step.job == LoggerJob::Append) {
-                emit statusMessage(tr("レコード %1 で読み出しが止まりました。何も追加していません: %2")
-                                       .arg(step.record)
-                                       .arg(QString::fromStdString(step.failure)));
+                // The count read again, or record k-1 of the check, or a new one.
+                const QString where = step.record < 0 ? tr("レコード数の読み出しで止まりました")
+                                      : step.atCheck  ? tr("レコード %1 の照合で止まりました").arg(step.record)
+                                                      : tr("レコード %1 で読み出しが止まりました").arg(step.record);
+                emit statusMessage(tr("%1。何も追加していません: %2").arg(where, LoggerMessages::stopCause(step)));
             } else {
                 emit statusMessage(tr("レコード %1 で読み出しが止まりました (%2 件を読み出し済み): %3")
                                        .arg(step.record)
                                        .arg(step.kept)
-                                       .arg(QString::fromStdString(step.failure)));
+                                       .arg(LoggerMessages::stopCause(step)));
             }
             break;
         case SessionStep::Kind::Refused:

@@ -142,7 +142,7 @@ SessionStep RunJob(LoggerSession& logger, const std::function<void(const Session
 
 // "download interrupted" or "download stopped at record 7: …".
 std::string WhatStopped(const SessionStep& step) {
-    return step.cancelled ? "download interrupted" : "download stopped at " + step.failure;
+    return step.cancelled ? "download interrupted" : "download stopped at " + DescribeStop(step);
 }
 
 // ---- download --append ------------------------------------------------------------
@@ -281,12 +281,12 @@ int RunInfo(const QStringList& arguments) {
     if (state.failures.empty()) return 0;
     const bool silent = !state.identityRead && !state.countRead && !state.deviceInfoRead && !state.parametersRead;
     if (silent) return Fail(QString::fromStdString("the logger on " + port + " does not answer: " +
-                                                   state.failures.front()));
+                                                   Describe(state.failures.front())));
     // What was read is shown; what was not makes the command fail.
     std::string failures;
-    for (const std::string& failure : state.failures) {
+    for (const ExchangeFailure& failure : state.failures) {
         if (!failures.empty()) failures += "; ";
-        failures += failure;
+        failures += Describe(failure);
     }
     return Fail(QString::fromStdString("cannot read everything from the logger on " + port + ": " +
                                        failures));
@@ -322,9 +322,9 @@ int RunDownload(const QStringList& arguments) {
     // read: without them a "successful" download would be a lie.
     if (!state.parametersRead || !state.countRead) {
         return Fail(QString::fromStdString("the logger on " + logger.portName() +
-                                           " did not answer: " + state.failures.front()));
+                                           " did not answer: " + Describe(state.failures.front())));
     }
-    for (const std::string& failure : state.failures) Warn(failure);
+    for (const ExchangeFailure& failure : state.failures) Warn(Describe(failure));
     WarnCountHeld(state);
 
     CVarneloDoc& doc = cli.session.doc();

@@ -61,12 +61,12 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName) {
     // port that has gone ends it at once, since every exchange would fail.
     auto exchange = [&](DeviceCommand code, const auto& run) {
         if (link.gone()) {
-            state.failures.push_back(std::string(CommandName(code)) + ": not asked, the port has gone");
+            state.failures.push_back({code, {}, true});
             return false;
         }
         const ExchangeResult result = run();
         if (!result) {
-            state.failures.push_back(DescribeFailure(code, result, link));
+            state.failures.push_back(FailureOf(code, result, link));
             // Late bytes of the unanswered reply would shift the next one.
             if (!link.gone()) link.discardInput();
         }
@@ -120,7 +120,8 @@ ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc* doc) {
     if (candidates.empty()) {
         return {std::nullopt, ConnectOutcome::Failure::NoLogger,
                 "no logger found: none of the " + std::to_string(devices.size()) +
-                    " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID)};
+                    " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID),
+                static_cast<int>(devices.size())};
     }
     std::string firstError;
     for (const std::string& name : candidates) {

@@ -13,6 +13,7 @@
 #include "data/document.h"
 #include "device/byte_link.h"
 #include "device/command.h"
+#include "device/device_link.h"
 #include "device/port_catalog.h"
 
 namespace varnelo {
@@ -29,7 +30,7 @@ struct LoggerState {
     bool deviceInfoRead = false;
     bool parametersRead = false;
     bool countRead = false;
-    std::vector<std::string> failures;  // each failed exchange, described
+    std::vector<ExchangeFailure> failures;  // each failed exchange
     DeviceInfoBlock deviceInfo{};       // zero bytes where the read failed
     ParameterBlock parameters{};
 };
@@ -51,6 +52,7 @@ struct ConnectOutcome {
     std::optional<LoggerConnection> connection;
     Failure failure = Failure::None;
     std::string error;  // what failed, in English, naming the port
+    int portsSeen = 0;  // NoLogger: the serial ports discovery looked at
 };
 
 // The text of a Request of n bytes up to its first NUL; empty when the read fails.

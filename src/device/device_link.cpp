@@ -56,10 +56,19 @@ bool WorthRetrying(const ExchangeResult& result, const ByteLink& link) {
     return false;
 }
 
+ExchangeFailure FailureOf(DeviceCommand code, const ExchangeResult& result, const ByteLink& link) {
+    return {code, result, link.gone()};
+}
+
 std::string DescribeFailure(DeviceCommand code, const ExchangeResult& result, const ByteLink& link) {
-    std::string text(CommandName(code));
+    return Describe(FailureOf(code, result, link));
+}
+
+std::string Describe(const ExchangeFailure& failure) {
+    const ExchangeResult& result = failure.result;
+    std::string text(CommandName(failure.command));
     text += ": ";
-    if (link.gone()) return text + "the port has gone (device unplugged or closed)";
+    if (failure.gone) return text + "the port has gone (device unplugged or closed)";
     switch (result.status) {
         case ExchangeResult::Status::Ok: return text + "ok";
         case ExchangeResult::Status::Refused:

@@ -53,7 +53,17 @@ ExchangeResult Send(ByteLink& link, DeviceCommand code, std::span<const std::uin
 // was refused, which a second try would only repeat.
 bool WorthRetrying(const ExchangeResult& result, const ByteLink& link);
 
-// "record read (command 16): 1200 of 6728 bytes arrived within 2000 ms", for messages.
+// One exchange that failed, kept as a value: each program words it in its
+// own language (Describe is the English of varnelo-cli and the trace).
+struct ExchangeFailure {
+    DeviceCommand command = DeviceCommand::CMD_READ_RECORD;
+    ExchangeResult result;
+    bool gone = false;  // the port had gone: nothing more goes through it
+};
+ExchangeFailure FailureOf(DeviceCommand code, const ExchangeResult& result, const ByteLink& link);
+
+// "record read (command 16): 1200 of 6728 reply bytes arrived in time", for messages.
+std::string Describe(const ExchangeFailure& failure);
 std::string DescribeFailure(DeviceCommand code, const ExchangeResult& result, const ByteLink& link);
 
 }  // namespace varnelo

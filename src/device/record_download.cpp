@@ -11,16 +11,16 @@ namespace varnelo {
 
 namespace {
 
-ExchangeResult FetchOnce(ByteLink& link, int index, MeasurementRecord& into, std::string& failure) {
+ExchangeResult FetchOnce(ByteLink& link, int index, MeasurementRecord& into, ExchangeFailure& failure) {
     std::array<std::uint8_t, RECORD_INDEX_SIZE> payload;
     WriteI32Le(payload.data(), index);
     const ExchangeResult selected = Send(link, DeviceCommand::CMD_SELECT_RECORD, payload);
     if (!selected) {
-        failure = DescribeFailure(DeviceCommand::CMD_SELECT_RECORD, selected, link);
+        failure = FailureOf(DeviceCommand::CMD_SELECT_RECORD, selected, link);
         return selected;
     }
     const ExchangeResult read = Request(link, DeviceCommand::CMD_READ_RECORD, into.bytes.data(), BLOCK_SIZE);
-    if (!read) failure = DescribeFailure(DeviceCommand::CMD_READ_RECORD, read, link);
+    if (!read) failure = FailureOf(DeviceCommand::CMD_READ_RECORD, read, link);
     return read;
 }
 
@@ -34,7 +34,7 @@ RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into) {
         // Late bytes of the failed reply would shift the next one: drop them first.
         link.discardInput();
         fetch.retried = true;
-        fetch.failure.clear();
+        fetch.failure = {};
         fetch.ok = FetchOnce(link, index, into, fetch.failure).ok();
     }
     return fetch;

@@ -22,7 +22,7 @@ inline constexpr std::chrono::milliseconds DOWNLOAD_STEP_DELAY{10};    // betwee
 struct RecordFetch {
     bool ok = false;
     bool retried = false;
-    std::string failure;  // not ok: the last attempt's fault, described
+    ExchangeFailure failure;  // not ok: the last attempt's fault
 };
 RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into);
 

@@ -10,6 +10,15 @@
 
 namespace varnelo {
 
+std::string DescribeStop(const SessionStep& step) {
+    if (!step.exchange) return "stopped";
+    std::string where = step.record < 0 ? std::string() : "record " + std::to_string(step.record);
+    if (step.atCheck) where += " (the check)";
+    std::string why = step.exchange->gone && !step.connect.ok() ? "the port has gone and " + step.connect.error
+                                                                : Describe(*step.exchange);
+    return where.empty() ? why : where + ": " + why;
+}
+
 std::function<ConnectOutcome()> ConnectOnce(std::unique_ptr<ByteLink> link, std::string portName) {
     auto held = std::make_shared<std::unique_ptr<ByteLink>>(std::move(link));
     return [held, portName = std::move(portName)]() -> ConnectOutcome {
@@ -26,14 +35,14 @@ ConnectReport LoggerSession::connect() {
     m_connection.reset();
     ++m_connections;
     ConnectOutcome outcome = m_connector();
-    if (!outcome.connection) return {outcome.failure, outcome.error};
+    if (!outcome.connection) return {outcome.failure, outcome.error, outcome.portsSeen};
     m_connection = std::move(outcome.connection);
     m_faulted = false;
     const LoggerState& state = m_connection->state;
     if (!state.countRead) {
         // The port is kept: what did answer is worth showing.
-        const std::string why = state.failures.empty() ? std::string("no answer") : state.failures.front();
-        return {ConnectOutcome::Failure::NoAnswer, "the logger on " + m_connection->portName + " did not answer: " + why};
+        const std::string why = state.failures.empty() ? std::string("no answer") : Describe(state.failures.front());
+        return {ConnectOutcome::Failure::NoAnswer, "the logger on " + m_connection->portName + " did not answer: " + why, 0};
     }
     return {};
 }
@@ -140,7 +149,8 @@ SessionStep LoggerSession::stepCount(SessionStep result) {
             // The new connection has just read the count.
             m_end = m_connection->state.recordCount;
         } else {
-            return stopped(result, DescribeFailure(DeviceCommand::CMD_READ_RECORD_COUNT, read, link));
+            result.record = -1;
+            return stopped(result, FailureOf(DeviceCommand::CMD_READ_RECORD_COUNT, read, link));
         }
     } else {
         LoggerState& state = m_connection->state;
@@ -170,7 +180,7 @@ SessionStep LoggerSession::stepCheck(SessionStep result) {
     MeasurementRecord theirs{};
     const RecordFetch fetched = fetch(m_first - 1, theirs, result);
     if (result.kind != SessionStep::Kind::Idle) return result;
-    if (!fetched.ok) return stopped(result, "record " + std::to_string(m_first - 1) + " (the check): " + fetched.failure);
+    if (!fetched.ok) return stopped(result, fetched.failure, true);
     if (std::memcmp(theirs.bytes.data(), m_session.doc().record(m_first - 1).bytes.data(), BLOCK_SIZE) != 0)
         return refuse(AppendRefusal::RecordDiffers);
     if (m_end == m_first) return refuse(AppendRefusal::NoNewRecords);
@@ -217,7 +227,7 @@ SessionStep LoggerSession::stepDownload(SessionStep result) {
     MeasurementRecord& into = m_began ? doc.record(index) : m_staging;
     const RecordFetch fetched = fetch(index, into, result);
     if (result.kind != SessionStep::Kind::Idle) return result;
-    if (!fetched.ok) return stopped(result, "record " + std::to_string(index) + ": " + fetched.failure);
+    if (!fetched.ok) return stopped(result, fetched.failure);
     if (!m_began) {
         m_began = result.first = true;
         if (m_job == LoggerJob::Download) {
@@ -247,13 +257,14 @@ SessionStep LoggerSession::stop() {
     SessionStep result = newStep();
     result.cancelled = true;
     result.record = m_next;
-    return stopped(result, "stopped");
+    return stopped(result, std::nullopt);
 }
 
-SessionStep LoggerSession::stopped(SessionStep result, std::string failure) {
+SessionStep LoggerSession::stopped(SessionStep result, std::optional<ExchangeFailure> failure, bool atCheck) {
     if (!result.cancelled) m_faulted = true;
     result.kind = SessionStep::Kind::Stopped;
-    result.failure = std::move(failure);
+    result.exchange = std::move(failure);
+    result.atCheck = atCheck;
     if (m_began) {
         CVarneloDoc& doc = m_session.doc();
         const int keep = keepsPartial() ? m_next : m_first;
@@ -269,7 +280,10 @@ SessionStep LoggerSession::stopped(SessionStep result, std::string failure) {
 }
 
 SessionStep LoggerSession::notConnected(SessionStep result, ConnectReport report) {
-    if (m_began) return stopped(result, "the port has gone and " + report.error);
+    if (m_began) {
+        result.connect = std::move(report);
+        return stopped(result, ExchangeFailure{DeviceCommand::CMD_SELECT_RECORD, {}, true});
+    }
     result.kind = SessionStep::Kind::NotConnected;
     result.connect = std::move(report);
     return end(result);

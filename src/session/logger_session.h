@@ -33,6 +33,7 @@ enum class LoggerJob { None, Download, Append };
 struct ConnectReport {
     ConnectOutcome::Failure failure = ConnectOutcome::Failure::None;
     std::string error;
+    int portsSeen = 0;  // NoLogger
     bool ok() const { return failure == ConnectOutcome::Failure::None; }
 };
 
@@ -56,11 +57,18 @@ struct SessionStep {
     bool cancelled = false;    // Stopped by stop(), not by a fault
     int kept = 0;              // Stopped: records of this job the document keeps
     std::string label;
-    std::string failure;  // Stopped: what went wrong, in English
+    // Stopped by a fault: the exchange that failed, at `record` (-1: the
+    // count read again), the append's check of record k-1 when atCheck.
+    std::optional<ExchangeFailure> exchange;
+    bool atCheck = false;
     AppendRefusal refusal = AppendRefusal::None;
-    ConnectReport connect;  // NotConnected
+    ConnectReport connect;  // NotConnected; Stopped: no logger answered after the port went
     std::optional<std::chrono::milliseconds> rearm;  // when to step again; empty once the job is over
 };
+
+// Where and why a job stopped, in English: "record 7: record read (command
+// 16): 3364 of 6728 reply bytes arrived in time"; "stopped" for the stop control.
+std::string DescribeStop(const SessionStep& step);
 
 // What a start says: the delay before the first step, or why nothing starts.
 struct JobStart {
@@ -127,7 +135,7 @@ private:
     // again once per job and the record asked for again.
     RecordFetch fetch(int index, MeasurementRecord& into, SessionStep& result);
     SessionStep end(SessionStep result);
-    SessionStep stopped(SessionStep result, std::string failure);
+    SessionStep stopped(SessionStep result, std::optional<ExchangeFailure> failure, bool atCheck = false);
     SessionStep notConnected(SessionStep result, ConnectReport report);
     SessionStep newStep() const;
 

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QListWidget>
 #include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
@@ -137,6 +138,13 @@ inline LoggerChoice LoggerAtPort(const std::string& port) {
 }
 
 // A data file of the first `count` records of the simulated logger with this seed.
+// The lines a list widget shows, in order.
+inline QStringList ListLines(const QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+}
+
 inline void WriteSimulatedDataFile(const std::filesystem::path& path, int count, std::uint32_t seed) {
     Session session;
     const SimulatedContent content(count, seed);

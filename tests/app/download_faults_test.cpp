@@ -50,19 +50,19 @@ const Fault FAULTS[] = {
     // One exchange unanswered while connecting: the others are still made,
     // so the count is there and the download gets every record. Without the
     // count the read button connects again first.
-    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, "応答しません: identity B (command 2): 0 of 16", RECORDS, true},
-    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, "応答しません: identity A (command 0): 0 of 32", RECORDS, true},
-    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, "応答しません: device information (command 6): 0 of 208",
+    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, "応答しません: 識別情報 B (コマンド 2): 16 バイト中 0 バイト", RECORDS, true},
+    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, "応答しません: 識別情報 A (コマンド 0): 32 バイト中 0 バイト", RECORDS, true},
+    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, "応答しません: 装置情報 (コマンド 6): 208 バイト中 0 バイト",
      RECORDS, true},
-    {"SilentAtParameters", {"--silent-at-exchange", "4"}, "応答しません: parameter block (command 8): 0 of 6728",
+    {"SilentAtParameters", {"--silent-at-exchange", "4"}, "応答しません: パラメータブロック (コマンド 8): 6728 バイト中 0 バイト",
      RECORDS, true},
-    {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, "応答しません: record count (command 18): 0 of 4", RECORDS,
+    {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, "応答しません: レコード数 (コマンド 18): 4 バイト中 0 バイト", RECORDS,
      true, true, true},
     {"SilentAtRecord7", {"--silent-from", "7", "--silent-for", "2"}, "レコード 7 で読み出しが止まりました (7 件", 7},
     {"ShortReplyOnce", {"--short-reply", "5"}, "20 件のレコードを読み出しました", RECORDS},
-    {"ShortReplyAlways", {"--short-reply", "5", "--persistent-faults"}, "3364 of 6728", 5, false, false},
+    {"ShortReplyAlways", {"--short-reply", "5", "--persistent-faults"}, "6728 バイト中 3364 バイト", 5, false, false},
     {"ExtraByteOnce", {"--extra-byte", "5"}, "20 件のレコードを読み出しました", RECORDS},
-    {"ExtraByteAlways", {"--extra-byte", "5", "--persistent-faults"}, "longer than the 6728 bytes", 5, false, false},
+    {"ExtraByteAlways", {"--extra-byte", "5", "--persistent-faults"}, "求めた 6728 バイトより長く", 5, false, false},
     {"CountZero", {"--report-count", "0"}, "ロガーにレコードがありません", 0, false, false},
     {"CountNegative", {"--report-count", "-5"}, "ロガーにレコードがありません", 0, false, false},
     // Counts of 15000 and more are the command line's rows: at one record per
@@ -152,7 +152,7 @@ TEST_F(DownloadFaults, PortVanishingMidDownloadAndComingBack) {
         ASSERT_TRUE(test::WaitFor([&] { return !frame->view()->downloading(); }));
         EXPECT_LT(Clock::now() - killed, 2s);
     }
-    EXPECT_NE(Status().find("the port has gone"), std::string::npos) << Status();
+    EXPECT_NE(Status().find("ポートが失われ"), std::string::npos) << Status();
     EXPECT_EQ(Listed(), Doc().recordCount());
     const SimulatedContent cut(400, 1);
     for (int i = 0; i < Doc().recordCount(); ++i) EXPECT_EQ(Doc().record(i).bytes, cut.record(i).bytes) << i;

@@ -37,12 +37,6 @@ using test::WaitFor;
 LoggerChoice Simulated(int records, FaultPlan faults = {}) { return test::SimulatedLogger(records, 7, faults); }
 LoggerChoice AtPort(const std::string& port) { return test::LoggerAtPort(port); }
 
-QStringList Lines(const QListWidget* list) {
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-    return lines;
-}
-
 QImage SpectrumOf(const MeasurementRecord& record, bool limit) {
     const PixelSize size = SpectrumFrameSize();
     ChartSurface surface(QSize(size.width, size.height));
@@ -94,7 +88,7 @@ TEST_F(MainFrame, ReadDownloadsEveryRecordListsThemAndDrawsTheFirst) {
     const SimulatedContent content(25, 7);
     QStringList expected;
     for (int i = 0; i < 25; ++i) expected << QString::fromStdString(RecordTimeLabel(content.record(i)));
-    EXPECT_EQ(Lines(view().recordList()), expected);
+    EXPECT_EQ(test::ListLines(view().recordList()), expected);
     EXPECT_EQ(frame->session().doc().recordCount(), 25);
     for (int i = 0; i < 25; ++i) EXPECT_EQ(frame->session().doc().record(i).bytes, content.record(i).bytes) << i;
     EXPECT_EQ(view().recordList()->currentRow(), 0);

@@ -32,12 +32,6 @@ void WriteText(const std::filesystem::path& path, const std::string& text) {
     test::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-QStringList Lines(const QListWidget* list) {
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i) lines.append(list->item(i)->text());
-    return lines;
-}
-
 class SettingDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,8 +59,8 @@ protected:
         EXPECT_NE(child, nullptr) << name;
         return child;
     }
-    static QStringList PageLines(const CSettingDlg& d) { return Lines(Child<QListWidget>(d, "pageList")); }
-    static QStringList SensorNames(const CSettingDlg& d) { return Lines(Child<QListWidget>(d, "sensorList")); }
+    static QStringList PageLines(const CSettingDlg& d) { return test::ListLines(Child<QListWidget>(d, "pageList")); }
+    static QStringList SensorNames(const CSettingDlg& d) { return test::ListLines(Child<QListWidget>(d, "sensorList")); }
     static QString FootLine(const CSettingDlg& d) { return Child<QLabel>(d, "footLine")->text(); }
     static void Select(const CSettingDlg& d, int row) { Child<QListWidget>(d, "sensorList")->setCurrentRow(row); }
     static void Press(const CSettingDlg& d, const char* name) { Child<QAbstractButton>(d, name)->click(); }

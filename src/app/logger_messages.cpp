@@ -1,0 +1,68 @@
+#include "app/logger_messages.h"
+
+#include "device/port_match.h"
+
+namespace varnelo {
+
+namespace {
+
+QString CommandText(DeviceCommand command) {
+    switch (command) {
+        case DeviceCommand::CMD_READ_IDENT_A: return LoggerMessages::tr("識別情報 A (コマンド 0)");
+        case DeviceCommand::CMD_READ_IDENT_B: return LoggerMessages::tr("識別情報 B (コマンド 2)");
+        case DeviceCommand::CMD_READ_DEVICE_INFO: return LoggerMessages::tr("装置情報 (コマンド 6)");
+        case DeviceCommand::CMD_READ_PARAMETERS: return LoggerMessages::tr("パラメータブロック (コマンド 8)");
+        case DeviceCommand::CMD_READ_RECORD: return LoggerMessages::tr("レコードの読み出し (コマンド 16)");
+        case DeviceCommand::CMD_READ_RECORD_COUNT: return LoggerMessages::tr("レコード数 (コマンド 18)");
+        case DeviceCommand::CMD_WRITE_DEVICE_INFO: return LoggerMessages::tr("装置情報の書き込み (コマンド 139)");
+        case DeviceCommand::CMD_SELECT_RECORD: return LoggerMessages::tr("レコードの選択 (コマンド 140)");
+    }
+    return LoggerMessages::tr("コマンド %1").arg(static_cast<int>(command));
+}
+
+}  // namespace
+
+QString LoggerMessages::exchange(const ExchangeFailure& failure) {
+    const ExchangeResult& r = failure.result;
+    const auto expected = static_cast<qulonglong>(r.expected);
+    const auto done = static_cast<qulonglong>(r.done);
+    QString why;
+    if (failure.gone) {
+        why = tr("ポートが失われました (ケーブルが抜かれたか、閉じられました)");
+    } else {
+        switch (r.status) {
+            case ExchangeResult::Status::Ok: why = tr("正常"); break;
+            case ExchangeResult::Status::Refused: why = tr("長さ %1 はプロトコルの範囲外です").arg(expected); break;
+            case ExchangeResult::Status::WriteShort: why = tr("%1 バイト中 %2 バイトしか書き込めませんでした").arg(expected).arg(done); break;
+            case ExchangeResult::Status::ReplyShort:
+                why = tr("%1 バイト中 %2 バイトしか時間内に届きませんでした").arg(expected).arg(done);
+                break;
+            case ExchangeResult::Status::ReplyLong: why = tr("応答が求めた %1 バイトより長く続きました").arg(expected); break;
+        }
+    }
+    return CommandText(failure.command) + QStringLiteral(": ") + why;
+}
+
+QString LoggerMessages::stopCause(const SessionStep& step) {
+    if (!step.exchange) return tr("中止しました");
+    if (step.exchange->gone && !step.connect.ok()) return tr("ポートが失われ、ロガーに接続し直せませんでした");
+    return exchange(*step.exchange);
+}
+
+QString LoggerMessages::connection(const ConnectReport& report, const LoggerState* state) {
+    switch (report.failure) {
+        case ConnectOutcome::Failure::None:
+        case ConnectOutcome::Failure::NoAnswer:
+            if (state != nullptr && !state->failures.empty())
+                return tr("ロガーが応答しません: %1").arg(exchange(state->failures.front()));
+            return tr("ロガーが応答しません");
+        case ConnectOutcome::Failure::NoLogger:
+            return tr("ロガーが見つかりません: %1 個のシリアルポートのどれも USB ID %2 を持っていません")
+                .arg(report.portsSeen)
+                .arg(QString::fromLatin1(LOGGER_HARDWARE_ID.data(), static_cast<qsizetype>(LOGGER_HARDWARE_ID.size())));
+        case ConnectOutcome::Failure::PortUnavailable: break;
+    }
+    return tr("ロガーのポートを開けません: %1").arg(QString::fromStdString(report.error));
+}
+
+}  // namespace varnelo

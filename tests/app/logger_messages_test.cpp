@@ -1,0 +1,75 @@
+// Every way an exchange, a job or a connection can fail, worded in each
+// language: the whole message in that language, the numbers kept.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "app/language.h"
+#include "app/logger_messages.h"
+#include "app_test_support.h"
+
+namespace varnelo {
+namespace {
+
+bool HasJapanese(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+}
+// A word of English: three Latin letters in a row.
+bool HasEnglish(const QString& text) {
+    int run = 0;
+    for (const QChar c : text) {
+        run = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ? run + 1 : 0;
+        if (run >= 3) return true;
+    }
+    return false;
+}
+
+TEST(LoggerMessages, EveryFailureIsWordedWhollyInTheWindowsLanguage) {
+    test::FreshApplication();
+    using S = ExchangeResult::Status;
+    std::vector<SessionStep> steps;
+    for (const auto status : {S::Refused, S::WriteShort, S::ReplyShort, S::ReplyLong}) {
+        for (const bool gone : {false, true}) {
+            for (const auto command : {DeviceCommand::CMD_READ_IDENT_A, DeviceCommand::CMD_READ_IDENT_B,
+                                       DeviceCommand::CMD_READ_DEVICE_INFO, DeviceCommand::CMD_READ_PARAMETERS,
+                                       DeviceCommand::CMD_READ_RECORD, DeviceCommand::CMD_READ_RECORD_COUNT,
+                                       DeviceCommand::CMD_WRITE_DEVICE_INFO, DeviceCommand::CMD_SELECT_RECORD}) {
+                SessionStep step;
+                step.exchange = ExchangeFailure{command, {status, 6728, 3364}, gone};
+                steps.push_back(step);
+            }
+        }
+    }
+    SessionStep goneForGood;
+    goneForGood.exchange = ExchangeFailure{DeviceCommand::CMD_SELECT_RECORD, {}, true};
+    goneForGood.connect = {ConnectOutcome::Failure::NoLogger, "no logger found", 3};
+    steps.push_back(goneForGood);
+    steps.push_back(SessionStep{});  // the stop control
+
+    LoggerState silent;
+    silent.failures.push_back({DeviceCommand::CMD_READ_RECORD_COUNT, {S::ReplyShort, 4, 0}, false});
+    const ConnectReport reports[] = {{ConnectOutcome::Failure::NoLogger, "", 3},
+                                     {ConnectOutcome::Failure::NoAnswer, "", 0}};
+
+    for (const char* code : {"ja", "en"}) {
+        InstallLanguage(QString::fromLatin1(code));
+        const bool japanese = QLatin1String(code) == QLatin1String("ja");
+        std::vector<QString> said;
+        for (const SessionStep& step : steps) said.push_back(LoggerMessages::stopCause(step));
+        for (const ConnectReport& report : reports) said.push_back(LoggerMessages::connection(report, &silent));
+        for (const QString& text : said) {
+            EXPECT_FALSE(text.isEmpty());
+            EXPECT_EQ(HasJapanese(text), japanese) << code << ": " << text.toStdString();
+            // "USB" and the logger's id are names, not words of either language.
+            const QString words = QString(text).remove(QStringLiteral("VID_0C2B&PID_08B0")).remove(QStringLiteral("USB"));
+            EXPECT_EQ(HasEnglish(words), !japanese)
+                << code << ": " << text.toStdString();
+        }
+        EXPECT_TRUE(said[2 * 8 + 0].contains(QStringLiteral("3364")) && said[2 * 8 + 0].contains(QStringLiteral("6728")))
+            << said[16].toStdString();
+    }
+    InstallLanguage(QStringLiteral("ja"));
+}
+
+}  // namespace
+}  // namespace varnelo
