@@ -69,10 +69,10 @@ bool ProcessStatSaysEnded(std::string_view stat) {
     return state == 'Z' || state == 'X';
 }
 
-bool LockIsStale(std::string_view content, std::string_view thisHost, const std::function<bool(long)>& processGone) {
+bool LockIsStale(std::string_view content, std::string_view thisHost, std::chrono::seconds age,
+                 const std::function<bool(long)>& processGone) {
     const auto holder = ReadLockHolder(content);
-    if (!holder) return false;
-    if (!holder->host.empty() && holder->host != thisHost) return false;
+    if (!holder || (!holder->host.empty() && holder->host != thisHost)) return age > UNJUDGED_LOCK_AGE;
     return processGone(holder->pid);
 }
 

@@ -4,6 +4,7 @@
 // gone, so that a lock left by a killed program is cleared at once instead
 // of a port being reported in use by nobody.
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,9 +37,15 @@ std::optional<LockHolder> ReadLockHolder(std::string_view content);
 // no files: true when the text of its /proc/PID/stat says so.
 bool ProcessStatSaysEnded(std::string_view stat);
 
+// A lock that names no process this machine can look up (garbage, or
+// another machine's) is judged by its age alone, as other serial programs
+// judge it: older than this, it is stale.
+inline constexpr std::chrono::seconds UNJUDGED_LOCK_AGE{30};
+
 // A lock is stale when it names a process of this machine that no longer
-// exists. A lock that names nobody, another machine, or a process that
-// lives is left alone. processGone(pid) is asked only for such a lock.
-bool LockIsStale(std::string_view content, std::string_view thisHost, const std::function<bool(long)>& processGone);
+// exists; one that names a living process is never stale, however old.
+// processGone(pid) is asked only for a lock of this machine.
+bool LockIsStale(std::string_view content, std::string_view thisHost, std::chrono::seconds age,
+                 const std::function<bool(long)>& processGone);
 
 }  // namespace varnelo

@@ -10,7 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QDir>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -69,8 +69,10 @@ void ClearStaleLock(const QString& lockPath) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) continue;
         const QByteArray content = file.read(MAX_LOCK_CONTENT);
+        const std::chrono::seconds age{
+            QFileInfo(path).lastModified().secsTo(QDateTime::currentDateTime())};
         file.close();
-        if (LockIsStale(std::string_view(content.constData(), static_cast<std::size_t>(content.size())), host,
+        if (LockIsStale(std::string_view(content.constData(), static_cast<std::size_t>(content.size())), host, age,
                         ProcessGone)) {
             QFile::remove(path);
         }
@@ -158,6 +160,9 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     if (!lockPath.isEmpty()) {
         ClearStaleLock(lockPath);
         lock = std::make_unique<QLockFile>(lockPath);
+        // Staleness is judged above; by age alone a live program's lock
+        // would be taken from it after half a minute.
+        lock->setStaleLockTime(0);
         if (!lock->tryLock(0)) {
             if (lock->error() == QLockFile::LockFailedError) return {nullptr, InUse(portName, *lock)};
             // A lock folder that cannot be written keeps no one out.

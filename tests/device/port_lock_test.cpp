@@ -14,12 +14,13 @@ TEST(PortLock, ALockIsStaleOnlyWhenItNamesAGoneProcessOfThisMachine) {
     std::string binary(4, '\0');
     const std::int32_t pid = 4321;
     std::memcpy(binary.data(), &pid, sizeof pid);
+    using namespace std::chrono_literals;
     const struct {
         std::string content;
-        long holder;  // 0: names nobody
-        bool staleIfGone;
+        long holder;         // 0: names nobody
+        bool ofThisMachine;  // judged by its holder; the rest by age
     } cases[] = {
-        {"4321\nvarnelo-cli\nfield-pc\n", 4321, true},                    // Qt's form, this machine
+        {"4321\nvarnelo-cli\nfield-pc\n", 4321, true},                    // Qt's form
         {"4321\nvarnelo-cli\nfield-pc\n7d1a\nboot\n", 4321, true},        // with Qt's later lines
         {"4321\nvarnelo-cli\nother-pc\n", 4321, false},                   // another machine's
         {"      4321\n", 4321, true},                                     // HDB UUCP
@@ -33,9 +34,11 @@ TEST(PortLock, ALockIsStaleOnlyWhenItNamesAGoneProcessOfThisMachine) {
         EXPECT_EQ(holder ? holder->pid : 0, c.holder) << c.content;
         long asked = 0;
         const auto gone = [&](long p) { asked = p; return true; };
-        EXPECT_EQ(LockIsStale(c.content, "field-pc", gone), c.staleIfGone) << c.content;
-        EXPECT_FALSE(LockIsStale(c.content, "field-pc", [](long) { return false; })) << "a live holder keeps it";
-        EXPECT_EQ(asked, c.staleIfGone ? c.holder : 0) << "only a holder of this machine is looked up";
+        const auto alive = [](long) { return false; };
+        EXPECT_EQ(LockIsStale(c.content, "field-pc", 1s, gone), c.ofThisMachine) << c.content;
+        EXPECT_EQ(asked, c.ofThisMachine ? c.holder : 0) << "only a holder of this machine is looked up";
+        EXPECT_FALSE(LockIsStale(c.content, "field-pc", 1s, alive)) << c.content;
+        EXPECT_EQ(LockIsStale(c.content, "field-pc", 1h, alive), !c.ofThisMachine) << "a living holder keeps it";
     }
     for (const auto& [stat, ended] : std::initializer_list<std::pair<const char*, bool>>{
              {"4321 (varnelo-cli) Z 1 4321", true}, {"4321 (a) b) X 1", true}, {"4321 (sleep) S 1 4321", false},
