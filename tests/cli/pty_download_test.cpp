@@ -126,7 +126,6 @@ TEST(PtyDownload, AStaleLockOfTheLoggersPortIsTakenOverAtOnce) {
     const auto result = test::RunCli({"info", "--port", simulator.port()});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    EXPECT_NE(result.out.find("records on the logger: 4\n"), std::string::npos) << result.out;
     EXPECT_NE(::access(lock.c_str(), F_OK), 0);
     EXPECT_NE(::access((lock + ".rmlock").c_str(), F_OK), 0);
 }
