@@ -115,7 +115,9 @@ bool Settle(int fd, termios& settled, const std::function<void(termios&)>& chang
         settled = wanted;
         return true;
     }
+    const int refusal = errno;
     ::tcsetattr(fd, TCSANOW, &settled);
+    errno = refusal;
     return false;
 }
 
