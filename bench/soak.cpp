@@ -69,7 +69,7 @@ std::uint64_t PngFingerprint(const ChartSurface& surface) {
 
 // One round; returns the fingerprints of everything it wrote.
 std::vector<std::uint64_t> Round(Session& session, const std::string& port, const test::TempDir& dir, int records) {
-    OpenedPort opened = QtSerialLink::Open(port);
+    OpenedPort opened = OpenSerialPort(port);
     if (!opened.link) Fail(opened.error);
     LoggerSession logger(session, ConnectOnce(std::move(opened.link), port));
     if (const ConnectReport report = logger.connect(); !report.ok()) Fail(report.error);

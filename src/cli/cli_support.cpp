@@ -146,7 +146,9 @@ std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser,
         status = UsageError(error);
         return std::nullopt;
     }
-    ConnectOutcome outcome = ConnectAsChosen(*choice, doc);
+    LoggerChoice chosen = *choice;
+    chosen.traceStopped = [](const std::string& line) { Warn(line); };
+    ConnectOutcome outcome = ConnectAsChosen(chosen, doc);
     if (!outcome.connection) {
         const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
         status = Fail(QString::fromStdString(outcome.error + (discovered ? "; name the port with --port PATH" : "")));

@@ -22,6 +22,7 @@ struct PortEntry {
 struct OpenedPort {
     std::unique_ptr<ByteLink> link;  // null when the port could not be opened
     std::string error;               // why not: busy, permission, missing
+    std::vector<std::string> notes{};  // what the port refused and is used without, for a trace
 };
 
 class PortCatalog {

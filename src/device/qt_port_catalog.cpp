@@ -27,6 +27,6 @@ std::vector<PortEntry> QtPortCatalog::ports() {
     return entries;
 }
 
-OpenedPort QtPortCatalog::open(const std::string& portName) { return QtSerialLink::Open(portName); }
+OpenedPort QtPortCatalog::open(const std::string& portName) { return OpenSerialPort(portName); }
 
 }  // namespace varnelo

@@ -1,46 +1,21 @@
 #pragma once
-// A ByteLink over QSerialPort, used blocking: every wait is handed the time
-// left until the exchange's deadline, so nothing waits forever. Where the
-// port has a POSIX descriptor, QSerialPort only opens, configures, clears
-// and closes it, and the exchanges run through PosixSerialLink.
+// The serial port adapter: opens a port for the exchanges, every wait handed
+// the time left until the exchange's deadline, so nothing waits forever.
+// On POSIX systems the port is a descriptor put in raw mode and driven by
+// PosixSerialLink, under the lock file other serial programs also honour;
+// elsewhere it is a QSerialPort used blocking.
 
-#include <QSerialPort>
-#include <QSerialPortInfo>
-#include <memory>
-#include <optional>
 #include <string>
 
-#include "device/byte_link.h"
 #include "device/port_catalog.h"
-#ifdef Q_OS_UNIX
-#include "device/posix_serial_link.h"
-#endif
 
 namespace varnelo {
 
-class QtSerialLink : public ByteLink {
-public:
-    // Opens the port (a name such as "ttyACM0" or "COM3", or a path) in raw
-    // mode without flow control. On failure the error names the port and
-    // says why, with a hint where the fix is known.
-    static OpenedPort Open(const std::string& portName);
-
-    std::size_t write(std::span<const std::uint8_t> bytes, Deadline deadline) override;
-    std::size_t read(std::uint8_t* buffer, std::size_t n, Deadline deadline) override;
-    void discardInput() override;
-    bool inputPending() override;
-    bool gone() const override;
-
-private:
-    explicit QtSerialLink(std::unique_ptr<QSerialPort> port);
-    // Notes a lost device; false when the port can still be used.
-    bool lost();
-
-    std::unique_ptr<QSerialPort> m_port;
-    bool m_gone = false;
-#ifdef Q_OS_UNIX
-    PosixSerialLink m_exchanges;
-#endif
-};
+// Opens the port (a name such as "ttyACM0" or "COM3", or a path) in raw
+// mode at 115200 baud, 8 data bits, no parity, one stop bit and no flow
+// control. A driver that refuses the speed, the framing or the flow
+// control is used as it is, each refusal among the notes. On failure the
+// error names the port and says why, with the fix where it is known.
+OpenedPort OpenSerialPort(const std::string& portName);
 
 }  // namespace varnelo

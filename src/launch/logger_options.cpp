@@ -1,6 +1,8 @@
 #include "launch/logger_options.h"
 
+#include <QCoreApplication>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 #include <memory>
 
@@ -39,8 +41,9 @@ void AddLoggerOptions(QCommandLineParser& parser) {
         {"port", "the logger's serial port (a name or a path); also VARNELO_PORT. Default: find it by its USB id",
          "PATH"},
         {"sim", "the built-in simulated logger instead of a port"},
-        {"trace", "write every exchange with the logger to FILE as a hex dump with times (appended), for a bug report",
+        {"trace", "append every exchange with the logger to FILE, one line each with its time, for a bug report",
          "FILE"},
+        {"trace-full", "with --trace: write every byte of every exchange as a hex dump"},
     });
     AddSimulatorOptions(parser);
 }
@@ -96,7 +99,12 @@ std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& pa
         return std::nullopt;
     }
     LoggerChoice choice;
+    if (parser.isSet("trace-full") && !parser.isSet("trace")) {
+        error = QStringLiteral("--trace-full needs --trace FILE");
+        return std::nullopt;
+    }
     choice.trace = parser.value("trace");
+    choice.traceFull = parser.isSet("trace-full");
     if (parser.isSet("sim")) {
         const auto settings = SimulatorFromOptions(parser, error);
         if (!settings) return std::nullopt;
@@ -114,15 +122,22 @@ ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc) {
     QtPortCatalog ports;
     std::shared_ptr<TraceFile> trace;
     if (!choice.trace.isEmpty()) {
-        trace = std::make_shared<TraceFile>(ToPath(choice.trace));
-        if (!trace->ok()) return {std::nullopt, ConnectOutcome::Failure::PortUnavailable, trace->error()};
+        TraceFile::StopReport report = choice.traceStopped;
+        if (!report) {
+            report = [](const std::string& line) {
+                std::fprintf(stderr, "%s: warning: %s\n",
+                             QCoreApplication::applicationName().toLocal8Bit().constData(), line.c_str());
+            };
+        }
+        trace = std::make_shared<TraceFile>(ToPath(choice.trace), std::move(report));
     }
-    TracingCatalog traced(ports, trace);
+    const TraceForm form = choice.traceFull ? TraceForm::Full : TraceForm::Short;
+    TracingCatalog traced(ports, trace, form);
     PortCatalog& catalog = trace ? static_cast<PortCatalog&>(traced) : ports;
     switch (choice.kind) {
         case LoggerChoice::Kind::Simulated: {
             std::unique_ptr<ByteLink> link = std::make_unique<SimulatedLink>(choice.simulator);
-            if (trace) link = std::make_unique<TracingLink>(std::move(link), trace, SIMULATED_PORT_NAME);
+            if (trace) link = std::make_unique<TracingLink>(std::move(link), trace, SIMULATED_PORT_NAME, form);
             return {ConnectLink(std::move(link), SIMULATED_PORT_NAME, doc), ConnectOutcome::Failure::None, {}};
         }
         case LoggerChoice::Kind::Port: return ConnectToPort(catalog, PortToOpen(PathBytesOfText(choice.port).toStdString()), doc);

@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "data/document.h"
@@ -16,7 +17,7 @@ namespace varnelo {
 
 // The simulated logger's content and fault switches.
 void AddSimulatorOptions(QCommandLineParser& parser);
-// --port, --sim, --trace and the simulator's switches.
+// --port, --sim, --trace, --trace-full and the simulator's switches.
 void AddLoggerOptions(QCommandLineParser& parser);
 
 // A whole-number option within low..high; an unset option leaves value empty.
@@ -32,6 +33,10 @@ struct LoggerChoice {
     QString port;                   // Port
     SimulatorSettings simulator;    // Simulated
     QString trace;                  // a file that every exchange is written to; empty: none
+    bool traceFull = false;         // every byte of every exchange, not one line per exchange
+    // Says once why the trace stopped; the connection and download go on
+    // without it. Unset: the line goes to standard error.
+    std::function<void(const std::string&)> traceStopped;
 };
 
 // On contradicting or bad switches returns nothing, with error set.
@@ -40,7 +45,7 @@ std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& pa
 // Connects as chosen; the simulated logger is reached in-process. With a
 // document, the blocks the connection read become the document's. With a
 // trace, every exchange is appended to its file; a trace that cannot be
-// written fails the connection before any port is opened.
+// written is reported through traceStopped and changes nothing else.
 ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc);
 inline ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc& doc) {
     return ConnectAsChosen(choice, &doc);

@@ -1,4 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
 
 #include "data/data_file.h"
 #include "simulator/simulated_content.h"
@@ -59,8 +65,7 @@ TEST(CliDevice, InfoPrintsSensorsCoefficientsAndParameters) {
 }
 
 // --trace appends every exchange of a download, retries included, to a
-// file a user can attach to a report; a trace that cannot be written stops
-// the command before the logger is touched.
+// file a user can attach to a report, one line per exchange.
 TEST(CliDevice, ATraceHoldsEveryExchangeOfADownload) {
     test::TempDir dir;
     const auto trace = dir / "trace.txt";
@@ -68,20 +73,64 @@ TEST(CliDevice, ATraceHoldsEveryExchangeOfADownload) {
     const auto result = test::RunCli({"download", "--sim", "--records", "3", "--drop-byte", "1", "-o", file.string(),
                                       "--trace", trace.string()});
     ASSERT_EQ(result.status, 0) << result.err;
+    // --trace-full adds every byte: here of a record count, to the same file.
+    ASSERT_EQ(test::RunCli({"info", "--sim", "--trace", trace.string(), "--trace-full"}).status, 0);
     const auto bytes = test::ReadFileBytes(trace);
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text.rfind("# varnelo trace of SIM, started ", 0), 0u) << text.substr(0, 200);
     // The short reply of record 1, the discard, then record 1 again, whole.
-    const std::size_t shortReply = text.find("< 6727 of 6728 bytes");
+    const std::size_t shortReply = text.find("read record 1 (command 16): 6727 of 6728 bytes, crc32 ");
     const std::size_t discard = text.find(" input discarded\n", shortReply);
     ASSERT_NE(shortReply, std::string::npos);
     ASSERT_NE(discard, std::string::npos);
-    EXPECT_NE(text.find("< 6728 of 6728 bytes", discard), std::string::npos);
-
-    const auto refused = test::RunCli({"info", "--sim", "--trace", (dir / "none" / "trace.txt").string()});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("cannot write the trace"), std::string::npos) << refused.err;
+    EXPECT_NE(text.find("read record 1 (command 16): 6728 bytes", discard), std::string::npos);
+    EXPECT_NE(text.find("< 4 of 4 bytes\n  0000  c8 00 00 00 ", discard), std::string::npos);
 }
+
+#ifndef _WIN32
+// A trace that cannot be written, or stops being writable, is said once;
+// the download saves the same file with the same status as without it.
+TEST(CliDevice, ATraceThatFailsNeverTouchesTheDownload) {
+    test::TempDir dir;
+    const auto fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto plain = dir / "plain.vrnldata", file = dir / "traced.vrnldata";
+    const auto download = [](const std::filesystem::path& to, std::vector<std::string> trace) {
+        trace.insert(trace.begin(), {"download", "--sim", "--records", "2000", "--drop-byte", "5", "-o", to.string()});
+        return test::RunCli(trace);
+    };
+    ASSERT_EQ(download(plain, {}).status, 0);
+
+    const struct {
+        std::string trace;
+        bool readerLeaves;  // a reader takes the first byte, then goes away
+        const char* why;
+    } cases[] = {
+        {fifo.string(), false, "nothing reads from it"},
+        {fifo.string(), true, "its reader has gone"},
+        {"/dev/full", false, "No space left on device"},
+        {(dir / "none" / "trace.txt").string(), false, "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const int reader = c.readerLeaves ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+        std::thread leaving([reader] {
+            if (reader < 0) return;
+            pollfd fd{reader, POLLIN, 0};
+            char byte;
+            if (::poll(&fd, 1, 10000) > 0) (void)!::read(reader, &byte, 1);
+            ::close(reader);
+        });
+        const auto traced = download(file, {"--trace", c.trace});
+        leaving.join();
+        EXPECT_EQ(traced.status, 0) << c.why << ": " << traced.err;
+        EXPECT_EQ(traced.out, "2000 records saved to " + file.string() + "\n");
+        EXPECT_EQ(test::ReadFileBytes(file), test::ReadFileBytes(plain)) << c.why;
+        EXPECT_EQ(test::LineCount(traced.err), 1u) << traced.err;
+        EXPECT_EQ(traced.err.rfind("varnelo-cli: warning: trace stopped: ", 0), 0u) << traced.err;
+        EXPECT_NE(traced.err.find(c.why), std::string::npos) << traced.err;
+    }
+}
+#endif
 
 TEST(CliDevice, UsageErrorsAreOneLine) {
     for (const auto& arguments : std::vector<std::vector<std::string>>{

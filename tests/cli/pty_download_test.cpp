@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "data/data_file.h"
+#include "device/port_lock.h"
 #include "simulator/simulated_content.h"
 #include "support/simulator_process.h"
 #include "support/test_support.h"
@@ -130,6 +131,34 @@ TEST(PtyDownload, APortTypedAsAPathOpensFromTheCurrentFolder) {
         EXPECT_EQ(result.status, 0) << c.typed << ": " << result.err;
         EXPECT_NE(result.out.find("records on the logger: 3\n"), std::string::npos) << c.typed;
     }
+}
+
+// A lock left beside the port by a program that was killed (here in the
+// binary form of old UUCP programs, which no age-free check recognises)
+// does not keep the port: the next run takes it over at once.
+TEST(PtyDownload, AStaleLockOfTheLoggersPortIsTakenOverAtOnce) {
+    test::SimulatorProcess simulator({"--records", "4"});
+    std::string lock;
+    for (const std::string& folder : LockFolders()) {
+        if (::access(folder.c_str(), R_OK | W_OK) == 0) {
+            lock = folder + "/" + LockFileName(simulator.port());
+            break;
+        }
+    }
+    ASSERT_FALSE(lock.empty());
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    for (const std::string& path : {lock, lock + ".rmlock"}) {
+        test::WriteFileBytes(path, Bytes(reinterpret_cast<const std::uint8_t*>(&dead),
+                                         reinterpret_cast<const std::uint8_t*>(&dead) + sizeof dead));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = test::RunCli({"info", "--port", simulator.port()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_NE(::access(lock.c_str(), F_OK), 0);
+    EXPECT_NE(::access((lock + ".rmlock").c_str(), F_OK), 0);
 }
 
 TEST(PtyDownload, InfoFailsWhenTheLoggerNeverAnswers) {

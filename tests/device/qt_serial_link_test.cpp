@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "device/device_link.h"
+#include "device/port_lock.h"
 #include "device/qt_serial_link.h"
 
 namespace varnelo {
@@ -65,7 +67,7 @@ private:
 };
 
 std::unique_ptr<ByteLink> OpenLink(const std::string& path) {
-    OpenedPort opened = QtSerialLink::Open(path);
+    OpenedPort opened = OpenSerialPort(path);
     EXPECT_TRUE(opened.link) << opened.error;
     return std::move(opened.link);
 }
@@ -214,8 +216,88 @@ TEST(QtSerialLink, APortThatVanishesIsGoneAndFailsAtOnce) {
     EXPECT_LT(LinkClock::now() - before, EXCHANGE_TIMEOUT) << "a gone port does not wait for the deadline";
 }
 
+// The terminal is raw 8N1 at 115200 without flow control while it is
+// open, and as it was once closed.
+TEST(QtSerialLink, ThePortIsRawWhileOpen) {
+    PtyPair pty;
+    termios before{}, open{}, after{};
+    const int probe = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(probe, 0);
+    ASSERT_EQ(::tcgetattr(probe, &before), 0);
+    {
+        auto link = OpenLink(pty.path);
+        ASSERT_TRUE(link);
+        ASSERT_EQ(::tcgetattr(probe, &open), 0);
+    }
+    ASSERT_EQ(::tcgetattr(probe, &after), 0);
+    ::close(probe);
+    EXPECT_EQ(open.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(open.c_iflag & (ICRNL | IXON | IXOFF | ISTRIP), 0u);
+    EXPECT_EQ(open.c_oflag & OPOST, 0u);
+    EXPECT_EQ(open.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
+    EXPECT_EQ(::cfgetospeed(&open), speed_t(B115200));
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+}
+
+// A lock left by a program that has died is cleared and the port opens at
+// once; a lock whose program lives keeps the port, and says who holds it.
+TEST(QtSerialLink, AStaleLockIsClearedAndALiveOneKeepsThePort) {
+    PtyPair pty;
+    std::string lockPath;
+    for (const std::string& folder : LockFolders()) {
+        if (::access(folder.c_str(), R_OK | W_OK) == 0) {
+            lockPath = folder + "/" + LockFileName(pty.path);
+            break;
+        }
+    }
+    ASSERT_FALSE(lockPath.empty());
+    // Qt's form, or the binary one of old UUCP programs.
+    const auto writeLock = [](const std::string& path, pid_t pid, const char* app) {
+        char host[256] = {};
+        ::gethostname(host, sizeof host - 1);
+        std::string content(reinterpret_cast<const char*>(&pid), sizeof pid);
+        if (app) content = std::to_string(pid) + "\n" + app + "\n" + host + "\n";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0) << path;
+        EXPECT_EQ(::write(fd, content.data(), content.size()), ssize_t(content.size()));
+        ::close(fd);
+    };
+    // Killed and not yet reaped: a zombie holds no port.
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::usleep(50000);
+    for (const char* app : {"varnelo-cli", static_cast<const char*>(nullptr)}) {
+        writeLock(lockPath, dead, app);
+        writeLock(lockPath + ".rmlock", dead, app);
+        const auto start = LinkClock::now();
+        {
+            auto link = OpenLink(pty.path);
+            EXPECT_TRUE(link) << (app ? app : "UUCP form");
+            EXPECT_LT(LinkClock::now() - start, 1s);
+            EXPECT_NE(::access((lockPath + ".rmlock").c_str(), F_OK), 0);
+        }
+        EXPECT_NE(::access(lockPath.c_str(), F_OK), 0) << "closing gives the lock back";
+    }
+    ::waitpid(dead, nullptr, 0);
+
+    const pid_t alive = ::fork();
+    if (alive == 0) {
+        ::execlp("sleep", "sleep", "30", nullptr);
+        ::_exit(127);
+    }
+    ::usleep(100000);  // until it is sleep, not a copy of this test
+    writeLock(lockPath, alive, "sleep");
+    const OpenedPort held = OpenSerialPort(pty.path);
+    ::kill(alive, SIGKILL);
+    ::waitpid(alive, nullptr, 0);
+    ::unlink(lockPath.c_str());
+    EXPECT_FALSE(held.link);
+    EXPECT_NE(held.error.find("in use by another program (process " + std::to_string(alive)), std::string::npos)
+        << held.error;
+}
+
 TEST(QtSerialLink, AMissingPortIsNamedInTheError) {
-    const OpenedPort opened = QtSerialLink::Open("/dev/varnelo-no-such-port");
+    const OpenedPort opened = OpenSerialPort("/dev/varnelo-no-such-port");
     EXPECT_FALSE(opened.link);
     EXPECT_NE(opened.error.find("/dev/varnelo-no-such-port"), std::string::npos);
     EXPECT_NE(opened.error.find("no such port"), std::string::npos);

@@ -74,7 +74,7 @@ TEST(Transport, TraceWritesEveryExchangeWithItsTime) {
     {
         auto trace = std::make_shared<TraceFile>(path);
         ASSERT_TRUE(trace->ok()) << trace->error();
-        TracingLink link(std::move(inner), trace, "COM3");
+        TracingLink link(std::move(inner), trace, "COM3", TraceForm::Full);
         fake.queueReply({'V', 'N', 'L'});
         std::uint8_t reply[8] = {};
         EXPECT_EQ(Request(link, DeviceCommand::CMD_READ_RECORD, reply, 8).status, Status::ReplyShort);

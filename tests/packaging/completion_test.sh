@@ -28,6 +28,8 @@ cases=(
   "varnelo-cli upload-sensor --channel |1 2|"
   "varnelo-cli upload-sensor --settings |heads.csv|field.vrnldata"
   "varnelo-cli info --port fol|folder|"
+  "varnelo-cli download --sim --trace|--trace --trace-full|"
+  "varnelo-cli info --trace no|notes.txt|"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r line offered absent <<<"$case"

@@ -25,7 +25,8 @@ contents=$(dpkg-deb -c "$deb")
 for path in usr/bin/varnelo usr/bin/varnelo-cli usr/libexec/varnelo/varnelo-cli-plot \
   usr/share/applications/varnelo.desktop usr/share/metainfo/org.varnelo.Varnelo.metainfo.xml \
   usr/share/mime/packages/varnelo.xml usr/share/man/man1/varnelo.1.gz usr/share/man/man1/varnelo-cli.1.gz \
-  usr/share/bash-completion/completions/varnelo-cli usr/share/doc/varnelo/copyright; do
+  usr/share/bash-completion/completions/varnelo-cli usr/share/doc/varnelo/copyright \
+  usr/lib/udev/rules.d/60-varnelo.rules; do
   grep -q " \./$path\$" <<<"$contents" || fail "the package lacks /$path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -1,16 +1,15 @@
-#include "device/qt_serial_link.h"
-
+// The serial port through QSerialPort, on systems without POSIX descriptors.
+#include <QSerialPort>
 #include <algorithm>
+#include <memory>
+#include <vector>
 
-#ifdef Q_OS_LINUX
-#include <unistd.h>
-#endif
+#include "device/qt_serial_link.h"
 
 namespace varnelo {
 
 namespace {
 
-#ifndef Q_OS_UNIX
 // Discarding stale input waits for the line to fall quiet this long, but
 // never longer than the limit in all.
 constexpr std::chrono::milliseconds QUIET_LINE{30};
@@ -20,47 +19,61 @@ int RemainingMs(Deadline deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - LinkClock::now());
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
-#endif
 
 std::string OpenError(const QSerialPort& port, const std::string& portName) {
     const std::string prefix = "cannot open " + portName + ": ";
     switch (port.error()) {
         case QSerialPort::DeviceNotFoundError: return prefix + "no such port";
-        case QSerialPort::PermissionError: {
-#ifdef Q_OS_LINUX
-            const QByteArray path = QSerialPortInfo(port).systemLocation().toLocal8Bit();
-            if (!path.isEmpty() && ::access(path.constData(), R_OK | W_OK) != 0) {
-                return prefix + "permission denied (add yourself to the 'dialout' group: sudo usermod -aG dialout " +
-                       "$USER, then log in again)";
-            }
-#endif
-            return prefix + "the port is in use by another program";
-        }
+        case QSerialPort::PermissionError: return prefix + "the port is in use by another program, or access is denied";
         default: return prefix + port.errorString().toStdString();
     }
 }
 
+// A ByteLink over QSerialPort, used blocking.
+class QtSerialLink : public ByteLink {
+public:
+    explicit QtSerialLink(std::unique_ptr<QSerialPort> port) : m_port(std::move(port)) {}
+
+    std::size_t write(std::span<const std::uint8_t> bytes, Deadline deadline) override;
+    std::size_t read(std::uint8_t* buffer, std::size_t n, Deadline deadline) override;
+    void discardInput() override;
+    bool inputPending() override;
+    bool gone() const override { return m_gone; }
+
+private:
+    // Notes a lost device; false when the port can still be used.
+    bool lost();
+
+    std::unique_ptr<QSerialPort> m_port;
+    bool m_gone = false;
+};
+
 }  // namespace
 
-OpenedPort QtSerialLink::Open(const std::string& portName) {
+OpenedPort OpenSerialPort(const std::string& portName) {
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(QString::fromStdString(portName));
     if (!port->open(QIODevice::ReadWrite)) return {nullptr, OpenError(*port, portName)};
 
     // A USB virtual port ignores line settings; a real UART needs them. A
-    // device that refuses one of them (some pseudo-terminals and USB
-    // bridges do) is used as it is rather than given up on.
-    const bool settled = port->setBaudRate(QSerialPort::Baud115200) && port->setDataBits(QSerialPort::Data8) &&
-                         port->setParity(QSerialPort::NoParity) && port->setStopBits(QSerialPort::OneStop) &&
-                         port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!settled && port->error() != QSerialPort::UnsupportedOperationError) {
-        return {nullptr, "cannot configure " + portName + ": " + port->errorString().toStdString()};
-    }
-    port->clearError();
+    // device that refuses one of them (some USB bridges do) is used as it
+    // is rather than given up on.
+    std::vector<std::string> notes;
+    const auto tried = [&](bool done, const char* what) {
+        if (!done) notes.push_back("the driver refused " + std::string(what) + ": " + port->errorString().toStdString());
+        port->clearError();
+    };
+    tried(port->setBaudRate(QSerialPort::Baud115200), "115200 baud");
+    tried(port->setDataBits(QSerialPort::Data8) && port->setParity(QSerialPort::NoParity) &&
+              port->setStopBits(QSerialPort::OneStop),
+          "8 data bits, no parity, one stop bit");
+    tried(port->setFlowControl(QSerialPort::NoFlowControl), "no flow control");
     // Whatever an earlier client left unread would shift every reply.
     port->clear(QSerialPort::AllDirections);
-    return {std::unique_ptr<ByteLink>(new QtSerialLink(std::move(port))), {}};
+    return {std::make_unique<QtSerialLink>(std::move(port)), {}, std::move(notes)};
 }
+
+namespace {
 
 bool QtSerialLink::lost() {
     switch (m_port->error()) {
@@ -72,46 +85,6 @@ bool QtSerialLink::lost() {
     }
     return m_gone;
 }
-
-#ifdef Q_OS_UNIX
-
-// QSerialPort buffers every byte and polls once more for each write; at a
-// few hundred exchanges a second that costs a tenth of a download. So the
-// exchanges use the port's descriptor directly, as a plain loop of system
-// calls would.
-
-QtSerialLink::QtSerialLink(std::unique_ptr<QSerialPort> port)
-    : m_port(std::move(port)), m_exchanges(static_cast<int>(m_port->handle())) {}
-
-bool QtSerialLink::gone() const { return m_gone || m_exchanges.gone(); }
-
-std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline deadline) {
-    return m_exchanges.write(bytes, deadline);
-}
-
-std::size_t QtSerialLink::read(std::uint8_t* buffer, std::size_t n, Deadline deadline) {
-    // A byte read ahead by the last call came first, then bytes that
-    // QSerialPort took in while an event loop ran, then what is still queued.
-    std::size_t got = n > 0 ? m_exchanges.takeHeldByte(buffer) : 0;
-    if (got < n && m_port->bytesAvailable() > 0) {
-        const qint64 buffered = m_port->read(reinterpret_cast<char*>(buffer + got), static_cast<qint64>(n - got));
-        got += static_cast<std::size_t>(std::max<qint64>(buffered, 0));
-    }
-    return got + m_exchanges.read(buffer + got, n - got, deadline);
-}
-
-bool QtSerialLink::inputPending() { return m_port->bytesAvailable() > 0 || m_exchanges.inputPending(); }
-
-void QtSerialLink::discardInput() {
-    if (!gone()) m_port->clear(QSerialPort::Input);
-    m_exchanges.discardInput();
-}
-
-#else
-
-QtSerialLink::QtSerialLink(std::unique_ptr<QSerialPort> port) : m_port(std::move(port)) {}
-
-bool QtSerialLink::gone() const { return m_gone; }
 
 std::size_t QtSerialLink::write(std::span<const std::uint8_t> bytes, Deadline deadline) {
     if (m_gone) return 0;
@@ -177,6 +150,6 @@ void QtSerialLink::discardInput() {
     }
 }
 
-#endif
+}  // namespace
 
 }  // namespace varnelo
