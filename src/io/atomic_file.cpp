@@ -3,12 +3,13 @@
 #include "io/read_only_file.h"
 
 #include "io/background_flush.h"
+#include "io/file_lock.h"
 #include "io/open_file.h"
+#include "io/temporary_name.h"
 
 #include <cerrno>
 #include <cstring>
 #include <algorithm>
-#include <random>
 #include <vector>
 #include <system_error>
 
@@ -33,17 +34,6 @@ namespace {
 
 constexpr std::size_t WRITE_BUFFER_SIZE = 1 << 20;
 constexpr int MAX_LINK_HOPS = 40;  // as the kernel's own limit
-
-fs::path TemporarySibling(const fs::path& target) {
-    std::random_device seed;
-    std::mt19937_64 generator((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx~", static_cast<unsigned long long>(generator()));
-    std::string name(1, '.');
-    name += PathText(target.filename());
-    name += suffix;
-    return target.parent_path() / name;
-}
 
 // The file a name finally stands for: each symlink replaced by its target
 // (a relative one read from the link's own folder). A name that does not
@@ -207,17 +197,21 @@ bool AtomicFileWriter::open() {
         m_mode = Mode::Direct;
         m_file = OpenFile(m_destination, "wb");
         if (!m_file) return fail("cannot open", errno);
-    } else if (!openUnnamed()) {
-        // Exclusive creation: a name that is somehow taken is never overwritten.
-        for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
-            m_temporary = TemporarySibling(m_destination);
-            m_file = CreateExclusive(m_temporary);
-            if (!m_file && errno != EEXIST) break;
-        }
-        if (!m_file) {
-            const int errorNumber = errno;
-            m_temporary.clear();
-            return fail("cannot create a file beside", errorNumber);
+    } else {
+        // Temporaries that writers killed half way left beside it.
+        RemoveStaleTemporaries(m_destination);
+        if (!openUnnamed()) {
+            // Exclusive creation: a name that is somehow taken is never overwritten.
+            for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
+                m_temporary = TemporarySibling(m_destination);
+                m_file = CreateExclusive(m_temporary);
+                if (!m_file && errno != EEXIST) break;
+            }
+            if (!m_file) {
+                const int errorNumber = errno;
+                m_temporary.clear();
+                return fail("cannot create a file beside", errorNumber);
+            }
         }
     }
     // A buffer of our own: given none, the C library ignores the size asked
@@ -322,6 +316,16 @@ bool AtomicFileWriter::commit() {
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);
     if (!code && fs::exists(existing)) fs::permissions(m_temporary, existing.permissions(), code);
+    // A writer that extends the old file in place holds it locked: its new
+    // records would be lost with the old file. A file we cannot even open
+    // for reading has no such writer.
+    LockedFile old;
+    if (!code && fs::is_regular_file(existing) && !old.open(m_destination, LockAccess::Read) && old.busy()) {
+        m_error = old.error();
+        discard();
+        return false;
+    }
+    old.releaseForRename();
     std::string why;
     if (!Replace(m_temporary, m_destination, why)) return fail("cannot replace", why);
     m_temporary.clear();

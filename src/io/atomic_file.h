@@ -6,8 +6,11 @@
 // be replaced, so it is written directly; the name "-" is standard output.
 // Where the system allows, the temporary sibling has no name until the
 // commit, so a process killed half way leaves nothing behind. Elsewhere, and
-// in the portable build, it is a hidden sibling ".NAME.<16 hex digits>~"
-// that such a process leaves.
+// in the portable build, it is a hidden sibling ".NAME.<pid>.<16 hex
+// digits>~" that such a process leaves, and that the next writer of the same
+// target removes once that process is gone. The commit waits a moment for a
+// writer that extends the old file in place (LockedFile), and refuses,
+// changing nothing, when that writer goes on.
 
 #include <cstdint>
 #include <cstdio>
