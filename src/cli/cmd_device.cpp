@@ -99,6 +99,16 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 const char* const FULL_DOWNLOAD_HINT = "; run a full download into a new file instead: varnelo-cli download -o NEW.vrnldata";
 
+FileOutcome AppendNewRecords(LockedDataFile& file, const CVarneloDoc& doc) {
+    const int kept = file.count();
+    const AppendResult result = file.append(doc, doc.recordCount());
+    if (!result.error && result.overwrittenBytes > 0) {
+        Warn(std::to_string(result.overwrittenBytes) + " trailing bytes after record " + std::to_string(kept - 1) +
+             " were overwritten");
+    }
+    return result.error;
+}
+
 // The logger's new records after those of an existing data file. The file
 // keeps its own parameter block and records; the document here only
 // stages what the rule needs: the file's last record at its place, then
@@ -106,8 +116,10 @@ const char* const FULL_DOWNLOAD_HINT = "; run a full download into a new file in
 int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& path) {
     const std::string name = path.string();
     if (const FileOutcome refused = CheckAppendable(path)) return Fail(Text("cannot add records to " + refused->detail));
-    DataFileReader file;
-    if (const FileOutcome error = file.open(path)) return Fail(DescribeFileError(*error));
+    // Locked before its count and last record are read, until the new records are in.
+    LockedDataFile file;
+    if (const FileOutcome error = file.open(path))
+        return Fail(file.busy() ? Text(error->detail + "; nothing appended") : DescribeFileError(*error));
     const int kept = file.count();
     if (kept == 0) return Fail(Text("nothing appended to " + name + ": " + DescribeRefusal(AppendRefusal::NoRecords, 0, 0) + FULL_DOWNLOAD_HINT));
 
@@ -159,15 +171,14 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
                 return Fail(Text("download stopped at " + step.failure + "; nothing appended to " + name +
                                  keepHint));
             }
-            if (const FileOutcome error = AppendToDataFile(file, *doc, doc->recordCount()))
-                return Fail(DescribeFileError(*error));
+            if (const FileOutcome error = AppendNewRecords(file, *doc)) return Fail(DescribeFileError(*error));
             return Fail(Text("download stopped at " + step.failure + "; the " + std::to_string(appended) +
                              " complete new records were appended to " + name + inAll));
         }
         case AppendStep::Kind::Completed: break;
         default: return Fail(Text("nothing appended to " + name));
     }
-    if (const FileOutcome error = AppendToDataFile(file, *doc, doc->recordCount())) return Fail(DescribeFileError(*error));
+    if (const FileOutcome error = AppendNewRecords(file, *doc)) return Fail(DescribeFileError(*error));
     Print(std::to_string(doc->recordCount() - kept) + " new records" + inAll);
     return 0;
 }

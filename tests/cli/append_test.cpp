@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli_fixture.h"
+#include "data/byte_order.h"
 #include "data/data_file.h"
 #include "simulator/simulated_content.h"
 #include "support/simulator_process.h"
@@ -37,6 +38,15 @@ Bytes DataFile(const SimulatedContent& content, int count) {
     Bytes file = test::ExpectedDataFile(content, count);
     file[100] ^= 0xFF;
     return file;
+}
+
+// What a reader takes: the bytes up to the last record the count announces.
+Bytes Announced(Bytes bytes) {
+    if (bytes.size() >= DATA_FILE_HEADER_SIZE) {
+        const std::uintmax_t announced = DataFileSize(ReadI32Le(bytes.data() + BLOCK_SIZE));
+        if (announced < bytes.size()) bytes.resize(static_cast<std::size_t>(announced));
+    }
+    return bytes;
 }
 
 std::vector<std::string> Lines(const fs::path& path) {
@@ -89,7 +99,7 @@ const Case CASES[] = {
     {"CableCutHalfWay", {"--records", "400", "--pace", "10"}, 1, HELD, "the port has gone", true, Setup::CableCut},
     {"NotADataFile", {"--records", "120"}, 1, HELD, "not a Varnelo data file", false, Setup::NotADataFile},
     {"ReadOnlyFile", {"--records", "120"}, 1, HELD, "the file is read-only", false, Setup::ReadOnlyFile},
-    {"ReadOnlyFolder", {"--records", "120"}, 1, HELD, "is read-only", false, Setup::ReadOnlyFolder},
+    {"ReadOnlyFolder", {"--records", "120"}, 0, 120, "20 new records (120 in all)\n", true, Setup::ReadOnlyFolder},
     {"FullDisk", {"--records", "120"}, 1, HELD, "File too large", true, Setup::FullDisk},
     {"CountAboveCapacityIsHeld", {"--records", "20000"}, 0, RECORD_CAPACITY, "10 new records (15000 in all)\n",
      true, Setup::DataFile, {}, RECORD_CAPACITY - 10},
@@ -118,7 +128,7 @@ TEST_P(AppendThroughPty, AppendsOnlyWhatIsNewAndOtherwiseLeavesTheFileByteForByt
     test::CliSetting setting;
     if (c.setup == Setup::ReadOnlyFile) fs::permissions(file, fs::perms(0444));
     if (c.setup == Setup::ReadOnlyFolder) fs::permissions(folder, fs::perms(0555));
-    // Room for the copy of the old part, none for the new records.
+    // Room for the old file, none for the new records.
     if (c.setup == Setup::FullDisk) setting.fileSizeLimit = static_cast<long>(DataFileSize(HELD) + 1000);
     test::ProcessResult result;
     if (c.setup == Setup::CableCut) {
@@ -139,7 +149,7 @@ TEST_P(AppendThroughPty, AppendsOnlyWhatIsNewAndOtherwiseLeavesTheFileByteForByt
         test::ExpectOneLine(result, c.name);
     }
     const Bytes after = test::ReadFileBytes(file);
-    if (c.result == HELD || c.setup != Setup::DataFile) {
+    if (c.result == HELD) {
         EXPECT_TRUE(after == before) << "the file changed";
     } else {
         EXPECT_TRUE(after == DataFile(content, c.result)) << "not the file a full download gives";
@@ -155,8 +165,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, AppendThroughPty, ::testing::ValuesIn(CASES),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 // Killed (SIGKILL) or interrupted (SIGINT) at points spread over its whole
-// run, the command leaves the old file or the complete new one, and
-// nothing else in the folder.
+// run, the command leaves a file that reads as the old one or the complete
+// new one, and nothing else in the folder.
 TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
     constexpr int OLD = 2000, NEW = 2040;  // 13 MB to copy, 40 records to fetch
     test::TempDir dir;
@@ -196,7 +206,7 @@ TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
             ::kill(child, signal);
             int status = 0;
             ::waitpid(child, &status, 0);
-            const Bytes after = test::ReadFileBytes(file);
+            const Bytes after = Announced(test::ReadFileBytes(file));
             const bool isOld = after == oldBytes, isNew = after == newBytes;
             EXPECT_TRUE(isOld || isNew) << "signal " << signal << " at " << share;
             oldSeen += isOld;
@@ -208,6 +218,116 @@ TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
         }
     }
     EXPECT_GT(oldSeen, 0);
+}
+
+// "M in all" of a run that succeeded; -1 for one that did not.
+int InAll(const test::ProcessResult& result) {
+    const std::size_t at = result.out.find(" (");
+    return result.status == 0 && at != std::string::npos ? std::stoi(result.out.substr(at + 2)) : -1;
+}
+
+// Two appends to one file from two loggers at once: the first holds the
+// file for its whole run; the second refuses after a moment while the
+// first goes on, or, once the first is done, checks what it appended. The
+// file is extended in place: its links, owner and group stay.
+TEST(AppendTwice, AtOnceOneWriterHoldsTheFileAndTheOtherSeesWhatItLeft) {
+    const SimulatedContent content(400, SEED);
+    const std::string seed = std::to_string(SEED);
+    // 200 new records take the slow logger 3 s, longer than a writer waits.
+    test::SimulatorProcess slow({"--seed", seed, "--records", "300", "--pace", "15"});
+    test::SimulatorProcess fast({"--seed", seed, "--records", "400", "--pace", "2"});
+    const struct {
+        const test::SimulatorProcess* first;
+        const test::SimulatorProcess* second;
+        int result;
+        const char* secondSays;
+    } cases[] = {
+        {&slow, &fast, 300, "is being written by another program; nothing appended"},
+        {&fast, &slow, 400, "the logger holds 300 records, fewer than the 400"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const fs::path file = dir / "day.vrnldata";
+        test::WriteFileBytes(file, DataFile(content, HELD));
+        fs::create_hard_link(file, dir / "link.vrnldata");
+        // Another owner, which a file renamed over this one would not keep.
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+        }
+        struct stat before {};
+        ::stat(file.c_str(), &before);
+        auto run = [&](const test::SimulatorProcess* logger) {
+            return std::async(std::launch::async, [&file, logger] {
+                return test::RunCli({"download", "--append", file.string(), "--port", logger->port()});
+            });
+        };
+        auto first = run(c.first);
+        std::this_thread::sleep_for(300ms);
+        const test::ProcessResult second = run(c.second).get(), firstResult = first.get();
+
+        EXPECT_EQ(InAll(firstResult), c.result) << firstResult.err;
+        EXPECT_EQ(second.status, 1);
+        EXPECT_NE(second.err.find(c.secondSays), std::string::npos) << second.err;
+        EXPECT_TRUE(test::ReadFileBytes(file) == DataFile(content, c.result));
+        struct stat after {};
+        ::stat(file.c_str(), &after);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_nlink, 2u);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+}
+
+std::string Strace() {
+    for (const char* path : {"/usr/bin/strace", "/bin/strace"}) {
+        if (::access(path, X_OK) == 0) return path;
+    }
+    return {};
+}
+
+// The command killed (SIGKILL) at each system call that writes or flushes
+// the file leaves a file that reads as the old one or the new one; the next
+// run appends what is missing, over what the killed one left. A save killed
+// just before its rename leaves its temporary, which the next writer of
+// that file removes.
+TEST(AppendKilled, AtEachWriteLeavesAFileTheNextRunCompletes) {
+    const std::string strace = Strace();
+    if (strace.empty()) {
+        GTEST_SKIP() << "needs strace";
+    }
+    constexpr int NEW = 140;
+    const SimulatedContent content(NEW, SEED);
+    const Bytes oldBytes = DataFile(content, HELD), newBytes = DataFile(content, NEW);
+    test::TempDir dir;
+    const fs::path file = dir / "day.vrnldata";
+    test::SimulatorProcess simulator({"--seed", std::to_string(SEED), "--records", std::to_string(NEW)});
+    const std::vector<std::string> append = {"download", "--append", file.string(), "--port", simulator.port()};
+    const auto killedAt = [&](const std::string& calls, int when, std::vector<std::string> command) {
+        test::CliSetting setting;
+        setting.program = strace;
+        command.insert(command.begin(), {"-f", "-o", "/dev/null", "-e",
+                                         "inject=" + calls + ":signal=KILL:when=" + std::to_string(when), test::CliPath()});
+        return test::RunCli(command, setting);
+    };
+
+    for (const auto& [call, when] : {std::pair{"pwrite64", 1}, {"pwrite64", 2}, {"fsync", 1}, {"fsync", 2}}) {
+        test::WriteFileBytes(file, oldBytes);
+        EXPECT_EQ(killedAt(call, when, append).status, 128 + SIGKILL) << call << when;
+        const Bytes after = Announced(test::ReadFileBytes(file));
+        EXPECT_TRUE(after == oldBytes || after == newBytes) << call << when;
+        const test::ProcessResult next = test::RunCli(append);
+        EXPECT_EQ(next.status, 0) << call << when << next.err;
+        EXPECT_TRUE(test::ReadFileBytes(file) == newBytes) << call << when;
+        EXPECT_EQ(test::EntriesIn(dir.path()), 1u) << call << when;
+    }
+
+    test::WriteFileBytes(file, oldBytes);
+    killedAt("/^rename", 1, {"download", "--sim", "--seed", std::to_string(SEED), "--records", "20", "-o", file.string()});
+    EXPECT_EQ(test::EntriesIn(dir.path()), 2u) << "the killed save left no temporary";
+    EXPECT_EQ(test::RunCli(append).status, 0);
+    EXPECT_EQ(test::EntriesIn(dir.path()), 1u);
+    EXPECT_TRUE(test::ReadFileBytes(file) == newBytes);
 }
 
 }  // namespace
