@@ -1,7 +1,5 @@
 #include "io/atomic_file.h"
 
-#include "io/read_only_file.h"
-
 #include "io/background_flush.h"
 #include "io/file_lock.h"
 #include "io/open_file.h"
@@ -9,8 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
-#include <vector>
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -234,62 +230,6 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
         m_flush->handedOver(m_handedOver);
     }
     return true;
-}
-
-bool AtomicFileWriter::copyFrom(ReadOnlyFile& source, std::uintmax_t offset, std::uintmax_t bytes) {
-    if (!m_file) return false;
-    if (m_mode != Mode::Replace) return fail("cannot copy into", ESPIPE);
-    std::uintmax_t left = bytes;
-#if defined(__linux__) && !defined(VARNELO_PORTABLE_IO)
-    // The stream's buffer goes out first: the copy lands at the descriptor's offset.
-    if (std::fflush(m_file) != 0) return fail("cannot write", errno);
-    const int out = fileno(m_file);
-    auto from = static_cast<off_t>(offset);
-    while (left > 0 && !source.streamed()) {
-        const ssize_t n = ::copy_file_range(source.m_fd, &from, out, nullptr, left, 0);
-        if (n > 0) {
-            left -= static_cast<std::uintmax_t>(n);
-        } else if (n == 0) {
-            return fail("cannot copy into", EIO);  // the source ended early: it was cut meanwhile
-        } else if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
-            break;  // not between these two files: read and write instead
-        } else if (errno != EINTR) {
-            return fail("cannot write", errno);
-        }
-    }
-    const std::uintmax_t copied = bytes - left;
-    m_written += copied;
-    m_handedOver = m_written;
-    if (m_flush) m_flush->handedOver(m_handedOver);
-    offset += copied;
-#endif
-    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uintmax_t>(left, WRITE_BUFFER_SIZE)));
-    while (left > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(left, buffer.size()));
-        const std::size_t got = source.read(offset, buffer.data(), want);
-        if (got == 0) return fail("cannot copy into", EIO);  // the source ended early: it was cut meanwhile
-        if (!write(buffer.data(), got)) return false;
-        offset += got;
-        left -= got;
-    }
-    return true;
-}
-
-bool AtomicFileWriter::overwrite(std::uintmax_t offset, const void* data, std::size_t size) {
-    if (!m_file) return false;
-    if (m_mode != Mode::Replace) return fail("cannot write over what was written to", ESPIPE);
-    if (std::fflush(m_file) != 0) return fail("cannot write", errno);
-#if defined(__unix__) || defined(__APPLE__)
-    if (::pwrite(fileno(m_file), data, size, static_cast<off_t>(offset)) != static_cast<ssize_t>(size))
-        return fail("cannot write", errno);
-    return true;
-#else
-    const long end = std::ftell(m_file);
-    if (end < 0 || offset > static_cast<std::uintmax_t>(end) || std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0 ||
-        std::fwrite(data, 1, size, m_file) != size || std::fseek(m_file, end, SEEK_SET) != 0)
-        return fail("cannot write", errno);
-    return true;
-#endif
 }
 
 bool AtomicFileWriter::commit() {

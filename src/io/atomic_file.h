@@ -21,8 +21,6 @@
 
 namespace varnelo {
 
-class ReadOnlyFile;
-
 class BackgroundFlush;
 
 // The output name that means standard output rather than a file.
@@ -49,13 +47,6 @@ public:
     bool open();
     bool write(const void* data, std::size_t size);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
-    // Appends `bytes` of `source` from `offset`, copied by the system where
-    // it can, which shares the data instead of copying it where the file
-    // system can (btrfs, xfs: when both offsets are on a block boundary).
-    // A replacement only: a device or FIFO is refused.
-    bool copyFrom(ReadOnlyFile& source, std::uintmax_t offset, std::uintmax_t bytes);
-    // Writes over bytes already written, from `offset`. A replacement only.
-    bool overwrite(std::uintmax_t offset, const void* data, std::size_t size);
     bool commit();
 
     const std::string& error() const { return m_error; }
