@@ -229,9 +229,8 @@ TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
     const auto killedAt = [&](const std::string& calls, int when, std::vector<std::string> arguments) {
         test::CliSetting setting;
         setting.program = "/usr/bin/strace";
-        arguments.insert(arguments.begin(), {"-f", "-o", "/dev/null", "-e",
-                                             "inject=" + calls + ":signal=KILL:when=" + std::to_string(when),
-                                             test::CliPath()});
+        const std::string inject = "inject=" + calls + ":signal=KILL:when=" + std::to_string(when);
+        arguments.insert(arguments.begin(), {"-f", "-o", "/dev/null", "-e", inject, test::CliPath()});
         return test::RunCli(arguments, setting);
     };
     for (const auto& [call, when] : {std::pair{"pwrite64", 1}, {"pwrite64", 2}, {"fsync", 1}, {"fsync", 2}}) {

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <future>
-#include <string>
 #include <thread>
 
 #include "io/atomic_file.h"
