@@ -36,8 +36,11 @@ FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds
     if (FileOutcome refused = CheckAppendable(path)) return refused;
     if (!m_file.open(path, LockAccess::ReadWrite, patience))
         return FileError{m_file.busy() ? FileFailure::SaveFailed : FileFailure::OpenFailed, m_file.error()};
-    // A save killed half way may have left its temporary beside the file.
-    RemoveStaleTemporaries(path);
+    // A save killed half way may have left its temporary beside the file
+    // (beside a link's target, for a link).
+    std::error_code code;
+    const fs::path file = fs::canonical(path, code);
+    RemoveStaleTemporaries(code ? path : file);
 
     std::uint8_t countBytes[4];
     if (!m_file.size(m_size)) return FileError{FileFailure::OpenFailed, m_file.error()};

@@ -255,12 +255,13 @@ bool AtomicFileWriter::commit() {
 
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);
+    const bool replacesFile = !code && fs::is_regular_file(existing);
     if (!code && fs::exists(existing)) fs::permissions(m_temporary, existing.permissions(), code);
     // A writer that extends the old file in place holds it locked: its new
-    // records would be lost with the old file. A file we cannot even open
-    // for reading has no such writer.
+    // records would be lost with the old file. One that this user cannot
+    // open at all is replaced without the lock, as the system allows.
     LockedFile old;
-    if (!code && fs::is_regular_file(existing) && !old.open(m_destination, LockAccess::Read) && old.busy()) {
+    if (replacesFile && !old.open(m_destination, LockAccess::Read) && old.busy()) {
         m_error = old.error();
         discard();
         return false;
