@@ -24,7 +24,7 @@
 #include "charts/track_chart.h"
 #include "device/connection.h"
 #include "device/qt_serial_link.h"
-#include "device/record_download.h"
+#include "session/logger_session.h"
 #include "resident_memory.h"
 #include "session/session.h"
 #include "support/simulator_process.h"
@@ -71,13 +71,13 @@ std::uint64_t PngFingerprint(const ChartSurface& surface) {
 std::vector<std::uint64_t> Round(Session& session, const std::string& port, const test::TempDir& dir, int records) {
     OpenedPort opened = QtSerialLink::Open(port);
     if (!opened.link) Fail(opened.error);
-    const LoggerConnection connection = ConnectLink(std::move(opened.link), port, session.doc());
-    if (!connection.state.failures.empty()) Fail(connection.state.failures.front());
-    RecordDownload download(*connection.link, session.doc());
-    download.start(connection.state.recordCount);
-    DownloadStep step;
-    while (download.pending()) step = download.step();
-    if (step.kind != DownloadStep::Kind::Completed || session.doc().recordCount() != records) Fail(step.failure);
+    LoggerSession logger(session, ConnectOnce(std::move(opened.link), port));
+    if (const ConnectReport report = logger.connect(); !report.ok()) Fail(report.error);
+    if (!logger.state()->failures.empty()) Fail(logger.state()->failures.front());
+    if (!logger.startDownload().delay) Fail("the download did not start");
+    SessionStep step;
+    while (logger.busy()) step = logger.step();
+    if (step.kind != SessionStep::Kind::Completed || session.doc().recordCount() != records) Fail(step.failure);
     session.computeTrack();
     session.markChanged();
 

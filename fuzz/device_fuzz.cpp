@@ -27,7 +27,7 @@
 #include "data/byte_order.h"
 #include "device/connection.h"
 #include "device/device_link.h"
-#include "device/record_download.h"
+#include "session/logger_session.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -130,28 +130,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_EXPECT(state.recordCount == HoldRecordCount(state.reportedCount));
     FUZZ_EXPECT(state.identityLabel.find('\0') == std::string::npos);
 
-    doc->setRecordCount(0);
-    RecordDownload download(link, *doc);
-    download.start(state.recordCount);
+    // The same replies once more, now through the session's download.
+    Session session;
+    auto owned = std::make_unique<FuzzLink>(std::span(data, size));
+    FuzzLink& replay = *owned;
+    LoggerSession logger(session, ConnectOnce(std::move(owned), "FUZZ"));
+    logger.connect();
+    const LoggerState& connected = *logger.state();
+    FUZZ_EXPECT(connected.recordCount == state.recordCount);
     int steps = 0;
-    DownloadStep step;
-    while (download.pending()) {
-        step = download.step();
-        FUZZ_EXPECT(++steps <= state.recordCount + 1);
-        FUZZ_EXPECT(step.done <= step.total && step.total == state.recordCount);
+    SessionStep step;
+    if (logger.startDownload().delay) {
+        while (logger.busy()) {
+            step = logger.step();
+            FUZZ_EXPECT(++steps <= state.recordCount + 1);
+            FUZZ_EXPECT(step.done <= step.total && step.total == state.recordCount);
+        }
     }
-    const int count = doc->recordCount();
-    if (step.kind == DownloadStep::Kind::Completed) {
+    const CVarneloDoc& downloaded = session.doc();
+    const int count = downloaded.recordCount();
+    if (step.kind == SessionStep::Kind::Completed) {
         FUZZ_EXPECT(count == state.recordCount);
-    } else {
-        FUZZ_EXPECT(step.kind == DownloadStep::Kind::Stopped && count == step.record);
+    } else if (step.kind == SessionStep::Kind::Stopped) {
+        FUZZ_EXPECT(count == step.record);
     }
     for (int i = 0; i < count; ++i) {
-        const auto reply = link.completeReplies.find(i);
-        FUZZ_EXPECT(reply != link.completeReplies.end());
-        FUZZ_EXPECT(std::equal(reply->second.begin(), reply->second.end(), doc->record(i).bytes.begin()));
+        const auto reply = replay.completeReplies.find(i);
+        FUZZ_EXPECT(reply != replay.completeReplies.end());
+        FUZZ_EXPECT(std::equal(reply->second.begin(), reply->second.end(), downloaded.record(i).bytes.begin()));
     }
-    for (const auto& [record, times] : link.selections) FUZZ_EXPECT(times <= 2);
+    for (const auto& [record, times] : replay.selections) FUZZ_EXPECT(times <= 2);
 
     // An upload of the device information after whatever happened.
     AssignSensor(doc->deviceInfo(), static_cast<int>(size % 2), "FUZZ", {1, 2, 3, 4, 5, 6});

@@ -270,6 +270,22 @@ About</translation>
         <source>読み出し済みのレコードは残ります。</source>
         <translation>The records read so far are kept.</translation>
     </message>
+    <message>
+        <source>新しいレコードの読み出しを中止します (Esc)。何も追加しません。</source>
+        <translation>Stop reading new records (Esc). Nothing is added.</translation>
+    </message>
+    <message>
+        <source>新しいレコードは追加されません。</source>
+        <translation>No new record is added.</translation>
+    </message>
+    <message>
+        <source>%1 は開いた後に別のプログラムで変更されています。置き換えますか?</source>
+        <translation>%1 was changed by another program since it was opened. Replace it?</translation>
+    </message>
+    <message>
+        <source>置き換える(&amp;R)</source>
+        <translation>&amp;Replace</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::CSettingDlg</name>
@@ -435,6 +451,14 @@ About</translation>
     <message>
         <source>CSV ファイルを書き出せませんでした。</source>
         <translation>Could not write the CSV file.</translation>
+    </message>
+    <message>
+        <source>新しいレコードの読み出しを中止しました (%1 件を追加)</source>
+        <translation>Reading new records stopped (%1 added)</translation>
+    </message>
+    <message>
+        <source>ロガーにレコードがありません。ドキュメントはそのままです</source>
+        <translation>The logger holds no records. The document is unchanged</translation>
     </message>
 </context>
 <context>

@@ -231,7 +231,6 @@ void CMainFrame::buildStatusBar() {
     bar->addPermanentWidget(m_progress);
     m_stopButton = new QToolButton(bar);
     m_stopButton->setText(tr("中止"));
-    m_stopButton->setToolTip(tr("読み出しを中止します (Esc)。読み出し済みのレコードは残ります。"));
     m_stopButton->hide();
     connect(m_stopButton, &QToolButton::clicked, this, &CMainFrame::OnStopDownload);
     bar->addPermanentWidget(m_stopButton);
@@ -274,6 +273,9 @@ void CMainFrame::updateState() {
     action(Command::SaveAs)->setEnabled(on.saveAs);
     action(Command::EditHardware)->setEnabled(on.editHardware);
     m_stopButton->setVisible(on.stop);
+    // What a stop keeps: an append keeps nothing of what it brought.
+    m_stopButton->setToolTip(m_view->appending() ? tr("新しいレコードの読み出しを中止します (Esc)。何も追加しません。")
+                                                 : tr("読み出しを中止します (Esc)。読み出し済みのレコードは残ります。"));
     m_stopKey->setEnabled(on.stop);
     m_refusedSave->setEnabled(!on.save);
     m_readNewAction->setEnabled(on.readNew);
@@ -311,7 +313,8 @@ bool CMainFrame::readyToReplace(const QString& why) {
     if (m_view->downloading()) {
         QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(),
                         tr("読み出し中です。読み出しを中止しますか?"), QMessageBox::Yes | QMessageBox::No, this);
-        box.setInformativeText(tr("読み出し済みのレコードは残ります。"));
+        box.setInformativeText(m_view->appending() ? tr("新しいレコードは追加されません。")
+                                                   : tr("読み出し済みのレコードは残ります。"));
         box.button(QMessageBox::Yes)->setText(tr("はい(&Y)"));
         box.button(QMessageBox::No)->setText(tr("いいえ(&N)"));
         box.setDefaultButton(QMessageBox::No);
@@ -397,6 +400,17 @@ bool CMainFrame::OnFileSaveAs() {
 }
 
 bool CMainFrame::saveDocument(const QString& path) {
+    // Records another program appended since the file was opened are not
+    // written over unasked.
+    if (ToPath(path) == m_session->path() && m_session->changedOnDisk()) {
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+                        tr("%1 は開いた後に別のプログラムで変更されています。置き換えますか?").arg(documentTitle()),
+                        QMessageBox::Yes | QMessageBox::Cancel, this);
+        box.button(QMessageBox::Yes)->setText(tr("置き換える(&R)"));
+        box.button(QMessageBox::Cancel)->setText(tr("キャンセル"));
+        box.setDefaultButton(QMessageBox::Cancel);
+        if (box.exec() != QMessageBox::Yes) return false;
+    }
     if (const FileOutcome error = m_session->save(ToPath(path))) {
         showStatus(QString::fromStdString(error->detail));
         ShowFileProblem(this, FileProblemText(error->kind), path);

@@ -30,7 +30,9 @@ QSize ToQSize(PixelSize size) { return QSize(size.width, size.height); }
 }  // namespace
 
 CVarneloView::CVarneloView(Session& session, const LoggerChoice& logger, QWidget* parent)
-    : QWidget(parent), m_session(session), m_logger(logger) {
+    : QWidget(parent),
+      m_session(session),
+      m_logger(session, [logger] { return ConnectAsChosen(logger, nullptr); }) {
     m_limitRange = QSettings().value(PROFILE_LIMIT, 0).toInt();
     for (QTimer* timer : {&m_emptyChartsTimer, &m_downloadTimer, &m_showRecordsTimer}) timer->setSingleShot(true);
     // Fifteen thousand 10 ms waits: a coarse timer's slack would add minutes.
@@ -98,9 +100,11 @@ void CVarneloView::OnInitialUpdate() {
     m_twoChannel->setChecked(true);
     m_reflectance->setChecked(m_exportMode == ExportMode::Reflectance);
     if (m_firstUpdate) {
+        const ConnectReport report = m_logger.connect();
         // A data file named on the command line keeps its own blocks; only a
         // new document takes the logger's.
-        connectToLogger(m_session.path().empty());
+        if (m_logger.state() && m_session.path().empty()) AdoptLoggerBlocks(*m_logger.state(), m_session.doc());
+        showConnection(report);
         m_firstUpdate = false;
     }
     m_limitBox->setChecked(m_limitRange != 0);
@@ -120,44 +124,32 @@ void CVarneloView::OnInitialUpdate() {
     emit stateChanged();
 }
 
-bool CVarneloView::connectToLogger(bool adopt) {
-    // What talked to the old port goes with it; a port is opened once at a time.
-    m_download.reset();
-    m_append.reset();
-    m_connection.reset();
-    ConnectOutcome outcome = ConnectAsChosen(m_logger, nullptr);
-    if (!outcome.connection) {
+void CVarneloView::showConnection(const ConnectReport& report) {
+    // Each connection is shown once; a failure every time.
+    if (report.ok() && m_shownConnection == m_logger.connections()) return;
+    m_shownConnection = m_logger.connections();
+    const LoggerState* state = m_logger.state();
+    if (state == nullptr) {
         SetElidedText(m_identity, NO_IDENTITY);
         SetElidedText(m_counter, NO_COUNT);
-        m_deviceRecordCount = 0;
-        const QString detail = QString::fromStdString(outcome.error);
-        emit statusMessage(outcome.failure == ConnectOutcome::Failure::NoLogger
+        const QString detail = QString::fromStdString(report.error);
+        emit statusMessage(report.failure == ConnectOutcome::Failure::NoLogger
                                ? tr("ロガーが見つかりません: %1").arg(detail)
                                : tr("ロガーのポートを開けません: %1").arg(detail));
         emit stateChanged();
-        return false;
+        return;
     }
-    m_connection = std::move(outcome.connection);
-    m_faulted = false;
-    const LoggerState& state = m_connection->state;
-    if (adopt) AdoptLoggerBlocks(state, m_session.doc());
-    SetElidedText(m_identity, QString::fromLocal8Bit(state.identityLabel));
+    SetElidedText(m_identity, QString::fromLocal8Bit(state->identityLabel));
     // "0" would say the logger is empty when nobody knows.
-    SetElidedText(m_counter, state.countRead ? QString::fromStdString(state.countLabel) : tr("件数を読めません"));
-    m_deviceRecordCount = state.recordCount;
-    if (!state.failures.empty()) {
-        emit statusMessage(tr("ロガーが応答しません: %1").arg(QString::fromStdString(state.failures.front())));
-    } else if (state.reportedCount != state.recordCount) {
+    SetElidedText(m_counter, state->countRead ? QString::fromStdString(state->countLabel) : tr("件数を読めません"));
+    if (!state->failures.empty()) {
+        emit statusMessage(tr("ロガーが応答しません: %1").arg(QString::fromStdString(state->failures.front())));
+    } else if (state->reportedCount != state->recordCount) {
         emit statusMessage(tr("ロガーは %1 件と報告しています。%2 件を読み出します。")
-                               .arg(state.reportedCount)
-                               .arg(state.recordCount));
+                               .arg(state->reportedCount)
+                               .arg(state->recordCount));
     }
     emit stateChanged();
-    return state.countRead;
-}
-
-bool CVarneloView::needsConnection() const {
-    return !m_connection || m_connection->link->gone() || !m_connection->state.countRead || m_faulted;
 }
 
 void CVarneloView::setState(FormState state) {
@@ -169,158 +161,136 @@ void CVarneloView::setState(FormState state) {
 void CVarneloView::OnReadButton() {
     if (downloading()) return;
     // Connecting touches nothing of the document: when no logger answers,
-    // the records on screen stay as they are.
-    if (needsConnection() && !connectToLogger(false)) return;
+    // the records on screen stay as they are, and nothing is asked.
+    const ConnectReport report = m_logger.ensureConnected();
+    showConnection(report);
+    if (!report.ok()) return;
     if (m_downloadGate && !m_downloadGate()) return;
-    if (!m_connection || downloading()) return;
+    if (downloading()) return;
+    startJob(m_logger.startDownload());
+}
 
-    // The logger's records replace the document's, and its blocks go with them.
-    AdoptLoggerBlocks(m_connection->state, m_session.doc());
-    m_session.beginDownload();
-    emit documentChanged();
-    m_download = std::make_unique<RecordDownload>(*m_connection->link, m_session.doc());
-    m_list->clear();
-    const auto delay = m_download->start(m_deviceRecordCount);
+void CVarneloView::OnReadNewButton() {
+    if (downloading() || m_session.doc().recordCount() == 0) return;
+    startJob(m_logger.startAppend(false));
+}
+
+void CVarneloView::startJob(const JobStart& start) {
+    if (!start.delay) {
+        if (start.refused.kind == SessionStep::Kind::NotConnected) showConnection(start.refused.connect);
+        else showEnd(start.refused);
+        return;
+    }
+    showConnection({});
     setState(FormState::Downloading);
-    m_downloadTimer.start(delay);
-    emit downloadProgress(0, m_download->total());
+    m_downloadTimer.start(*start.delay);
+    emit downloadProgress(0, m_logger.job() == LoggerJob::Download ? m_logger.state()->recordCount : 0);
 }
 
 bool CVarneloView::stopDownload(const QString& why) {
     if (!downloading()) return false;
-    if (appending()) {
-        m_downloadTimer.stop();
-        m_append->cancel();
-        dropUnkeptLines();
-        emit downloadProgress(0, -1);
-        const QString stopped = tr("新しいレコードの読み出しを中止しました。何も追加していません");
-        emit statusMessage(why.isEmpty() ? stopped : stopped + QStringLiteral(": ") + why);
-        setState(FormState::Idle);
-        return true;
-    }
     m_downloadTimer.stop();
-    const int done = m_download->nextRecord();
-    m_download->cancel();
-    emit downloadProgress(0, -1);
-    const QString stopped = tr("読み出しを中止しました (%1 件読み出し済み)").arg(done);
+    const SessionStep step = m_logger.stop();
+    const QString stopped = step.job == LoggerJob::Append
+                                ? (step.kept > 0 ? tr("新しいレコードの読み出しを中止しました (%1 件を追加)").arg(step.kept)
+                                                 : tr("新しいレコードの読み出しを中止しました。何も追加していません"))
+                                : tr("読み出しを中止しました (%1 件読み出し済み)").arg(step.kept);
     emit statusMessage(why.isEmpty() ? stopped : stopped + QStringLiteral(": ") + why);
-    finishDownload();
+    showEnd(step);
     return true;
 }
 
 void CVarneloView::OnTimerDownload() {
     if (!downloading()) return;
-    if (appending()) return OnTimerAppend();
-    if (!m_download) return;
-    const DownloadStep step = m_download->step();
+    const SessionStep step = m_logger.step();
+    // The next tick counts from the exchange, not from the list and the
+    // progress bar drawn below: they fall into the wait.
+    if (step.rearm) m_downloadTimer.start(*step.rearm);
+    showConnection({});
     switch (step.kind) {
-        case DownloadStep::Kind::Ignored: return;
-        case DownloadStep::Kind::Fetched:
+        case SessionStep::Kind::Idle: return;
+        case SessionStep::Kind::Exchanged:
+            // The count read again for an append shows in the counter.
+            if (const LoggerState* state = m_logger.state(); state && state->countRead)
+                SetElidedText(m_counter, QString::fromStdString(state->countLabel));
+            emit downloadProgress(step.done, step.total);
+            return;
+        case SessionStep::Kind::Record:
+            if (step.first && step.job == LoggerJob::Download) {
+                // Only now does the download replace what was shown.
+                m_list->clear();
+                emit documentChanged();
+            }
             m_list->addItem(QString::fromStdString(step.label));
             emit downloadProgress(step.done, step.total);
-            m_downloadTimer.start(*step.rearm);
             return;
-        case DownloadStep::Kind::Completed:
-            emit downloadProgress(step.total, -1);
-            emit statusMessage(tr("%1 件のレコードを読み出しました").arg(step.total));
+        case SessionStep::Kind::Completed:
+            if (step.job == LoggerJob::Append) {
+                emit statusMessage(tr("新しいレコードを %1 件読み出しました (全 %2 件)")
+                                       .arg(step.total)
+                                       .arg(m_session.doc().recordCount()));
+            } else if (step.total == 0) {
+                emit statusMessage(tr("ロガーにレコードがありません。ドキュメントはそのままです"));
+            } else {
+                emit statusMessage(tr("%1 件のレコードを読み出しました").arg(step.total));
+            }
             break;
-        case DownloadStep::Kind::Stopped:
-            m_faulted = true;
-            emit downloadProgress(step.done, -1);
-            emit statusMessage(tr("レコード %1 で読み出しが止まりました (%2 件を読み出し済み): %3")
-                                   .arg(step.record)
-                                   .arg(step.done)
-                                   .arg(QString::fromStdString(step.failure)));
+        case SessionStep::Kind::Stopped:
+            if (step.job == LoggerJob::Append) {
+                emit statusMessage(tr("レコード %1 で読み出しが止まりました。何も追加していません: %2")
+                                       .arg(step.record)
+                                       .arg(QString::fromStdString(step.failure)));
+            } else {
+                emit statusMessage(tr("レコード %1 で読み出しが止まりました (%2 件を読み出し済み): %3")
+                                       .arg(step.record)
+                                       .arg(step.kept)
+                                       .arg(QString::fromStdString(step.failure)));
+            }
             break;
+        case SessionStep::Kind::Refused:
+        case SessionStep::Kind::NotConnected: break;
     }
-    finishDownload();
+    showEnd(step);
     m_list->setFocus();
 }
 
-void CVarneloView::finishDownload() {
+void CVarneloView::showEnd(const SessionStep& step) {
     setState(FormState::Idle);
-    if (m_session.doc().recordCount() > 0) {
-        m_session.markChanged();
-        emit documentChanged();
-        ShowFirstRecord();
-    } else {
-        // No record arrived: nothing to show but the empty charts, rather
-        // than whatever an earlier document left in the first block.
-        m_session.recordsChanged();
-        OnTimerEmptyCharts();
-    }
-}
-
-void CVarneloView::OnReadNewButton() {
-    if (downloading() || m_session.doc().recordCount() == 0) return;
-    if (needsConnection() && !connectToLogger(false)) return;
-    if (!m_connection) return;
-    m_append = std::make_unique<RecordAppend>(*m_connection->link, m_session.doc());
-    const auto delay = m_append->start(m_deviceRecordCount);
-    setState(FormState::Downloading);
-    m_downloadTimer.start(delay);
-    emit downloadProgress(0, std::max(m_deviceRecordCount - m_session.doc().recordCount(), 0));
-}
-
-void CVarneloView::OnTimerAppend() {
-    const AppendStep step = m_append->step();
-    const CVarneloDoc& doc = m_session.doc();
-    switch (step.kind) {
-        case AppendStep::Kind::Ignored: return;
-        case AppendStep::Kind::Checked: m_downloadTimer.start(*step.rearm); return;
-        case AppendStep::Kind::Fetched:
-            m_list->addItem(QString::fromStdString(step.label));
-            emit downloadProgress(step.done, step.total);
-            m_downloadTimer.start(*step.rearm);
-            return;
-        case AppendStep::Kind::Completed:
-            emit downloadProgress(step.total, -1);
-            emit statusMessage(tr("新しいレコードを %1 件読み出しました (全 %2 件)").arg(step.total).arg(doc.recordCount()));
-            break;
-        case AppendStep::Kind::Stopped:
-            m_faulted = true;
-            setState(FormState::Idle);
-            dropUnkeptLines();
-            emit downloadProgress(step.done, -1);
-            emit statusMessage(tr("レコード %1 で読み出しが止まりました。何も追加していません: %2")
-                                   .arg(step.record)
-                                   .arg(QString::fromStdString(step.failure)));
-            return;
-        case AppendStep::Kind::Refused: {
-            setState(FormState::Idle);
-            emit downloadProgress(0, -1);
-            const QString fullDownload = tr("「読み出し」で全件を読み出し、新しいファイルに保存してください。");
-            switch (step.refusal) {
-                case AppendRefusal::None:
-                case AppendRefusal::NoNewRecords: emit statusMessage(tr("新しいレコードはありません")); break;
-                case AppendRefusal::NoRecords: emit statusMessage(tr("照合するレコードがありません。") + fullDownload); break;
-                case AppendRefusal::LoggerHoldsFewer:
-                    emit statusMessage(tr("ロガーのレコード (%1 件) がドキュメント (%2 件) より少ないため追加しません"
-                                          "(ロガーのメモリが消去されています)。")
-                                           .arg(m_deviceRecordCount)
-                                           .arg(doc.recordCount()) +
-                                       fullDownload);
-                    break;
-                case AppendRefusal::RecordDiffers:
-                    emit statusMessage(tr("ロガーのレコード %1 がドキュメントと異なるため追加しません"
-                                          "(別のロガーか、消去後に記録し直したメモリです)。")
-                                           .arg(step.record) +
-                                       fullDownload);
-                    break;
-            }
-            return;
+    emit downloadProgress(step.done, -1);
+    if (step.kind == SessionStep::Kind::NotConnected) showConnection(step.connect);
+    if (step.kind == SessionStep::Kind::Refused) {
+        const QString fullDownload = tr("「読み出し」で全件を読み出し、新しいファイルに保存してください。");
+        const int loggerCount = m_logger.state() ? m_logger.state()->recordCount : 0;
+        switch (step.refusal) {
+            case AppendRefusal::None:
+            case AppendRefusal::NoNewRecords: emit statusMessage(tr("新しいレコードはありません")); break;
+            case AppendRefusal::NoRecords: emit statusMessage(tr("照合するレコードがありません。") + fullDownload); break;
+            case AppendRefusal::LoggerHoldsFewer:
+                emit statusMessage(tr("ロガーのレコード (%1 件) がドキュメント (%2 件) より少ないため追加しません"
+                                      "(ロガーのメモリが消去されています)。")
+                                       .arg(loggerCount)
+                                       .arg(m_session.doc().recordCount()) +
+                                   fullDownload);
+                break;
+            case AppendRefusal::RecordDiffers:
+                emit statusMessage(tr("ロガーのレコード %1 がドキュメントと異なるため追加しません"
+                                      "(別のロガーか、消去後に記録し直したメモリです)。")
+                                       .arg(step.record) +
+                                   fullDownload);
+                break;
         }
     }
-    // As at the end of a full download; the document keeps its file name.
-    setState(FormState::Idle);
-    m_session.markChanged();
-    emit documentChanged();
-    ShowFirstRecord();
-    m_list->setFocus();
+    dropUnkeptLines();
+    // Whatever the job kept is drawn; a job that brought nothing left the
+    // document and its charts as they were.
+    if (m_list->count() > 0 && (step.kind == SessionStep::Kind::Completed || step.kept > 0)) {
+        emit documentChanged();
+        ShowFirstRecord();
+    }
 }
 
 void CVarneloView::dropUnkeptLines() {
-    // An append that stopped kept nothing: the lines of the records that came go again.
+    // Records that came but were not kept (an append that stopped) leave the list again.
     while (m_list->count() > m_session.doc().recordCount()) delete m_list->takeItem(m_list->count() - 1);
 }
 

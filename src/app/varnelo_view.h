@@ -1,8 +1,8 @@
 #pragma once
 // The main form: the connection label and record counter, the read and CSV
 // buttons, the export options, the record list and the two chart frames.
-// It owns the logger's port, the download and the three one-shot timers,
-// and draws the charts at four moments only: the empty charts (timer 1), the
+// It steps the logger session (which owns the port, the connection and the
+// download) from its timer, shows what each step says, and draws the charts at four moments only: the empty charts (timer 1), the
 // first record of an opened document (timer 3), the end of a download and a
 // change of the selected line. A download that ends early (stopped, or cut
 // by a fault) draws what it kept, so nothing on screen describes records the
@@ -16,12 +16,10 @@
 #include <memory>
 #include <optional>
 
-#include "device/connection.h"
-#include "device/record_append.h"
-#include "device/record_download.h"
 #include "export/csv_export.h"
 #include "launch/logger_options.h"
 #include "session/form_state.h"
+#include "session/logger_session.h"
 #include "session/session.h"
 
 class QCheckBox;
@@ -51,13 +49,13 @@ public:
 
     FormState state() const { return m_state; }
     bool downloading() const { return m_state == FormState::Downloading; }
-    bool connected() const { return m_connection.has_value(); }
+    bool connected() const { return m_logger.connected(); }
     // The connected logger's port, for the settings dialog; null when none.
-    ByteLink* link() { return m_connection ? m_connection->link.get() : nullptr; }
+    ByteLink* link() { return m_logger.link(); }
     // What the connection learnt, with the logger's own blocks; null when
     // there is none. The settings dialog shows and uploads these, whatever
     // file the document came from.
-    LoggerState* loggerState() { return m_connection ? &m_connection->state : nullptr; }
+    LoggerState* loggerState() { return m_logger.state(); }
     // Ends a download that is under way, keeping what is complete, with the
     // reason (if any) in the status bar. False when none was under way.
     bool stopDownload(const QString& why);
@@ -65,7 +63,7 @@ public:
     // keeps the document and starts nothing.
     void setDownloadGate(std::function<bool()> gate) { m_downloadGate = std::move(gate); }
     // Whether what is under way appends to the document rather than replacing it.
-    bool appending() const { return m_append && m_append->pending(); }
+    bool appending() const { return m_logger.job() == LoggerJob::Append; }
 
     ExportMode exportMode() const { return m_exportMode; }
     bool limitRange() const { return m_limitRange != 0; }
@@ -88,7 +86,7 @@ public:
 
 public slots:
     void OnReadButton();
-    // Only the logger's records the document lacks, after its last one is checked (RecordAppend).
+    // Only the logger's records the document lacks, after its last one is checked.
     void OnReadNewButton();
     void OnSaveCsv();
     void OnModeTwoChannel();
@@ -112,17 +110,15 @@ signals:
 
 private:
     void buildControls();
-    // The connection exchanges; adopt: the blocks read become the document's.
-    bool connectToLogger(bool adopt);
-    // A port that is gone, a count never read or a download cut by a fault
-    // is connected again before reading.
-    bool needsConnection() const;
+    // The labels and, for a failure, the status bar after a connection.
+    void showConnection(const ConnectReport& report);
+    // A job that could not start, or a step that ended one.
+    void showEnd(const SessionStep& step);
+    void startJob(const JobStart& start);
     void setState(FormState state);
-    void finishDownload();
     void dropUnkeptLines();
     void OnTimerEmptyCharts();
     void OnTimerDownload();
-    void OnTimerAppend();
     void OnTimerShowRecords();
     void ShowFirstRecord();
     void drawSpectrum(int record);
@@ -131,15 +127,11 @@ private:
     void exportTo(const QString& path);
 
     Session& m_session;
-    LoggerChoice m_logger;
-    std::optional<LoggerConnection> m_connection;
-    std::unique_ptr<RecordDownload> m_download;
+    LoggerSession m_logger;
     std::function<bool()> m_downloadGate;
     FormState m_state = FormState::Idle;
-    bool m_faulted = false;  // the last download stopped on a failed exchange
-    std::unique_ptr<RecordAppend> m_append;  // ticks on the download's timer
     bool m_firstUpdate = true;
-    int m_deviceRecordCount = 0;
+    int m_shownConnection = -1;  // the logger session's connection the labels show
     ExportMode m_exportMode = ExportMode::TwoChannel;
     int m_limitRange = 0;
     // What the spectrum chart shows now, for the readout under the mouse.

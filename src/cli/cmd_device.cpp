@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,8 +21,7 @@
 #include "device/connection.h"
 #include "launch/logger_options.h"
 #include "launch/path_text.h"
-#include "device/record_append.h"
-#include "device/record_download.h"
+#include "session/logger_session.h"
 #include "simulator/pty_server.h"
 
 namespace varnelo::cli {
@@ -93,9 +93,59 @@ volatile std::sig_atomic_t g_stopDownload = 0;
 
 extern "C" void StopDownload(int) { g_stopDownload = 1; }
 
-// ---- download --append ------------------------------------------------------------
-
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// The logger the switches name, with the session it fills. Usage errors
+// and a logger that cannot be reached end the command with its status.
+struct CliLogger {
+    Session session;
+    std::optional<LoggerSession> logger;
+    int status = 0;
+    bool discovered = false;
+
+    // connect: now, else when the job starts.
+    CliLogger(const QCommandLineParser& parser, bool connect) {
+        QString error;
+        const auto choice = LoggerChoiceFromOptions(parser, error);
+        if (!choice) {
+            status = UsageError(error);
+            return;
+        }
+        discovered = choice->kind == LoggerChoice::Kind::Discover;
+        logger.emplace(session, [choice = *choice] { return ConnectAsChosen(choice, nullptr); });
+        if (!connect) return;
+        const ConnectReport report = logger->connect();
+        if (!logger->connected()) status = Fail(Text(Unreached(report)));
+    }
+    // Why no logger answered, with the way out when discovery found none.
+    std::string Unreached(const ConnectReport& report) const {
+        return report.error + (discovered ? "; name the port with --port PATH" : "");
+    }
+    bool ok() const { return status == 0; }
+};
+
+// Steps the job back to back; Ctrl+C stops it between two steps as a fault
+// would. `each` sees every step.
+SessionStep RunJob(LoggerSession& logger, const std::function<void(const SessionStep&)>& each) {
+    g_stopDownload = 0;
+    CatchStopSignals(StopDownload);
+    ProgressBar progress(::isatty(STDERR_FILENO) == 1);
+    SessionStep step;
+    while (logger.busy()) {
+        step = g_stopDownload ? logger.stop() : logger.step();
+        each(step);
+        if (step.kind == SessionStep::Kind::Record || step.kind == SessionStep::Kind::Completed)
+            progress.update(step.done, step.total, !logger.busy());
+    }
+    return step;
+}
+
+// "download interrupted" or "download stopped at record 7: …".
+std::string WhatStopped(const SessionStep& step) {
+    return step.cancelled ? "download interrupted" : "download stopped at " + step.failure;
+}
+
+// ---- download --append ------------------------------------------------------------
 
 const char* const FULL_DOWNLOAD_HINT = "; run a full download into a new file instead: varnelo-cli download -o NEW.vrnldata";
 
@@ -110,11 +160,12 @@ FileOutcome AppendNewRecords(LockedDataFile& file, const CVarneloDoc& doc) {
 }
 
 // The logger's new records after those of an existing data file. The file
-// keeps its own parameter block and records; the document here only
-// stages what the rule needs: the file's last record at its place, then
-// the new records after it.
+// keeps its own parameter block and records; the session here only stages
+// what the rule needs: the file's last record at its place, then the new
+// records after it.
 int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& path) {
     const std::string name = path.string();
+    const bool keepPartial = parser.isSet("keep-partial");
     if (const FileOutcome refused = CheckAppendable(path)) return Fail(Text("cannot add records to " + refused->detail));
     // Locked before its count and last record are read, until the new records are in.
     LockedDataFile file;
@@ -123,63 +174,46 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
     const int kept = file.count();
     if (kept == 0) return Fail(Text("nothing appended to " + name + ": " + DescribeRefusal(AppendRefusal::NoRecords, 0, 0) + FULL_DOWNLOAD_HINT));
 
-    auto doc = std::make_unique<CVarneloDoc>();
-    if (file.read(kept - 1, 1, &doc->record(kept - 1)) != 1)
+    CliLogger cli(parser, false);
+    if (!cli.ok()) return cli.status;
+    CVarneloDoc& doc = cli.session.doc();
+    if (file.read(kept - 1, 1, &doc.record(kept - 1)) != 1)
         return Fail(Text("cannot open " + name + ": record " + std::to_string(kept - 1) + " cannot be read"));
-    doc->setRecordCount(kept);
+    doc.setRecordCount(kept);
+    // The append connects, and reads the logger's count then.
+    LoggerSession& logger = *cli.logger;
+    const JobStart start = logger.startAppend(keepPartial);
+    if (!start.delay) return Fail(Text(cli.Unreached(start.refused.connect) + "; nothing appended to " + name));
+    const SessionStep step = RunJob(logger, [](const SessionStep&) {});
 
-    int status = 0;
-    // The logger's blocks land in the staging document, never in the file.
-    const auto connection = ConnectAsAsked(parser, *doc, status);
-    if (!connection) return status;
-    const LoggerState& state = connection->state;
-    if (!state.countRead) {
-        return Fail(Text("the logger on " + connection->portName + " did not answer: " + state.failures.front() +
-                         "; nothing appended to " + name));
-    }
-    WarnCountHeld(state);
-
-    RecordAppend append(*connection->link, *doc);
-    append.start(state.recordCount, parser.isSet("keep-partial"));
-    CatchStopSignals(StopDownload);
-    ProgressBar progress(::isatty(STDERR_FILENO) == 1);
-    AppendStep step;
-    while (append.pending() && !g_stopDownload) {
-        step = append.step();
-        if (step.kind == AppendStep::Kind::Fetched || step.kind == AppendStep::Kind::Completed)
-            progress.update(step.done, step.total, !append.pending());
-    }
-    if (g_stopDownload) return Fail(Text("download interrupted; nothing appended to " + name));
-
-    const std::string inAll = " (" + std::to_string(doc->recordCount()) + " in all)";
+    const int appended = doc.recordCount() - kept;
+    const std::string inAll = " (" + std::to_string(doc.recordCount()) + " in all)";
     switch (step.kind) {
-        case AppendStep::Kind::Refused:
+        case SessionStep::Kind::Refused:
             if (step.refusal == AppendRefusal::NoNewRecords) {
                 // Nothing went wrong: the file is up to date.
                 Print("no new records" + inAll);
                 return 0;
             }
             return Fail(Text("nothing appended to " + name + ": " +
-                             DescribeRefusal(step.refusal, kept, state.recordCount) + FULL_DOWNLOAD_HINT));
-        case AppendStep::Kind::Stopped: {
-            const int appended = doc->recordCount() - kept;
+                             DescribeRefusal(step.refusal, kept, logger.state()->recordCount) + FULL_DOWNLOAD_HINT));
+        case SessionStep::Kind::NotConnected: return Fail(Text(step.connect.error + "; nothing appended to " + name));
+        case SessionStep::Kind::Stopped:
             if (appended == 0) {
-                const std::string keepHint = step.done > 0 && !parser.isSet("keep-partial")
-                                                 ? " (--keep-partial keeps the " + std::to_string(step.done) +
-                                                       " complete new records)"
-                                                 : "";
-                return Fail(Text("download stopped at " + step.failure + "; nothing appended to " + name +
-                                 keepHint));
+                const std::string keepHint = step.done > 0 && !keepPartial ? " (--keep-partial keeps the " +
+                                                                                 std::to_string(step.done) +
+                                                                                 " complete new records)"
+                                                                           : "";
+                return Fail(Text(WhatStopped(step) + "; nothing appended to " + name + keepHint));
             }
-            if (const FileOutcome error = AppendNewRecords(file, *doc)) return Fail(DescribeFileError(*error));
-            return Fail(Text("download stopped at " + step.failure + "; the " + std::to_string(appended) +
+            if (const FileOutcome error = AppendNewRecords(file, doc)) return Fail(DescribeFileError(*error));
+            return Fail(Text(WhatStopped(step) + "; the " + std::to_string(appended) +
                              " complete new records were appended to " + name + inAll));
-        }
-        case AppendStep::Kind::Completed: break;
+        case SessionStep::Kind::Completed: break;
         default: return Fail(Text("nothing appended to " + name));
     }
-    if (const FileOutcome error = AppendNewRecords(file, *doc)) return Fail(DescribeFileError(*error));
-    Print(std::to_string(doc->recordCount() - kept) + " new records" + inAll);
+    if (const FileOutcome error = AppendNewRecords(file, doc)) return Fail(DescribeFileError(*error));
+    Print(std::to_string(appended) + " new records" + inAll);
     return 0;
 }
 
@@ -229,22 +263,21 @@ int RunInfo(const QStringList& arguments) {
     if (const Stop stop = Parse(parser, arguments)) return *stop;
     if (const Stop stop = NoPositional(parser)) return *stop;
 
-    auto doc = std::make_unique<CVarneloDoc>();
-    int status = 0;
-    const auto connection = ConnectAsAsked(parser, *doc, status);
-    if (!connection) return status;
-    const LoggerState& state = connection->state;
+    CliLogger cli(parser, true);
+    if (!cli.ok()) return cli.status;
+    const LoggerState& state = *cli.logger->state();
+    const std::string& port = cli.logger->portName();
     WarnCountHeld(state);
 
     if (state.identityRead) Print("identity: " + state.identityLabel);
-    Print("port: " + connection->portName);
+    Print("port: " + port);
     if (state.countRead) Print("records on the logger: " + std::to_string(state.recordCount));
     if (state.deviceInfoRead) {
         for (int channel = 0; channel < 2; ++channel) {
             const std::string ch = "ch." + std::to_string(channel + 1);
-            Print(ch + " sensor: " + SensorName(doc->deviceInfo(), channel));
+            Print(ch + " sensor: " + SensorName(state.deviceInfo, channel));
             std::string line = ch + " coefficients:";
-            for (double c : SensorCoefficients(doc->deviceInfo(), channel)) {
+            for (double c : SensorCoefficients(state.deviceInfo, channel)) {
                 line += ' ';
                 line += ScientificText(c);
             }
@@ -252,13 +285,13 @@ int RunInfo(const QStringList& arguments) {
         }
     }
     if (state.parametersRead) {
-        const ParameterBlock& p = doc->parameterBlock();
+        const ParameterBlock& p = state.parameters;
         Print("exposure: ch.1 " + std::to_string(p.exp_ch1()) + "  ch.2 " + std::to_string(p.exp_ch2()));
         Print("battery: batc " + FixedText(p.batc(), 0, 3) + "  batv " + FixedText(p.batv(), 0, 3));
     }
     if (state.failures.empty()) return 0;
     const bool silent = !state.identityRead && !state.countRead && !state.deviceInfoRead && !state.parametersRead;
-    if (silent) return Fail(QString::fromStdString("the logger on " + connection->portName + " does not answer: " +
+    if (silent) return Fail(QString::fromStdString("the logger on " + port + " does not answer: " +
                                                    state.failures.front()));
     // What was read is shown; what was not makes the command fail.
     std::string failures;
@@ -266,7 +299,7 @@ int RunInfo(const QStringList& arguments) {
         if (!failures.empty()) failures += "; ";
         failures += failure;
     }
-    return Fail(QString::fromStdString("cannot read everything from the logger on " + connection->portName + ": " +
+    return Fail(QString::fromStdString("cannot read everything from the logger on " + port + ": " +
                                        failures));
 }
 
@@ -279,7 +312,7 @@ int RunDownload(const QStringList& arguments) {
         output,
         {"append", "only the records FILE lacks, after a check that its last record is the logger's; FILE is "
                    "extended", "FILE.vrnldata"},
-        {"keep-partial", "if the download stops, save the records completed so far"},
+        {"keep-partial", "if the download stops (a fault, or Ctrl+C), save the records completed so far"},
     });
     std::filesystem::path path;
     if (const Stop stop = Parse(parser, arguments)) return *stop;
@@ -292,53 +325,55 @@ int RunDownload(const QStringList& arguments) {
     }
     if (const Stop stop = OutputPath(parser, output, OutputKind::Binary, path)) return *stop;
 
-    auto doc = std::make_unique<CVarneloDoc>();
-    int status = 0;
-    const auto connection = ConnectAsAsked(parser, *doc, status);
-    if (!connection) return status;
-    const LoggerState& state = connection->state;
+    CliLogger cli(parser, true);
+    if (!cli.ok()) return cli.status;
+    LoggerSession& logger = *cli.logger;
+    const LoggerState& state = *logger.state();
     // The parameter block goes into the file and the count decides what is
     // read: without them a "successful" download would be a lie.
     if (!state.parametersRead || !state.countRead) {
-        return Fail(QString::fromStdString("the logger on " + connection->portName +
+        return Fail(QString::fromStdString("the logger on " + logger.portName() +
                                            " did not answer: " + state.failures.front()));
     }
     for (const std::string& failure : state.failures) Warn(failure);
     WarnCountHeld(state);
 
-    RecordDownload download(*connection->link, *doc);
-    download.start(state.recordCount);
-    // The file is written while the logger prepares the next records.
-    DataFileStream file(path, *doc, download.total());
-    // Interrupted, the download ends here and the half-written file goes.
-    CatchStopSignals(StopDownload);
-    ProgressBar progress(::isatty(STDERR_FILENO) == 1);
-    DownloadStep step;
-    while (download.pending() && !g_stopDownload) {
-        step = download.step();
-        file.advance(step.done);
-        progress.update(step.done, step.total, !download.pending());
-    }
-    if (g_stopDownload) return Fail(QStringLiteral("download interrupted; nothing saved"));
+    CVarneloDoc& doc = cli.session.doc();
+    const bool keepPartial = parser.isSet("keep-partial");
+    if (!logger.startDownload().delay) return Fail(QStringLiteral("the logger cannot be reached"));
+    // The file is written while the logger prepares the next records, from
+    // the first record on, when the document has taken the logger's blocks.
+    std::unique_ptr<DataFileStream> file;
+    const SessionStep step = RunJob(logger, [&](const SessionStep& each) {
+        if (each.kind == SessionStep::Kind::Record && each.first)
+            file = std::make_unique<DataFileStream>(path, doc, each.total);
+        if (file) file->advance(doc.recordCount());
+    });
+    if (step.kind == SessionStep::Kind::NotConnected)
+        return Fail(Text(step.connect.error + "; nothing saved"));
 
-    const bool stopped = step.kind == DownloadStep::Kind::Stopped;
-    if (stopped && doc->recordCount() == 0) {
-        // An existing file is worth more than one with no records at all.
-        return Fail(QString::fromStdString("download stopped at " + step.failure +
-                                           "; nothing saved, no record was complete"));
-    }
-    if (stopped && !parser.isSet("keep-partial")) {
-        return Fail(QString::fromStdString("download stopped at " + step.failure + "; nothing saved (--keep-partial " +
-                                           "keeps the " + std::to_string(doc->recordCount()) + " complete records)"));
-    }
-    if (const FileOutcome error = stopped ? SaveDataFile(path, *doc) : file.finish())
-        return Fail(DescribeFileError(*error));
+    const bool stopped = step.kind == SessionStep::Kind::Stopped;
     if (stopped) {
-        return Fail(QString::fromStdString("download stopped at " + step.failure + "; the " +
-                                           std::to_string(doc->recordCount()) + " complete records were saved to " +
-                                           path.string()));
+        // An unfinished stream leaves whatever was there before alone.
+        file.reset();
+        if (doc.recordCount() == 0)
+            return Fail(Text(WhatStopped(step) + "; nothing saved, no record was complete"));
+        if (!keepPartial)
+            return Fail(Text(WhatStopped(step) + "; nothing saved (--keep-partial keeps the " +
+                             std::to_string(doc.recordCount()) + " complete records)"));
+        if (const FileOutcome error = SaveDataFile(path, doc)) return Fail(DescribeFileError(*error));
+        return Fail(Text(WhatStopped(step) + "; the " + std::to_string(doc.recordCount()) +
+                         " complete records were saved to " + path.string()));
     }
-    Print(std::to_string(doc->recordCount()) + " records saved to " + path.string());
+    if (!file) {
+        // The logger holds no record: a file of its blocks and none.
+        AdoptLoggerBlocks(state, doc);
+        doc.setRecordCount(0);
+        if (const FileOutcome error = SaveDataFile(path, doc)) return Fail(DescribeFileError(*error));
+    } else if (const FileOutcome error = file->finish()) {
+        return Fail(DescribeFileError(*error));
+    }
+    Print(std::to_string(doc.recordCount()) + " records saved to " + path.string());
     return 0;
 }
 

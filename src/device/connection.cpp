@@ -56,19 +56,19 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloD
 
 LoggerState ReadLoggerState(ByteLink& link, std::string_view portName) {
     LoggerState state;
-    // A logger that let a whole deadline pass without a single byte is not
-    // asked again: each further exchange would only wait out its own
-    // deadline, and the window or the command would hang for all of them.
-    bool silent = false;
+    // Every exchange is made even after one went unanswered: a logger that
+    // does not answer one identity request can still be downloaded. Only a
+    // port that has gone ends it at once, since every exchange would fail.
     auto exchange = [&](DeviceCommand code, const auto& run) {
-        if (silent) {
-            state.failures.push_back(std::string(CommandName(code)) + ": not asked, the logger had stopped answering");
+        if (link.gone()) {
+            state.failures.push_back(std::string(CommandName(code)) + ": not asked, the port has gone");
             return false;
         }
         const ExchangeResult result = run();
         if (!result) {
             state.failures.push_back(DescribeFailure(code, result, link));
-            silent = result.done == 0 || link.gone();
+            // Late bytes of the unanswered reply would shift the next one.
+            if (!link.gone()) link.discardInput();
         }
         return result.ok();
     };

@@ -46,6 +46,7 @@ struct ConnectOutcome {
         None,
         NoLogger,         // no port has the logger's USB id
         PortUnavailable,  // the port is there but cannot be opened (busy, permission, gone)
+        NoAnswer,         // the port opened, but the logger did not say how many records it holds
     };
     std::optional<LoggerConnection> connection;
     Failure failure = Failure::None;

@@ -6,7 +6,8 @@ CommandEnabling EnablingFor(const FormFacts& facts) {
     const bool idle = facts.state == FormState::Idle;
     CommandEnabling on;
     on.read = idle;
-    on.readNew = idle && facts.connected && facts.hasRecords;
+    // Like reading, it connects first when there is no logger.
+    on.readNew = idle && facts.hasRecords;
     on.stop = !idle;
     // Saving or exporting while records arrive would write a count and
     // records of two different moments.

@@ -19,7 +19,7 @@ struct FormFacts {
 struct CommandEnabling {
     // Idle, with or without a logger: without one, reading connects first.
     bool read = false;
-    // Appending the logger's new records needs a logger and records to check it against.
+    // Appending the logger's new records needs records to check it against.
     bool readNew = false;
     bool stop = false;
     bool save = false;

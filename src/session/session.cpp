@@ -17,10 +17,22 @@ void Session::settleTrack() const {
     ++m_trackVersion;
 }
 
+std::optional<Session::FileStamp> Session::StampOf(const std::filesystem::path& path) {
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    if (code) return std::nullopt;
+    const auto time = std::filesystem::last_write_time(path, code);
+    if (code) return std::nullopt;
+    return FileStamp{size, time};
+}
+
+bool Session::changedOnDisk() const { return !m_path.empty() && m_stamp && StampOf(m_path) != m_stamp; }
+
 std::string Session::title() const { return m_path.filename().string(); }
 
 void Session::renew() {
     m_path.clear();
+    m_stamp.reset();
     m_changed = false;
 }
 
@@ -39,6 +51,7 @@ FileOutcome Session::open(const std::filesystem::path& path, Streams streams) {
     }
     m_trackOwed = true;
     m_path = path;
+    m_stamp = StampOf(path);
     m_changed = false;
     return std::nullopt;
 }
@@ -47,6 +60,7 @@ FileOutcome Session::save(const std::filesystem::path& path) {
     FileOutcome outcome = SaveDataFile(path, *m_doc);
     if (outcome) return outcome;
     m_path = path;
+    m_stamp = StampOf(path);
     m_changed = false;
     return std::nullopt;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "data/data_file.h"
@@ -48,6 +49,10 @@ public:
 
     // Rebuilds the track from the document's records now.
     void computeTrack();
+
+    // True when the document's file is no longer as it was opened or last
+    // saved (its size or time changed, or it went): another program wrote it.
+    bool changedOnDisk() const;
 
     // The file the document was last opened from or saved to; empty for a new one.
     const std::filesystem::path& path() const { return m_path; }
@@ -91,7 +96,16 @@ private:
     mutable int m_trackCount = 0;
     mutable bool m_trackOwed = false;  // the records changed since the track was computed
     mutable std::uint64_t m_trackVersion = 0;
+    // The file as it was when opened or saved last.
+    struct FileStamp {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type time{};
+        bool operator==(const FileStamp&) const = default;
+    };
+    static std::optional<FileStamp> StampOf(const std::filesystem::path& path);
+
     std::filesystem::path m_path;
+    std::optional<FileStamp> m_stamp;
     bool m_changed = false;
 };
 

@@ -72,6 +72,10 @@ public:
     void noteCommands(bool on) { m_noting = on; }
     std::vector<WireCommand> takeNotedCommands() { return std::exchange(m_noted, {}); }
 
+    // The logger went on measuring, or was cleared: command 18 reports this
+    // from now on (nothing: the true count).
+    void reportCount(std::optional<std::int32_t> count) { m_faults.reportedCount = count; }
+
     const SimulatedContent& content() const { return m_content; }
     const DeviceInfoBlock& deviceInfo() const { return m_deviceInfo; }  // as last written with command 139
     std::int32_t reportedCount() const;

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 
 #include "app/main_frame.h"
@@ -95,13 +97,38 @@ TEST_P(ReadNewRecords, ListsOnlyTheNewRecordsOrLeavesTheDocumentAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Cases, ReadNewRecords, ::testing::ValuesIn(CASES),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
-TEST_F(ReadNewRecords, IsOfferedOnlyWithALoggerAndRecordsToCheck) {
+// Offered with records to check even without a logger: it connects first
+// and, with nobody there, leaves the document alone. Records another
+// program added to the file meanwhile are not saved over unasked.
+TEST_F(ReadNewRecords, IsOfferedWithRecordsToCheckAndNeverSavesOverAnOutsideAppend) {
     LoggerChoice none;
     none.kind = LoggerChoice::Kind::Port;
     none.port = QString::fromStdString((dir / "no-such-port").string());
     CMainFrame unconnected(none);
     ASSERT_TRUE(unconnected.start({}));
     EXPECT_FALSE(unconnected.readNewAction()->isEnabled());
+
+    const SimulatedContent content(HELD + 5, READ_NEW_SEED);
+    const auto file = dir / "day.vrnldata";
+    test::WriteFileBytes(file, test::ExpectedDataFile(content, HELD));
+    ASSERT_TRUE(unconnected.openDocument(QString::fromStdString(file.string())));
+    ASSERT_TRUE(unconnected.readNewAction()->isEnabled());
+    unconnected.readNewAction()->trigger();
+    EXPECT_FALSE(unconnected.view()->downloading());
+    EXPECT_TRUE(unconnected.statusBar()->currentMessage().contains(QStringLiteral("no-such-port")));
+    EXPECT_EQ(unconnected.session().doc().recordCount(), HELD);
+    EXPECT_EQ(unconnected.session().path(), file);
+
+    const auto appended = test::ExpectedDataFile(content, HELD + 5);
+    test::WriteFileBytes(file, appended);
+    test::ModalAnswer<QMessageBox> cancel([](QMessageBox& box) {
+        EXPECT_TRUE(box.text().contains(QStringLiteral("別のプログラムで変更されています"))) << box.text().toStdString();
+        box.button(QMessageBox::Cancel)->click();
+    });
+    unconnected.action(CMainFrame::Command::Save)->trigger();
+    EXPECT_TRUE(cancel.answered());
+    EXPECT_EQ(test::ReadFileBytes(file), appended);
+    EXPECT_EQ(unconnected.session().doc().recordCount(), HELD);
 
     LoggerChoice simulated;
     simulated.kind = LoggerChoice::Kind::Simulated;

@@ -11,7 +11,7 @@
 #include "app/setting_dialog.h"
 #include "app_test_support.h"
 #include "device/connection.h"
-#include "device/record_download.h"
+#include "session/logger_session.h"
 #include "simulator/simulated_link.h"
 #include "support/test_support.h"
 
@@ -196,18 +196,21 @@ TEST_F(SettingDialog, TheFootLineSaysWhenTheUploadFailed) {
 
 TEST_F(SettingDialog, UploadsDuringADownloadLeaveEveryRecordIntact) {
     QSettings().setValue(PROFILE_KEY, QString::fromStdString(first.string()));
-    CSettingDlg dialog(*doc, connection.link.get());
-    RecordDownload download(*connection.link, *doc);
+    SimulatedLink& wire = logger();
+    Session session;
+    LoggerSession download(session, ConnectOnce(std::move(connection.link), "SIM"));
+    ASSERT_TRUE(download.connect().ok());
+    CSettingDlg dialog(*doc, download.link());
     QTimer ticks;
     ticks.setSingleShot(true);
     int uploadsWhileDownloading = 0;
     auto upload = [&](int row, const char* button) {
-        if (download.pending()) ++uploadsWhileDownloading;
+        if (download.busy()) ++uploadsWhileDownloading;
         Select(dialog, row);
         Press(dialog, button);
     };
     QObject::connect(&ticks, &QTimer::timeout, [&] {
-        const DownloadStep step = download.step();
+        const SessionStep step = download.step();
         // Clicks queued behind this tick, as the user's would be.
         if (step.done == 5) QTimer::singleShot(0, &dialog, [&] { upload(0, "ch.2"); });
         if (step.done == 20) QTimer::singleShot(0, &dialog, [&] { upload(2, "ch.1"); });
@@ -217,18 +220,18 @@ TEST_F(SettingDialog, UploadsDuringADownloadLeaveEveryRecordIntact) {
             dialog.accept();
         }
     });
-    ticks.start(download.start(connection.state.recordCount));
+    ticks.start(*download.startDownload().delay);
     QTimer::singleShot(20000, &dialog, &QDialog::reject);  // never hang the test
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
 
     EXPECT_EQ(uploadsWhileDownloading, 2);
     const SimulatedContent content(40, 3);
-    ASSERT_EQ(doc->recordCount(), 40);
-    for (int i = 0; i < 40; ++i) EXPECT_EQ(doc->record(i).bytes, content.record(i).bytes) << "record " << i;
-    EXPECT_EQ(logger().model().recordReplies(), 40) << "no record needed a second attempt";
-    EXPECT_EQ(SensorName(logger().model().deviceInfo(), 0), "HEAD-C");
-    EXPECT_EQ(SensorName(logger().model().deviceInfo(), 1), "HEAD-A");
-    EXPECT_EQ(logger().model().deviceInfo().bytes, doc->deviceInfo().bytes);
+    ASSERT_EQ(session.doc().recordCount(), 40);
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(session.doc().record(i).bytes, content.record(i).bytes) << "record " << i;
+    EXPECT_EQ(wire.model().recordReplies(), 40) << "no record needed a second attempt";
+    EXPECT_EQ(SensorName(wire.model().deviceInfo(), 0), "HEAD-C");
+    EXPECT_EQ(SensorName(wire.model().deviceInfo(), 1), "HEAD-A");
+    EXPECT_EQ(wire.model().deviceInfo().bytes, doc->deviceInfo().bytes);
 }
 
 }  // namespace

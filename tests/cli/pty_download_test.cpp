@@ -31,31 +31,62 @@ TEST(PtyDownload, TwoHundredRecordsArriveByteForByte) {
     EXPECT_EQ(test::ReadFileBytes(file), test::ExpectedDataFile(SimulatedContent(200, 42), 200));
 }
 
-// The file is written while the records arrive; an interrupted download
-// takes its half-written file with it and leaves the old one alone.
-TEST(PtyDownload, AnInterruptedDownloadLeavesTheOldFileAndNothingElse) {
-    test::SimulatorProcess simulator({"--records", "2000", "--pace", "2"});
-    test::TempDir dir;
-    const auto file = dir / "logger.vrnldata";
-    test::WriteFileBytes(file, {'o', 'l', 'd'});
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int quiet = ::open("/dev/null", O_WRONLY);
-        ::dup2(quiet, 1);
-        ::dup2(quiet, 2);
-        const char* cli = test::CliPath();
-        ::execl(cli, cli, "download", "--port", simulator.port().c_str(), "-o", file.c_str(), nullptr);
-        ::_exit(127);
+// Ctrl+C stops a download or an append between two records, as a fault
+// does: nothing is written unless --keep-partial, which keeps exactly the
+// complete records; the half-written file goes and nothing else is left.
+TEST(PtyDownload, AnInterruptedDownloadKeepsWhatKeepPartialAsksForAndNothingElse) {
+    constexpr int HELD = 100;
+    const SimulatedContent content(2000, 1);
+    for (const bool append : {false, true}) {
+        for (const bool keep : {false, true}) {
+            SCOPED_TRACE(std::string(append ? "append" : "download") + (keep ? " --keep-partial" : ""));
+            test::SimulatorProcess simulator({"--records", "2000", "--pace", "2"});
+            test::TempDir dir;
+            const auto file = dir / "logger.vrnldata";
+            const Bytes before = append ? test::ExpectedDataFile(content, HELD) : Bytes{'o', 'l', 'd'};
+            test::WriteFileBytes(file, before);
+            const auto said = dir.path().parent_path() / (dir.path().filename().string() + ".err");
+            std::vector<std::string> args = {"download", "--port", simulator.port()};
+            for (const std::string& a : append ? std::vector<std::string>{"--append", file.string()}
+                                               : std::vector<std::string>{"-o", file.string()})
+                args.push_back(a);
+            if (keep) args.push_back("--keep-partial");
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::dup2(::open("/dev/null", O_WRONLY), 1);
+                ::dup2(::open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+                std::vector<char*> argv{const_cast<char*>(test::CliPath())};
+                for (auto& a : args) argv.push_back(a.data());
+                argv.push_back(nullptr);
+                ::execv(argv[0], argv.data());
+                ::_exit(127);
+            }
+            // Well into the download (2 ms per record), with records already written.
+            std::this_thread::sleep_for(test::SANITIZED ? 3s : 1s);
+            ::kill(child, SIGINT);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 1);
+            const Bytes errBytes = test::ReadFileBytes(said);
+            const std::string err(errBytes.begin(), errBytes.end());
+            std::filesystem::remove(said);
+            EXPECT_EQ(test::LineCount(err), 1u) << err;
+            EXPECT_NE(err.find("download interrupted"), std::string::npos) << err;
+            const Bytes after = test::ReadFileBytes(file);
+            if (!keep) {
+                EXPECT_EQ(after, before);
+                EXPECT_NE(err.find(append ? "nothing appended" : "nothing saved"), std::string::npos) << err;
+            } else {
+                const int count = static_cast<int>((after.size() - BLOCK_SIZE - 4) / BLOCK_SIZE);
+                EXPECT_GT(count, append ? HELD : 0);
+                EXPECT_EQ(after, test::ExpectedDataFile(content, count)) << "exactly the complete records";
+                const int kept = count - (append ? HELD : 0);
+                EXPECT_NE(err.find("the " + std::to_string(kept) + " complete"), std::string::npos) << err;
+            }
+            EXPECT_EQ(test::EntriesIn(dir.path()), 1u);
+        }
     }
-    // Well into the download (2 ms per record), with records already written.
-    std::this_thread::sleep_for(test::SANITIZED ? 3s : 1s);
-    ::kill(child, SIGINT);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(test::ReadFileBytes(file), (Bytes{'o', 'l', 'd'}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(PtyDownload, InfoShowsTheLoggerAndAPortCanBeGivenByEnvironment) {

@@ -18,7 +18,7 @@ TEST(FormState, EveryCommandFollowsTheStateAndTheConnection) {
     const Case cases[] = {
         // state, connected, records      read   new    stop   save   csv    hardware
         {{Idle, false, false}, /**/ true, false, false, true, true, false},
-        {{Idle, false, true}, /**/ true, false, false, true, true, false},
+        {{Idle, false, true}, /**/ true, true, false, true, true, false},
         {{Idle, true, false}, /**/ true, false, false, true, true, true},
         {{Idle, true, true}, /**/ true, true, false, true, true, true},
         {{Downloading, true, false}, /**/ false, false, true, false, false, true},

@@ -47,6 +47,17 @@ TEST(Session, OpenSaveAndNewFollowTheFileAndTheChangedMark) {
     EXPECT_TRUE(other.trackCurrent());
     other.markChanged();
     EXPECT_FALSE(other.trackCurrent()) << "records came in that the track has not seen";
+
+    // Another program extends the file: the document notices, until it saves.
+    EXPECT_FALSE(other.changedOnDisk());
+    std::filesystem::resize_file(dir / "day.vrnldata", std::filesystem::file_size(dir / "day.vrnldata") + 1);
+    EXPECT_TRUE(other.changedOnDisk());
+    ASSERT_FALSE(other.save(dir / "day.vrnldata"));
+    EXPECT_FALSE(other.changedOnDisk());
+    std::filesystem::remove(dir / "day.vrnldata");
+    EXPECT_TRUE(other.changedOnDisk());
+    other.renew();
+    EXPECT_FALSE(other.changedOnDisk()) << "a new document has no file to watch";
 }
 
 TEST(Session, RefusedFileLeavesDocumentTrackAndFileAlone) {

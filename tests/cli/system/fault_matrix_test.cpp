@@ -41,12 +41,14 @@ struct Fault {
 std::ostream& operator<<(std::ostream& out, const Fault& fault) { return out << fault.name; }
 
 const Fault FAULTS[] = {
-    // A logger silent while connecting is not asked further: without the
-    // parameter block and the count there is nothing to download.
-    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, 1, -1, "did not answer: identity B (command 2): 0 of 16"},
-    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, 1, -1, "did not answer: identity A (command 0): 0 of 32"},
-    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, 1, -1,
-     "did not answer: device information (command 6): 0 of 208"},
+    // One exchange unanswered while connecting: the others are still made.
+    // The identity and the device information are not needed for the file
+    // (a warning says what is missing); without the parameter block and the
+    // count there is nothing to download.
+    {"SilentAtIdentityB", {"--silent-at-exchange", "1"}, 0, RECORDS, "warning: identity B (command 2): 0 of 16"},
+    {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, 0, RECORDS, "warning: identity A (command 0): 0 of 32"},
+    {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, 0, RECORDS,
+     "warning: device information (command 6): 0 of 208"},
     {"SilentAtParameters", {"--silent-at-exchange", "4"}, 1, -1, "did not answer: parameter block (command 8): 0 of"},
     {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, 1, -1, "did not answer: record count (command 18): 0 of"},
     {"SilentAtRecord7", {"--silent-from", "7"}, 1, 7, "stopped at record 7: record select (command 140)"},

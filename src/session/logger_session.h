@@ -1,0 +1,151 @@
+#pragma once
+// The one owner of a logger: its link, what the connection read, and the
+// job under way (a full download, or only the new records). The window
+// steps it from its timer with the periods the delays say; the command line
+// steps it back to back. Whoever steps it only shows what each step says:
+// no rule about the logger lives anywhere else.
+//
+//   idle --startDownload()/startAppend()--> [connect when needed] --> one exchange pair per step() --> idle
+//
+// The document changes only when the job's first record has arrived:
+// until then a connection that fails, a port that has gone or a refusal
+// leaves it, its name and its records exactly as they were. From then on
+// its count is always the records complete so far, so whatever is drawn or
+// computed meanwhile describes records that are really there.
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "data/document.h"
+#include "device/connection.h"
+#include "device/record_append.h"
+#include "device/record_download.h"
+#include "session/session.h"
+
+namespace varnelo {
+
+enum class LoggerJob { None, Download, Append };
+
+// Why no logger could be had; what failed, in English, naming the port.
+struct ConnectReport {
+    ConnectOutcome::Failure failure = ConnectOutcome::Failure::None;
+    std::string error;
+    bool ok() const { return failure == ConnectOutcome::Failure::None; }
+};
+
+struct SessionStep {
+    enum class Kind {
+        Idle,          // nothing under way
+        Exchanged,     // an exchange of the job's own was made (the count read again, the check passed)
+        Record,        // record `record` arrived and is listed as `label`
+        Completed,     // every record is in
+        Stopped,       // a fault at record `record` (or the stop control); the document keeps `kept`
+        Refused,       // an append that `refusal` forbids: nothing changed
+        NotConnected,  // no logger answered (`connect` says why): nothing changed beyond what was kept
+    };
+    Kind kind = Kind::Idle;
+    LoggerJob job = LoggerJob::None;
+    int record = -1;     // counted from the document's first record
+    int done = 0;        // records of this job complete after the step
+    int total = 0;       // records the job brings (an append: once the count is read again)
+    bool first = false;  // Record: the document began anew with it (a full download: untitled now)
+    bool reconnected = false;  // the port had gone and was connected again on the way
+    bool cancelled = false;    // Stopped by stop(), not by a fault
+    int kept = 0;              // Stopped: records of this job the document keeps
+    std::string label;
+    std::string failure;  // Stopped: what went wrong, in English
+    AppendRefusal refusal = AppendRefusal::None;
+    ConnectReport connect;  // NotConnected
+    std::optional<std::chrono::milliseconds> rearm;  // when to step again; empty once the job is over
+};
+
+// What a start says: the delay before the first step, or why nothing starts.
+struct JobStart {
+    std::optional<std::chrono::milliseconds> delay;
+    SessionStep refused;  // without a delay: NotConnected or Refused, nothing changed
+};
+
+class LoggerSession;
+
+// A link that is open already (the in-process simulated logger, a test's
+// link): the first connection gets it, every later one finds no logger.
+std::function<ConnectOutcome()> ConnectOnce(std::unique_ptr<ByteLink> link, std::string portName);
+
+class LoggerSession {
+public:
+    // Opens the logger afresh: discovery, an explicit port, or the simulated one.
+    using Connector = std::function<ConnectOutcome()>;
+
+    LoggerSession(Session& session, Connector connector);
+    LoggerSession(const LoggerSession&) = delete;
+    LoggerSession& operator=(const LoggerSession&) = delete;
+
+    // The start-up connection, or a new one: whatever talked to the old
+    // port goes first. The logger's blocks stay the session's (state()).
+    ConnectReport connect();
+    // Connects when there is no port, it has gone, its count was never
+    // read, or the last job stopped on a fault; else keeps the one there is.
+    ConnectReport ensureConnected();
+
+    bool connected() const { return m_connection.has_value(); }
+    // Grows with each connection made, answered or not.
+    int connections() const { return m_connections; }
+    // The logger's link and what its connection read; null when none.
+    ByteLink* link() { return m_connection ? m_connection->link.get() : nullptr; }
+    LoggerState* state() { return m_connection ? &m_connection->state : nullptr; }
+    const LoggerState* state() const { return m_connection ? &m_connection->state : nullptr; }
+    const std::string& portName() const { return m_connection->portName; }
+
+    // Every record of the logger, counted at the connection, into a new
+    // untitled document (from the first record on).
+    JobStart startDownload();
+    // Only the records the document lacks, after the logger's count is
+    // read again and its record k-1 is byte for byte the document's. A
+    // stop appends nothing unless keepPartial.
+    JobStart startAppend(bool keepPartial);
+
+    LoggerJob job() const { return m_job; }
+    bool busy() const { return m_job != LoggerJob::None; }
+    bool keepsPartial() const { return m_job == LoggerJob::Download || m_keepPartial; }
+
+    SessionStep step();
+    // Ends the job between two steps, as a fault would: a download keeps its
+    // complete records, an append only with keepPartial.
+    SessionStep stop();
+
+private:
+    enum class Phase { Count, Check, Fetch };
+
+    SessionStep stepDownload(SessionStep result);
+    SessionStep stepAppend(SessionStep result);
+    SessionStep stepCount(SessionStep result);
+    SessionStep stepCheck(SessionStep result);
+    // Fetches record `index` into `into`; a port found gone is connected
+    // again once per job and the record asked for again.
+    RecordFetch fetch(int index, MeasurementRecord& into, SessionStep& result);
+    SessionStep end(SessionStep result);
+    SessionStep stopped(SessionStep result, std::string failure);
+    SessionStep notConnected(SessionStep result, ConnectReport report);
+    SessionStep newStep() const;
+
+    Session& m_session;
+    Connector m_connector;
+    std::optional<LoggerConnection> m_connection;
+    bool m_faulted = false;  // the last job stopped on a failed exchange
+    int m_connections = 0;
+
+    LoggerJob m_job = LoggerJob::None;
+    Phase m_phase = Phase::Fetch;
+    bool m_keepPartial = false;
+    bool m_began = false;        // the job's first record is in the document
+    bool m_reconnected = false;  // once per job
+    int m_first = 0;             // the document's first record this job brings
+    int m_next = 0;
+    int m_end = 0;
+    MeasurementRecord m_staging{};  // the first record, until it is whole
+};
+
+}  // namespace varnelo
