@@ -105,9 +105,9 @@ void BM_WriteExtendedFileAgainstSave(benchmark::State& state) {
         bench::InTurn(
             write.size(),
             [&] {
-                DataFileReader file;
+                LockedDataFile file;
                 const auto start = bench::Clock::now();
-                if (file.open(target) || AppendToDataFile(file, *doc, RECORD_CAPACITY)) state.SkipWithError("append failed");
+                if (file.open(target) || file.append(*doc, RECORD_CAPACITY).error) state.SkipWithError("append failed");
                 w = bench::SecondsSince(start);
             },
             [&] {

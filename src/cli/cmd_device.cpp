@@ -149,6 +149,16 @@ std::string WhatStopped(const SessionStep& step) {
 
 const char* const FULL_DOWNLOAD_HINT = "; run a full download into a new file instead: varnelo-cli download -o NEW.vrnldata";
 
+FileOutcome AppendNewRecords(LockedDataFile& file, const CVarneloDoc& doc) {
+    const int kept = file.count();
+    const AppendResult result = file.append(doc, doc.recordCount());
+    if (!result.error && result.overwrittenBytes > 0) {
+        Warn(std::to_string(result.overwrittenBytes) + " trailing bytes after record " + std::to_string(kept - 1) +
+             " were overwritten");
+    }
+    return result.error;
+}
+
 // The logger's new records after those of an existing data file. The file
 // keeps its own parameter block and records; the session here only stages
 // what the rule needs: the file's last record at its place, then the new
@@ -157,8 +167,10 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
     const std::string name = path.string();
     const bool keepPartial = parser.isSet("keep-partial");
     if (const FileOutcome refused = CheckAppendable(path)) return Fail(Text("cannot add records to " + refused->detail));
-    DataFileReader file;
-    if (const FileOutcome error = file.open(path)) return Fail(DescribeFileError(*error));
+    // Locked before its count and last record are read, until the new records are in.
+    LockedDataFile file;
+    if (const FileOutcome error = file.open(path))
+        return Fail(file.busy() ? Text(error->detail + "; nothing appended") : DescribeFileError(*error));
     const int kept = file.count();
     if (kept == 0) return Fail(Text("nothing appended to " + name + ": " + DescribeRefusal(AppendRefusal::NoRecords, 0, 0) + FULL_DOWNLOAD_HINT));
 
@@ -194,14 +206,13 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
                                                                            : "";
                 return Fail(Text(WhatStopped(step) + "; nothing appended to " + name + keepHint));
             }
-            if (const FileOutcome error = AppendToDataFile(file, doc, doc.recordCount()))
-                return Fail(DescribeFileError(*error));
+            if (const FileOutcome error = AppendNewRecords(file, doc)) return Fail(DescribeFileError(*error));
             return Fail(Text(WhatStopped(step) + "; the " + std::to_string(appended) +
                              " complete new records were appended to " + name + inAll));
         case SessionStep::Kind::Completed: break;
         default: return Fail(Text("nothing appended to " + name));
     }
-    if (const FileOutcome error = AppendToDataFile(file, doc, doc.recordCount())) return Fail(DescribeFileError(*error));
+    if (const FileOutcome error = AppendNewRecords(file, doc)) return Fail(DescribeFileError(*error));
     Print(std::to_string(appended) + " new records" + inAll);
     return 0;
 }

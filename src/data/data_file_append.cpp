@@ -1,8 +1,9 @@
 #include "data/data_file_append.h"
 
 #include "data/byte_order.h"
-#include "io/atomic_file.h"
+#include "data/data_file_reader.h"
 #include "io/open_file.h"
+#include "io/temporary_name.h"
 
 namespace varnelo {
 
@@ -18,37 +19,73 @@ FileError RefusedAppend(const fs::path& path, const std::string& why) {
 
 FileOutcome CheckAppendable(const fs::path& path) {
     std::error_code code;
-    const fs::path file = fs::canonical(path, code);  // links followed: the file that is replaced
+    const fs::path file = fs::canonical(path, code);  // links followed: the file that is extended
     if (code) return RefusedAppend(path, code.message());
     const fs::file_status status = fs::status(file, code);
     if (code) return RefusedAppend(path, code.message());
     if (!fs::is_regular_file(status))
         return RefusedAppend(path, "not a regular file; new records go into a regular file only");
     if (!Writable(file, status)) return RefusedAppend(path, "the file is read-only");
-    const fs::path folder = file.parent_path();
-    const fs::file_status folderStatus = fs::status(folder, code);
-    if (code || !Writable(folder, folderStatus))
-        return RefusedAppend(path, "its folder " + folder.string() + " is read-only");
     return std::nullopt;
 }
 
-FileOutcome AppendToDataFile(DataFileReader& file, const CVarneloDoc& doc, int end) {
-    const fs::path& path = file.path();
+FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds patience) {
+    m_file.close();
+    m_path = path;
+    m_count = 0;
     if (FileOutcome refused = CheckAppendable(path)) return refused;
-    const int kept = file.count();
-    if (end < kept || end > RECORD_CAPACITY) return RefusedAppend(path, "no records to append");
+    if (!m_file.open(path, LockAccess::ReadWrite, patience))
+        return FileError{m_file.busy() ? FileFailure::SaveFailed : FileFailure::OpenFailed, m_file.error()};
+    // A save killed half way may have left its temporary beside the file
+    // (beside a link's target, for a link).
+    std::error_code code;
+    const fs::path file = fs::canonical(path, code);
+    RemoveStaleTemporaries(code ? path : file);
+
+    std::uint8_t countBytes[4];
+    if (!m_file.size(m_size)) return FileError{FileFailure::OpenFailed, m_file.error()};
+    if (FileOutcome refused = CheckDataFileLength(path, m_size)) return refused;
+    if (m_size == 0) return std::nullopt;
+    if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4)
+        return FileError{FileFailure::OpenFailed, path.string() + ": cannot read the parameter block and count"};
+    return CheckDataFileCount(path, m_size, countBytes, m_count);
+}
+
+int LockedDataFile::read(int first, int n, MeasurementRecord* into) {
+    const std::size_t bytes = m_file.read(DataFileSize(first), into, BLOCK_SIZE * static_cast<std::size_t>(n));
+    return static_cast<int>(bytes / BLOCK_SIZE);
+}
+
+AppendResult LockedDataFile::append(const CVarneloDoc& doc, int end) {
+    AppendResult result;
+    const int kept = m_count;
+    if (!m_file.isOpen() || m_size == 0 || end < kept || end > RECORD_CAPACITY) {
+        result.error = RefusedAppend(m_path, "no records to append");
+        return result;
+    }
+    const std::uintmax_t oldEnd = DataFileSize(kept), newEnd = DataFileSize(end);
+    result.overwrittenBytes = m_size - oldEnd;
     std::uint8_t count[4];
     WriteI32Le(count, end);
-    AtomicFileWriter writer(path);
-    // The old part from offset 0, so that both files' blocks line up and can
-    // be shared; the count is then written over. Bytes after the old last
-    // record are left behind.
-    const bool ok = writer.open() && writer.copyFrom(file.file(), 0, DataFileSize(kept)) &&
-                    writer.overwrite(BLOCK_SIZE, count, sizeof count) &&
-                    writer.write(&doc.record(kept), BLOCK_SIZE * static_cast<std::size_t>(end - kept)) &&
-                    writer.commit();
-    if (!ok) return FileError{FileFailure::SaveFailed, writer.error()};
-    return std::nullopt;
+    const std::size_t bytes = BLOCK_SIZE * static_cast<std::size_t>(end - kept);
+    const bool recordsIn = (bytes == 0 || m_file.write(oldEnd, &doc.record(kept), bytes)) && m_file.flush();
+    if (!recordsIn) {
+        // The old count still stands; what was written after the old end goes.
+        const std::string error = m_file.error();
+        if (newEnd > m_size) m_file.truncate(m_size);
+        result.error = FileError{FileFailure::SaveFailed, error};
+        return result;
+    }
+    // Once the count is on the disk the file is the new one; bytes beyond
+    // the new records that another writer left are cut then, not before.
+    if (!m_file.write(BLOCK_SIZE, count, sizeof count) || !m_file.flush() ||
+        (m_size > newEnd && !m_file.truncate(newEnd))) {
+        result.error = FileError{FileFailure::SaveFailed, m_file.error()};
+        return result;
+    }
+    m_count = end;
+    m_size = newEnd;
+    return result;
 }
 
 }  // namespace varnelo

@@ -14,6 +14,28 @@ std::uintmax_t RecordOffset(int index) { return DataFileSize(index); }
 
 }  // namespace
 
+FileOutcome CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size) {
+    if (size == 0 || size >= DATA_FILE_HEADER_SIZE) return std::nullopt;
+    return Refused(path, std::to_string(size) + " bytes, shorter than the " + std::to_string(DATA_FILE_HEADER_SIZE) +
+                             "-byte parameter block and count");
+}
+
+FileOutcome CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
+                               int& count) {
+    const std::int32_t announced = ReadI32Le(countBytes);
+    if (announced < 0 || announced > RECORD_CAPACITY) {
+        return Refused(path, "record count " + std::to_string(announced) + " is outside 0.." +
+                                 std::to_string(RECORD_CAPACITY));
+    }
+    if (size < DataFileSize(announced)) {
+        const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
+        return Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
+                                 std::to_string(complete) + " complete ones");
+    }
+    count = announced;
+    return std::nullopt;
+}
+
 FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams streams) {
     m_path = path;
     if (streams == Streams::Refuse) {
@@ -30,25 +52,14 @@ FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams stre
         return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
     if (size == 0 && m_file.streamed()) return Refused(path, "nothing arrived from the pipe or device");
     if (size == 0) return std::nullopt;
-    if (size < DATA_FILE_HEADER_SIZE) {
-        return Refused(path, std::to_string(size) + " bytes, shorter than the " +
-                                 std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count");
-    }
+    if (FileOutcome refused = CheckDataFileLength(path, size)) return refused;
 
     std::uint8_t countBytes[4];
     if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4) {
         return Refused(path, "cannot read the parameter block and count");
     }
-    const std::int32_t count = ReadI32Le(countBytes);
-    if (count < 0 || count > RECORD_CAPACITY) {
-        return Refused(path, "record count " + std::to_string(count) + " is outside 0.." +
-                                 std::to_string(RECORD_CAPACITY));
-    }
-    if (size < DataFileSize(count)) {
-        const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
-        return Refused(path, "announces " + std::to_string(count) + " records but holds only " +
-                                 std::to_string(complete) + " complete ones");
-    }
+    int count = 0;
+    if (FileOutcome refused = CheckDataFileCount(path, size, countBytes, count)) return refused;
     m_count = count;
     m_hasContent = true;
     return std::nullopt;

@@ -12,6 +12,14 @@
 
 namespace varnelo {
 
+// Refuses a file too short for the parameter block and count (0 bytes is
+// an empty file).
+FileOutcome CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size);
+// The count of a data file of `size` bytes (at least DATA_FILE_HEADER_SIZE)
+// whose count field holds `countBytes`, refused as LoadDataFile refuses it.
+FileOutcome CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
+                               int& count);
+
 class DataFileReader {
 public:
     // Refuses what LoadDataFile refuses, with the same errors. A 0-byte file

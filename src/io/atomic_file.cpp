@@ -1,15 +1,12 @@
 #include "io/atomic_file.h"
 
-#include "io/read_only_file.h"
-
 #include "io/background_flush.h"
+#include "io/file_lock.h"
 #include "io/open_file.h"
+#include "io/temporary_name.h"
 
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
-#include <random>
-#include <vector>
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -33,17 +30,6 @@ namespace {
 
 constexpr std::size_t WRITE_BUFFER_SIZE = 1 << 20;
 constexpr int MAX_LINK_HOPS = 40;  // as the kernel's own limit
-
-fs::path TemporarySibling(const fs::path& target) {
-    std::random_device seed;
-    std::mt19937_64 generator((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx~", static_cast<unsigned long long>(generator()));
-    std::string name(1, '.');
-    name += PathText(target.filename());
-    name += suffix;
-    return target.parent_path() / name;
-}
 
 // The file a name finally stands for: each symlink replaced by its target
 // (a relative one read from the link's own folder). A name that does not
@@ -207,17 +193,21 @@ bool AtomicFileWriter::open() {
         m_mode = Mode::Direct;
         m_file = OpenFile(m_destination, "wb");
         if (!m_file) return fail("cannot open", errno);
-    } else if (!openUnnamed()) {
-        // Exclusive creation: a name that is somehow taken is never overwritten.
-        for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
-            m_temporary = TemporarySibling(m_destination);
-            m_file = CreateExclusive(m_temporary);
-            if (!m_file && errno != EEXIST) break;
-        }
-        if (!m_file) {
-            const int errorNumber = errno;
-            m_temporary.clear();
-            return fail("cannot create a file beside", errorNumber);
+    } else {
+        // Temporaries that writers killed half way left beside it.
+        RemoveStaleTemporaries(m_destination);
+        if (!openUnnamed()) {
+            // Exclusive creation: a name that is somehow taken is never overwritten.
+            for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
+                m_temporary = TemporarySibling(m_destination);
+                m_file = CreateExclusive(m_temporary);
+                if (!m_file && errno != EEXIST) break;
+            }
+            if (!m_file) {
+                const int errorNumber = errno;
+                m_temporary.clear();
+                return fail("cannot create a file beside", errorNumber);
+            }
         }
     }
     // A buffer of our own: given none, the C library ignores the size asked
@@ -240,62 +230,6 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
         m_flush->handedOver(m_handedOver);
     }
     return true;
-}
-
-bool AtomicFileWriter::copyFrom(ReadOnlyFile& source, std::uintmax_t offset, std::uintmax_t bytes) {
-    if (!m_file) return false;
-    if (m_mode != Mode::Replace) return fail("cannot copy into", ESPIPE);
-    std::uintmax_t left = bytes;
-#if defined(__linux__) && !defined(VARNELO_PORTABLE_IO)
-    // The stream's buffer goes out first: the copy lands at the descriptor's offset.
-    if (std::fflush(m_file) != 0) return fail("cannot write", errno);
-    const int out = fileno(m_file);
-    auto from = static_cast<off_t>(offset);
-    while (left > 0 && !source.streamed()) {
-        const ssize_t n = ::copy_file_range(source.m_fd, &from, out, nullptr, left, 0);
-        if (n > 0) {
-            left -= static_cast<std::uintmax_t>(n);
-        } else if (n == 0) {
-            return fail("cannot copy into", EIO);  // the source ended early: it was cut meanwhile
-        } else if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
-            break;  // not between these two files: read and write instead
-        } else if (errno != EINTR) {
-            return fail("cannot write", errno);
-        }
-    }
-    const std::uintmax_t copied = bytes - left;
-    m_written += copied;
-    m_handedOver = m_written;
-    if (m_flush) m_flush->handedOver(m_handedOver);
-    offset += copied;
-#endif
-    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uintmax_t>(left, WRITE_BUFFER_SIZE)));
-    while (left > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(left, buffer.size()));
-        const std::size_t got = source.read(offset, buffer.data(), want);
-        if (got == 0) return fail("cannot copy into", EIO);  // the source ended early: it was cut meanwhile
-        if (!write(buffer.data(), got)) return false;
-        offset += got;
-        left -= got;
-    }
-    return true;
-}
-
-bool AtomicFileWriter::overwrite(std::uintmax_t offset, const void* data, std::size_t size) {
-    if (!m_file) return false;
-    if (m_mode != Mode::Replace) return fail("cannot write over what was written to", ESPIPE);
-    if (std::fflush(m_file) != 0) return fail("cannot write", errno);
-#if defined(__unix__) || defined(__APPLE__)
-    if (::pwrite(fileno(m_file), data, size, static_cast<off_t>(offset)) != static_cast<ssize_t>(size))
-        return fail("cannot write", errno);
-    return true;
-#else
-    const long end = std::ftell(m_file);
-    if (end < 0 || offset > static_cast<std::uintmax_t>(end) || std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0 ||
-        std::fwrite(data, 1, size, m_file) != size || std::fseek(m_file, end, SEEK_SET) != 0)
-        return fail("cannot write", errno);
-    return true;
-#endif
 }
 
 bool AtomicFileWriter::commit() {
@@ -321,7 +255,18 @@ bool AtomicFileWriter::commit() {
 
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);
+    const bool replacesFile = !code && fs::is_regular_file(existing);
     if (!code && fs::exists(existing)) fs::permissions(m_temporary, existing.permissions(), code);
+    // A writer that extends the old file in place holds it locked: its new
+    // records would be lost with the old file. One that this user cannot
+    // open at all is replaced without the lock, as the system allows.
+    LockedFile old;
+    if (replacesFile && !old.open(m_destination, LockAccess::Read) && old.busy()) {
+        m_error = old.error();
+        discard();
+        return false;
+    }
+    old.releaseForRename();
     std::string why;
     if (!Replace(m_temporary, m_destination, why)) return fail("cannot replace", why);
     m_temporary.clear();

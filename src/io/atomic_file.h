@@ -6,8 +6,11 @@
 // be replaced, so it is written directly; the name "-" is standard output.
 // Where the system allows, the temporary sibling has no name until the
 // commit, so a process killed half way leaves nothing behind. Elsewhere, and
-// in the portable build, it is a hidden sibling ".NAME.<16 hex digits>~"
-// that such a process leaves.
+// in the portable build, it is a hidden sibling ".NAME.<pid>.<16 hex
+// digits>~" that such a process leaves, and that the next writer of the same
+// target removes once that process is gone. The commit waits a moment for a
+// writer that extends the old file in place (LockedFile), and refuses,
+// changing nothing, when that writer goes on.
 
 #include <cstdint>
 #include <cstdio>
@@ -17,8 +20,6 @@
 #include <string_view>
 
 namespace varnelo {
-
-class ReadOnlyFile;
 
 class BackgroundFlush;
 
@@ -46,13 +47,6 @@ public:
     bool open();
     bool write(const void* data, std::size_t size);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
-    // Appends `bytes` of `source` from `offset`, copied by the system where
-    // it can, which shares the data instead of copying it where the file
-    // system can (btrfs, xfs: when both offsets are on a block boundary).
-    // A replacement only: a device or FIFO is refused.
-    bool copyFrom(ReadOnlyFile& source, std::uintmax_t offset, std::uintmax_t bytes);
-    // Writes over bytes already written, from `offset`. A replacement only.
-    bool overwrite(std::uintmax_t offset, const void* data, std::size_t size);
     bool commit();
 
     const std::string& error() const { return m_error; }

@@ -41,7 +41,6 @@ public:
     std::size_t readInParallel(std::uintmax_t offset, void* into, std::size_t n, std::size_t unit);
 
 private:
-    friend class AtomicFileWriter;  // copies stretches of it system to system where it can
     bool fail(int errorNumber);
     bool takeStream(std::uintmax_t limit);
     // Reads on from where the file stands; -1 on an error, with errno set.

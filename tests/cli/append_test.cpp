@@ -14,9 +14,11 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "data/byte_order.h"
 #include "data/data_file.h"
 #include "simulator/simulated_content.h"
 #include "support/simulator_process.h"
@@ -37,6 +39,15 @@ Bytes DataFile(const SimulatedContent& content, int count) {
     Bytes file = test::ExpectedDataFile(content, count);
     file[100] ^= 0xFF;
     return file;
+}
+
+// What a reader takes: the bytes up to the last record the count announces.
+Bytes Announced(Bytes bytes) {
+    if (bytes.size() >= DATA_FILE_HEADER_SIZE) {
+        const std::uintmax_t announced = DataFileSize(ReadI32Le(bytes.data() + BLOCK_SIZE));
+        if (announced < bytes.size()) bytes.resize(static_cast<std::size_t>(announced));
+    }
+    return bytes;
 }
 
 std::vector<std::string> Lines(const fs::path& path) {
@@ -89,7 +100,7 @@ const Case CASES[] = {
     {"CableCutHalfWay", {"--records", "400", "--pace", "10"}, 1, HELD, "the port has gone", true, Setup::CableCut},
     {"NotADataFile", {"--records", "120"}, 1, HELD, "not a Varnelo data file", false, Setup::NotADataFile},
     {"ReadOnlyFile", {"--records", "120"}, 1, HELD, "the file is read-only", false, Setup::ReadOnlyFile},
-    {"ReadOnlyFolder", {"--records", "120"}, 1, HELD, "is read-only", false, Setup::ReadOnlyFolder},
+    {"ReadOnlyFolder", {"--records", "120"}, 0, 120, "20 new records (120 in all)\n", true, Setup::ReadOnlyFolder},
     {"FullDisk", {"--records", "120"}, 1, HELD, "File too large", true, Setup::FullDisk},
     {"CountAboveCapacityIsHeld", {"--records", "20000"}, 0, RECORD_CAPACITY, "10 new records (15000 in all)\n",
      true, Setup::DataFile, {}, RECORD_CAPACITY - 10},
@@ -118,7 +129,7 @@ TEST_P(AppendThroughPty, AppendsOnlyWhatIsNewAndOtherwiseLeavesTheFileByteForByt
     test::CliSetting setting;
     if (c.setup == Setup::ReadOnlyFile) fs::permissions(file, fs::perms(0444));
     if (c.setup == Setup::ReadOnlyFolder) fs::permissions(folder, fs::perms(0555));
-    // Room for the copy of the old part, none for the new records.
+    // Room for the old file, none for the new records.
     if (c.setup == Setup::FullDisk) setting.fileSizeLimit = static_cast<long>(DataFileSize(HELD) + 1000);
     test::ProcessResult result;
     if (c.setup == Setup::CableCut) {
@@ -139,7 +150,7 @@ TEST_P(AppendThroughPty, AppendsOnlyWhatIsNewAndOtherwiseLeavesTheFileByteForByt
         test::ExpectOneLine(result, c.name);
     }
     const Bytes after = test::ReadFileBytes(file);
-    if (c.result == HELD || c.setup != Setup::DataFile) {
+    if (c.result == HELD) {
         EXPECT_TRUE(after == before) << "the file changed";
     } else {
         EXPECT_TRUE(after == DataFile(content, c.result)) << "not the file a full download gives";
@@ -155,10 +166,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, AppendThroughPty, ::testing::ValuesIn(CASES),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 // Killed (SIGKILL) or interrupted (SIGINT) at points spread over its whole
-// run, the command leaves the old file or the complete new one, and
-// nothing else in the folder.
+// run, or at each write, the command leaves a file that reads as the old one
+// or the complete new one, and nothing else in the folder.
 TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
-    constexpr int OLD = 2000, NEW = 2040;  // 13 MB to copy, 40 records to fetch
+    constexpr int OLD = 2000, NEW = 2040;  // a 13 MB file, 40 records to fetch
     test::TempDir dir;
     const fs::path folder = dir / "data";
     fs::create_directory(folder);
@@ -196,7 +207,7 @@ TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
             ::kill(child, signal);
             int status = 0;
             ::waitpid(child, &status, 0);
-            const Bytes after = test::ReadFileBytes(file);
+            const Bytes after = Announced(test::ReadFileBytes(file));
             const bool isOld = after == oldBytes, isNew = after == newBytes;
             EXPECT_TRUE(isOld || isNew) << "signal " << signal << " at " << share;
             oldSeen += isOld;
@@ -208,6 +219,80 @@ TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
         }
     }
     EXPECT_GT(oldSeen, 0);
+
+    // Killed at each call that writes or flushes the file, the next run
+    // completes it; a save killed before its rename leaves a temporary that
+    // the next writer removes.
+    if (::access("/usr/bin/strace", X_OK) != 0) {
+        GTEST_SKIP() << "the kills at each write need strace";
+    }
+    const auto killedAt = [&](const std::string& calls, int when, std::vector<std::string> arguments) {
+        test::CliSetting setting;
+        setting.program = "/usr/bin/strace";
+        const std::string inject = "inject=" + calls + ":signal=KILL:when=" + std::to_string(when);
+        arguments.insert(arguments.begin(), {"-f", "-o", "/dev/null", "-e", inject, test::CliPath()});
+        return test::RunCli(arguments, setting);
+    };
+    for (const auto& [call, when] : {std::pair{"pwrite64", 1}, {"pwrite64", 2}, {"fsync", 1}, {"fsync", 2}}) {
+        fs::copy_file(oldFile, file, fs::copy_options::overwrite_existing);
+        EXPECT_EQ(killedAt(call, when, command).status, 128 + SIGKILL) << call << when;
+        const Bytes after = Announced(test::ReadFileBytes(file));
+        EXPECT_TRUE(after == oldBytes || after == newBytes) << call << when;
+        EXPECT_EQ(test::RunCli(command).status, 0) << call << when;
+        EXPECT_TRUE(test::ReadFileBytes(file) == newBytes) << call << when;
+    }
+    killedAt("/^rename", 1, {"download", "--sim", "--records", "20", "-o", file.string()});
+    EXPECT_EQ(test::EntriesIn(folder), 2u) << "the killed save left no temporary";
+    fs::copy_file(oldFile, file, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(test::RunCli(command).status, 0);
+    EXPECT_EQ(test::EntriesIn(folder), 1u);
+}
+
+// What a file renamed over this one would not keep.
+std::tuple<ino_t, nlink_t, uid_t, gid_t, mode_t> Identity(const fs::path& path) {
+    struct stat s {};
+    ::stat(path.c_str(), &s);
+    return {s.st_ino, s.st_nlink, s.st_uid, s.st_gid, s.st_mode};
+}
+
+// Two appends at once: the first holds the file for its whole run; the second
+// refuses after a moment, or, once the first is done, checks what it added.
+// The file is extended in place: its links, owner and group stay.
+TEST(AppendTwice, AtOnceOneWriterHoldsTheFileAndTheOtherSeesWhatItLeft) {
+    const SimulatedContent content(400, SEED);
+    const std::string seed = std::to_string(SEED);
+    // 200 new records take the slow logger 3 s, longer than a writer waits.
+    test::SimulatorProcess slow({"--seed", seed, "--records", "300", "--pace", "15"});
+    test::SimulatorProcess fast({"--seed", seed, "--records", "400", "--pace", "2"});
+    const struct {
+        const test::SimulatorProcess* first;
+        const test::SimulatorProcess* second;
+        int result;
+        const char* firstSays;
+        const char* secondSays;
+    } cases[] = {
+        {&slow, &fast, 300, "200 new records (300 in all)\n", "is being written by another program; nothing appended"},
+        {&fast, &slow, 400, "300 new records (400 in all)\n", "the logger holds 300 records, fewer than the 400"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const fs::path file = dir / "day.vrnldata";
+        test::WriteFileBytes(file, DataFile(content, HELD));
+        fs::create_hard_link(file, dir / "link.vrnldata");
+        ASSERT_TRUE(::geteuid() != 0 || ::chown(file.c_str(), 4321, 4322) == 0);
+        const auto before = Identity(file);
+        const auto run = [&file](const test::SimulatorProcess* logger) {
+            return test::RunCli({"download", "--append", file.string(), "--port", logger->port()});
+        };
+        auto first = std::async(std::launch::async, run, c.first);
+        std::this_thread::sleep_for(300ms);
+        const test::ProcessResult second = run(c.second), firstResult = first.get();
+        EXPECT_EQ(firstResult.out, c.firstSays) << firstResult.err;
+        EXPECT_EQ(second.status, 1);
+        EXPECT_NE(second.err.find(c.secondSays), std::string::npos) << second.err;
+        EXPECT_TRUE(test::ReadFileBytes(file) == DataFile(content, c.result));
+        EXPECT_EQ(Identity(file), before);
+    }
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 
 #include "data/data_file.h"
 #include "export/csv_export.h"
+#include "io/temporary_name.h"
 #include "support/test_support.h"
 #include "track/gps_track.h"
 
@@ -76,17 +77,7 @@ std::vector<std::string> Names(const fs::path& folder) {
 // before the rename leaves it: hidden, never the target itself. It is
 // cleared away here, and only a name of that form.
 std::vector<std::string> NamesAfterAKill(const fs::path& folder, const fs::path& target) {
-#ifdef VARNELO_PORTABLE_IO
-    std::string prefix(1, '.');
-    prefix += target.filename().string();
-    prefix += '.';
-    for (const std::string& name : Names(folder)) {
-        if (name.size() == prefix.size() + 17 && name.rfind(prefix, 0) == 0 && name.back() == '~')
-            fs::remove(folder / name);
-    }
-#else
-    (void)target;
-#endif
+    RemoveStaleTemporaries(target);
     return Names(folder);
 }
 
