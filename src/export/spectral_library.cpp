@@ -1,0 +1,177 @@
+#include "export/spectral_library.h"
+
+#include <bit>
+#include <cstdint>
+#include <memory>
+#include <unordered_set>
+
+#include "export/export_text.h"
+#include "io/atomic_file.h"
+#include "text/fixed_format.h"
+#include "text/shortest_text.h"
+
+namespace varnelo {
+
+namespace {
+
+constexpr std::string_view CSV_LINE_END = "\r\n";
+
+std::string ShortestOrEmpty(double value) {
+    if (!std::isfinite(value)) return {};
+    char text[SHORTEST_TEXT_MAX];
+    return std::string(text, FormatShortest(text, value));
+}
+
+std::string FixedDecimals(double value, int decimals) {
+    char text[DOUBLE_FIXED_TEXT_MAX + 1];
+    return std::string(text, FormatFixed(text, value, decimals, 0));
+}
+
+// Names an ENVI list can hold: no comma or brace; each once.
+class SpectrumNames {
+public:
+    std::string add(std::string name, int fallbackRecord) {
+        if (name.empty()) name = "record_" + std::to_string(fallbackRecord);
+        for (char& c : name) {
+            if (c == ',' || c == '{' || c == '}') c = '_';
+        }
+        std::string unique = name;
+        for (int k = 2; !m_taken.insert(unique).second; ++k) unique = name + "_" + std::to_string(k);
+        m_names.push_back(unique);
+        return unique;
+    }
+    const std::vector<std::string>& names() const { return m_names; }
+
+private:
+    std::unordered_set<std::string> m_taken;
+    std::vector<std::string> m_names;
+};
+
+std::string LibraryCsvHeader(const LibraryOptions& options) {
+    std::string line = "spectra names,";
+    line += options.stages.grouping.on() ? "first,last,n" : "record";
+    line += ",time,latitude (deg),longitude (deg),altitude (m)";
+    for (const SpectralIndex& index : options.indices) {
+        line += ',' + IndexName(index);
+        if (const std::string_view unit = IndexUnit(index); !unit.empty()) line += " (" + std::string(unit) + ")";
+    }
+    return line + ",qc,wkt" + std::string(CSV_LINE_END);
+}
+
+std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const MeasurementRecord& first,
+                   const LibraryOptions& options) {
+    std::string line = name + ',' + std::to_string(row.records.first);
+    if (options.stages.grouping.on()) {
+        line += ',' + std::to_string(row.records.last) + ',' + std::to_string(row.records.size());
+    }
+    line += ',' + RecordIsoTime(first) + ',';
+    std::string wkt;
+    if (row.position) {
+        const std::string lat = FixedDecimals(row.position->latitude, export_text::POSITION_DECIMALS);
+        const std::string lon = FixedDecimals(row.position->longitude, export_text::POSITION_DECIMALS);
+        line += lat + ',' + lon + ',' + ShortestOrEmpty(row.altitude);
+        wkt = "POINT (" + lon + ' ' + lat + ')';
+    } else {
+        line += ",,";
+    }
+    std::vector<IndexValue> values(options.indices.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = ComputeIndex(options.indices[i], row.reflectance);
+        line += ',';
+        if (values[i]) line += ShortestOrEmpty(*values[i]);
+    }
+    line += ',' + QualityText(row.flags | RangeFlag(options.indices, values)) + ',' + wkt;
+    return line + std::string(CSV_LINE_END);
+}
+
+std::string LibraryHeader(const LibraryOptions& options, const std::vector<std::string>& names) {
+    std::string text = "ENVI\ndescription = {" + options.description + "}\n";
+    text += "samples = " + std::to_string(SPECTRUM_LENGTH) + "\n";
+    text += "lines = " + std::to_string(names.size()) + "\n";
+    text +=
+        "bands = 1\nheader offset = 0\nfile type = ENVI Spectral Library\ndata type = 4\ninterleave = bsq\n"
+        "byte order = 0\nwavelength units = Nanometers\nwavelength = {";
+    for (int j = 0; j < SPECTRUM_LENGTH; ++j) {
+        if (j > 0) text += ", ";
+        text += std::to_string(WavelengthOfElement(j));
+    }
+    text += "}\nspectra names = {";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += names[i];
+    }
+    return text + "}\n";
+}
+
+// float32 little-endian, whatever the machine's order.
+void AppendSpectrum(std::vector<std::uint8_t>& bytes, const ReflectanceArray& reflectance) {
+    for (const double r : reflectance) {
+        const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(r));
+        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(bits >> shift));
+    }
+}
+
+}  // namespace
+
+LibraryFiles LibraryFileNames(const std::filesystem::path& sli) {
+    std::filesystem::path base = sli;
+    if (base.extension() == ".sli") base.replace_extension();
+    const auto with = [&base](const char* extension) {
+        std::filesystem::path p = base;
+        p += extension;
+        return p;
+    };
+    return LibraryFiles{sli, with(".hdr"), with(".csv")};
+}
+
+std::string LibraryRefusal(const LibraryFiles& files, std::span<const std::filesystem::path> inputs) {
+    for (const std::filesystem::path& input : inputs) {
+        for (const std::filesystem::path* output : {&files.sli, &files.hdr, &files.csv}) {
+            if (SameFile(input, *output)) {
+                return output->string() + " would replace the input " + input.string();
+            }
+        }
+    }
+    return {};
+}
+
+ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFileReader* const> sources,
+                                   const LibraryOptions& options) {
+    AtomicFileWriter sli(files.sli), csv(files.csv), hdr(files.hdr);
+    const auto failed = [](const AtomicFileWriter& w) { return ExportResult{ExportStatus::Failed, w.error()}; };
+    if (!sli.open()) return failed(sli);
+    if (!csv.open()) return failed(csv);
+    if (!hdr.open()) return failed(hdr);
+    if (!csv.write(LibraryCsvHeader(options))) return failed(csv);
+    const RowMaker maker(options.stages, ElementMask().set(), true);
+    SpectrumNames names;
+    std::vector<std::uint8_t> bytes;
+    std::string lines;
+    for (DataFileReader* source : sources) {
+        FileBatches batches(*source);
+        const std::optional<std::vector<RecordRange>> rows = PlanFileRows(batches, options.stages.grouping);
+        if (!rows) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
+        for (std::size_t begin = 0; begin < rows->size(); begin += export_text::RECORDS_PER_BATCH) {
+            const std::size_t end = std::min(rows->size(), begin + export_text::RECORDS_PER_BATCH);
+            bytes.clear();
+            lines.clear();
+            const bool read = ReadRows(batches, *rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
+                ResultRow row;
+                maker.make(members, previous, range.first, row);
+                const std::string name = names.add(RecordIsoTime(members.front()), range.first);
+                AppendSpectrum(bytes, row.reflectance);
+                lines += LibraryCsvRow(name, row, members.front(), options);
+            });
+            if (!read) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
+            if (!sli.write(bytes.data(), bytes.size())) return failed(sli);
+            if (!csv.write(lines)) return failed(csv);
+        }
+    }
+    if (!hdr.write(LibraryHeader(options, names.names()))) return failed(hdr);
+    if (!sli.commit()) return failed(sli);
+    if (!csv.commit()) return failed(csv);
+    if (!hdr.commit()) return failed(hdr);
+    return ExportResult{ExportStatus::Written, {}};
+}
+
+}  // namespace varnelo
