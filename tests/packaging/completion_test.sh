@@ -28,6 +28,8 @@ cases=(
   "varnelo-cli upload-sensor --channel |1 2|"
   "varnelo-cli upload-sensor --settings |heads.csv|field.vrnldata"
   "varnelo-cli info --port fol|folder|"
+  "varnelo-cli bands field.vrnldata --sensor |s2a l8|"
+  "varnelo-cli library field.vrnldata --|--smooth --derivative --mean --sky-change --output|--sensor"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r line offered absent <<<"$case"
