@@ -118,17 +118,19 @@ int SavitzkyGolay::windowStart(int j, int length) const {
     return std::clamp(j - m_window / 2, 0, length - m_window);
 }
 
+double SavitzkyGolay::at(const ReflectanceArray& in, int j) const {
+    const int start = windowStart(j);
+    const int t = j - start;
+    const double* w = &m_weights[static_cast<std::size_t>(t * m_window)];
+    double sum = 0.0;
+    // NaN carries through the sum: an undefined point in the window leaves
+    // the output undefined.
+    for (int i = 0; i < m_window; ++i) sum += w[i] * in[static_cast<std::size_t>(start + i)];
+    return sum;
+}
+
 void SavitzkyGolay::apply(const ReflectanceArray& in, ReflectanceArray& out) const {
-    for (int j = 0; j < SPECTRUM_LENGTH; ++j) {
-        const int start = windowStart(j);
-        const int t = j - start;
-        const double* w = &m_weights[static_cast<std::size_t>(t * m_window)];
-        double sum = 0.0;
-        // NaN carries through the sum: an undefined point in the window
-        // leaves the output undefined.
-        for (int i = 0; i < m_window; ++i) sum += w[i] * in[static_cast<std::size_t>(start + i)];
-        out[static_cast<std::size_t>(j)] = sum;
-    }
+    for (int j = 0; j < SPECTRUM_LENGTH; ++j) out[static_cast<std::size_t>(j)] = at(in, j);
 }
 
 }  // namespace varnelo

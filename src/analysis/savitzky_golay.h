@@ -45,6 +45,8 @@ public:
     int windowStart(int j, int length = SPECTRUM_LENGTH) const;
 
     void apply(const ReflectanceArray& in, ReflectanceArray& out) const;
+    // Output element j alone, reading only its window.
+    double at(const ReflectanceArray& in, int j) const;
 
 private:
     int m_window;

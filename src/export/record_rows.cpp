@@ -48,25 +48,38 @@ std::string StagesText(const RowStages& stages) {
 }
 
 RowMaker::RowMaker(const RowStages& stages, const ElementMask& needed, bool wholeSpectrum)
-    : m_stages(stages), m_needed(needed), m_whole(wholeSpectrum || stages.smoothing.has_value()) {
+    : m_stages(stages), m_needed(needed) {
     if (stages.smoothing) m_smoother.emplace(*stages.smoothing);
+    ElementMask raw;
     for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
-        if (wholeSpectrum || needed[j]) m_read.push_back(j);
+        if (!wholeSpectrum && !needed[j]) continue;
+        m_read.push_back(j);
+        if (!m_smoother) {
+            raw.set(j);
+            continue;
+        }
+        // A smoothed element reads its whole window.
+        const int start = m_smoother->windowStart(static_cast<int>(j));
+        for (int i = start; i < start + m_smoother->window(); ++i) raw.set(static_cast<std::size_t>(i));
+    }
+    for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
+        if (raw[j]) m_raw.push_back(j);
     }
 }
 
+// Only the elements the row reads are derived (and smoothed): an index
+// needs a few of the 511.
 void RowMaker::memberReflectance(const MeasurementRecord& record, ReflectanceArray& out) const {
-    if (!m_whole) {
-        for (const std::size_t j : m_read) out[j] = DefinedReflectanceAt(record, j);
-        return;
-    }
-    if (!m_smoother) {
-        DefinedReflectance(record, out);
-        return;
-    }
     thread_local ReflectanceArray raw;
-    DefinedReflectance(record, raw);
-    m_smoother->apply(raw, out);
+    ReflectanceArray& source = m_smoother ? raw : out;
+    if (m_raw.size() == SPECTRUM_LENGTH) {
+        DefinedReflectance(record, source);
+    } else {
+        for (const std::size_t j : m_raw) source[j] = DefinedReflectanceAt(record, j);
+    }
+    if (m_smoother) {
+        for (const std::size_t j : m_read) out[j] = m_smoother->at(raw, static_cast<int>(j));
+    }
 }
 
 void RowMaker::make(std::span<const MeasurementRecord> members, const MeasurementRecord* previous, int first,
@@ -111,7 +124,7 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
     if (!single) {
         row.reflectance.fill(NaN);
         for (const std::size_t j : m_read) row.reflectance[j] = spectrum[j].mean();
-    } else if (!m_whole) {
+    } else if (m_read.size() < SPECTRUM_LENGTH) {
         for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
             if (!m_needed[j]) row.reflectance[j] = NaN;
         }

@@ -61,8 +61,8 @@ private:
 
     RowStages m_stages;
     ElementMask m_needed;
-    std::vector<std::size_t> m_read;  // the elements computed
-    bool m_whole;
+    std::vector<std::size_t> m_read;  // the elements of the row
+    std::vector<std::size_t> m_raw;   // the reflectance they are made from
     std::optional<SavitzkyGolay> m_smoother;
 };
 
