@@ -13,6 +13,7 @@ namespace {
 constexpr double GRID_LOW_EDGE = WAVELENGTH_BASE_NM - 0.5;
 constexpr double GRID_HIGH_EDGE = WAVELENGTH_BASE_NM + SPECTRUM_LENGTH - 0.5;
 constexpr double NEEDED_FRACTION_OF_PEAK = 0.01;
+constexpr double SUMMED_FRACTION_OF_PEAK = 1e-16;
 
 struct Published {
     const char* name;
@@ -33,8 +34,14 @@ constexpr Published LANDSAT_8[] = {
 double NormalCdf(double z) { return 0.5 * std::erfc(-z / std::sqrt(2.0)); }
 
 void MarkNeeded(SpectralBand& band, double peak) {
+    band.first = SPECTRUM_LENGTH;
+    band.last = -1;
     for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
         band.needed[j] = peak > 0.0 && band.response[j] >= NEEDED_FRACTION_OF_PEAK * peak;
+        if (band.response[j] > SUMMED_FRACTION_OF_PEAK * peak) {
+            band.first = std::min(band.first, static_cast<int>(j));
+            band.last = static_cast<int>(j);
+        }
     }
 }
 
@@ -191,13 +198,14 @@ ElementMask BandElements(const BandSet& set) {
 }
 
 std::optional<double> BandValue(const SpectralBand& band, const ReflectanceArray& reflectance) {
-    if (AnyUndefined(reflectance, band.needed)) return std::nullopt;
     double weighted = 0.0, weights = 0.0;
-    for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
+    for (auto j = static_cast<std::size_t>(std::max(band.first, 0)); static_cast<int>(j) <= band.last; ++j) {
         const double s = band.response[j];
-        if (s == 0.0) continue;
-        // Below 1 % of the peak an undefined element is let go, not summed.
-        if (!Defined(reflectance[j])) continue;
+        if (!Defined(reflectance[j])) {
+            if (band.needed[j]) return std::nullopt;
+            // Below 1 % of the peak an undefined element is let go, not summed.
+            continue;
+        }
         weighted += reflectance[j] * s;
         weights += s;
     }

@@ -35,6 +35,10 @@ struct SpectralBand {
     ReflectanceArray response{};  // S on the grid, ≥ 0
     double coverage = 0.0;        // of the whole response, inside the grid
     ElementMask needed;           // where S ≥ 1 % of its peak
+    // The elements summed: where S is above 1e-16 of its peak (a Gaussian's
+    // tails beyond change no digit of a double).
+    int first = 0;
+    int last = SPECTRUM_LENGTH - 1;
 };
 
 struct BandSet {

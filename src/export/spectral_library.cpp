@@ -2,10 +2,12 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <unordered_set>
 
 #include "export/export_text.h"
+#include "export/ordered_batches.h"
 #include "io/atomic_file.h"
 #include "text/fixed_format.h"
 #include "text/shortest_text.h"
@@ -14,7 +16,7 @@ namespace varnelo {
 
 namespace {
 
-constexpr std::string_view CSV_LINE_END = "\r\n";
+constexpr std::string_view LIBRARY_LINE_END = "\r\n";
 
 std::string ShortestOrEmpty(double value) {
     if (!std::isfinite(value)) return {};
@@ -55,7 +57,7 @@ std::string LibraryCsvHeader(const LibraryOptions& options) {
         line += ',' + IndexName(index);
         if (const std::string_view unit = IndexUnit(index); !unit.empty()) line += " (" + std::string(unit) + ")";
     }
-    return line + ",qc,wkt" + std::string(CSV_LINE_END);
+    return line + ",qc,wkt" + std::string(LIBRARY_LINE_END);
 }
 
 std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const MeasurementRecord& first,
@@ -81,7 +83,7 @@ std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const M
         if (values[i]) line += ShortestOrEmpty(*values[i]);
     }
     line += ',' + QualityText(row.flags | RangeFlag(options.indices, values)) + ',' + wkt;
-    return line + std::string(CSV_LINE_END);
+    return line + std::string(LIBRARY_LINE_END);
 }
 
 std::string LibraryHeader(const LibraryOptions& options, const std::vector<std::string>& names) {
@@ -105,10 +107,17 @@ std::string LibraryHeader(const LibraryOptions& options, const std::vector<std::
 
 // float32 little-endian, whatever the machine's order.
 void AppendSpectrum(std::vector<std::uint8_t>& bytes, const ReflectanceArray& reflectance) {
-    for (const double r : reflectance) {
-        const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(r));
-        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(bits >> shift));
+    std::array<std::uint32_t, SPECTRUM_LENGTH> words;
+    for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
+        words[j] = std::bit_cast<std::uint32_t>(static_cast<float>(reflectance[j]));
+        if constexpr (std::endian::native == std::endian::big) {
+            const std::uint32_t w = words[j];
+            words[j] = (w >> 24) | ((w >> 8) & 0xff00u) | ((w << 8) & 0xff0000u) | (w << 24);
+        }
     }
+    const std::size_t at = bytes.size();
+    bytes.resize(at + sizeof words);
+    std::memcpy(bytes.data() + at, words.data(), sizeof words);
 }
 
 }  // namespace
@@ -145,26 +154,53 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     if (!csv.write(LibraryCsvHeader(options))) return failed(csv);
     const RowMaker maker(options.stages, ElementMask().set(), true);
     SpectrumNames names;
-    std::vector<std::uint8_t> bytes;
-    std::string lines;
+    constexpr std::size_t SPECTRUM_BYTES = SPECTRUM_LENGTH * sizeof(float);
     for (DataFileReader* source : sources) {
         FileBatches batches(*source);
         const std::optional<std::vector<RecordRange>> rows = PlanFileRows(batches, options.stages.grouping);
         if (!rows) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
-        for (std::size_t begin = 0; begin < rows->size(); begin += export_text::RECORDS_PER_BATCH) {
-            const std::size_t end = std::min(rows->size(), begin + export_text::RECORDS_PER_BATCH);
-            bytes.clear();
-            lines.clear();
-            const bool read = ReadRows(batches, *rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
-                ResultRow row;
+        // Made on every core, per row: the spectrum's bytes, the name it
+        // would have ("\n"), then its table row without the name. The
+        // names are made unique in order, as the rows are taken.
+        const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+            thread_local std::vector<std::uint8_t> bytes;
+            ReadRows(batches, *rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
+                thread_local ResultRow row;
                 maker.make(members, previous, range.first, row);
-                const std::string name = names.add(RecordIsoTime(members.front()), range.first);
+                bytes.clear();
                 AppendSpectrum(bytes, row.reflectance);
-                lines += LibraryCsvRow(name, row, members.front(), options);
+                out = static_cast<char*>(std::memcpy(out, bytes.data(), bytes.size())) + bytes.size();
+                std::string name = RecordIsoTime(members.front());
+                if (name.empty()) name = "record_" + std::to_string(range.first);
+                name += '\n';
+                name += LibraryCsvRow({}, row, members.front(), options);
+                out = static_cast<char*>(std::memcpy(out, name.data(), name.size())) + name.size();
             });
-            if (!read) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
-            if (!sli.write(bytes.data(), bytes.size())) return failed(sli);
-            if (!csv.write(lines)) return failed(csv);
+            return out;
+        };
+        std::string error;
+        std::size_t taken = 0;
+        const TakeBatch take = [&](std::string_view text, std::size_t done) {
+            if (done > 0) error = batches.unreadable((*rows)[done - 1].last + 1);
+            if (!error.empty()) return false;
+            for (; taken < done; ++taken) {
+                if (!sli.write(text.data(), SPECTRUM_BYTES)) return false;
+                text.remove_prefix(SPECTRUM_BYTES);
+                const std::size_t nameEnd = text.find('\n');
+                const std::size_t lineEnd = text.find(LIBRARY_LINE_END, nameEnd) + LIBRARY_LINE_END.size();
+                if (!csv.write(names.add(std::string(text.substr(0, nameEnd)), (*rows)[taken].first)) ||
+                    !csv.write(text.substr(nameEnd + 1, lineEnd - nameEnd - 1))) {
+                    return false;
+                }
+                text.remove_prefix(lineEnd);
+            }
+            return true;
+        };
+        const BatchShape shape{rows->size(), export_text::RECORDS_PER_BATCH,
+                               export_text::RECORDS_PER_BATCH * (SPECTRUM_BYTES + 1024 + options.indices.size() * 48)};
+        if (!FormatInOrder(shape, format, take)) {
+            if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
+            return failed(sli.error().empty() ? csv : sli);
         }
     }
     if (!hdr.write(LibraryHeader(options, names.names()))) return failed(hdr);
