@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "export/index_export.h"
+#include "export/provenance.h"
 #include "export/spectral_library.h"
 #include "support/test_support.h"
 
@@ -124,6 +125,7 @@ TEST_F(ResultFiles, LibraryReadsBack) {
     EXPECT_EQ(header["file type"], "ENVI Spectral Library");
     EXPECT_EQ(header["data type"], "4");
     EXPECT_EQ(header["byte order"], "0");
+    EXPECT_EQ(header["description"], "{test}");
     EXPECT_EQ(header["spectra names"],
               "{2021-10-07T09:05:00, 2021-10-07T09:05:00_2, 2021-10-07T09:05:00_3, 2021-10-07T09:05:00_4}");
     EXPECT_TRUE(header["wavelength"].starts_with("{340, 341, ") && header["wavelength"].ends_with(", 850}"));
@@ -150,6 +152,15 @@ TEST_F(ResultFiles, LibraryReadsBack) {
     EXPECT_EQ(ExportSpectralLibrary(blocked, sources, LibraryOptions{}).status, ExportStatus::Failed);
     EXPECT_EQ(test::ReadFileBytes(files.sli), before);
     EXPECT_EQ(Lines(files.hdr), lines);
+}
+
+TEST(Provenance, NamesProgramInputsAndStagesSafely) {
+    const Provenance p{"varnelo-cli 1.0", {"a \"b\".vrnldata", "{c}.vrnldata"}, "smooth sg:11:2; mean gap:30"};
+    EXPECT_EQ(ProvenanceJson(p),
+              "{\"program\":\"varnelo-cli 1.0\",\"inputs\":[\"a \\\"b\\\".vrnldata\",\"{c}.vrnldata\"],"
+              "\"stages\":\"smooth sg:11:2; mean gap:30\"}");
+    // A brace would end the ENVI header's value.
+    EXPECT_EQ(ProvenanceText(p), "varnelo-cli 1.0; inputs: a \"b\".vrnldata,  c .vrnldata; smooth sg:11:2; mean gap:30");
 }
 
 }  // namespace
