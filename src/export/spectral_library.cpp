@@ -204,6 +204,10 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
         }
     }
     if (!hdr.write(LibraryHeader(options, names.names()))) return failed(hdr);
+    // All three on the disk before the first replaces its old file.
+    if (!sli.prepare()) return failed(sli);
+    if (!csv.prepare()) return failed(csv);
+    if (!hdr.prepare()) return failed(hdr);
     if (!sli.commit()) return failed(sli);
     if (!csv.commit()) return failed(csv);
     if (!hdr.commit()) return failed(hdr);

@@ -9,8 +9,8 @@
 //   NAME.csv  one row of attributes per spectrum, joined by its name: the
 //             record(s), time, position, altitude, indices, qc, and the
 //             position as WKT for a GIS
-// All three are written through temporary files and replace the old ones
-// only once all three are complete.
+// All three are written through temporary files and flushed to the disk
+// before the first replaces its old file, so a failure leaves all as they were.
 
 #include <filesystem>
 #include <span>

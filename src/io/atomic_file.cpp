@@ -298,13 +298,15 @@ bool AtomicFileWriter::overwrite(std::uintmax_t offset, const void* data, std::s
 #endif
 }
 
-bool AtomicFileWriter::commit() {
+bool AtomicFileWriter::prepare() {
+    if (m_prepared) return true;
     if (!m_file) return false;
     // A stream that failed earlier may have dropped its buffer: fflush alone
     // would then report success.
     if (std::fflush(m_file) != 0 || std::ferror(m_file)) return fail("cannot write", errno);
     if (m_mode == Mode::StandardOutput) {
         m_file = nullptr;
+        m_prepared = true;
         return true;
     }
     if (m_flush) {
@@ -317,7 +319,14 @@ bool AtomicFileWriter::commit() {
     std::FILE* file = m_file;
     m_file = nullptr;
     if (std::fclose(file) != 0) return fail("cannot write", errno);
-    if (m_mode == Mode::Direct) return true;
+    m_prepared = true;
+    return true;
+}
+
+bool AtomicFileWriter::commit() {
+    if (!prepare()) return false;
+    m_prepared = false;
+    if (m_mode != Mode::Replace) return true;
 
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);

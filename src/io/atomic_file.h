@@ -53,6 +53,10 @@ public:
     bool copyFrom(ReadOnlyFile& source, std::uintmax_t offset, std::uintmax_t bytes);
     // Writes over bytes already written, from `offset`. A replacement only.
     bool overwrite(std::uintmax_t offset, const void* data, std::size_t size);
+    // Everything but the replacement: written, flushed to the disk, closed.
+    // Several files that must change together are all prepared before the
+    // first is committed, so that a failure leaves every one as it was.
+    bool prepare();
     bool commit();
 
     const std::string& error() const { return m_error; }
@@ -76,6 +80,7 @@ private:
     std::uintmax_t m_written = 0;
     std::uintmax_t m_handedOver = 0;  // bytes out of the stream's buffer
     std::unique_ptr<BackgroundFlush> m_flush;
+    bool m_prepared = false;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
     std::string m_error;
 };
