@@ -48,6 +48,10 @@ TEST_F(CliFixture, BandsLeftOutAreSaidOnceAndPartialKeepsThem) {
     const ProcessResult kept = RunCli({"bands", input.string(), "-o", "-", "--sensor", "s2a", "--partial"});
     EXPECT_EQ(kept.out.substr(0, kept.out.find('\r')),
               "record,time,latitude (deg),longitude (deg),qc,B1,B2,B3,B4,B5,B6,B7,B8,B8_coverage,B8A,B8A_coverage");
+    const fs::path layer = dir / "p.geojson";
+    ASSERT_EQ(RunCli({"points", input.string(), "-o", layer.string(), "--profiles", "--smooth", "sg:7:2"}).status, 0);
+    EXPECT_NE(Text(layer).find("\"stages\":\"smooth sg:7:2\"},\"features\""), std::string::npos);
+    EXPECT_NE(Text(dir / "p.qml").find("<editWidget type=\"SpectralProfile\">"), std::string::npos);
     const ProcessResult over = RunCli({"library", input.string(), "-o", (dir / "in.sli").string()});
     EXPECT_EQ(over.status, 0) << over.err;
     fs::copy_file(input, dir / "x.hdr");
