@@ -73,7 +73,7 @@ std::string SmoothingError(std::string_view text, std::string_view what) {
 
 }  // namespace
 
-std::optional<SmoothingSpec> ParseSmoothing(std::string_view text, std::string& error) {
+std::optional<SmoothingOptions> ParseSmoothing(std::string_view text, std::string& error) {
     const auto bad = [&](std::string_view why) {
         error = SmoothingError(text, why);
         return std::nullopt;
@@ -89,21 +89,21 @@ std::optional<SmoothingSpec> ParseSmoothing(std::string_view text, std::string& 
         return bad("needs an odd window W of 5..51 points");
     }
     if (*p < 1 || *p > *w - 2) return bad("needs a polynomial order P of 1..W-2");
-    return SmoothingSpec{*w, *p, false};
+    return SmoothingOptions{*w, *p, false};
 }
 
-std::string SmoothingName(const SmoothingSpec& spec) {
-    std::string name = "sg:" + std::to_string(spec.window) + ":" + std::to_string(spec.order);
-    if (spec.derivative) name += " derivative";
+std::string SmoothingName(const SmoothingOptions& filter) {
+    std::string name = "sg:" + std::to_string(filter.window) + ":" + std::to_string(filter.order);
+    if (filter.derivative) name += " derivative";
     return name;
 }
 
-SavitzkyGolay::SavitzkyGolay(const SmoothingSpec& spec) : m_window(spec.window) {
-    const Basis b = OrthonormalBasis(spec.window, spec.order);
-    const auto n = static_cast<std::size_t>(spec.window);
+SavitzkyGolay::SavitzkyGolay(const SmoothingOptions& filter) : m_window(filter.window) {
+    const Basis b = OrthonormalBasis(filter.window, filter.order);
+    const auto n = static_cast<std::size_t>(filter.window);
     // Per nm: x is (i - c) / c.
-    const double scale = spec.derivative ? 2.0 / (spec.window - 1) : 1.0;
-    const auto& at = spec.derivative ? b.dq : b.q;
+    const double scale = filter.derivative ? 2.0 / (filter.window - 1) : 1.0;
+    const auto& at = filter.derivative ? b.dq : b.q;
     m_weights.assign(n * n, 0.0);
     for (std::size_t t = 0; t < n; ++t) {
         for (std::size_t i = 0; i < n; ++i) {

@@ -17,24 +17,24 @@
 
 namespace varnelo {
 
-struct SmoothingSpec {
+struct SmoothingOptions {
     int window = 0;  // odd, 5..51
     int order = 0;   // 1..window-2
     bool derivative = false;
-    friend bool operator==(const SmoothingSpec&, const SmoothingSpec&) = default;
+    friend bool operator==(const SmoothingOptions&, const SmoothingOptions&) = default;
 };
 
 inline constexpr int SMOOTHING_WINDOW_MIN = 5;
 inline constexpr int SMOOTHING_WINDOW_MAX = 51;
 
 // "sg:W:P"; anything else gives nothing, with `error` naming the value.
-std::optional<SmoothingSpec> ParseSmoothing(std::string_view text, std::string& error);
+std::optional<SmoothingOptions> ParseSmoothing(std::string_view text, std::string& error);
 // "sg:11:2", with " derivative" when asked for.
-std::string SmoothingName(const SmoothingSpec& spec);
+std::string SmoothingName(const SmoothingOptions& filter);
 
 class SavitzkyGolay {
 public:
-    explicit SavitzkyGolay(const SmoothingSpec& spec);
+    explicit SavitzkyGolay(const SmoothingOptions& filter);
 
     // Weight of window point i (0..W-1) for the fit evaluated at window
     // point t (0..W-1): t = W/2 is the centred filter, the others the ends.

@@ -24,7 +24,7 @@
 namespace varnelo {
 
 struct RowStages {
-    std::optional<SmoothingSpec> smoothing;
+    std::optional<SmoothingOptions> smoothing;
     Grouping grouping;
     double skyChange = DEFAULT_SKY_CHANGE;
 };

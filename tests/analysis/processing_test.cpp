@@ -22,7 +22,7 @@ ReflectanceArray Grid(double (*r)(double nm)) {
 // Centred coefficients from Savitzky & Golay (1964) / Steinier et al. (1972).
 TEST(SavitzkyGolay, CentredWeightsAreThePublishedOnes) {
     const struct {
-        SmoothingSpec spec;
+        SmoothingOptions filter;
         std::vector<double> weights;
         double norm;
     } cases[] = {
@@ -35,10 +35,10 @@ TEST(SavitzkyGolay, CentredWeightsAreThePublishedOnes) {
         {{7, 3, true}, {22, -67, -58, 0, 58, 67, -22}, 252},
     };
     for (const auto& c : cases) {
-        const SavitzkyGolay filter(c.spec);
-        for (int i = 0; i < c.spec.window; ++i) {
-            EXPECT_NEAR(filter.weight(c.spec.window / 2, i), c.weights[static_cast<std::size_t>(i)] / c.norm, 1e-13)
-                << SmoothingName(c.spec) << " point " << i;
+        const SavitzkyGolay sg(c.filter);
+        for (int i = 0; i < c.filter.window; ++i) {
+            EXPECT_NEAR(sg.weight(c.filter.window / 2, i), c.weights[static_cast<std::size_t>(i)] / c.norm, 1e-13)
+                << SmoothingName(c.filter) << " point " << i;
         }
     }
 }
@@ -50,9 +50,9 @@ TEST(SavitzkyGolay, EndsReproduceACubicAndUndefinedPointsAreNotSmoothedOver) {
     const auto slope = [](double nm) { const double x = (nm - 600) / 100; return (0.2 - 0.1 * x + 0.03 * x * x) / 100; };
     ReflectanceArray out{};
     for (const int w : {5, 11, 51}) {
-        SavitzkyGolay(SmoothingSpec{w, 3, false}).apply(Grid(cubic), out);
+        SavitzkyGolay(SmoothingOptions{w, 3, false}).apply(Grid(cubic), out);
         for (int j = 0; j < SPECTRUM_LENGTH; ++j) ASSERT_NEAR(out[j], cubic(340 + j), 1e-12) << w << " " << j;
-        SavitzkyGolay(SmoothingSpec{w, 3, true}).apply(Grid(cubic), out);
+        SavitzkyGolay(SmoothingOptions{w, 3, true}).apply(Grid(cubic), out);
         for (int j = 0; j < SPECTRUM_LENGTH; ++j) ASSERT_NEAR(out[j], slope(340 + j), 1e-12) << w << " " << j;
     }
     const struct {
@@ -62,7 +62,7 @@ TEST(SavitzkyGolay, EndsReproduceACubicAndUndefinedPointsAreNotSmoothedOver) {
     for (const auto& c : cases) {
         ReflectanceArray in = Grid([](double) { return 0.5; });
         in[static_cast<std::size_t>(c.undefinedAt)] = UNDEF;
-        SavitzkyGolay(SmoothingSpec{5, 2, false}).apply(in, out);
+        SavitzkyGolay(SmoothingOptions{5, 2, false}).apply(in, out);
         for (int j = 0; j < SPECTRUM_LENGTH; ++j) {
             EXPECT_EQ(std::isnan(out[j]), j >= c.firstUndefined && j <= c.lastUndefined) << c.undefinedAt << " at " << j;
         }

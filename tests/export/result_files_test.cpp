@@ -53,7 +53,7 @@ TEST_F(ResultFiles, FlagsPerRecord) {
     const struct {
         const char* what;
         MeasurementRecord record;
-        std::optional<SmoothingSpec> smoothing;
+        std::optional<SmoothingOptions> smoothing;
         const char* ndviAndQc;  // the row's last two fields
     } cases[] = {
         {"first record: no sky", ok, {}, "0.3333333333333333,"},
@@ -61,7 +61,7 @@ TEST_F(ResultFiles, FlagsPerRecord) {
         {"ch.2 -inf at 680 nm (and in the sky sum)", With(ok, 680, 250, -INFINITY), {}, ",undefined;sky"},
         {"ch.1 NaN at 680 nm", With(ok, 680, NAN, 1000), {}, ",undefined"},
         {"803 nm outside NDVI's elements", With(ok, 803, 500, 0), {}, "0.3333333333333333,"},
-        {"803 nm inside a smoothing window of 7", With(ok, 803, 500, 0), SmoothingSpec{7, 2, false}, ",undefined"},
+        {"803 nm inside a smoothing window of 7", With(ok, 803, 500, 0), SmoothingOptions{7, 2, false}, ",undefined"},
         {"negative reflectance at 680 nm", With(ok, 680, -200, 1000), {}, "2.3333333664470253,range"},
         {"light up 10 %: no sky", Flat(1100, 0), {}, "0.3333333333333333,"},
         {"light up 10.1 %", Flat(1101, 0), {}, "0.3333333333333333,sky"},
