@@ -283,6 +283,11 @@ std::string ProfileWavelengths() {
 }
 
 constexpr std::string_view PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}";
+// A derivative's values are a few thousandths per nm: four decimals would
+// lose them, so they are written in full.
+constexpr std::string_view DERIVATIVE_PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance per nm\"}";
+
+bool Derivative(const RowStages& stages) { return stages.smoothing && stages.smoothing->derivative; }
 
 // ",\n" and one feature; nothing for a record without a fix.
 char* AppendFeature(char* out, int index, const MeasurementRecord& record, const PointLayerOptions& options,
@@ -334,9 +339,13 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         for (std::size_t j = 0; j < row.reflectance.size(); ++j) {
             if (j > 0) *out++ = ',';
             const double r = row.reflectance[j];
-            out = std::isfinite(r) ? FormatFloatFixed<PROFILE_DECIMALS>(out, static_cast<float>(r), 0) : Append(out, "null");
+            if (Derivative(options.stages)) {
+                out = AppendJsonNumber(out, r);
+            } else {
+                out = std::isfinite(r) ? FormatFloatFixed<PROFILE_DECIMALS>(out, static_cast<float>(r), 0) : Append(out, "null");
+            }
         }
-        out = Append(out, PROFILE_END);
+        out = Append(out, Derivative(options.stages) ? DERIVATIVE_PROFILE_END : PROFILE_END);
     }
     return Append(out, "}}");
 }
@@ -411,7 +420,9 @@ ExportResult PointLayer(const std::filesystem::path& target, Records& records, c
     for (const SpectralIndex& index : options.indices) propertyNames.push_back(",\"" + IndexName(index) + "\":");
     const std::string wavelengths = options.profiles ? ProfileWavelengths() : std::string();
     const std::size_t itemMax = FIXED_TEXT_MAX + IndexTextMax(options.indices) + wavelengths.size() +
-                                (options.profiles ? SPECTRUM_LENGTH * (FLOAT_FIXED_TEXT_MAX + 1) + PROFILE_END.size() : 0);
+                                (options.profiles ? SPECTRUM_LENGTH * (NUMBER_MAX + FLOAT_FIXED_TEXT_MAX + 3) +
+                                                        DERIVATIVE_PROFILE_END.size()
+                                                  : 0);
     // Every feature comes with the separator before it; the first one's
     // comma is dropped as it is written.
     std::string header = "{\"type\":\"FeatureCollection\",";
