@@ -161,6 +161,11 @@ Stop ChosenBands(const QCommandLineParser& parser, const QCommandLineOption& sen
                  bool partial, BandSet& bands) {
     std::string error;
     std::optional<BandSet> set;
+    // --sensor is checked even beside a table, which replaces its responses.
+    if (parser.isSet(sensor)) {
+        set = BuiltInSensor(parser.value(sensor).toStdString(), error);
+        if (!set) return UsageError(QString::fromStdString(error));
+    }
     if (parser.isSet(srf)) {
         const QString path = parser.value(srf);
         std::ifstream file(ToPath(path), std::ios::binary);
@@ -169,10 +174,7 @@ Stop ChosenBands(const QCommandLineParser& parser, const QCommandLineOption& sen
         if (!file) return UsageError(QStringLiteral("--srf %1 cannot be read").arg(path));
         set = ParseResponseTable(text.str(), PathBytesOfText(path).toStdString(), error);
         if (!set) return UsageError(QStringLiteral("--srf ") + QString::fromStdString(error));
-    } else if (parser.isSet(sensor)) {
-        set = BuiltInSensor(parser.value(sensor).toStdString(), error);
-        if (!set) return UsageError(QString::fromStdString(error));
-    } else {
+    } else if (!set) {
         return UsageError(QStringLiteral("bands needs --sensor s2a|l8 or --srf TABLE.csv"));
     }
     if (!partial) {
