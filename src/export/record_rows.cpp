@@ -1,5 +1,6 @@
 #include "export/record_rows.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -44,6 +45,11 @@ std::string StagesText(const RowStages& stages) {
     };
     if (stages.smoothing) add("smooth " + SmoothingName(*stages.smoothing));
     add(GroupingName(stages.grouping));
+    if (stages.skyChange != DEFAULT_SKY_CHANGE) {
+        char percent[32];
+        const auto [end, error] = std::to_chars(percent, percent + sizeof percent, stages.skyChange * 100.0);
+        if (error == std::errc()) add("sky-change " + std::string(percent, end));
+    }
     return text;
 }
 
