@@ -226,8 +226,9 @@ char* AppendGroupStart(char* out, const ResultRow& row, const MeasurementRecord&
 char* AppendGroupRow(char* out, const ResultRow& row, const MeasurementRecord& first,
                      const std::vector<SpectralIndex>& indices) {
     out = AppendGroupStart(out, row, first);
+    // Means of the logger's float32 values, shown as such.
     for (const double v : {row.altitude, row.speed, row.tempCh1, row.tempCh2, row.batv}) {
-        out = AppendCsvNumber(out, v);
+        out = AppendCsvNumber(out, static_cast<float>(v));
         *out++ = ',';
     }
     out = AppendIndicesAndQuality(out, indices, row);

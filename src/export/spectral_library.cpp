@@ -71,7 +71,13 @@ std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const M
     if (row.position) {
         const std::string lat = FixedDecimals(row.position->latitude, export_text::POSITION_DECIMALS);
         const std::string lon = FixedDecimals(row.position->longitude, export_text::POSITION_DECIMALS);
-        line += lat + ',' + lon + ',' + ShortestOrEmpty(row.altitude);
+        // A mean of the logger's float32 altitudes, shown as such.
+        if (std::isfinite(row.altitude)) {
+            char text[SHORTEST_TEXT_MAX];
+            line += lat + ',' + lon + ',' + std::string(text, FormatShortest(text, static_cast<float>(row.altitude)));
+        } else {
+            line += lat + ',' + lon + ',';
+        }
         wkt = "POINT (" + lon + ' ' + lat + ')';
     } else {
         line += ",,";
