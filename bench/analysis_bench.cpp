@@ -18,6 +18,15 @@
 //   points_vs_dd       points_ms / dd_ms; the goal is 1.5 at most
 //   dd_command_ms      the same copy by `dd` in a fresh process
 //   points_vs_dd_command points_ms / dd_command_ms
+// BM_ResultsInFreshProcess, ROUNDS rounds, each command in turn:
+//   indices_ms         `varnelo-cli indices FULL -o OUT.csv`
+//   smoothed_ms        the same with --smooth sg:11:2
+//   smoothing_adds     smoothed_ms / indices_ms - 1; the goal is 0.5 at most
+//   bands_ms           `varnelo-cli bands FULL --sensor s2a -o OUT.csv`
+//   bands_vs_indices   bands_ms / indices_ms; the goal is 1.5 at most
+//   library_ms         `varnelo-cli library FULL -o OUT.sli` (.sli, .hdr, .csv)
+//   dd_command_ms      `dd bs=1M conv=fsync` of the library's .sli in a fresh process
+//   library_vs_dd      library_ms / dd_command_ms; the goal is 1.5 at most
 // Each counter is the median of the rounds, with _min and _max beside it.
 #include <benchmark/benchmark.h>
 
@@ -117,6 +126,47 @@ void BM_PointsWithProfilesInFreshProcess(benchmark::State& state) {
     commandRatio.report(state, "points_vs_dd_command");
 }
 BENCHMARK(BM_PointsWithProfilesInFreshProcess)->Iterations(ROUNDS)->Unit(benchmark::kMillisecond);
+
+void BM_ResultsInFreshProcess(benchmark::State& state) {
+    const FullFile& f = Full();
+    const std::string full = f.file.string();
+    const auto library = f.dir / "results.sli";
+    const auto copied = f.dir / "dd.sli";
+    const std::vector<std::string> indices{test::CliPath(), "indices", full, "-o", (f.dir / "i.csv").string()};
+    std::vector<std::string> smoothed = indices;
+    smoothed.insert(smoothed.end(), {"--smooth", "sg:11:2"});
+    const std::vector<std::string> bands{test::CliPath(), "bands", full, "--sensor", "s2a", "-o",
+                                         (f.dir / "b.csv").string()};
+    const std::vector<std::string> libraryCommand{test::CliPath(), "library", full, "-o", library.string()};
+    RunChecked(state, libraryCommand);
+    Samples plain, smooth, banded, made, ddCommand, smoothAdds, bandsRatio, libraryRatio;
+    for (auto _ : state) {
+        const double i = RunChecked(state, indices).seconds;
+        const double s = RunChecked(state, smoothed).seconds;
+        const double b = RunChecked(state, bands).seconds;
+        double l = 0, d = 0;
+        InTurn(
+            made.size(), [&] { d = RunDd(state, library, copied).seconds; },
+            [&] { l = RunChecked(state, libraryCommand).seconds; });
+        plain.add(i);
+        smooth.add(s);
+        banded.add(b);
+        made.add(l);
+        ddCommand.add(d);
+        smoothAdds.add(s / i - 1.0);
+        bandsRatio.add(b / i);
+        libraryRatio.add(l / d);
+    }
+    plain.report(state, "indices_ms", 1e3);
+    smooth.report(state, "smoothed_ms", 1e3);
+    smoothAdds.report(state, "smoothing_adds");
+    banded.report(state, "bands_ms", 1e3);
+    bandsRatio.report(state, "bands_vs_indices");
+    made.report(state, "library_ms", 1e3);
+    ddCommand.report(state, "dd_command_ms", 1e3);
+    libraryRatio.report(state, "library_vs_dd");
+}
+BENCHMARK(BM_ResultsInFreshProcess)->Iterations(ROUNDS)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

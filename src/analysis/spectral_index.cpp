@@ -27,9 +27,9 @@ class Reflectance {
 public:
     explicit Reflectance(Element element) : m_element(element) {}
     double operator()(int nm) {
-        const float v = m_element(static_cast<std::size_t>(nm - WAVELENGTH_BASE_NM));
+        const auto v = static_cast<double>(m_element(static_cast<std::size_t>(nm - WAVELENGTH_BASE_NM)));
         if (!std::isfinite(v)) m_finite = false;
-        return static_cast<double>(v);
+        return v;
     }
     bool finite() const { return m_finite; }
 
@@ -111,11 +111,16 @@ IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECT
     return Compute(index, r);
 }
 
+IndexValue ComputeIndex(const SpectralIndex& index, const ReflectanceArray& reflectance) {
+    Reflectance r([&reflectance](std::size_t j) { return reflectance[j]; });
+    return Compute(index, r);
+}
+
 void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralIndex> indices,
                     std::span<IndexValue> values) {
     const std::size_t n = std::min(indices.size(), values.size());
     for (std::size_t i = 0; i < n; ++i) {
-        Reflectance r([&record](std::size_t j) { return ReflectanceAt(record, j); });
+        Reflectance r([&record](std::size_t j) { return DefinedReflectanceAt(record, j); });
         values[i] = Compute(indices[i], r);
     }
 }
@@ -127,6 +132,23 @@ std::vector<IndexValue> IndexOfRecords(const CVarneloDoc& doc, int count, const 
     }
     return values;
 }
+
+ElementMask IndexElements(const SpectralIndex& index) {
+    ElementMask mask;
+    const auto add = [&mask](int nm) {
+        if (InGrid(nm)) mask.set(static_cast<std::size_t>(nm - WAVELENGTH_BASE_NM));
+    };
+    switch (index.kind) {
+        case IndexKind::Ndvi: add(NDVI_NIR), add(NDVI_RED); break;
+        case IndexKind::Pri: add(PRI_A), add(PRI_B); break;
+        case IndexKind::Rep: add(REP_RED), add(REP_EDGE_LOW), add(REP_EDGE_HIGH), add(REP_NIR); break;
+        case IndexKind::Mtci: add(MTCI_A), add(MTCI_B), add(MTCI_C); break;
+        case IndexKind::NormalisedDifference: add(index.a), add(index.b); break;
+    }
+    return mask;
+}
+
+bool IsNormalisedDifference(const SpectralIndex& index) { return index.kind != IndexKind::Rep && index.kind != IndexKind::Mtci; }
 
 std::string IndexName(const SpectralIndex& index) {
     switch (index.kind) {

@@ -13,7 +13,9 @@
 //
 // Computed in double from the float32 elements. A zero denominator or a
 // non-finite element gives no value, never an infinity or a NaN, so that
-// every file and view shows the same number or the same gap.
+// every file and view shows the same number or the same gap. A record's
+// indices read its defined reflectance (analysis/reflectance.h): an undefined
+// element gives no value.
 
 #include <optional>
 #include <span>
@@ -21,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/reflectance.h"
 #include "data/document.h"
 #include "data/layout.h"
 #include "data/measurement_record.h"
@@ -48,6 +51,7 @@ std::vector<SpectralIndex> DefaultIndices();
 using IndexValue = std::optional<double>;
 
 IndexValue ComputeIndex(const SpectralIndex& index, std::span<const float, SPECTRUM_LENGTH> reflectance);
+IndexValue ComputeIndex(const SpectralIndex& index, const ReflectanceArray& reflectance);
 
 // Each index of one record, in the order given: the same values as from its
 // whole derived reflectance, deriving only the few elements read.
@@ -57,6 +61,11 @@ void ComputeIndices(const MeasurementRecord& record, std::span<const SpectralInd
 // One index of records 0..count-1 (count held to the document's capacity),
 // as a coloured track or a status line shows it.
 std::vector<IndexValue> IndexOfRecords(const CVarneloDoc& doc, int count, const SpectralIndex& index);
+
+// The elements an index reads.
+ElementMask IndexElements(const SpectralIndex& index);
+// NDVI, PRI and nd:A:B, whose values lie in -1..1 for positive reflectances.
+bool IsNormalisedDifference(const SpectralIndex& index);
 
 // "NDVI", "PRI", "REP", "MTCI", "nd:750:705": the name a column or a
 // property carries, and that ParseIndexName reads back.

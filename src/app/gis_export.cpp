@@ -30,7 +30,7 @@ void GisExport::run() {
 
 void GisExport::exportTo(const QString& path) {
     const int count = m_session.doc().recordCount();
-    const PointLayerOptions options{DefaultIndices(), true};
+    const PointLayerOptions options{DefaultIndices(), true, {}, {}};
     const ExportResult result = WriteWithProgress(
         //: Progress dialog while the GIS point layer is written.
         m_parent, tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"), count,

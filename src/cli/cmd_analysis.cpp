@@ -1,6 +1,11 @@
-// indices and points: the records' spectral indices as a table and as a GIS
-// point layer.
+// indices, points, bands and library: the records' spectral results as
+// tables, a GIS point layer and a spectral library. The commands only choose
+// the stages (smoothing, grouping) and the outputs; the core does the rest.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -8,6 +13,11 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "export/index_export.h"
+#include "export/profile_style.h"
+#include "export/provenance.h"
+#include "export/spectral_library.h"
+#include "io/atomic_file.h"
+#include "launch/path_text.h"
 
 namespace varnelo::cli {
 
@@ -39,24 +49,80 @@ Stop ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption& o
     return std::nullopt;
 }
 
-// The shared shape of both commands: files, -o, --index, then one output
-// per file.
-template <class Write>
-int RunPerFile(QCommandLineParser& parser, const QStringList& arguments, const QCommandLineOption& output,
-               const QCommandLineOption& index, std::string_view extension, Write write) {
-    QStringList paths;
-    std::filesystem::path target;
-    std::vector<SpectralIndex> indices;
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = DataFiles(parser, paths)) return *stop;
-    if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
-    if (const Stop stop = ChosenIndices(parser, index, indices)) return *stop;
+// The stage options a command takes; those it does not take stay unset.
+struct StageOptions {
+    std::optional<QCommandLineOption> smooth, derivative, mean, skyChange;
+
+    static StageOptions For(bool smoothing, bool grouping, bool sky) {
+        StageOptions o;
+        if (smoothing) {
+            o.smooth.emplace(QStringLiteral("smooth"),
+                             QStringLiteral("smooth each reflectance with a Savitzky-Golay filter of an odd window of W "
+                                            "points (5..51) and polynomial order P (1..W-2)"),
+                             QStringLiteral("sg:W:P"));
+            o.derivative.emplace(QStringLiteral("derivative"),
+                                 QStringLiteral("with --smooth: the first derivative (per nm) of the fit instead"));
+        }
+        if (grouping) {
+            o.mean.emplace(QStringLiteral("mean"),
+                           QStringLiteral("one mean spectrum per N consecutive records, or per run of records at most S "
+                                          "seconds apart (gap:S)"),
+                           QStringLiteral("N|gap:S"));
+        }
+        if (sky) {
+            o.skyChange.emplace(QStringLiteral("sky-change"),
+                                QStringLiteral("flag sky when the reference light changes by more than PCT % from the "
+                                               "record before (default 10)"),
+                                QStringLiteral("PCT"));
+        }
+        return o;
+    }
+
+    void addTo(QCommandLineParser& parser) const {
+        for (const auto* option : {&smooth, &derivative, &mean, &skyChange}) {
+            if (*option) parser.addOption(**option);
+        }
+    }
+
+    Stop read(const QCommandLineParser& parser, RowStages& stages) const {
+        std::string error;
+        if (smooth && parser.isSet(*smooth)) {
+            stages.smoothing = ParseSmoothing(parser.value(*smooth).toStdString(), error);
+            if (!stages.smoothing) return UsageError(QStringLiteral("--smooth ") + QString::fromStdString(error));
+            stages.smoothing->derivative = parser.isSet(*derivative);
+        } else if (derivative && parser.isSet(*derivative)) {
+            return UsageError(QStringLiteral("--derivative needs --smooth sg:W:P"));
+        }
+        if (mean && parser.isSet(*mean)) {
+            const std::optional<Grouping> grouping = ParseGrouping(parser.value(*mean).toStdString(), error);
+            if (!grouping) return UsageError(QString::fromStdString(error));
+            stages.grouping = *grouping;
+        }
+        if (skyChange && parser.isSet(*skyChange)) {
+            const std::optional<double> threshold = ParseSkyChange(parser.value(*skyChange).toStdString(), error);
+            if (!threshold) return UsageError(QString::fromStdString(error));
+            stages.skyChange = *threshold;
+        }
+        return std::nullopt;
+    }
+};
+
+Provenance MakeProvenance(const QStringList& inputs, const std::string& stages) {
+    Provenance p{std::string("varnelo-cli ") + VARNELO_VERSION, {}, stages};
+    for (const QString& input : inputs) p.inputs.push_back(PathBytesOfText(input).toStdString());
+    return p;
+}
+
+// Writes one output per data file: files, -o, then `write` for each.
+using WriteOne = std::function<ExportResult(const std::filesystem::path& to, DataFileReader& source, const QString& input)>;
+
+int RunPerFile(const QStringList& paths, const std::filesystem::path& target, std::string_view extension,
+               const WriteOne& write) {
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
-        // Straight from the file, as export reads it: the indices need a few
-        // elements of each record, never the whole file in memory.
+        // Straight from the file, as export reads it: never the whole file in memory.
         DataFileReader source;
         if (const Stop stop = OpenDataFile(path, source)) return *stop;
-        return FinishExport(write(to, source, indices));
+        return FinishExport(write(to, source, path));
     };
     if (paths.size() > 1) return RunBatch(paths, target, extension, one);
     if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
@@ -68,30 +134,84 @@ void AddFiles(QCommandLineParser& parser) {
                                  QStringLiteral("FILE..."));
 }
 
+// Files, -o, --index and the stages, as every command here reads them.
+struct Common {
+    QStringList paths;
+    std::filesystem::path target;
+    std::vector<SpectralIndex> indices;
+    RowStages stages;
+};
+
+Stop ReadCommon(QCommandLineParser& parser, const QStringList& arguments, const QCommandLineOption& output,
+                OutputKind kind, const QCommandLineOption* index, const StageOptions& stageOptions, Common& common) {
+    if (const Stop stop = Parse(parser, arguments)) return stop;
+    if (const Stop stop = DataFiles(parser, common.paths)) return stop;
+    if (const Stop stop = OutputPath(parser, output, kind, common.target)) return stop;
+    if (index) {
+        if (const Stop stop = ChosenIndices(parser, *index, common.indices)) return stop;
+    } else {
+        common.indices = DefaultIndices();
+    }
+    return stageOptions.read(parser, common.stages);
+}
+
+// The bands --sensor or --srf name; the partial ones left out (said once)
+// unless --partial keeps them.
+Stop ChosenBands(const QCommandLineParser& parser, const QCommandLineOption& sensor, const QCommandLineOption& srf,
+                 bool partial, BandSet& bands) {
+    std::string error;
+    std::optional<BandSet> set;
+    // --sensor is checked even beside a table, which replaces its responses.
+    if (parser.isSet(sensor)) {
+        set = BuiltInSensor(parser.value(sensor).toStdString(), error);
+        if (!set) return UsageError(QString::fromStdString(error));
+    }
+    if (parser.isSet(srf)) {
+        const QString path = parser.value(srf);
+        std::ifstream file(ToPath(path), std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        if (!file) return UsageError(QStringLiteral("--srf %1 cannot be read").arg(path));
+        set = ParseResponseTable(text.str(), PathBytesOfText(path).toStdString(), error);
+        if (!set) return UsageError(QStringLiteral("--srf ") + QString::fromStdString(error));
+    } else if (!set) {
+        return UsageError(QStringLiteral("bands needs --sensor s2a|l8 or --srf TABLE.csv"));
+    }
+    if (!partial) {
+        for (const std::string& line : LeaveOutPartialBands(*set)) Warn(line + ": left out; --partial keeps it");
+    }
+    bands = std::move(*set);
+    return std::nullopt;
+}
+
 }  // namespace
 
 int RunIndices(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Writes a CSV table of every record's spectral indices with its time, signed position, altitude, speed, "
-        "temperatures and battery voltage. With several data files, -o names a folder and each table is named "
-        "after its data file."));
+        "temperatures, battery voltage and quality flags (qc). With several data files, -o names a folder and each "
+        "table is named after its data file."));
     AddFiles(parser);
     const QCommandLineOption output = OutputOption(QStringLiteral("OUT.csv"));
     const QCommandLineOption index = IndexOption();
+    const StageOptions stageOptions = StageOptions::For(true, true, true);
     parser.addOptions({output, index});
-    return RunPerFile(parser, arguments, output, index, ".csv",
-                      [](const std::filesystem::path& to, DataFileReader& source, const std::vector<SpectralIndex>& indices) {
-                          return ExportIndexTable(to, source, IndexTableOptions{indices});
-                      });
+    stageOptions.addTo(parser);
+    Common c;
+    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c)) return *stop;
+    return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
+        return ExportIndexTable(to, source, IndexTableOptions{c.indices, c.stages});
+    });
 }
 
 int RunPoints(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Writes a GIS point layer (GeoJSON, WGS 84) with one point per record that has a GPS fix, carrying its "
-        "time, motion, temperatures, battery voltage and spectral indices. With several data files, -o names a "
-        "folder and each layer is named after its data file."));
+        "time, motion, temperatures, battery voltage, spectral indices and quality flags (qc). With --profiles it "
+        "also writes OUT.qml, the QGIS layer style that makes EnMAP-Box open the layer as a spectral library. With "
+        "several data files, -o names a folder and each layer is named after its data file."));
     AddFiles(parser);
     const QCommandLineOption output = OutputOption(QStringLiteral("OUT.geojson"));
     const QCommandLineOption index = IndexOption();
@@ -99,11 +219,81 @@ int RunPoints(const QStringList& arguments) {
         QStringLiteral("profiles"),
         QStringLiteral("add each record's reflectance, 340..850 nm, as a spectral profile that EnMAP-Box reads as a "
                        "spectral library"));
+    const StageOptions stageOptions = StageOptions::For(true, false, true);
     parser.addOptions({output, index, profiles});
-    return RunPerFile(parser, arguments, output, index, ".geojson",
-                      [&](const std::filesystem::path& to, DataFileReader& source, const std::vector<SpectralIndex>& indices) {
-                          return ExportPointLayer(to, source, PointLayerOptions{indices, parser.isSet(profiles)});
-                      });
+    stageOptions.addTo(parser);
+    Common c;
+    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c)) return *stop;
+    if (c.stages.smoothing && !parser.isSet(profiles)) {
+        return UsageError(QStringLiteral("points takes --smooth with --profiles only"));
+    }
+    const bool withProfiles = parser.isSet(profiles);
+    return RunPerFile(c.paths, c.target, ".geojson", [&](const auto& to, DataFileReader& source, const QString& input) {
+        PointLayerOptions options{c.indices, withProfiles, c.stages,
+                                  ProvenanceJson(MakeProvenance({input}, StagesText(c.stages)))};
+        ExportResult result = ExportPointLayer(to, source, options);
+        if (result.status == ExportStatus::Written && withProfiles && !IsStandardOutput(to)) {
+            result = ExportProfileStyle(ProfileStylePath(to));
+        }
+        return result;
+    });
+}
+
+int RunBands(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a CSV table of the reflectance each record gives in the bands of a satellite sensor: Sentinel-2A "
+        "MSI (s2a) or Landsat 8 OLI (l8) by their published centres and widths, or the responses of a table "
+        "(--srf: a wavelength column in nm and one column per band). A band with less than 99 % of its response "
+        "inside 340..850 nm is left out unless --partial. With several data files, -o names a folder."));
+    AddFiles(parser);
+    const QCommandLineOption output = OutputOption(QStringLiteral("OUT.csv"));
+    const QCommandLineOption sensor(QStringLiteral("sensor"), QStringLiteral("s2a or l8"), QStringLiteral("NAME"));
+    const QCommandLineOption srf(QStringLiteral("srf"), QStringLiteral("the bands' spectral responses as a CSV table"),
+                                 QStringLiteral("TABLE.csv"));
+    const QCommandLineOption partial(QStringLiteral("partial"),
+                                     QStringLiteral("keep bands reaching past 850 nm, with a NAME_coverage column"));
+    const StageOptions stageOptions = StageOptions::For(true, true, true);
+    parser.addOptions({output, sensor, srf, partial});
+    stageOptions.addTo(parser);
+    Common c;
+    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Text, nullptr, stageOptions, c)) return *stop;
+    BandTableOptions options{{}, c.stages};
+    if (const Stop stop = ChosenBands(parser, sensor, srf, parser.isSet(partial), options.bands)) return *stop;
+    return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
+        return ExportBandTable(to, source, options);
+    });
+}
+
+int RunLibrary(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes one ENVI spectral library of every record of the data files, in the order given: OUT.sli (float32, "
+        "one spectrum of 511 values, 340..850 nm, per record), OUT.hdr (its ENVI header) and OUT.csv (one row of "
+        "attributes per spectrum: time, position, indices, quality flags, WKT point)."));
+    AddFiles(parser);
+    const QCommandLineOption output = OutputOption(QStringLiteral("OUT.sli"));
+    const QCommandLineOption index = IndexOption();
+    const StageOptions stageOptions = StageOptions::For(true, true, true);
+    parser.addOptions({output, index});
+    stageOptions.addTo(parser);
+    Common c;
+    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Binary, &index, stageOptions, c)) return *stop;
+    const LibraryFiles files = LibraryFileNames(c.target);
+    std::vector<std::filesystem::path> inputs;
+    for (const QString& path : c.paths) inputs.push_back(ToPath(path));
+    if (const std::string refusal = LibraryRefusal(files, inputs); !refusal.empty()) {
+        return Fail(QString::fromStdString(refusal));
+    }
+    std::vector<std::unique_ptr<DataFileReader>> readers;
+    std::vector<DataFileReader*> sources;
+    for (const QString& path : c.paths) {
+        readers.push_back(std::make_unique<DataFileReader>());
+        if (const Stop stop = OpenDataFile(path, *readers.back())) return *stop;
+        sources.push_back(readers.back().get());
+    }
+    const LibraryOptions options{c.indices, c.stages, ProvenanceText(MakeProvenance(c.paths, StagesText(c.stages)))};
+    return FinishExport(ExportSpectralLibrary(files, sources, options));
 }
 
 }  // namespace varnelo::cli

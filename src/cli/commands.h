@@ -17,5 +17,7 @@ int RunUploadSensor(const QStringList& arguments);
 int RunSensors(const QStringList& arguments);
 int RunIndices(const QStringList& arguments);
 int RunPoints(const QStringList& arguments);
+int RunBands(const QStringList& arguments);
+int RunLibrary(const QStringList& arguments);
 
 }  // namespace varnelo::cli

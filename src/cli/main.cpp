@@ -30,7 +30,9 @@ const Command COMMANDS[] = {
     {"plot", nullptr, "FILE.vrnldata [--record K] [--limit] [--colour-by NAME] -o OUT.png", VARNELO_PLOT_PROGRAM},
     {"track", RunTrack, "FILE.vrnldata... -o OUT.gpx|OUT.geojson|-|FOLDER [--format gpx|geojson]"},
     {"indices", RunIndices, "FILE.vrnldata... -o OUT.csv|-|FOLDER [--index ndvi|pri|rep|mtci|nd:A:B]..."},
-    {"points", RunPoints, "FILE.vrnldata... -o OUT.geojson|-|FOLDER [--index NAME]... [--profiles]"},
+    {"points", RunPoints, "FILE.vrnldata... -o OUT.geojson|-|FOLDER [--index NAME]... [--profiles [--smooth sg:W:P]]"},
+    {"bands", RunBands, "FILE.vrnldata... -o OUT.csv|-|FOLDER --sensor s2a|l8 [--srf TABLE.csv] [--partial]"},
+    {"library", RunLibrary, "FILE.vrnldata... -o OUT.sli [--smooth sg:W:P [--derivative]] [--mean N|gap:S]"},
     {"upload-sensor", RunUploadSensor, "[--port PATH | --sim] --settings FILE --sensor NAME --channel 1|2 [--verify]"},
     {"sensors", RunSensors, "FILE.csv"},
 };

@@ -12,6 +12,7 @@
 #include "export/export_text.h"
 #include "export/file_batches.h"
 #include "export/ordered_batches.h"
+#include "export/record_rows.h"
 #include "export/track_export.h"
 #include "text/fixed_format.h"
 #include "text/shortest_text.h"
@@ -26,7 +27,7 @@ namespace {
 constexpr std::string_view LINE_END = "\r\n";
 constexpr std::size_t NUMBER_MAX = std::max(SHORTEST_TEXT_MAX, DOUBLE_FIXED_TEXT_MAX) + 1;
 // The fixed part of a row or feature: names, punctuation, time and numbers.
-constexpr std::size_t FIXED_TEXT_MAX = 512 + 12 * NUMBER_MAX;
+constexpr std::size_t FIXED_TEXT_MAX = 512 + 12 * NUMBER_MAX + 64;
 
 char* AppendFixed(char* out, double value, int decimals) { return FormatFixed(out, value, decimals, 0); }
 
@@ -104,35 +105,78 @@ ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& lay
     return ExportResult{ExportStatus::Written, {}};
 }
 
-// `item(out, index, record)` writes one record's text from `out` and returns
-// its end; these give it the records of a document or of a data file.
+// `item(out, row records, members, previous)` writes one row's text from
+// `out` and returns its end; members are the row's records and previous the
+// record before them (null before record 0). These give it the records of a
+// document or of a data file.
 template <class Item>
-ExportResult Write(const std::filesystem::path& target, const Layout& layout, const CVarneloDoc& doc, Item item,
-                   const ExportProgress& progress) {
+ExportResult Write(const std::filesystem::path& target, const Layout& layout, const CVarneloDoc& doc,
+                   const Grouping& grouping, Item item, const ExportProgress& progress) {
+    const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
+    const std::vector<RecordRange> rows =
+        PlanRows(grouping, count, [&](int i) { return RecordSeconds(doc.record(i)); });
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i) out = item(out, i, doc.record(i));
+        for (std::size_t r = begin; r < end; ++r) {
+            const RecordRange range = rows[r];
+            out = item(out, range, std::span(&doc.record(range.first), static_cast<std::size_t>(range.size())),
+                       range.first > 0 ? &doc.record(range.first - 1) : nullptr);
+        }
         return out;
     };
-    return WriteInOrder(target, layout, std::clamp(doc.recordCount(), 0, RECORD_CAPACITY), format, {}, progress);
+    return WriteInOrder(target, layout, static_cast<int>(rows.size()), format, {}, progress);
 }
 
 template <class Item>
-ExportResult Write(const std::filesystem::path& target, const Layout& layout, DataFileReader& source, Item item,
-                   const ExportProgress& progress) {
+ExportResult Write(const std::filesystem::path& target, const Layout& layout, DataFileReader& source,
+                   const Grouping& grouping, Item item, const ExportProgress& progress) {
     FileBatches batches(source);
+    const std::optional<std::vector<RecordRange>> planned = PlanFileRows(batches, grouping);
+    if (!planned) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
+    const std::vector<RecordRange>& rows = *planned;
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        std::unique_ptr<MeasurementRecord[]> room;
-        auto i = static_cast<int>(begin);
-        for (const MeasurementRecord& record : batches.read(begin, end, room)) out = item(out, i++, record);
+        ReadRows(batches, rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
+            out = item(out, range, members, previous);
+        });
         return out;
     };
-    return WriteInOrder(target, layout, batches.count(), format,
-                        [&](int before) { return batches.unreadable(before); }, progress);
+    // unreadable() counts records, the batches rows.
+    return WriteInOrder(target, layout, static_cast<int>(rows.size()), format,
+                        [&](int before) {
+                            return before <= 0 ? std::string()
+                                               : batches.unreadable(rows[static_cast<std::size_t>(before) - 1].last + 1);
+                        },
+                        progress);
 }
 
 // --- the table ---
 
-char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices) {
+char* AppendQuality(char* out, unsigned flags) { return Append(out, QualityText(flags)); }
+
+char* AppendIndexValues(char* out, std::span<const IndexValue> values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) *out++ = ',';
+        if (values[i]) out = FormatShortest(out, *values[i]);
+    }
+    return out;
+}
+
+const std::vector<IndexValue>& IndexValues(const std::vector<SpectralIndex>& indices, const ResultRow& row) {
+    thread_local std::vector<IndexValue> values;
+    values.resize(indices.size());
+    for (std::size_t i = 0; i < indices.size(); ++i) values[i] = ComputeIndex(indices[i], row.reflectance);
+    return values;
+}
+
+// The indices, then the qc column.
+char* AppendIndicesAndQuality(char* out, const std::vector<SpectralIndex>& indices, const ResultRow& row) {
+    const std::vector<IndexValue>& values = IndexValues(indices, row);
+    out = AppendIndexValues(out, values);
+    if (!indices.empty()) *out++ = ',';
+    return AppendQuality(out, row.flags | RangeFlag(indices, values));
+}
+
+char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices,
+                     const ResultRow& result) {
     const RecordPlace place = PlaceOf(record);
     out = FormatInt(out, index);
     *out++ = ',';
@@ -154,11 +198,76 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
         out = AppendCsvNumber(out, v);
         *out++ = ',';
     }
-    for (std::size_t i = 0; i < indices.size(); ++i) {
-        if (i > 0) *out++ = ',';
-        IndexValue value;
-        ComputeIndices(record, std::span(&indices[i], 1), std::span(&value, 1));
-        if (value) out = FormatShortest(out, *value);
+    out = AppendIndicesAndQuality(out, indices, result);
+    return Append(out, LINE_END);
+}
+
+// A group's row: first, last, n, the first member's time, then means.
+char* AppendGroupStart(char* out, const ResultRow& row, const MeasurementRecord& first) {
+    out = FormatInt(out, row.records.first);
+    *out++ = ',';
+    out = FormatInt(out, row.records.last);
+    *out++ = ',';
+    out = FormatInt(out, row.records.size());
+    *out++ = ',';
+    out = Append(out, RecordIsoTime(first));
+    *out++ = ',';
+    if (row.position) {
+        out = AppendFixed(out, row.position->latitude, POSITION_DECIMALS);
+        *out++ = ',';
+        out = AppendFixed(out, row.position->longitude, POSITION_DECIMALS);
+        *out++ = ',';
+    } else {
+        out = Append(out, ",,");
+    }
+    return out;
+}
+
+char* AppendGroupRow(char* out, const ResultRow& row, const MeasurementRecord& first,
+                     const std::vector<SpectralIndex>& indices) {
+    out = AppendGroupStart(out, row, first);
+    // Means of the logger's float32 values, shown as such.
+    for (const double v : {row.altitude, row.speed, row.tempCh1, row.tempCh2, row.batv}) {
+        out = AppendCsvNumber(out, static_cast<float>(v));
+        *out++ = ',';
+    }
+    out = AppendIndicesAndQuality(out, indices, row);
+    return Append(out, LINE_END);
+}
+
+ElementMask IndicesElements(const std::vector<SpectralIndex>& indices) {
+    ElementMask mask;
+    for (const SpectralIndex& index : indices) mask |= IndexElements(index);
+    return mask;
+}
+
+// --- the band table ---
+
+char* AppendBandRow(char* out, const ResultRow& row, const MeasurementRecord& first, const BandTableOptions& options) {
+    if (options.stages.grouping.on()) {
+        out = AppendGroupStart(out, row, first);
+    } else {
+        out = FormatInt(out, row.records.first);
+        *out++ = ',';
+        out = Append(out, RecordIsoTime(first));
+        *out++ = ',';
+        if (row.position) {
+            out = AppendFixed(out, row.position->latitude, POSITION_DECIMALS);
+            *out++ = ',';
+            out = AppendFixed(out, row.position->longitude, POSITION_DECIMALS);
+            *out++ = ',';
+        } else {
+            out = Append(out, ",,");
+        }
+    }
+    out = AppendQuality(out, row.flags);
+    for (const SpectralBand& band : options.bands.bands) {
+        *out++ = ',';
+        if (const std::optional<double> value = BandValue(band, row.reflectance)) out = FormatShortest(out, *value);
+        if (band.coverage < FULL_COVERAGE) {
+            *out++ = ',';
+            out = FormatShortest(out, band.coverage);
+        }
     }
     return Append(out, LINE_END);
 }
@@ -175,10 +284,15 @@ std::string ProfileWavelengths() {
 }
 
 constexpr std::string_view PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}";
+// A derivative's values are a few thousandths per nm: four decimals would
+// lose them, so they are written in full.
+constexpr std::string_view DERIVATIVE_PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance per nm\"}";
+
+bool Derivative(const RowStages& stages) { return stages.smoothing && stages.smoothing->derivative; }
 
 // ",\n" and one feature; nothing for a record without a fix.
 char* AppendFeature(char* out, int index, const MeasurementRecord& record, const PointLayerOptions& options,
-                    const std::vector<std::string>& propertyNames, std::string_view wavelengths) {
+                    const std::vector<std::string>& propertyNames, std::string_view wavelengths, const ResultRow& row) {
     const RecordPlace place = PlaceOf(record);
     if (!place.position) return out;
     out = Append(out, ",\n{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[");
@@ -212,29 +326,27 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         out = Append(out, n.name);
         out = AppendJsonNumber(out, n.value);
     }
-    // With the profile the whole reflectance is derived anyway; the indices
-    // read it there, to the same values.
-    thread_local DerivedSpectra spectra;
-    if (options.profiles) DeriveSpectra(record, spectra, SpectraNeeded::WithReflectance);
+    const std::vector<IndexValue>& values = IndexValues(options.indices, row);
     for (std::size_t i = 0; i < options.indices.size(); ++i) {
-        IndexValue value;
-        if (options.profiles) {
-            value = ComputeIndex(options.indices[i], spectra.reflectance);
-        } else {
-            ComputeIndices(record, std::span(&options.indices[i], 1), std::span(&value, 1));
-        }
         out = Append(out, propertyNames[i]);
-        out = value ? AppendJsonNumber(out, *value) : Append(out, "null");
+        out = values[i] ? AppendJsonNumber(out, *values[i]) : Append(out, "null");
     }
+    out = Append(out, ",\"qc\":\"");
+    out = AppendQuality(out, row.flags | RangeFlag(options.indices, values));
+    *out++ = '"';
     if (options.profiles) {
         *out++ = ',';
         out = Append(out, wavelengths);
-        for (std::size_t j = 0; j < spectra.reflectance.size(); ++j) {
+        for (std::size_t j = 0; j < row.reflectance.size(); ++j) {
             if (j > 0) *out++ = ',';
-            const float r = spectra.reflectance[j];
-            out = std::isfinite(r) ? FormatFloatFixed<PROFILE_DECIMALS>(out, r, 0) : Append(out, "null");
+            const double r = row.reflectance[j];
+            if (Derivative(options.stages)) {
+                out = AppendJsonNumber(out, r);
+            } else {
+                out = std::isfinite(r) ? FormatFloatFixed<PROFILE_DECIMALS>(out, static_cast<float>(r), 0) : Append(out, "null");
+            }
         }
-        out = Append(out, PROFILE_END);
+        out = Append(out, Derivative(options.stages) ? DERIVATIVE_PROFILE_END : PROFILE_END);
     }
     return Append(out, "}}");
 }
@@ -242,14 +354,27 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
 }  // namespace
 
 std::string IndexTableHeader(const IndexTableOptions& options) {
-    std::string line =
-        "record,time,latitude (deg),longitude (deg),altitude (m),speed (m/s),temp(CH1) (degC),temp(CH2) (degC),"
+    std::string line = options.stages.grouping.on() ? "first,last,n" : "record";
+    line +=
+        ",time,latitude (deg),longitude (deg),altitude (m),speed (m/s),temp(CH1) (degC),temp(CH2) (degC),"
         "batv (V)";
     for (const SpectralIndex& index : options.indices) {
         line += ',';
         line += IndexName(index);
         const std::string_view unit = IndexUnit(index);
         if (!unit.empty()) line += " (" + std::string(unit) + ")";
+    }
+    line += ",qc";
+    line += LINE_END;
+    return line;
+}
+
+std::string BandTableHeader(const BandTableOptions& options) {
+    std::string line = options.stages.grouping.on() ? "first,last,n" : "record";
+    line += ",time,latitude (deg),longitude (deg),qc";
+    for (const SpectralBand& band : options.bands.bands) {
+        line += ',' + band.name;
+        if (band.coverage < FULL_COVERAGE) line += ',' + band.name + "_coverage";
     }
     line += LINE_END;
     return line;
@@ -262,10 +387,31 @@ ExportResult IndexTable(const std::filesystem::path& target, Records& records, c
                         const ExportProgress& progress) {
     const std::string header = IndexTableHeader(options);
     const Layout layout{header, {}, FIXED_TEXT_MAX + IndexTextMax(options.indices), false};
-    const auto row = [&](char* out, int index, const MeasurementRecord& record) {
-        return AppendTableRow(out, index, record, options.indices);
+    const RowMaker maker(options.stages, IndicesElements(options.indices), false);
+    const bool grouped = options.stages.grouping.on();
+    const auto row = [&](char* out, const RecordRange& range, std::span<const MeasurementRecord> members,
+                         const MeasurementRecord* previous) {
+        thread_local ResultRow result;
+        maker.make(members, previous, range.first, result);
+        if (grouped) return AppendGroupRow(out, result, members.front(), options.indices);
+        return AppendTableRow(out, range.first, members.front(), options.indices, result);
     };
-    return Write(target, layout, records, row, progress);
+    return Write(target, layout, records, options.stages.grouping, row, progress);
+}
+
+template <class Records>
+ExportResult BandTable(const std::filesystem::path& target, Records& records, const BandTableOptions& options,
+                       const ExportProgress& progress) {
+    const std::string header = BandTableHeader(options);
+    const Layout layout{header, {}, FIXED_TEXT_MAX + options.bands.bands.size() * 2 * (NUMBER_MAX + 1), false};
+    const RowMaker maker(options.stages, BandElements(options.bands), true);
+    const auto row = [&](char* out, const RecordRange& range, std::span<const MeasurementRecord> members,
+                         const MeasurementRecord* previous) {
+        thread_local ResultRow result;
+        maker.make(members, previous, range.first, result);
+        return AppendBandRow(out, result, members.front(), options);
+    };
+    return Write(target, layout, records, options.stages.grouping, row, progress);
 }
 
 template <class Records>
@@ -275,14 +421,23 @@ ExportResult PointLayer(const std::filesystem::path& target, Records& records, c
     for (const SpectralIndex& index : options.indices) propertyNames.push_back(",\"" + IndexName(index) + "\":");
     const std::string wavelengths = options.profiles ? ProfileWavelengths() : std::string();
     const std::size_t itemMax = FIXED_TEXT_MAX + IndexTextMax(options.indices) + wavelengths.size() +
-                                (options.profiles ? SPECTRUM_LENGTH * (FLOAT_FIXED_TEXT_MAX + 1) + PROFILE_END.size() : 0);
+                                (options.profiles ? SPECTRUM_LENGTH * (NUMBER_MAX + FLOAT_FIXED_TEXT_MAX + 3) +
+                                                        DERIVATIVE_PROFILE_END.size()
+                                                  : 0);
     // Every feature comes with the separator before it; the first one's
     // comma is dropped as it is written.
-    const Layout layout{"{\"type\":\"FeatureCollection\",\"features\":[", "\n]}\n", itemMax, true};
-    const auto feature = [&](char* out, int index, const MeasurementRecord& record) {
-        return AppendFeature(out, index, record, options, propertyNames, wavelengths);
+    std::string header = "{\"type\":\"FeatureCollection\",";
+    if (!options.provenance.empty()) header += "\"varnelo\":" + options.provenance + ",";
+    header += "\"features\":[";
+    const Layout layout{header, "\n]}\n", itemMax, true};
+    const RowMaker maker(options.stages, IndicesElements(options.indices), options.profiles);
+    const auto feature = [&](char* out, const RecordRange& range, std::span<const MeasurementRecord> members,
+                             const MeasurementRecord* previous) {
+        thread_local ResultRow row;
+        maker.make(members, previous, range.first, row);
+        return AppendFeature(out, range.first, members.front(), options, propertyNames, wavelengths, row);
     };
-    return Write(target, layout, records, feature, progress);
+    return Write(target, layout, records, Grouping{}, feature, progress);
 }
 
 }  // namespace
@@ -295,6 +450,16 @@ ExportResult ExportIndexTable(const std::filesystem::path& target, const CVarnel
 ExportResult ExportIndexTable(const std::filesystem::path& target, DataFileReader& source,
                               const IndexTableOptions& options, const ExportProgress& progress) {
     return IndexTable(target, source, options, progress);
+}
+
+ExportResult ExportBandTable(const std::filesystem::path& target, const CVarneloDoc& doc,
+                             const BandTableOptions& options, const ExportProgress& progress) {
+    return BandTable(target, doc, options, progress);
+}
+
+ExportResult ExportBandTable(const std::filesystem::path& target, DataFileReader& source,
+                             const BandTableOptions& options, const ExportProgress& progress) {
+    return BandTable(target, source, options, progress);
 }
 
 ExportResult ExportPointLayer(const std::filesystem::path& target, const CVarneloDoc& doc,

@@ -232,13 +232,15 @@ bool AtomicFileWriter::write(const void* data, std::size_t size) {
     return true;
 }
 
-bool AtomicFileWriter::commit() {
+bool AtomicFileWriter::prepare() {
+    if (m_prepared) return true;
     if (!m_file) return false;
     // A stream that failed earlier may have dropped its buffer: fflush alone
     // would then report success.
     if (std::fflush(m_file) != 0 || std::ferror(m_file)) return fail("cannot write", errno);
     if (m_mode == Mode::StandardOutput) {
         m_file = nullptr;
+        m_prepared = true;
         return true;
     }
     if (m_flush) {
@@ -251,7 +253,14 @@ bool AtomicFileWriter::commit() {
     std::FILE* file = m_file;
     m_file = nullptr;
     if (std::fclose(file) != 0) return fail("cannot write", errno);
-    if (m_mode == Mode::Direct) return true;
+    m_prepared = true;
+    return true;
+}
+
+bool AtomicFileWriter::commit() {
+    if (!prepare()) return false;
+    m_prepared = false;
+    if (m_mode != Mode::Replace) return true;
 
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);

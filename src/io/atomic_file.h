@@ -47,6 +47,10 @@ public:
     bool open();
     bool write(const void* data, std::size_t size);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
+    // Everything but the replacement: written, flushed to the disk, closed.
+    // Several files that must change together are all prepared before the
+    // first is committed, so that a failure leaves every one as it was.
+    bool prepare();
     bool commit();
 
     const std::string& error() const { return m_error; }
@@ -70,6 +74,7 @@ private:
     std::uintmax_t m_written = 0;
     std::uintmax_t m_handedOver = 0;  // bytes out of the stream's buffer
     std::unique_ptr<BackgroundFlush> m_flush;
+    bool m_prepared = false;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
     std::string m_error;
 };

@@ -157,7 +157,7 @@ TEST_F(IndicesInTheWindow, GisExportWritesThePointLayerOfTheDocument) {
     command->trigger();
     ASSERT_TRUE(name.answered());
     EXPECT_TRUE(offered.endsWith(QStringLiteral("day.geojson"))) << offered.toStdString();
-    ASSERT_EQ(ExportPointLayer(dir / "expected.geojson", session().doc(), {DefaultIndices(), true}).status,
+    ASSERT_EQ(ExportPointLayer(dir / "expected.geojson", session().doc(), {DefaultIndices(), true, {}, {}}).status,
               ExportStatus::Written);
     EXPECT_EQ(test::ReadFileBytes(dir / "layer.geojson"), test::ReadFileBytes(dir / "expected.geojson"));
     EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("60 件"))) <<

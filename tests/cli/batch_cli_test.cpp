@@ -58,7 +58,14 @@ TEST_F(CliFixture, ABatchGoesOnPastAFailingFileAndMatchesSingleRuns) {
             single.insert(single.end(), {input.string(), "-o", "-"});
             const auto alone = RunCli(single);
             ASSERT_EQ(alone.status, 0) << alone.err;
-            EXPECT_EQ(Text(folder / (std::string(name) + c.extension)), alone.out) << c.options.front() << " " << name;
+            // The layer names the file it was made from; the rest is the same.
+            const auto unnamed = [](std::string text) {
+                const std::size_t from = text.find("\"varnelo\":");
+                if (from != std::string::npos) text.erase(from, text.find("\"features\"") - from);
+                return text;
+            };
+            EXPECT_EQ(unnamed(Text(folder / (std::string(name) + c.extension))), unnamed(alone.out))
+                << c.options.front() << " " << name;
         }
     }
 }

@@ -59,15 +59,15 @@ TEST_F(IndexExport, TableRowsHoldSignedPositionsIsoTimesAndEmptyGaps) {
     const std::string text = Written([&](const auto& to) { return ExportIndexTable(to, *doc, {}); });
     EXPECT_EQ(text,
               "record,time,latitude (deg),longitude (deg),altitude (m),speed (m/s),temp(CH1) (degC),temp(CH2) (degC),"
-              "batv (V),NDVI,PRI,REP (nm),MTCI\r\n"
-              "0,2021-10-07T09:05:03,-35.6520567,-139.7613150,12.3,5.1444,25.5,26.25,3.75,0.8461538461538461,0,718,10\r\n"
-              "1,2021-10-07T09:05:03,,,,,25.5,26.25,3.75,0.8461538461538461,0,718,10\r\n"
-              "2,,35.6520567,139.7613150,-1.5,0,25.5,26.25,3.75,,,,\r\n");
+              "batv (V),NDVI,PRI,REP (nm),MTCI,qc\r\n"
+              "0,2021-10-07T09:05:03,-35.6520567,-139.7613150,12.3,5.1444,25.5,26.25,3.75,0.8461538461538461,0,718,10,\r\n"
+              "1,2021-10-07T09:05:03,,,,,25.5,26.25,3.75,0.8461538461538461,0,718,10,nofix\r\n"
+              "2,,35.6520567,139.7613150,-1.5,0,25.5,26.25,3.75,,,,,undefined;sky\r\n");
     const std::string chosen = Written([&](const auto& to) {
-        return ExportIndexTable(to, *doc, IndexTableOptions{{SpectralIndex{IndexKind::NormalisedDifference, 750, 705}, REP}});
+        return ExportIndexTable(to, *doc, IndexTableOptions{{SpectralIndex{IndexKind::NormalisedDifference, 750, 705}, REP}, {}});
     });
-    EXPECT_EQ(chosen.substr(0, chosen.find("\r\n")).substr(chosen.find("batv (V)")), "batv (V),nd:750:705,REP (nm)");
-    EXPECT_NE(chosen.find(",0.7142857142857143,718\r\n"), std::string::npos) << chosen;
+    EXPECT_EQ(chosen.substr(0, chosen.find("\r\n")).substr(chosen.find("batv (V)")), "batv (V),nd:750:705,REP (nm),qc");
+    EXPECT_NE(chosen.find(",0.7142857142857143,718,\r\n"), std::string::npos) << chosen;
 }
 
 TEST_F(IndexExport, PointLayerHasOneFeaturePerFixAndProfilesOnRequest) {
@@ -77,24 +77,24 @@ TEST_F(IndexExport, PointLayerHasOneFeaturePerFixAndProfilesOnRequest) {
               "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[-139.7613150,-35.6520567,12.3]},"
               "\"properties\":{\"record\":0,\"time\":\"2021-10-07T09:05:03\",\"speed\":5.1444,\"course\":90.0,"
               "\"altitude\":12.3,\"temp_ch1\":25.5,\"temp_ch2\":26.25,\"batv\":3.75,\"NDVI\":0.8461538461538461,"
-              "\"PRI\":0.0,\"REP\":718.0,\"MTCI\":10.0}},\n"
+              "\"PRI\":0.0,\"REP\":718.0,\"MTCI\":10.0,\"qc\":\"\"}},\n"
               "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[139.7613150,35.6520567,-1.5]},"
               "\"properties\":{\"record\":2,\"time\":null,\"speed\":0.0,\"course\":0.0,\"altitude\":-1.5,"
-              "\"temp_ch1\":25.5,\"temp_ch2\":26.25,\"batv\":3.75,\"NDVI\":null,\"PRI\":null,\"REP\":null,\"MTCI\":null}}\n"
+              "\"temp_ch1\":25.5,\"temp_ch2\":26.25,\"batv\":3.75,\"NDVI\":null,\"PRI\":null,\"REP\":null,\"MTCI\":null,\"qc\":\"undefined;sky\"}}\n"
               "]}\n");
 
-    const std::string profiles = Written([&](const auto& to) { return ExportPointLayer(to, *doc, {DefaultIndices(), true}); });
+    const std::string profiles = Written([&](const auto& to) { return ExportPointLayer(to, *doc, {DefaultIndices(), true, {}, {}}); });
     std::string x = "\"profiles\":{\"x\":[340";
     for (int nm = 341; nm <= 850; ++nm) x.append(",").append(std::to_string(nm));
     EXPECT_NE(profiles.find(x + "],\"y\":[0.0625,"), std::string::npos);
-    // Record 2: 340..439 nm zero, 440 nm 64/1, 441 nm not a number; four decimals.
-    std::string y = "\"y\":[0.0000";
-    for (int nm = 341; nm < 440; ++nm) y += ",0.0000";
-    y += ",64.0000,null,0.0000,";
+    // Record 2: 340..439 nm no reference (ch.2 0), 440 nm 64/1, 441 nm not a number; four decimals.
+    std::string y = "\"y\":[null";
+    for (int nm = 341; nm < 440; ++nm) y += ",null";
+    y += ",64.0000,null,null,";
     EXPECT_NE(profiles.find(y), std::string::npos);
     EXPECT_NE(profiles.find("0.7500],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}}}"), std::string::npos);
     // The indices read from the whole reflectance are those of the few elements.
-    EXPECT_NE(profiles.find("\"NDVI\":0.8461538461538461,\"PRI\":0.0,\"REP\":718.0,\"MTCI\":10.0,\"profiles\""),
+    EXPECT_NE(profiles.find("\"NDVI\":0.8461538461538461,\"PRI\":0.0,\"REP\":718.0,\"MTCI\":10.0,\"qc\":\"\",\"profiles\""),
               std::string::npos);
 
     doc->setRecordCount(0);
@@ -116,7 +116,7 @@ TEST_F(IndexExport, StraightFromTheFileAsFromTheDocument) {
         SCOPED_TRACE(output);
         const auto write = [&](const std::filesystem::path& to, auto& records) {
             if (output == std::string("table")) return ExportIndexTable(to, records, {});
-            return ExportPointLayer(to, records, PointLayerOptions{DefaultIndices(), output == std::string("profiles")});
+            return ExportPointLayer(to, records, PointLayerOptions{DefaultIndices(), output == std::string("profiles"), {}, {}});
         };
         DataFileReader source;
         ASSERT_FALSE(source.open(data));

@@ -30,6 +30,8 @@ cases=(
   "varnelo-cli info --port fol|folder|"
   "varnelo-cli download --sim --trace|--trace --trace-full|"
   "varnelo-cli info --trace no|notes.txt|"
+  "varnelo-cli bands field.vrnldata --sensor |s2a l8|"
+  "varnelo-cli library field.vrnldata --|--smooth --derivative --mean --sky-change --output|--sensor"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r line offered absent <<<"$case"

@@ -1,0 +1,43 @@
+#pragma once
+// What a row of results may not be trusted for, as flags a table column or
+// a GIS property carries, "nofix;sky":
+//   nofix      no GPS position (the rule that leaves a record out of the
+//              track and point files)
+//   undefined  an element of the reflectance the output reads is undefined
+//   range      a normalised difference outside -1..1, which only negative
+//              reflectances give
+//   sky        the light on the reference, Σ ch.2 over 400..800 nm, changed
+//              from the record before by more than the threshold (10 %):
+//              a cloud passed between the two channels' readings
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "analysis/spectral_index.h"
+
+namespace varnelo {
+
+enum QualityFlag : unsigned {
+    QC_NOFIX = 1u << 0,
+    QC_UNDEFINED = 1u << 1,
+    QC_RANGE = 1u << 2,
+    QC_SKY = 1u << 3,
+};
+
+inline constexpr double DEFAULT_SKY_CHANGE = 0.10;
+
+// The names joined by ';' in the order above; empty for none.
+std::string QualityText(unsigned flags);
+
+// |S - previous| > threshold · previous.
+bool SkyChanged(double previousSum, double sum, double threshold);
+
+// QC_RANGE when a normalised difference among `values` lies outside -1..1.
+unsigned RangeFlag(std::span<const SpectralIndex> indices, std::span<const IndexValue> values);
+
+// "--sky-change PCT": a percentage ≥ 0; nothing otherwise, `error` naming it.
+std::optional<double> ParseSkyChange(std::string_view percent, std::string& error);
+
+}  // namespace varnelo

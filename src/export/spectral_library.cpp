@@ -1,0 +1,223 @@
+#include "export/spectral_library.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+
+#include "export/export_text.h"
+#include "export/ordered_batches.h"
+#include "io/atomic_file.h"
+#include "text/fixed_format.h"
+#include "text/shortest_text.h"
+
+namespace varnelo {
+
+namespace {
+
+constexpr std::string_view LIBRARY_LINE_END = "\r\n";
+
+std::string ShortestOrEmpty(double value) {
+    if (!std::isfinite(value)) return {};
+    char text[SHORTEST_TEXT_MAX];
+    return std::string(text, FormatShortest(text, value));
+}
+
+std::string FixedDecimals(double value, int decimals) {
+    char text[DOUBLE_FIXED_TEXT_MAX + 1];
+    return std::string(text, FormatFixed(text, value, decimals, 0));
+}
+
+// Names an ENVI list can hold: no comma or brace; each once.
+class SpectrumNames {
+public:
+    std::string add(std::string name, int fallbackRecord) {
+        if (name.empty()) name = "record_" + std::to_string(fallbackRecord);
+        for (char& c : name) {
+            if (c == ',' || c == '{' || c == '}') c = '_';
+        }
+        std::string unique = name;
+        for (int k = 2; !m_taken.insert(unique).second; ++k) unique = name + "_" + std::to_string(k);
+        m_names.push_back(unique);
+        return unique;
+    }
+    const std::vector<std::string>& names() const { return m_names; }
+
+private:
+    std::unordered_set<std::string> m_taken;
+    std::vector<std::string> m_names;
+};
+
+std::string LibraryCsvHeader(const LibraryOptions& options) {
+    std::string line = "spectra names,";
+    line += options.stages.grouping.on() ? "first,last,n" : "record";
+    line += ",time,latitude (deg),longitude (deg),altitude (m)";
+    for (const SpectralIndex& index : options.indices) {
+        line += ',' + IndexName(index);
+        if (const std::string_view unit = IndexUnit(index); !unit.empty()) line += " (" + std::string(unit) + ")";
+    }
+    return line + ",qc,wkt" + std::string(LIBRARY_LINE_END);
+}
+
+std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const MeasurementRecord& first,
+                   const LibraryOptions& options) {
+    std::string line = name + ',' + std::to_string(row.records.first);
+    if (options.stages.grouping.on()) {
+        line += ',' + std::to_string(row.records.last) + ',' + std::to_string(row.records.size());
+    }
+    line += ',' + RecordIsoTime(first) + ',';
+    std::string wkt;
+    if (row.position) {
+        const std::string lat = FixedDecimals(row.position->latitude, export_text::POSITION_DECIMALS);
+        const std::string lon = FixedDecimals(row.position->longitude, export_text::POSITION_DECIMALS);
+        // A mean of the logger's float32 altitudes, shown as such.
+        if (std::isfinite(row.altitude)) {
+            char text[SHORTEST_TEXT_MAX];
+            line += lat + ',' + lon + ',' + std::string(text, FormatShortest(text, static_cast<float>(row.altitude)));
+        } else {
+            line += lat + ',' + lon + ',';
+        }
+        wkt = "POINT (" + lon + ' ' + lat + ')';
+    } else {
+        line += ",,";
+    }
+    std::vector<IndexValue> values(options.indices.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = ComputeIndex(options.indices[i], row.reflectance);
+        line += ',';
+        if (values[i]) line += ShortestOrEmpty(*values[i]);
+    }
+    line += ',' + QualityText(row.flags | RangeFlag(options.indices, values)) + ',' + wkt;
+    return line + std::string(LIBRARY_LINE_END);
+}
+
+std::string LibraryHeader(const LibraryOptions& options, const std::vector<std::string>& names) {
+    std::string text = "ENVI\ndescription = {" + options.description + "}\n";
+    text += "samples = " + std::to_string(SPECTRUM_LENGTH) + "\n";
+    text += "lines = " + std::to_string(names.size()) + "\n";
+    text +=
+        "bands = 1\nheader offset = 0\nfile type = ENVI Spectral Library\ndata type = 4\ninterleave = bsq\n"
+        "byte order = 0\nwavelength units = Nanometers\nwavelength = {";
+    for (int j = 0; j < SPECTRUM_LENGTH; ++j) {
+        if (j > 0) text += ", ";
+        text += std::to_string(WavelengthOfElement(j));
+    }
+    text += "}\nspectra names = {";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += names[i];
+    }
+    return text + "}\n";
+}
+
+// float32 little-endian, whatever the machine's order.
+void AppendSpectrum(std::vector<std::uint8_t>& bytes, const ReflectanceArray& reflectance) {
+    std::array<std::uint32_t, SPECTRUM_LENGTH> words;
+    for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
+        words[j] = std::bit_cast<std::uint32_t>(static_cast<float>(reflectance[j]));
+        if constexpr (std::endian::native == std::endian::big) {
+            const std::uint32_t w = words[j];
+            words[j] = (w >> 24) | ((w >> 8) & 0xff00u) | ((w << 8) & 0xff0000u) | (w << 24);
+        }
+    }
+    const std::size_t at = bytes.size();
+    bytes.resize(at + sizeof words);
+    std::memcpy(bytes.data() + at, words.data(), sizeof words);
+}
+
+}  // namespace
+
+LibraryFiles LibraryFileNames(const std::filesystem::path& sli) {
+    std::filesystem::path base = sli;
+    if (base.extension() == ".sli") base.replace_extension();
+    const auto with = [&base](const char* extension) {
+        std::filesystem::path p = base;
+        p += extension;
+        return p;
+    };
+    return LibraryFiles{sli, with(".hdr"), with(".csv")};
+}
+
+std::string LibraryRefusal(const LibraryFiles& files, std::span<const std::filesystem::path> inputs) {
+    for (const std::filesystem::path& input : inputs) {
+        for (const std::filesystem::path* output : {&files.sli, &files.hdr, &files.csv}) {
+            if (SameFile(input, *output)) {
+                return output->string() + " would replace the input " + input.string();
+            }
+        }
+    }
+    return {};
+}
+
+ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFileReader* const> sources,
+                                   const LibraryOptions& options) {
+    AtomicFileWriter sli(files.sli), csv(files.csv), hdr(files.hdr);
+    const auto failed = [](const AtomicFileWriter& w) { return ExportResult{ExportStatus::Failed, w.error()}; };
+    if (!sli.open()) return failed(sli);
+    if (!csv.open()) return failed(csv);
+    if (!hdr.open()) return failed(hdr);
+    if (!csv.write(LibraryCsvHeader(options))) return failed(csv);
+    const RowMaker maker(options.stages, ElementMask().set(), true);
+    SpectrumNames names;
+    constexpr std::size_t SPECTRUM_BYTES = SPECTRUM_LENGTH * sizeof(float);
+    for (DataFileReader* source : sources) {
+        FileBatches batches(*source);
+        const std::optional<std::vector<RecordRange>> rows = PlanFileRows(batches, options.stages.grouping);
+        if (!rows) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
+        // Made on every core, per row: the spectrum's bytes, the name it
+        // would have ("\n"), then its table row without the name. The
+        // names are made unique in order, as the rows are taken.
+        const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+            thread_local std::vector<std::uint8_t> bytes;
+            ReadRows(batches, *rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
+                thread_local ResultRow row;
+                maker.make(members, previous, range.first, row);
+                bytes.clear();
+                AppendSpectrum(bytes, row.reflectance);
+                out = static_cast<char*>(std::memcpy(out, bytes.data(), bytes.size())) + bytes.size();
+                std::string name = RecordIsoTime(members.front());
+                if (name.empty()) name = "record_" + std::to_string(range.first);
+                name += '\n';
+                name += LibraryCsvRow({}, row, members.front(), options);
+                out = static_cast<char*>(std::memcpy(out, name.data(), name.size())) + name.size();
+            });
+            return out;
+        };
+        std::string error;
+        std::size_t taken = 0;
+        const TakeBatch take = [&](std::string_view text, std::size_t done) {
+            if (done > 0) error = batches.unreadable((*rows)[done - 1].last + 1);
+            if (!error.empty()) return false;
+            for (; taken < done; ++taken) {
+                if (!sli.write(text.data(), SPECTRUM_BYTES)) return false;
+                text.remove_prefix(SPECTRUM_BYTES);
+                const std::size_t nameEnd = text.find('\n');
+                const std::size_t lineEnd = text.find(LIBRARY_LINE_END, nameEnd) + LIBRARY_LINE_END.size();
+                if (!csv.write(names.add(std::string(text.substr(0, nameEnd)), (*rows)[taken].first)) ||
+                    !csv.write(text.substr(nameEnd + 1, lineEnd - nameEnd - 1))) {
+                    return false;
+                }
+                text.remove_prefix(lineEnd);
+            }
+            return true;
+        };
+        const BatchShape shape{rows->size(), export_text::RECORDS_PER_BATCH,
+                               export_text::RECORDS_PER_BATCH * (SPECTRUM_BYTES + 1024 + options.indices.size() * 48)};
+        if (!FormatInOrder(shape, format, take)) {
+            if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
+            return failed(sli.error().empty() ? csv : sli);
+        }
+    }
+    if (!hdr.write(LibraryHeader(options, names.names()))) return failed(hdr);
+    // All three on the disk before the first replaces its old file.
+    if (!sli.prepare()) return failed(sli);
+    if (!csv.prepare()) return failed(csv);
+    if (!hdr.prepare()) return failed(hdr);
+    if (!sli.commit()) return failed(sli);
+    if (!csv.commit()) return failed(csv);
+    if (!hdr.commit()) return failed(hdr);
+    return ExportResult{ExportStatus::Written, {}};
+}
+
+}  // namespace varnelo
