@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -28,12 +29,19 @@ constexpr std::size_t NUMBER_MAX = std::max(SHORTEST_TEXT_MAX, DOUBLE_FIXED_TEXT
 // The fixed part of a row or feature: names, punctuation, time and numbers.
 constexpr std::size_t FIXED_TEXT_MAX = 512 + 12 * NUMBER_MAX;
 
-char* AppendFixed(char* out, double value, int decimals) { return FormatFixed(out, value, decimals, 0); }
+char* AppendFixed(char* out, double value, int decimals) { return AppendUnsignedZero(out, value, decimals); }
 
-// Shortest text, or nothing for a value that is not finite.
+// Shortest text, or nothing for a value that is not finite. A zero is
+// written unsigned: "-0" reads as a value of its own to many programs.
 template <class Number>
 char* AppendCsvNumber(char* out, Number value) {
-    return std::isfinite(value) ? FormatShortest(out, value) : out;
+    return std::isfinite(value) ? FormatShortest(out, value == 0 ? Number(0) : value) : out;
+}
+
+// A field of the sentence that it did not carry is left empty.
+template <class Number>
+char* AppendCsvField(char* out, Number value, bool given) {
+    return given ? AppendCsvNumber(out, value) : out;
 }
 
 // JSON has no non-finite numbers: those are null. A whole number keeps a
@@ -42,7 +50,7 @@ template <class Number>
 char* AppendJsonNumber(char* out, Number value) {
     if (!std::isfinite(value)) return Append(out, "null");
     char* const begin = out;
-    out = FormatShortest(out, value);
+    out = FormatShortest(out, value == 0 ? Number(0) : value);
     if (std::find_if(begin, out, [](char c) { return c == '.' || c == 'e'; }) == out) out = Append(out, ".0");
     return out;
 }
@@ -56,7 +64,7 @@ struct RecordPlace {
 RecordPlace PlaceOf(const MeasurementRecord& record) {
     RecordPlace place;
     ParseGpsText(GpsSentenceBytes(record), place.fix);
-    place.position = SignedPositionOf(record, place.fix.latitude, place.fix.longitude);
+    place.position = SignedPositionOf(record, place.fix.latitude, place.fix.longitude, place.fix.given);
     return place;
 }
 
@@ -143,9 +151,9 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
         *out++ = ',';
         out = AppendFixed(out, place.position->longitude, POSITION_DECIMALS);
         *out++ = ',';
-        out = AppendCsvNumber(out, place.fix.altitude);
+        out = AppendCsvField(out, place.fix.altitude, place.fix.has(GPS_ALTITUDE));
         *out++ = ',';
-        out = AppendCsvNumber(out, place.fix.speed);
+        out = AppendCsvField(out, place.fix.speed, place.fix.has(GPS_SPEED));
         *out++ = ',';
     } else {
         out = Append(out, ",,,,");
@@ -158,7 +166,7 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
         if (i > 0) *out++ = ',';
         IndexValue value;
         ComputeIndices(record, std::span(&indices[i], 1), std::span(&value, 1));
-        if (value) out = FormatShortest(out, *value);
+        if (value) out = AppendCsvNumber(out, *value);
     }
     return Append(out, LINE_END);
 }
@@ -185,7 +193,7 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
     out = AppendFixed(out, place.position->longitude, POSITION_DECIMALS);
     *out++ = ',';
     out = AppendFixed(out, place.position->latitude, POSITION_DECIMALS);
-    if (std::isfinite(place.fix.altitude)) {
+    if (place.fix.has(GPS_ALTITUDE) && std::isfinite(place.fix.altitude)) {
         *out++ = ',';
         out = AppendFixed(out, place.fix.altitude, ALTITUDE_DECIMALS);
     }
@@ -200,13 +208,20 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         out = Append(out, time);
         *out++ = '"';
     }
+    // A field the sentence did not carry is null, like a value that is not finite.
+    const auto given = [&](float value, GpsField field) {
+        return place.fix.has(field) ? value : std::numeric_limits<float>::quiet_NaN();
+    };
     const struct {
         std::string_view name;
         float value;
     } numbers[] = {
-        {",\"speed\":", place.fix.speed},         {",\"course\":", place.fix.course},
-        {",\"altitude\":", place.fix.altitude},   {",\"temp_ch1\":", record.temp_ch1()},
-        {",\"temp_ch2\":", record.temp_ch2()},    {",\"batv\":", record.batv()},
+        {",\"speed\":", given(place.fix.speed, GPS_SPEED)},
+        {",\"course\":", given(place.fix.course, GPS_COURSE)},
+        {",\"altitude\":", given(place.fix.altitude, GPS_ALTITUDE)},
+        {",\"temp_ch1\":", record.temp_ch1()},
+        {",\"temp_ch2\":", record.temp_ch2()},
+        {",\"batv\":", record.batv()},
     };
     for (const auto& n : numbers) {
         out = Append(out, n.name);

@@ -225,6 +225,18 @@ TEST_F(TrackDocument, APointBeyondTheLimitRepeatsThePreviousPoint) {
     EXPECT_LT(track->min_y, 0.0);
 }
 
+TEST(WithinTrackLimit, TheLimitItselfIsInside) {
+    const double over = std::nextafter(TRACK_LIMIT, 2 * TRACK_LIMIT);
+    const struct {
+        double u, v;
+        bool inside;
+    } cases[] = {
+        {1000.0, 0.0, true},  {-1000.0, 0.0, true}, {0.0, 1000.0, true}, {0.0, -1000.0, true},
+        {1000.0, -1000.0, true}, {over, 0.0, false}, {0.0, -over, false}, {NAN, 0.0, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WithinTrackLimit(c.u, c.v), c.inside) << c.u << " " << c.v;
+}
+
 TEST_F(TrackDocument, MissingFieldsKeepTheSlotsEarlierValues) {
     SetText(0, std::string(EXAMPLE));
     ComputeTrack(*doc, 1, *track);
