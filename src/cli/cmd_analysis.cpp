@@ -1,5 +1,6 @@
 // indices and points: the records' spectral indices as a table and as a GIS
 // point layer.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,7 +35,8 @@ Stop ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption& o
         std::string error;
         const std::optional<SpectralIndex> index = ParseIndexName(name.toStdString(), error);
         if (!index) return UsageError(QString::fromStdString(error));
-        indices.push_back(*index);
+        // Asked for twice, an index is still one column and one property.
+        if (std::find(indices.begin(), indices.end(), *index) == indices.end()) indices.push_back(*index);
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -209,6 +210,28 @@ TEST(DataFile, StreamsAreRefusedBeforeOpeningWhereAskedTo) {
     WriteFileBytes(dir / "one.vrnldata", FileImage(test::PatternRecord(2), 1, 1));
     EXPECT_FALSE(LoadDataFile(dir / "one.vrnldata", doc, Streams::Refuse));
     EXPECT_EQ(doc.recordCount(), 1);
+}
+
+// A writer that keeps its end open (a logger's tool waiting for more): the
+// file ends where its count says, not when the writer lets go.
+TEST(DataFile, AStreamEndsWithItsAnnouncedRecords) {
+    TempDir dir;
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> loaded{false};
+    std::thread writer([&] {
+        std::ofstream out(fifo, std::ios::binary);
+        const auto bytes = FileImage(test::PatternRecord(2), 3, 3);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        for (int i = 0; i < 100 && !loaded; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+    CVarneloDoc doc;
+    const FileOutcome error = LoadDataFile(fifo, doc);
+    loaded = true;
+    writer.join();
+    EXPECT_FALSE(error);
+    EXPECT_EQ(doc.recordCount(), 3);
 }
 
 #endif  // FIFOs are POSIX
