@@ -1,6 +1,7 @@
 #include "export/index_export.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -294,10 +295,16 @@ ExportResult PointLayer(const std::filesystem::path& target, Records& records, c
     // Every feature comes with the separator before it; the first one's
     // comma is dropped as it is written.
     const Layout layout{"{\"type\":\"FeatureCollection\",\"features\":[", "\n]}\n", itemMax, true};
+    // Records without a fix have no feature: the features are counted as made.
+    std::atomic<int> features{0};
     const auto feature = [&](char* out, int index, const MeasurementRecord& record) {
-        return AppendFeature(out, index, record, options, propertyNames, wavelengths);
+        char* const end = AppendFeature(out, index, record, options, propertyNames, wavelengths);
+        if (end != out) features.fetch_add(1, std::memory_order_relaxed);
+        return end;
     };
-    return Write(target, layout, records, feature, progress);
+    ExportResult result = Write(target, layout, records, feature, progress);
+    result.items = features.load();
+    return result;
 }
 
 }  // namespace

@@ -60,7 +60,9 @@ TEST(MissingGpsFields, AreLeftOutOfEveryOutput) {
         ASSERT_EQ(ExportIndexTable(dir.path() / "t.csv", *doc, {}).status, ExportStatus::Written);
         const auto table = test::ReadFileBytes(dir.path() / "t.csv");
         EXPECT_EQ(Between(std::string(table.begin(), table.end()), "T09:05:03,", ",25.5,26.25"), c.table) << c.sentence;
-        ASSERT_EQ(ExportPointLayer(dir.path() / "p.geojson", *doc, {}).status, ExportStatus::Written);
+        const ExportResult points = ExportPointLayer(dir.path() / "p.geojson", *doc, {});
+        ASSERT_EQ(points.status, ExportStatus::Written);
+        EXPECT_EQ(points.items, *c.gpx == '\0' ? 0 : 1) << c.sentence;
         const auto layer = test::ReadFileBytes(dir.path() / "p.geojson");
         const std::string text(layer.begin(), layer.end());
         EXPECT_EQ(Between(text, "\"coordinates\":[", "]") + Between(text, "T09:05:03\"", ",\"temp_ch1\""), c.point)
