@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 namespace varnelo {
 namespace {
@@ -227,14 +228,9 @@ TEST_F(TrackDocument, APointBeyondTheLimitRepeatsThePreviousPoint) {
 
 TEST(WithinTrackLimit, TheLimitItselfIsInside) {
     const double over = std::nextafter(TRACK_LIMIT, 2 * TRACK_LIMIT);
-    const struct {
-        double u, v;
-        bool inside;
-    } cases[] = {
-        {1000.0, 0.0, true},  {-1000.0, 0.0, true}, {0.0, 1000.0, true}, {0.0, -1000.0, true},
-        {1000.0, -1000.0, true}, {over, 0.0, false}, {0.0, -over, false}, {NAN, 0.0, false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(WithinTrackLimit(c.u, c.v), c.inside) << c.u << " " << c.v;
+    for (const auto& [u, v, inside] : {std::tuple{1000.0, 0.0, true}, {-1000.0, 0.0, true}, {0.0, 1000.0, true},
+                                       {1000.0, -1000.0, true}, {over, 0.0, false}, {0.0, -over, false}, {NAN, 0.0, false}})
+        EXPECT_EQ(WithinTrackLimit(u, v), inside) << u << " " << v;
 }
 
 TEST_F(TrackDocument, MissingFieldsKeepTheSlotsEarlierValues) {
