@@ -239,6 +239,8 @@ void CMainFrame::buildStatusBar() {
         m_idleText->setVisible(message.isEmpty());
     });
     m_readout = InstallIndexReadout(bar, m_view, *m_session);
+    // The bar draws a message up to the next pane's edge: the pane keeps it apart.
+    m_readout->setContentsMargins(2 * STATUS_PANE_GAP, 0, 0, 0);
     m_progress = new QProgressBar(bar);
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->setFixedWidth(DialogRect(0, 0, 100, 0).width());
