@@ -337,6 +337,11 @@ About</translation>
         <source>ch.%1 書き込み失敗: 送信できません</source>
         <translation>ch.%1 not written: cannot send</translation>
     </message>
+    <message>
+        <source>setting</source>
+        <extracomment>Title of the hardware settings dialog (the logger&apos;s sensor heads and parameters).</extracomment>
+        <translation>Hardware settings</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::CVarneloView</name>
@@ -410,7 +415,7 @@ About</translation>
     </message>
     <message>
         <source>「読み出し」で全件を読み出し、新しいファイルに保存してください。</source>
-        <translation>Use &quot;Download&quot; to read every record and save them to a new file.</translation>
+        <translation> Use &quot;Download&quot; to read every record and save them to a new file.</translation>
     </message>
     <message>
         <source>新しいレコードはありません</source>
@@ -519,11 +524,6 @@ About</translation>
         <translation>Cancel</translation>
     </message>
     <message>
-        <source>%1 件を GIS ポイントレイヤーに書き出しました: %2</source>
-        <extracomment>Status bar: %1 records were written as a GIS point layer to file %2.</extracomment>
-        <translation>%1 records written to the GIS point layer: %2</translation>
-    </message>
-    <message>
         <source>GIS への書き出しを取り消しました</source>
         <extracomment>Status bar: the GIS export was cancelled; nothing was written.</extracomment>
         <translation>GIS export cancelled</translation>
@@ -537,6 +537,11 @@ About</translation>
         <source>GIS ポイントレイヤーを書き出せませんでした。</source>
         <extracomment>Message box: the GIS point layer could not be written (the file is named below it).</extracomment>
         <translation>Could not write the GIS point layer.</translation>
+    </message>
+    <message>
+        <source>%1 点を GIS ポイントレイヤーに書き出しました: %2</source>
+        <extracomment>Status bar: %1 points (records with a GPS fix) were written as a GIS point layer to file %2.</extracomment>
+        <translation>%1 points written to the GIS point layer: %2</translation>
     </message>
 </context>
 <context>
@@ -557,10 +562,6 @@ About</translation>
     <message>
         <source>言語 / Language</source>
         <translation>Language</translation>
-    </message>
-    <message>
-        <source>日本語</source>
-        <translation>Japanese</translation>
     </message>
 </context>
 <context>

@@ -210,6 +210,11 @@ std::optional<SpectralIndex> ParseIndexName(std::string_view text, std::string& 
             error = Quoted(text, "names a wavelength outside 340..850 nm");
             return std::nullopt;
         }
+        // (x - x) / (x + x) is 0 for every record, or undefined: never an index.
+        if (*a == *b) {
+            error = Quoted(text, "names one wavelength twice; a normalised difference needs two");
+            return std::nullopt;
+        }
         return SpectralIndex{IndexKind::NormalisedDifference, *a, *b};
     }
     error = "unknown index " + Quoted(text, "(ndvi, pri, rep, mtci or nd:A:B)");

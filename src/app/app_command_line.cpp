@@ -3,10 +3,23 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/language.h"
 
 namespace varnelo {
+
+bool DisplayAvailable() {
+#if defined(__unix__) && !defined(__APPLE__)
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+#else
+    return true;  // the desktop is always there
+#endif
+}
 
 std::optional<AppCommandLine> ParseAppCommandLine(const QStringList& arguments, int& exitCode) {
     QCommandLineParser parser;
@@ -32,7 +45,9 @@ std::optional<AppCommandLine> ParseAppCommandLine(const QStringList& arguments, 
     };
     if (!parser.parse(arguments)) return fail(parser.errorText());
     if (parser.isSet(help) || parser.isSet(version)) {
-        const QString text = parser.isSet(help) ? parser.helpText()
+        // Before the application exists Qt does not know the program's name.
+        const QString text = parser.isSet(help) ? parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                                            QStringLiteral("varnelo"))
                                                 : QCoreApplication::applicationName() + QLatin1Char(' ') +
                                                       QCoreApplication::applicationVersion() + QLatin1Char('\n');
         std::fputs(text.toLocal8Bit().constData(), stdout);

@@ -10,6 +10,11 @@
 
 namespace varnelo {
 
+// Whether the window system Qt would choose can be reached: a platform
+// chosen by QT_QPA_PLATFORM or -platform is taken as given; on X11 and
+// Wayland desktops, DISPLAY or WAYLAND_DISPLAY must be set.
+bool DisplayAvailable();
+
 struct AppCommandLine {
     QString file;  // empty: start with a new document
     LoggerChoice logger;

@@ -37,8 +37,8 @@ void GisExport::exportTo(const QString& path) {
         [&](const ExportProgress& progress) { return ExportPointLayer(ToPath(path), m_session.doc(), options, progress); });
     switch (result.status) {
         case ExportStatus::Written:
-            //: Status bar: %1 records were written as a GIS point layer to file %2.
-            emit m_view->statusMessage(tr("%1 件を GIS ポイントレイヤーに書き出しました: %2").arg(count).arg(path));
+            //: Status bar: %1 points (records with a GPS fix) were written as a GIS point layer to file %2.
+            emit m_view->statusMessage(tr("%1 点を GIS ポイントレイヤーに書き出しました: %2").arg(result.items).arg(path));
             break;
         case ExportStatus::Cancelled:
             //: Status bar: the GIS export was cancelled; nothing was written.

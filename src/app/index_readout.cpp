@@ -1,6 +1,8 @@
 #include "app/index_readout.h"
 
+#include <QFontMetrics>
 #include <QStatusBar>
+#include <algorithm>
 #include <vector>
 
 #include "analysis/spectral_index.h"
@@ -17,19 +19,41 @@ IndexReadout::IndexReadout(const Session& session, QWidget* parent) : QLabel(par
 
 void IndexReadout::showRecord(int record) {
     const CVarneloDoc& doc = m_session.doc();
-    if (record < 0 || record >= doc.recordCount()) {
-        clear();
-        return;
+    m_indices.clear();
+    if (record >= 0 && record < doc.recordCount()) {
+        const std::vector<SpectralIndex> indices = DefaultIndices();
+        std::vector<IndexValue> values(indices.size());
+        ComputeIndices(doc.record(record), indices, values);
+        m_indices = QString::fromStdString(IndexReadoutText(indices, values));
     }
-    const std::vector<SpectralIndex> indices = DefaultIndices();
-    std::vector<IndexValue> values(indices.size());
-    ComputeIndices(doc.record(record), indices, values);
-    setText(QString::fromStdString(IndexReadoutText(indices, values)));
+    if (m_pointer.isEmpty()) showFitted(m_indices);
+}
+
+void IndexReadout::showPointer(const QString& text) {
+    m_pointer = text;
+    showFitted(m_pointer.isEmpty() ? m_indices : m_pointer);
+}
+
+void IndexReadout::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    showFitted(text());
+}
+
+void IndexReadout::showFitted(const QString& text) {
+    // Down to a size still read easily; the pane is made wide enough for
+    // the texts it shows at that size.
+    constexpr qreal SMALLEST_POINTS = 7.0;
+    QFont font = parentWidget() != nullptr ? parentWidget()->font() : QFont();
+    const int room = maximumWidth() - contentsMargins().left() - contentsMargins().right() - 2 * margin();
+    while (font.pointSizeF() > SMALLEST_POINTS && QFontMetrics(font).horizontalAdvance(text) > room)
+        font.setPointSizeF(std::max(SMALLEST_POINTS, font.pointSizeF() - 0.5));
+    if (font != this->font()) setFont(font);
+    if (text != this->text()) setText(text);
 }
 
 IndexReadout* InstallIndexReadout(QStatusBar* bar, CVarneloView* view, const Session& session) {
     auto* readout = new IndexReadout(session, bar);
-    bar->insertPermanentWidget(0, readout);
+    bar->addPermanentWidget(readout);
     QObject::connect(view, &CVarneloView::recordDrawn, readout, &IndexReadout::showRecord);
     return readout;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The status bar's readout of the drawn record's spectral indices, beside
-// the pointer readout: "NDVI 0.712  PRI -0.031  REP 718.4 nm  MTCI 2.84",
-// "—" where a record has no value. Empty while no record is drawn.
+// The status bar's readout pane: the drawn record's spectral indices,
+// "NDVI 0.712  PRI -0.031  REP 718.4 nm  MTCI 2.84", "—" where a record has
+// no value, empty while no record is drawn; while the pointer is over the
+// spectrum chart, the values under it instead. The message pane beside it
+// keeps its messages. A text wider than the pane is set in a smaller font.
 
 #include <QLabel>
 
@@ -21,13 +23,22 @@ public:
 public slots:
     // Record `record` of the session's document; below 0: none.
     void showRecord(int record);
+    // The pointer readout; empty: the record's indices again.
+    void showPointer(const QString& text);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void showFitted(const QString& text);
+
     const Session& m_session;
+    QString m_indices;
+    QString m_pointer;
 };
 
-// Puts the readout into the status bar's permanent part, first in it (next
-// to the message pane), and has it follow the record the view draws.
+// Puts the readout into the status bar's permanent part, after what is
+// there already, and has it follow the record the view draws.
 IndexReadout* InstallIndexReadout(QStatusBar* bar, CVarneloView* view, const Session& session);
 
 }  // namespace varnelo

@@ -247,7 +247,8 @@ QMenu* AddLanguageMenu(QMenu* viewMenu) {
     for (const QString& code : AvailableLanguages()) {
         QString name;
         if (code == QLatin1String(SOURCE_LANGUAGE.data())) {
-            name = QCoreApplication::translate("varnelo::Language", "日本語");
+            // A language is listed by its own name, whatever the window speaks.
+            name = QString::fromUtf8(OWN_NAME.source);
         } else {
             QTranslator translation;
             if (translation.load(TRANSLATIONS + QStringLiteral("/varnelo_%1.qm").arg(code))) {

@@ -1,5 +1,6 @@
 // varnelo: the desktop program.
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 
 #if defined(__unix__)
@@ -32,7 +33,7 @@ void SettleHome() {
 int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("アプリケーション ウィザードで生成されたローカル アプリケーション"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnelo"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VARNELO_VERSION));
 
     // The switches are read before any window exists, so that --help,
     // --version and a bad switch answer without a display. From argv
@@ -43,6 +44,12 @@ int main(int argc, char** argv) {
     const auto commandLine = varnelo::ParseAppCommandLine(arguments, exitCode);
     if (!commandLine) return exitCode;
 
+    // Without a display QApplication would abort the program: say so instead.
+    if (!varnelo::DisplayAvailable()) {
+        std::fputs("varnelo needs a display (set DISPLAY or QT_QPA_PLATFORM=offscreen); varnelo-cli works without one\n",
+                   stderr);
+        return 1;
+    }
     SettleHome();
     QApplication app(argc, argv);
     QApplication::setWindowIcon(varnelo::ApplicationIcon());

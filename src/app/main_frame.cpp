@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -37,6 +38,9 @@
 namespace varnelo {
 
 namespace {
+
+// Pixels between two panes of the status bar, as its layout puts them.
+constexpr int STATUS_PANE_GAP = 6;
 
 const QString DATA_FILE_FILTER = QStringLiteral("Varnelo Files (*.vrnldata)");
 const QString DATA_FILE_SUFFIX = QStringLiteral("vrnldata");
@@ -66,6 +70,9 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     m_view = new CVarneloView(*m_session, logger, this);
     setCentralWidget(m_view);
     connect(m_view, &CVarneloView::statusMessage, this, &CMainFrame::showStatus);
+    // Pointer readouts have a pane of their own, so that they never cover a message.
+    if (m_view->metaObject()->indexOfSignal("readoutMessage(QString)") >= 0)
+        connect(m_view, SIGNAL(readoutMessage(QString)), this, SLOT(showReadout(QString)));
     connect(m_view, &CVarneloView::downloadProgress, this, &CMainFrame::showDownloadProgress);
     connect(m_view, &CVarneloView::documentChanged, this, [this] {
         updateTitle();
@@ -224,6 +231,16 @@ void CMainFrame::buildStatusBar() {
     // The message pane: prompts and messages cover the idle text for a while.
     m_idleText = new QLabel(tr("レディ"), bar);
     bar->addWidget(m_idleText, 1);
+    // The bar hides the idle text under a message but leaves it free to be
+    // shown again whenever it lays its panes out anew (a pane shown, a
+    // font changed), which drew both texts over each other: it is hidden
+    // and shown here, explicitly.
+    connect(bar, &QStatusBar::messageChanged, m_idleText, [this](const QString& message) {
+        m_idleText->setVisible(message.isEmpty());
+    });
+    m_readout = InstallIndexReadout(bar, m_view, *m_session);
+    // The bar draws a message up to the next pane's edge: the pane keeps it apart.
+    m_readout->setContentsMargins(2 * STATUS_PANE_GAP, 0, 0, 0);
     m_progress = new QProgressBar(bar);
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_progress->setFixedWidth(DialogRect(0, 0, 100, 0).width());
@@ -234,7 +251,6 @@ void CMainFrame::buildStatusBar() {
     m_stopButton->hide();
     connect(m_stopButton, &QToolButton::clicked, this, &CMainFrame::OnStopDownload);
     bar->addPermanentWidget(m_stopButton);
-    InstallIndexReadout(bar, m_view, *m_session);
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), bar);
         label->setEnabled(false);
@@ -245,6 +261,7 @@ void CMainFrame::buildStatusBar() {
 bool CMainFrame::start(const QString& file) {
     if (!file.isEmpty() && !loadDocument(file)) return false;
     show();
+    fitStatusPanes();
     // Paint the window before the connection attempt may keep us busy.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_view->OnInitialUpdate();
@@ -258,8 +275,22 @@ QString CMainFrame::documentTitle() const {
 
 void CMainFrame::changeEvent(QEvent* event) {
     // The caption is put together from pieces: say it again in the new language.
-    if (event->type() == QEvent::LanguageChange) updateTitle();
+    if (event->type() == QEvent::LanguageChange) {
+        updateTitle();
+        fitStatusPanes();
+    }
     QMainWindow::changeEvent(event);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // A menu's or a button's prompt covers the message pane only while the
+    // pointer is on it: the last message, an error above all, comes back.
+    if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(event)->tip().isEmpty() &&
+        !m_message.isEmpty()) {
+        statusBar()->showMessage(m_message);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::updateTitle() { setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle()); }
@@ -283,6 +314,7 @@ void CMainFrame::updateState() {
 }
 
 void CMainFrame::showStatus(const QString& text) {
+    m_message = text;
     if (text.isEmpty()) {
         statusBar()->clearMessage();
         statusBar()->setToolTip(QString());
@@ -300,13 +332,34 @@ void CMainFrame::showStatus(const QString& text) {
 }
 
 void CMainFrame::showDownloadProgress(int done, int total) {
+    // The progress bar and the stop control take the readout pane's room
+    // while records arrive: no record is drawn then anyway.
     if (total < 0) {
         m_progress->hide();
+        m_readout->show();
+        fitStatusPanes();
         return;
     }
+    const bool shown = m_progress->isVisible();
+    m_readout->hide();
     m_progress->setRange(0, std::max(total, 1));
     m_progress->setValue(done);
     m_progress->show();
+    if (!shown) fitStatusPanes();
+}
+
+void CMainFrame::showReadout(const QString& text) { m_readout->showPointer(text); }
+
+void CMainFrame::fitStatusPanes() {
+    QStatusBar* bar = statusBar();
+    // Laid out again first, so that the panes shown or hidden just now count.
+    bar->layout()->activate();
+    int others = 0;
+    for (QWidget* child : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(this) && child != m_idleText && child != m_readout && child->x() > 0)
+            others += child->width() + STATUS_PANE_GAP;
+    }
+    m_readout->setMaximumWidth(std::max(0, bar->width() / 2 - others - STATUS_PANE_GAP));
 }
 
 bool CMainFrame::readyToReplace(const QString& why) {

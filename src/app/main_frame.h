@@ -23,6 +23,7 @@ class QToolButton;
 namespace varnelo {
 
 class CVarneloView;
+class IndexReadout;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -61,8 +62,11 @@ public slots:
     bool openDocument(const QString& path);
     // Stops a download under way (Esc, the stop control), keeping what is complete.
     void OnStopDownload();
+    // The values under the pointer, in the readout pane; empty: none.
+    void showReadout(const QString& text);
 
 protected:
+    bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -87,6 +91,8 @@ private:
     void updateTitle();
     void updateState();
     void showStatus(const QString& text);
+    // Gives the readout pane what the message pane's half of the bar leaves.
+    void fitStatusPanes();
     void showDownloadProgress(int done, int total);
     QString documentTitle() const;
 
@@ -101,6 +107,8 @@ private:
     QAction* m_readNewAction = nullptr;
     QAction* m_gisExport = nullptr;
     QLabel* m_idleText = nullptr;
+    QString m_message;  // the message pane's last message, kept over prompts
+    IndexReadout* m_readout = nullptr;
     QProgressBar* m_progress = nullptr;
     QToolButton* m_stopButton = nullptr;
     QShortcut* m_stopKey = nullptr;

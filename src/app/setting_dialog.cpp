@@ -51,7 +51,8 @@ CSettingDlg::CSettingDlg(DeviceInfoBlock& deviceInfo, const ParameterBlock& para
 CSettingDlg::~CSettingDlg() { QSettings().setValue(PROFILE_KEY, m_settingsFilePath); }
 
 void CSettingDlg::buildControls() {
-    setWindowTitle(QStringLiteral("setting"));
+    //: Title of the hardware settings dialog (the logger's sensor heads and parameters).
+    setWindowTitle(tr("setting"));
     setFont(FormFont());
     setFixedSize(DialogRect(0, 0, 363, 248).size());
 

@@ -55,6 +55,13 @@ public:
     virtual void lineTo(Point p) = 0;
     // Text in black on white, its top-left corner at origin.
     virtual void textOut(Point origin, std::string_view text) = 0;
+    // The same text ending before x = right: where the default font would
+    // run past it, a smaller one is used. A canvas that cannot measure text
+    // writes it as textOut does.
+    virtual void textOutWithin(Point origin, std::string_view text, int right) {
+        (void)right;
+        textOut(origin, text);
+    }
     // Returns the pen that was selected until now, so that it can be put back.
     virtual Pen selectPen(const Pen& pen) = 0;
     // left..right-1 and top..bottom-1 in one colour, no outline; the pen

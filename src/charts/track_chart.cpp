@@ -16,6 +16,9 @@ namespace {
 
 constexpr int CROSS_ARM = 5;
 
+// An em dash where a value does not exist: a 0 would be read as a value.
+constexpr const char* MISSING_VALUE = "\xE2\x80\x94";
+
 bool HasSlot(int k, std::size_t size) { return k >= 0 && static_cast<std::size_t>(k) < size; }
 
 // The scale: a bar from the smallest value (bottom) to the largest (top),
@@ -31,11 +34,12 @@ void DrawScale(Canvas& canvas, const Rect& inner, const TrackColouring& colourin
     const int top = inner.top + SCALE_TEXT_ROOM + 1;
     const int bottom = inner.bottom - SCALE_TEXT_ROOM;
     const int decimals = IndexReadoutDecimals(colouring.index);
-    canvas.textOut({left, inner.top + 3}, FixedText(colouring.max, 0, decimals));
-    canvas.textOut({left, bottom + 1}, FixedText(colouring.min, 0, decimals));
+    const int right = inner.right - TRACK_TEXT_MARGIN;
+    canvas.textOutWithin({left, inner.top + 3}, FixedText(colouring.max, 0, decimals), right);
+    canvas.textOutWithin({left, bottom + 1}, FixedText(colouring.min, 0, decimals), right);
     std::string name = IndexName(colouring.index);
     if (const std::string_view unit = IndexUnit(colouring.index); !unit.empty()) name.append(" ").append(unit);
-    canvas.textOut({left + SCALE_WIDTH + SCALE_NAME_GAP, (top + bottom) / 2 - SCALE_HALF_TEXT}, name);
+    canvas.textOutWithin({left + SCALE_WIDTH + SCALE_NAME_GAP, (top + bottom) / 2 - SCALE_HALF_TEXT}, name, right);
     const int rows = bottom - top;
     for (int y = top; y < bottom; ++y) {
         const double t = rows > 1 ? static_cast<double>(bottom - 1 - y) / (rows - 1) : 0.5;
@@ -82,12 +86,12 @@ void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackCol
     const Rect c = canvas.clientRect();
     canvas.rectangle(c);
     const TrackGeometry g = ComputeTrackGeometry(c, data);
-    canvas.textOut({c.left + 50, c.top + 5}, TrackExtentReadout(g.dx, g.dy));
+    const int textRight = c.right - TRACK_TEXT_MARGIN;
+    canvas.textOutWithin({c.left + 50, c.top + 5}, TrackExtentReadout(g.dx, g.dy), textRight);
     const std::size_t motionSlots = std::min({data.speed.size(), data.course.size(), data.altitude.size(), data.altitude2.size()});
     if (HasSlot(k, motionSlots)) {
-        const auto i = static_cast<std::size_t>(k);
-        canvas.textOut({c.left + 20, c.bottom - 25},
-                       TrackMotionReadout(data.speed[i], data.course[i], data.altitude[i], data.altitude2[i]));
+        canvas.textOutWithin({c.left + 20, c.bottom - 25}, TrackMotionReadout(data, static_cast<std::size_t>(k)),
+                             textRight);
     }
     canvas.rectangle(g.inner);
     if (colouring != nullptr && colouring->any) DrawScale(canvas, g.inner, *colouring);
@@ -160,6 +164,15 @@ std::string TrackExtentReadout(double dx, double dy) {
 std::string TrackMotionReadout(double speed, double course, double altitude, double altitude2) {
     return "V: " + FixedText(speed, 3, 1) + " m/s D: " + FixedText(course, 3, 1) + " deg A: " +
            FixedText(altitude, 3, 1) + " / " + FixedText(altitude2, 3, 1) + " m ";
+}
+
+std::string TrackMotionReadout(const TrackChartData& data, std::size_t i) {
+    const std::uint8_t given = i < data.given.size() ? data.given[i] : 0xFF;
+    const auto value = [&](float v, GpsField field) {
+        return (given & GPS_FIX) != 0 && (given & field) != 0 ? FixedText(v, 3, 1) : std::string(MISSING_VALUE);
+    };
+    return "V: " + value(data.speed[i], GPS_SPEED) + " m/s D: " + value(data.course[i], GPS_COURSE) + " deg A: " +
+           value(data.altitude[i], GPS_ALTITUDE) + " / " + value(data.altitude2[i], GPS_ALTITUDE2) + " m ";
 }
 
 void DrawTrackFrame(Canvas& canvas) {

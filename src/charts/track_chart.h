@@ -3,6 +3,7 @@
 // square of one scale for both axes, east to the right and north up, the
 // selected record marked by a red cross, and two readouts.
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -17,6 +18,9 @@ struct TrackChartData {
     int count = 0;                  // records 0..count-1 make the polyline
     std::span<const double> x, y;   // per record, track units, y growing southwards
     std::span<const float> speed, course, altitude, altitude2;  // per record
+    // Per record, GpsField bits of what its sentence carried; when empty,
+    // every value counts as carried.
+    std::span<const std::uint8_t> given;
     double max_x = 0.0, min_x = 0.0, max_y = 0.0, min_y = 0.0;
 };
 
@@ -30,6 +34,7 @@ inline TrackChartData TrackChartDataOf(const GpsTrack& track, int count) {
     d.course = track.course;
     d.altitude = track.altitude;
     d.altitude2 = track.altitude2;
+    d.given = track.given;
     d.max_x = track.max_x;
     d.min_x = track.min_x;
     d.max_y = track.max_y;
@@ -66,6 +71,13 @@ Point MapTrackPoint(const TrackGeometry& g, double x, double y);
 std::string TrackExtentReadout(double dx, double dy);
 // "V: %3.1f m/s D: %3.1f deg A: %3.1f / %3.1f m " (with its final space)
 std::string TrackMotionReadout(double speed, double course, double altitude, double altitude2);
+// Record i's motion readout: as above for a record with a fix, each value
+// its sentence did not carry shown as "—"; all four "—" without a fix.
+std::string TrackMotionReadout(const TrackChartData& data, std::size_t i);
+
+// The readouts and the scale's labels end this far inside the frame's
+// right edge, in a smaller font where the chart's own does not fit.
+inline constexpr int TRACK_TEXT_MARGIN = 2;
 
 // The empty chart: the frame and the inner frame only.
 void DrawTrackFrame(Canvas& canvas);

@@ -20,6 +20,11 @@ int RunBatch(const QStringList& inputs, const std::filesystem::path& folder, std
     if (IsStandardOutput(folder)) {
         return UsageError(QStringLiteral("%1 data files need a folder for -o, not standard output").arg(inputs.size()));
     }
+    if (NamesAnOutputFile(folder, extension)) {
+        return UsageError(QStringLiteral("-o %1 names a file, but %2 inputs need a folder")
+                              .arg(FromPath(folder))
+                              .arg(inputs.size()));
+    }
     std::vector<std::filesystem::path> paths;
     for (const QString& input : inputs) paths.push_back(ToPath(input));
     const BatchPlan plan = PlanBatch(paths, folder, extension);

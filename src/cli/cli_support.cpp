@@ -110,6 +110,17 @@ Stop DistinctFromInput(const QString& input, const std::filesystem::path& output
 
 QString DescribeFileError(const FileError& error) {
     const QString detail = QString::fromStdString(error.detail);
+    const QString path = QString::fromStdString(error.path);
+    switch (error.problem) {
+        case FileProblem::CutShort:
+            return QStringLiteral("%1 is cut short: it announces %2 records but holds %3")
+                .arg(path)
+                .arg(error.announced)
+                .arg(error.holds);
+        case FileProblem::ReadError:
+            return QStringLiteral("cannot read %1: %2").arg(path, QString::fromStdString(error.systemError));
+        case FileProblem::Other: break;
+    }
     switch (error.kind) {
         case FileFailure::UnexpectedFormat: return QStringLiteral("not a Varnelo data file: %1").arg(detail);
         case FileFailure::OpenFailed: return QStringLiteral("cannot open %1").arg(detail);

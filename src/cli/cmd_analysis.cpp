@@ -1,6 +1,7 @@
 // indices, points, bands and library: the records' spectral results as
 // tables, a GIS point layer and a spectral library. The commands only choose
 // the stages (smoothing, grouping) and the outputs; the core does the rest.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,7 +45,8 @@ Stop ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption& o
         std::string error;
         const std::optional<SpectralIndex> index = ParseIndexName(name.toStdString(), error);
         if (!index) return UsageError(QString::fromStdString(error));
-        indices.push_back(*index);
+        // Asked for twice, an index is still one column and one property.
+        if (std::find(indices.begin(), indices.end(), *index) == indices.end()) indices.push_back(*index);
     }
     return std::nullopt;
 }

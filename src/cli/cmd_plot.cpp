@@ -8,6 +8,7 @@
 #include "charts/track_chart.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "launch/path_text.h"
 #include "ui/chart_surface.h"
 #include "ui/png_file.h"
 
@@ -33,7 +34,7 @@ int RunPlot(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Draws the spectra of one record and the GPS track of all records, with that record marked, into one PNG "
-        "image: the spectrum chart (586 x 483) on the left, the track chart (233 x 172) on the right. A file "
+        "image (JPEG for a name ending in .jpg or .jpeg): the spectrum chart (586 x 483) on the left, the track chart (233 x 172) on the right. A file "
         "without records gives the empty charts."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
     const QCommandLineOption recordOption(QStringLiteral("record"),
@@ -54,7 +55,10 @@ int RunPlot(const QStringList& arguments) {
     if (parser.isSet(recordOption)) {
         bool ok = false;
         k = parser.value(recordOption).toInt(&ok);
-        if (!ok) return UsageError(QStringLiteral("--record '%1' is not a record number").arg(parser.value(recordOption)));
+        if (!ok || k < 0) {
+            return UsageError(QStringLiteral("--record '%1' is not a record number (they count from 0)")
+                                  .arg(parser.value(recordOption)));
+        }
     }
     std::optional<SpectralIndex> colourBy;
     if (parser.isSet(colourOption)) {
@@ -63,6 +67,11 @@ int RunPlot(const QStringList& arguments) {
         if (!colourBy) return UsageError(QString::fromStdString(error));
     }
     if (const Stop stop = DistinctFromInput(path, target)) return *stop;
+    const std::optional<ImageFormat> format = ImageFormatForPath(target);
+    if (!format) {
+        return UsageError(QStringLiteral("-o %1: plot writes PNG (.png) or JPEG (.jpg, .jpeg) images")
+                              .arg(FromPath(target)));
+    }
 
     Session session;
     if (const Stop stop = OpenSession(path, session)) return *stop;
@@ -96,7 +105,7 @@ int RunPlot(const QStringList& arguments) {
         }
     }
 
-    const std::string error = SavePng(SideBySide(spectrum.image(), track.image()), target);
+    const std::string error = SaveImage(SideBySide(spectrum.image(), track.image()), target, *format);
     return error.empty() ? 0 : Fail(QString::fromStdString(error));
 }
 

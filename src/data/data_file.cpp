@@ -18,8 +18,11 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, St
     const int read = doc.blocks().fill(file);
     if (read != file.count()) {
         doc.setRecordCount(0);
-        return FileError{FileFailure::OpenFailed, path.string() + ": record " + std::to_string(read) +
-                                                      " could not be read; the document was emptied"};
+        FileError error = file.readFailure({});
+        error.kind = FileFailure::OpenFailed;
+        error.detail = path.string() + ": record " + std::to_string(read) + " could not be read" +
+                       (error.systemError.empty() ? "" : " (" + error.systemError + ")") + "; the document was emptied";
+        return error;
     }
     doc.parameterBlock() = file.parameterBlock();
     doc.setRecordCount(file.count());

@@ -31,9 +31,18 @@ enum class FileFailure {
 // that may never come). Either way it is never taken as an empty file.
 enum class Streams { Read, Refuse };
 
+// What a refusal was about, where a reader of it needs more than its kind:
+// a file shorter than its count announces, or a read the system failed.
+enum class FileProblem { Other, CutShort, ReadError };
+
 struct FileError {
     FileFailure kind;
-    std::string detail;
+    std::string detail;  // the path, then what was wrong with it
+    FileProblem problem = FileProblem::Other;
+    std::string path{};         // CutShort, ReadError: the file
+    int announced = 0;          // CutShort: the records the count announces
+    int holds = 0;              // CutShort: the complete records the file holds
+    std::string systemError{};  // ReadError: the system's word for it
 };
 using FileOutcome = std::optional<FileError>;  // empty on success
 

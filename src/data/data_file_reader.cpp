@@ -12,6 +12,15 @@ FileError Refused(const std::filesystem::path& path, const std::string& why) {
 
 std::uintmax_t RecordOffset(int index) { return DataFileSize(index); }
 
+// A stream is a data file of the length its count announces: it is taken
+// up to there and no further, whether or not its writer closes it.
+std::uintmax_t AnnouncedLength(std::span<const std::uint8_t> taken) {
+    if (taken.size() < DATA_FILE_HEADER_SIZE) return DataFileSize(RECORD_CAPACITY);
+    const std::int32_t count = ReadI32Le(taken.data() + BLOCK_SIZE);
+    if (count < 0 || count > RECORD_CAPACITY) return taken.size();  // refused below
+    return DataFileSize(count);
+}
+
 }  // namespace
 
 FileOutcome CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size) {
@@ -29,8 +38,13 @@ FileOutcome CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t
     }
     if (size < DataFileSize(announced)) {
         const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
-        return Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
-                                 std::to_string(complete) + " complete ones");
+        FileError error = Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
+                                            std::to_string(complete) + " complete ones");
+        error.problem = FileProblem::CutShort;
+        error.path = path.string();
+        error.announced = announced;
+        error.holds = static_cast<int>(complete);
+        return error;
     }
     count = announced;
     return std::nullopt;
@@ -48,21 +62,33 @@ FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams stre
         }
     }
     std::uintmax_t size = 0;
-    if (!m_file.open(path, DataFileSize(RECORD_CAPACITY)) || !m_file.size(size))
+    if (!m_file.open(path, AnnouncedLength) || !m_file.size(size)) {
+        if (!m_file.readError().empty()) return readFailure({});
         return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
+    }
     if (size == 0 && m_file.streamed()) return Refused(path, "nothing arrived from the pipe or device");
     if (size == 0) return std::nullopt;
     if (FileOutcome refused = CheckDataFileLength(path, size)) return refused;
 
     std::uint8_t countBytes[4];
     if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4) {
-        return Refused(path, "cannot read the parameter block and count");
+        return readFailure("cannot read the parameter block and count");
     }
     int count = 0;
     if (FileOutcome refused = CheckDataFileCount(path, size, countBytes, count)) return refused;
     m_count = count;
     m_hasContent = true;
     return std::nullopt;
+}
+
+FileError DataFileReader::readFailure(const std::string& otherwise) {
+    const std::string system = m_file.readError();
+    if (system.empty()) return Refused(m_path, otherwise);
+    FileError error{FileFailure::OpenFailed, m_path.string() + ": " + system};
+    error.problem = FileProblem::ReadError;
+    error.path = m_path.string();
+    error.systemError = system;
+    return error;
 }
 
 int DataFileReader::read(int first, int n, MeasurementRecord* into) {

@@ -36,6 +36,9 @@ public:
     int read(int first, int n, MeasurementRecord* into);
     // The same, in parts read at the same time.
     int readInParallel(int first, int n, MeasurementRecord* into);
+    // A refusal for a read that failed, if one did: the system's error,
+    // else what `otherwise` says.
+    FileError readFailure(const std::string& otherwise);
     // The file itself, for whoever copies stretches of it to another file.
     ReadOnlyFile& file() { return m_file; }
 

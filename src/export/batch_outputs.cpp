@@ -1,10 +1,23 @@
 #include "export/batch_outputs.h"
 
+#include <algorithm>
+#include <cctype>
 #include <map>
+#include <system_error>
 
 #include "io/atomic_file.h"
 
 namespace varnelo {
+
+bool NamesAnOutputFile(const std::filesystem::path& folder, std::string_view extension) {
+    const std::string own = folder.extension().string();
+    const auto lower = [](unsigned char c) { return std::tolower(c); };
+    if (own.size() != extension.size() ||
+        !std::equal(own.begin(), own.end(), extension.begin(), [&](char a, char b) { return lower(a) == lower(b); }))
+        return false;
+    std::error_code error;
+    return !std::filesystem::is_directory(folder, error);
+}
 
 BatchPlan PlanBatch(const std::vector<std::filesystem::path>& inputs, const std::filesystem::path& folder,
                     std::string_view extension) {

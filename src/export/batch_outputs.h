@@ -22,6 +22,11 @@ struct BatchPlan {
     std::string refusal;           // empty, or why nothing may be written
 };
 
+// Whether a batch's folder is named like one output file ("x.csv" for
+// ".csv" outputs, any case) and is no folder yet: a slip for one input's
+// output rather than a folder to create.
+bool NamesAnOutputFile(const std::filesystem::path& folder, std::string_view extension);
+
 // extension with its dot: ".csv".
 BatchPlan PlanBatch(const std::vector<std::filesystem::path>& inputs, const std::filesystem::path& folder,
                     std::string_view extension);

@@ -52,6 +52,7 @@ enum class ExportStatus { Written, Cancelled, Failed };
 struct ExportResult {
     ExportStatus status = ExportStatus::Failed;
     std::string error;  // for Failed: which file and what went wrong
+    int items = 0;      // for Written, where an export counts them: the point layer's features
 };
 
 // Called now and then with the records written so far and the total; return

@@ -25,7 +25,9 @@ std::span<const MeasurementRecord> FileBatches::read(std::size_t begin, std::siz
 std::string FileBatches::unreadable(int before) const {
     const int record = m_firstUnread.load();
     if (record >= before) return {};
-    return m_source.path().string() + ": record " + std::to_string(record) + " could not be read";
+    const std::string system = m_source.file().readError();
+    return m_source.path().string() + ": record " + std::to_string(record) + " could not be read" +
+           (system.empty() ? "" : ": " + system);
 }
 
 }  // namespace varnelo

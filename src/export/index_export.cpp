@@ -1,9 +1,11 @@
 #include "export/index_export.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -29,12 +31,19 @@ constexpr std::size_t NUMBER_MAX = std::max(SHORTEST_TEXT_MAX, DOUBLE_FIXED_TEXT
 // The fixed part of a row or feature: names, punctuation, time and numbers.
 constexpr std::size_t FIXED_TEXT_MAX = 512 + 12 * NUMBER_MAX + 64;
 
-char* AppendFixed(char* out, double value, int decimals) { return FormatFixed(out, value, decimals, 0); }
+char* AppendFixed(char* out, double value, int decimals) { return AppendUnsignedZero(out, value, decimals); }
 
-// Shortest text, or nothing for a value that is not finite.
+// Shortest text, or nothing for a value that is not finite. A zero is
+// written unsigned: "-0" reads as a value of its own to many programs.
 template <class Number>
 char* AppendCsvNumber(char* out, Number value) {
-    return std::isfinite(value) ? FormatShortest(out, value) : out;
+    return std::isfinite(value) ? FormatShortest(out, value == 0 ? Number(0) : value) : out;
+}
+
+// A field of the sentence that it did not carry is left empty.
+template <class Number>
+char* AppendCsvField(char* out, Number value, bool given) {
+    return given ? AppendCsvNumber(out, value) : out;
 }
 
 // JSON has no non-finite numbers: those are null. A whole number keeps a
@@ -43,7 +52,7 @@ template <class Number>
 char* AppendJsonNumber(char* out, Number value) {
     if (!std::isfinite(value)) return Append(out, "null");
     char* const begin = out;
-    out = FormatShortest(out, value);
+    out = FormatShortest(out, value == 0 ? Number(0) : value);
     if (std::find_if(begin, out, [](char c) { return c == '.' || c == 'e'; }) == out) out = Append(out, ".0");
     return out;
 }
@@ -57,7 +66,7 @@ struct RecordPlace {
 RecordPlace PlaceOf(const MeasurementRecord& record) {
     RecordPlace place;
     ParseGpsText(GpsSentenceBytes(record), place.fix);
-    place.position = SignedPositionOf(record, place.fix.latitude, place.fix.longitude);
+    place.position = SignedPositionOf(record, place.fix.latitude, place.fix.longitude, place.fix.given);
     return place;
 }
 
@@ -187,9 +196,9 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
         *out++ = ',';
         out = AppendFixed(out, place.position->longitude, POSITION_DECIMALS);
         *out++ = ',';
-        out = AppendCsvNumber(out, place.fix.altitude);
+        out = AppendCsvField(out, place.fix.altitude, place.fix.has(GPS_ALTITUDE));
         *out++ = ',';
-        out = AppendCsvNumber(out, place.fix.speed);
+        out = AppendCsvField(out, place.fix.speed, place.fix.has(GPS_SPEED));
         *out++ = ',';
     } else {
         out = Append(out, ",,,,");
@@ -299,7 +308,7 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
     out = AppendFixed(out, place.position->longitude, POSITION_DECIMALS);
     *out++ = ',';
     out = AppendFixed(out, place.position->latitude, POSITION_DECIMALS);
-    if (std::isfinite(place.fix.altitude)) {
+    if (place.fix.has(GPS_ALTITUDE) && std::isfinite(place.fix.altitude)) {
         *out++ = ',';
         out = AppendFixed(out, place.fix.altitude, ALTITUDE_DECIMALS);
     }
@@ -314,13 +323,20 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         out = Append(out, time);
         *out++ = '"';
     }
+    // A field the sentence did not carry is null, like a value that is not finite.
+    const auto given = [&](float value, GpsField field) {
+        return place.fix.has(field) ? value : std::numeric_limits<float>::quiet_NaN();
+    };
     const struct {
         std::string_view name;
         float value;
     } numbers[] = {
-        {",\"speed\":", place.fix.speed},         {",\"course\":", place.fix.course},
-        {",\"altitude\":", place.fix.altitude},   {",\"temp_ch1\":", record.temp_ch1()},
-        {",\"temp_ch2\":", record.temp_ch2()},    {",\"batv\":", record.batv()},
+        {",\"speed\":", given(place.fix.speed, GPS_SPEED)},
+        {",\"course\":", given(place.fix.course, GPS_COURSE)},
+        {",\"altitude\":", given(place.fix.altitude, GPS_ALTITUDE)},
+        {",\"temp_ch1\":", record.temp_ch1()},
+        {",\"temp_ch2\":", record.temp_ch2()},
+        {",\"batv\":", record.batv()},
     };
     for (const auto& n : numbers) {
         out = Append(out, n.name);
@@ -431,13 +447,19 @@ ExportResult PointLayer(const std::filesystem::path& target, Records& records, c
     header += "\"features\":[";
     const Layout layout{header, "\n]}\n", itemMax, true};
     const RowMaker maker(options.stages, IndicesElements(options.indices), options.profiles);
+    // Records without a fix have no feature: the features are counted as made.
+    std::atomic<int> features{0};
     const auto feature = [&](char* out, const RecordRange& range, std::span<const MeasurementRecord> members,
                              const MeasurementRecord* previous) {
         thread_local ResultRow row;
         maker.make(members, previous, range.first, row);
-        return AppendFeature(out, range.first, members.front(), options, propertyNames, wavelengths, row);
+        char* const end = AppendFeature(out, range.first, members.front(), options, propertyNames, wavelengths, row);
+        if (end != out) features.fetch_add(1, std::memory_order_relaxed);
+        return end;
     };
-    return Write(target, layout, records, Grouping{}, feature, progress);
+    ExportResult result = Write(target, layout, records, Grouping{}, feature, progress);
+    result.items = features.load();
+    return result;
 }
 
 }  // namespace

@@ -104,12 +104,13 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
     for (const MeasurementRecord& record : members) {
         GpsFix fix;
         ParseGpsText(GpsSentenceBytes(record), fix);
-        const std::optional<SignedPosition> position = SignedPositionOf(record, fix.latitude, fix.longitude);
+        const std::optional<SignedPosition> position = SignedPositionOf(record, fix.latitude, fix.longitude, fix.given);
         if (position) {
             latitude.add(position->latitude);
             longitude.add(position->longitude);
-            altitude.add(fix.altitude);
-            speed.add(fix.speed);
+            // A field the sentence did not carry is missing, not zero.
+            if (fix.has(GPS_ALTITUDE)) altitude.add(fix.altitude);
+            if (fix.has(GPS_SPEED)) speed.add(fix.speed);
         } else {
             row.flags |= QC_NOFIX;
         }

@@ -14,15 +14,9 @@ using namespace export_text;
 
 namespace {
 
-bool HasFix(double latitude, double longitude) {
-    if (!std::isfinite(latitude) || !std::isfinite(longitude)) return false;
-    if (latitude == 0.0 && longitude == 0.0) return false;
-    return std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
-}
-
 std::string Fixed(double value, int decimals) {
     char text[DOUBLE_FIXED_TEXT_MAX];
-    return std::string(text, FormatFixed(text, value, decimals, 0));
+    return std::string(text, AppendUnsignedZero(text, value, decimals));
 }
 
 void AppendTwoDigits(std::string& out, int value) {
@@ -60,10 +54,16 @@ std::string RecordIsoTime(const MeasurementRecord& record) {
     return text;
 }
 
-std::optional<SignedPosition> SignedPositionOf(const MeasurementRecord& record, double latitude, double longitude) {
-    if (!HasFix(latitude, longitude)) return std::nullopt;
+std::string PositionText(double degrees) { return Fixed(degrees, POSITION_DECIMALS); }
+
+std::optional<SignedPosition> SignedPositionOf(const MeasurementRecord& record, double latitude, double longitude,
+                                               std::uint8_t given) {
     const PositionMarks marks = ReadPositionMarks(GpsSentenceBytes(record));
-    if (marks.noFix) return std::nullopt;
+    GpsFix fix;
+    fix.latitude = latitude;
+    fix.longitude = longitude;
+    fix.given = given;
+    if (!HasGpsFix(fix, marks)) return std::nullopt;
     return SignedPosition{marks.south ? -std::fabs(latitude) : latitude, marks.west ? -std::fabs(longitude) : longitude};
 }
 
@@ -81,9 +81,11 @@ std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& trac
     const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
     for (int i = 0; i < count; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        const std::optional<SignedPosition> at = SignedPositionOf(doc.record(i), track.latitude[k], track.longitude[k]);
+        const std::optional<SignedPosition> at = SignedPositionOf(doc.record(i), track.latitude[k], track.longitude[k], track.given[k]);
         if (!at) continue;
-        points.push_back(TrackPoint{i, at->latitude, at->longitude, track.altitude[k], RecordIsoTime(doc.record(i))});
+        std::optional<float> altitude;
+        if ((track.given[k] & GPS_ALTITUDE) != 0 && std::isfinite(track.altitude[k])) altitude = track.altitude[k];
+        points.push_back(TrackPoint{i, at->latitude, at->longitude, altitude, RecordIsoTime(doc.record(i))});
     }
     return points;
 }
@@ -97,7 +99,7 @@ std::string GpxText(const std::vector<TrackPoint>& points) {
     for (const TrackPoint& p : points) {
         text += "      <trkpt lat=\"" + Fixed(p.latitude, POSITION_DECIMALS) + "\" lon=\"" +
                 Fixed(p.longitude, POSITION_DECIMALS) + "\">";
-        if (std::isfinite(p.altitude)) text += "<ele>" + Fixed(p.altitude, ALTITUDE_DECIMALS) + "</ele>";
+        if (p.altitude) text += "<ele>" + Fixed(*p.altitude, ALTITUDE_DECIMALS) + "</ele>";
         if (!p.time.empty()) text += "<time>" + p.time + "</time>";
         text += "</trkpt>\n";
     }
@@ -114,9 +116,9 @@ std::string GeoJsonText(const std::vector<TrackPoint>& points) {
         text += Fixed(p.longitude, POSITION_DECIMALS);
         text += ',';
         text += Fixed(p.latitude, POSITION_DECIMALS);
-        if (std::isfinite(p.altitude)) {
+        if (p.altitude) {
             text += ',';
-            text += Fixed(p.altitude, ALTITUDE_DECIMALS);
+            text += Fixed(*p.altitude, ALTITUDE_DECIMALS);
         }
         text += ']';
     };

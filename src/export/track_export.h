@@ -26,7 +26,7 @@ struct TrackPoint {
     int record = 0;
     double latitude = 0.0;
     double longitude = 0.0;
-    float altitude = 0.0f;
+    std::optional<float> altitude;  // nothing when the sentence carried none
     std::string time;  // "2021-10-07T09:05:03", empty when the record's date is not a real one
 };
 
@@ -40,8 +40,14 @@ struct SignedPosition {
 };
 
 // The record's parsed position signed by its hemisphere letters, or nothing
-// when it has no fix: position 0, 0, status "V", or no valid position.
-std::optional<SignedPosition> SignedPositionOf(const MeasurementRecord& record, double latitude, double longitude);
+// when it has no fix: a position field missing, position 0, 0, status "V",
+// or no valid position. `given` holds the GpsField bits of the sentence.
+std::optional<SignedPosition> SignedPositionOf(const MeasurementRecord& record, double latitude, double longitude,
+                                               std::uint8_t given);
+
+// A position as text with 7 decimals; a value that rounds to zero is "0.0000000",
+// never "-0.0000000".
+std::string PositionText(double degrees);
 
 // The records 0..recordCount()-1 that have a valid position, signed by hemisphere.
 std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track);

@@ -30,10 +30,24 @@ bool ReadOnlyFile::fail(int errorNumber) {
     return false;
 }
 
-bool ReadOnlyFile::takeStream(std::uintmax_t limit) {
+void ReadOnlyFile::noteReadError(int errorNumber) {
+    int none = 0;
+    m_readErrno.compare_exchange_strong(none, errorNumber);
+}
+
+std::string ReadOnlyFile::readError() const {
+    const int error = m_readErrno.load();
+    return error == 0 ? std::string() : std::string(std::strerror(error));
+}
+
+bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t streamLimit) {
+    return open(path, [streamLimit](std::span<const std::uint8_t>) { return streamLimit; });
+}
+
+bool ReadOnlyFile::takeStream(const StreamLength& length) {
     m_streamed = true;
     constexpr std::size_t CHUNK = std::size_t{1} << 20;
-    while (m_stream.size() < limit) {
+    for (std::uintmax_t limit = length(m_stream); m_stream.size() < limit; limit = length(m_stream)) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(CHUNK, limit - m_stream.size()));
         const std::size_t at = m_stream.size();
         m_stream.resize(at + want);
@@ -41,6 +55,7 @@ bool ReadOnlyFile::takeStream(std::uintmax_t limit) {
         if (got < 0) {
             const int error = errno;
             m_stream.clear();
+            noteReadError(error);
             return fail(error);
         }
         m_stream.resize(at + static_cast<std::size_t>(got));
@@ -63,13 +78,13 @@ ReadOnlyFile::~ReadOnlyFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t streamLimit) {
+bool ReadOnlyFile::open(const std::filesystem::path& path, const StreamLength& length) {
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0) return fail(errno);
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) return fail(errno);
     // A stream's size says nothing of what it holds: it must be read.
-    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode)) return takeStream(streamLimit);
+    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode)) return takeStream(length);
     return true;
 }
 
@@ -99,6 +114,7 @@ std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n)
     while (got < n) {
         const ssize_t r = ::pread(m_fd, bytes + got, n - got, static_cast<off_t>(offset + got));
         if (r < 0 && errno == EINTR) continue;
+        if (r < 0) noteReadError(errno);
         if (r <= 0) break;
         got += static_cast<std::size_t>(r);
     }
@@ -131,7 +147,7 @@ ReadOnlyFile::~ReadOnlyFile() {
     if (m_file) std::fclose(m_file);
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t streamLimit) {
+bool ReadOnlyFile::open(const std::filesystem::path& path, const StreamLength& length) {
     m_path = path;
     m_file = OpenFile(path, "rb");
     if (m_file == nullptr) return fail(errno);
@@ -139,7 +155,7 @@ bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t stream
     std::error_code code;
     const auto status = std::filesystem::status(path, code);
     if (!code && !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status))
-        return takeStream(streamLimit);
+        return takeStream(length);
     return true;
 }
 
@@ -173,7 +189,9 @@ std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n)
     if (offset > static_cast<std::uintmax_t>(LONG_MAX) ||
         std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0)
         return 0;
-    return std::fread(into, 1, n, m_file);
+    const std::size_t got = std::fread(into, 1, n, m_file);
+    if (got < n && std::ferror(m_file)) noteReadError(EIO);
+    return got;
 }
 
 std::size_t ReadOnlyFile::readInParallel(std::uintmax_t offset, void* into, std::size_t n, std::size_t) {

@@ -9,8 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,12 +29,20 @@ public:
     // Each returns false with error() set when the system refuses. Of a
     // stream, at most streamLimit bytes are taken; the rest is left unread.
     bool open(const std::filesystem::path& path, std::uintmax_t streamLimit = UINTMAX_MAX);
+    // Of a stream, as many bytes as `length` says, asked again as they
+    // arrive: a stream that announces its own length is done once that is
+    // in, though the writer keeps it open.
+    using StreamLength = std::function<std::uintmax_t(std::span<const std::uint8_t> taken)>;
+    bool open(const std::filesystem::path& path, const StreamLength& length);
     // The size of the file that was opened, whatever the path names by now;
     // of a stream, the bytes it gave.
     bool size(std::uintmax_t& bytes);
     // True when the file was a stream, read in full when it was opened.
     bool streamed() const { return m_streamed; }
     const std::string& error() const { return m_error; }
+    // The system's word for the first read that failed (not one that met the
+    // end of the file), or empty.
+    std::string readError() const;
 
     // Reads n bytes from offset; returns how many leading bytes arrived,
     // fewer than n at the end of the file or after a read error.
@@ -42,7 +53,8 @@ public:
 
 private:
     bool fail(int errorNumber);
-    bool takeStream(std::uintmax_t limit);
+    bool takeStream(const StreamLength& length);
+    void noteReadError(int errorNumber);
     // Reads on from where the file stands; -1 on an error, with errno set.
     long readOn(void* into, std::size_t n);
     std::size_t readTaken(std::uintmax_t offset, void* into, std::size_t n) const;
@@ -55,6 +67,7 @@ private:
     std::mutex m_position;  // a seek and its read belong together
 #endif
     std::string m_error;
+    std::atomic<int> m_readErrno{0};  // parts may be read on several threads
     std::vector<std::uint8_t> m_stream;
     bool m_streamed = false;
 };

@@ -15,7 +15,7 @@ bool IsCSpace(std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
-double ReadDecimalPrefix(std::span<const std::uint8_t> text) {
+std::optional<double> ReadDecimalNumber(std::span<const std::uint8_t> text) {
     const std::uint8_t* p = text.data();
     const std::uint8_t* const end = p + text.size();
 
@@ -49,7 +49,7 @@ double ReadDecimalPrefix(std::span<const std::uint8_t> text) {
             ++p;
         }
     }
-    if (!anyDigit) return 0.0;
+    if (!anyDigit) return std::nullopt;
 
     long long exponent = 0;
     if (p < end && (*p == 'e' || *p == 'E')) {
@@ -79,5 +79,7 @@ double ReadDecimalPrefix(std::span<const std::uint8_t> text) {
     }
     return negative ? -value : value;
 }
+
+double ReadDecimalPrefix(std::span<const std::uint8_t> text) { return ReadDecimalNumber(text).value_or(0.0); }
 
 }  // namespace varnelo

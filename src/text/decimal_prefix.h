@@ -10,10 +10,15 @@
 // +/- infinity and one too small gives a signed zero, as the C conversion does.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace varnelo {
 
 double ReadDecimalPrefix(std::span<const std::uint8_t> text);
+
+// The same number, or nothing when the text does not start with one (an
+// empty field, a letter): the caller can tell a missing value from a 0.
+std::optional<double> ReadDecimalNumber(std::span<const std::uint8_t> text);
 
 }  // namespace varnelo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "io/parallel_parts.h"
 #include "text/decimal_prefix.h"
@@ -47,7 +48,8 @@ GpsTrack::GpsTrack()
       speed(RECORD_CAPACITY),
       course(RECORD_CAPACITY),
       altitude(RECORD_CAPACITY),
-      altitude2(RECORD_CAPACITY) {}
+      altitude2(RECORD_CAPACITY),
+      given(RECORD_CAPACITY) {}
 
 std::span<const std::uint8_t> GpsSentenceBytes(const MeasurementRecord& record) {
     return std::span<const std::uint8_t>(record.bytes).subspan(record_offset::GPS_TEXT);
@@ -70,6 +72,13 @@ PositionMarks ReadPositionMarks(std::span<const std::uint8_t> text) {
     return marks;
 }
 
+bool HasGpsFix(const GpsFix& fix, const PositionMarks& marks) {
+    if (!fix.has(GPS_LATITUDE) || !fix.has(GPS_LONGITUDE) || marks.noFix) return false;
+    if (!std::isfinite(fix.latitude) || !std::isfinite(fix.longitude)) return false;
+    if (fix.latitude == 0.0 && fix.longitude == 0.0) return false;
+    return std::fabs(fix.latitude) <= 90.0 && std::fabs(fix.longitude) <= 180.0;
+}
+
 double DegreesFromDegreesMinutes(double raw) {
     if (!std::isfinite(raw)) return raw;
     const double whole = std::trunc(raw / 100.0);
@@ -83,6 +92,7 @@ double DegreesFromDegreesMinutes(double raw) {
 void ParseGpsText(std::span<const std::uint8_t> text, GpsFix& fix) {
     double rawLatitude = 0.0;
     double rawLongitude = 0.0;
+    fix.given = 0;
     const std::size_t scanned = std::min(text.size(), GPS_SCAN_LIMIT);
     int field = 0;
     for (std::size_t i = 0; i < scanned; ++i) {
@@ -93,7 +103,13 @@ void ParseGpsText(std::span<const std::uint8_t> text, GpsFix& fix) {
         if (field != FIELD_LATITUDE && field != FIELD_LONGITUDE && field != FIELD_SPEED && field != FIELD_COURSE &&
             field != FIELD_ALTITUDE && field != FIELD_ALTITUDE2)
             continue;
-        const double value = ReadDecimalPrefix(text.subspan(i + 1));
+        const std::optional<double> number = ReadDecimalNumber(text.subspan(i + 1));
+        const double value = number.value_or(0.0);
+        if (number) {
+            static constexpr std::uint8_t BITS[] = {0,         0,          0, GPS_LATITUDE, 0,           GPS_LONGITUDE,
+                                                    0,         GPS_SPEED, GPS_COURSE, 0, GPS_ALTITUDE, GPS_ALTITUDE2};
+            fix.given |= BITS[field];
+        }
         switch (field) {
         case FIELD_LATITUDE: rawLatitude = value; break;
         case FIELD_LONGITUDE: rawLongitude = value; break;
@@ -111,6 +127,11 @@ void ParseGpsText(std::span<const std::uint8_t> text, GpsFix& fix) {
     fix.longitude = DegreesFromDegreesMinutes(rawLongitude);
 }
 
+bool WithinTrackLimit(double u, double v) {
+    // Written so that a NaN falls on the out-of-range side.
+    return u >= -TRACK_LIMIT && u <= TRACK_LIMIT && v >= -TRACK_LIMIT && v <= TRACK_LIMIT;
+}
+
 void ComputeTrack(const CVarneloDoc& doc, int count, GpsTrack& track) {
     track.max_x = track.min_x = track.max_y = track.min_y = 0.0;
     const int n = std::clamp(count, 0, RECORD_CAPACITY);
@@ -120,7 +141,10 @@ void ComputeTrack(const CVarneloDoc& doc, int count, GpsTrack& track) {
             // The four motion values keep what the slot held when the
             // sentence does not reach their fields.
             GpsFix fix{0.0, 0.0, track.speed[i], track.course[i], track.altitude[i], track.altitude2[i]};
-            ParseGpsText(GpsSentenceBytes(doc.record(static_cast<int>(i))), fix);
+            const std::span<const std::uint8_t> sentence = GpsSentenceBytes(doc.record(static_cast<int>(i)));
+            ParseGpsText(sentence, fix);
+            if (HasGpsFix(fix, ReadPositionMarks(sentence))) fix.given |= GPS_FIX;
+            track.given[i] = fix.given;
             track.latitude[i] = fix.latitude;
             track.longitude[i] = fix.longitude;
             track.speed[i] = fix.speed;
@@ -149,8 +173,7 @@ void ComputeTrack(const CVarneloDoc& doc, int count, GpsTrack& track) {
             // tracks keep the shape they have always been drawn with.
             const double u = dlon * TRACK_SCALE * std::cos(dlat * TRACK_PI / 180.0);
             const double v = dlat * TRACK_SCALE;
-            // Written so that a NaN falls on the out-of-range side.
-            if (u >= -TRACK_LIMIT && u <= TRACK_LIMIT && v >= -TRACK_LIMIT && v <= TRACK_LIMIT) {
+            if (WithinTrackLimit(u, v)) {
                 track.x[i] = u;
                 track.y[i] = -v;
             } else {

@@ -7,13 +7,17 @@
 
 namespace varnelo {
 
-ChartSurface::ChartSurface(QSize size) : m_image(size, QImage::Format_RGB32) {
-    m_image.fill(Qt::white);
+QFont ChartSurface::ChartFont() {
     // A Japanese-capable face first, like the form's own font; it is also
-    // narrow enough for the track chart's motion readout to fit its frame.
-    m_font = QGuiApplication::font();
-    m_font.setFamilies({QStringLiteral("Noto Sans CJK JP"), m_font.family()});
-    m_font.setPixelSize(CHART_FONT_PIXELS);
+    // narrow enough for the track chart's usual motion readout to fit its frame.
+    QFont font = QGuiApplication::font();
+    font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});
+    font.setPixelSize(CHART_FONT_PIXELS);
+    return font;
+}
+
+ChartSurface::ChartSurface(QSize size) : m_image(size, QImage::Format_RGB32), m_font(ChartFont()) {
+    m_image.fill(Qt::white);
 }
 
 void ChartSurface::draw(const std::function<void(Canvas&)>& drawing) {

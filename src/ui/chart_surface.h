@@ -28,6 +28,8 @@ public:
     void setFont(const QFont& font) { m_font = font; }
 
     static constexpr int CHART_FONT_PIXELS = 12;
+    // The font every chart is drawn in at first.
+    static QFont ChartFont();
 
 private:
     QImage m_image;

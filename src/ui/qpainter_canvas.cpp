@@ -1,5 +1,6 @@
 #include "ui/qpainter_canvas.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
@@ -148,6 +149,21 @@ void QPainterCanvas::textOut(Point origin, std::string_view text) {
     m_painter.setPen(Qt::black);
     m_painter.drawText(QPoint(origin.x, origin.y + metrics.ascent()), s);
     m_painter.setPen(pen);
+}
+
+void QPainterCanvas::textOutWithin(Point origin, std::string_view text, int right) {
+    // Trailing blanks take room but show nothing; they do not count.
+    std::string_view shown = text;
+    while (!shown.empty() && shown.back() == ' ') shown.remove_suffix(1);
+    const QString s = QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+    const QFont original = m_painter.font();
+    const int room = right - origin.x;
+    int pixels = QFontInfo(original).pixelSize();
+    QFont font = original;
+    while (QFontMetrics(font).horizontalAdvance(s) > room && pixels > SMALLEST_TEXT_PIXELS) font.setPixelSize(--pixels);
+    m_painter.setFont(font);
+    textOut(origin, text);
+    m_painter.setFont(original);
 }
 
 Pen QPainterCanvas::selectPen(const Pen& pen) {

@@ -23,8 +23,12 @@ public:
     void moveTo(Point p) override;
     void lineTo(Point p) override;
     void textOut(Point origin, std::string_view text) override;
+    void textOutWithin(Point origin, std::string_view text, int right) override;
     Pen selectPen(const Pen& pen) override;
     void fillRect(const Rect& r, Rgb colour) override;
+
+    // Below this a text is not made smaller: it would no longer be read.
+    static constexpr int SMALLEST_TEXT_PIXELS = 7;
 
 private:
     void applyPen();

@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 
 #include "app/chart_frame.h"
+#include "app/language.h"
 #include "app/main_frame.h"
 #include "app/setting_dialog.h"
 #include "app/varnelo_view.h"
@@ -342,6 +344,32 @@ TEST_F(MainFrame, AnUnsavedDownloadIsAskedAboutUntilItIsSaved) {
     ModalAnswer<QMessageBox> unexpected([](QMessageBox& box) { box.reject(); });
     EXPECT_TRUE(frame->openDocument(QString::fromStdString((dir / "other.vrnldata").string())));
     EXPECT_FALSE(unexpected.answered());
+}
+
+// A message keeps half the bar and outlasts prompts and pointer readouts; no warning.
+TEST(StatusBar, AMessageKeepsHalfTheBarAndOutlastsPromptsAndReadouts) {
+    test::FreshApplication();
+    static QString warnings;
+    const auto previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& t) { warnings += t; });
+    CMainFrame frame(test::SimulatedLogger(5, 7));
+    ASSERT_TRUE(frame.start({}));
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(warnings.contains(QStringLiteral("StatusBar"))) << warnings.toStdString();
+    for (const char* language : {"ja", "en"}) {
+        SwitchLanguage(QString::fromLatin1(language));
+        const QString error = QStringLiteral("error: the logger did not answer");
+        emit frame.view()->statusMessage(error);
+        frame.showReadout(QStringLiteral("850 nm   ch.1 65535.0   ch.2 65535.0   refl. 1.234"));
+        for (const QString& tip : {QStringLiteral("a prompt"), QString()}) {
+            QStatusTipEvent event(tip);
+            QCoreApplication::sendEvent(&frame, &event);
+        }
+        QTest::qWait(50);
+        EXPECT_EQ(frame.statusBar()->currentMessage(), error) << language;
+        for (QWidget* pane : frame.statusBar()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            EXPECT_TRUE(!pane->isVisible() || pane->x() == 0 || pane->x() >= frame.statusBar()->width() / 2) << language;
+    }
+    SwitchLanguage(QStringLiteral("ja"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <vector>
 
 #include "chart_test_support.h"
 #include "gui_application.h"
@@ -27,6 +29,27 @@ Rgb At(const QImage& image, int x, int y) {
 
 constexpr Rgb WHITE{255, 255, 255};
 constexpr Rgb BLACK{0, 0, 0};
+
+// Drawn on a picture wider than the track frame, a text that does not fit shows beyond it.
+TEST_F(PainterCanvas, TrackTextsStayWithinTheFrameInTheChartFont) {
+    const int width = 233, height = 172;
+    for (const float altitude : {12.3f, 12345.6f, -12345.6f}) {
+        test::TrackFixture track;
+        track.add(0, 0, -999.9f, 359.9f, altitude, -12345.6f);
+        track.add(2000, -2000);
+        track.max_x = 2000, track.min_y = -2000;
+        QImage image(2 * width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QPainterCanvas canvas(painter, {0, 0, width, height}, ChartSurface::ChartFont());
+        DrawTrackChart(canvas, track.data(), 0, MakeTrackColouring(NDVI, std::vector<IndexValue>{-12.345, 12.345}));
+        painter.end();
+        for (int y = 1; y < height - 1; ++y) {
+            for (int x = width - TRACK_TEXT_MARGIN; x < image.width(); x += x == width - 2 ? 2 : 1)  // past the frame
+                ASSERT_EQ(At(image, x, y), WHITE) << altitude << " at " << x << ", " << y;
+        }
+    }
+}
 
 TEST_F(PainterCanvas, RectangleCoversLeftToRightMinusOneWithWhiteInside) {
     ChartSurface surface(QSize(12, 10));

@@ -221,6 +221,7 @@ TEST(TrackChart, ReadsTheFormsTrackThroughItsView) {
     track->course[0] = 90.0f;
     track->altitude[0] = 12.3f;
     track->altitude2[0] = 45.6f;
+    track->given[0] = 0x7F;  // every field carried, with a fix
     track->x[2] = 4;  // a slot past the count: not part of the polyline
     track->y[2] = -8;
 

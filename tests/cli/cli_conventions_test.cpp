@@ -118,5 +118,39 @@ TEST_F(CliFixture, AnEmptyFileIsReadWithAWarning) {
     EXPECT_NE(result.err.find("empty.vrnldata holds no records"), std::string::npos) << result.err;
 }
 
+// What is refused says what was wrong, in one line.
+TEST_F(CliFixture, RefusalsSayWhatWasWrong) {
+    namespace fs = std::filesystem;
+    for (const char* name : {"b.vrnldata", "cut.vrnldata"}) fs::copy_file(input, dir / name);
+    fs::resize_file(dir / "cut.vrnldata", DataFileSize(3) + 100);  // 5 announced
+    const std::string in = input.string(), b = (dir / "b.vrnldata").string(), cut = (dir / "cut.vrnldata").string();
+    const std::string out = (dir / "x.csv").string(), png = (dir / "x.png").string();
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    } cases[] = {
+        {{"list", cut}, 1, cut + " is cut short: it announces 5 records but holds 3"},
+        {{"indices", in, b, in, "-o", out}, 2, "-o " + out + " names a file, but 3 inputs need a folder"},
+        {{"points", in, b, "-o", (dir / "x.GeoJSON").string()}, 2, "names a file, but 2 inputs need a folder"},
+        {{"indices", in, "--index", "nd:700:700", "-o", out}, 2, "'nd:700:700' names one wavelength twice"},
+        {{"plot", in, "--record", "-1", "-o", png}, 2, "--record '-1' is not a record number"},
+        {{"plot", in, "-o", (dir / "x.gif").string()}, 2, "plot writes PNG (.png) or JPEG (.jpg, .jpeg) images"},
+    };
+    for (const auto& t : cases) {
+        const auto result = test::RunCli(t.arguments);
+        EXPECT_EQ(result.status, t.status) << t.message << ": " << result.err;
+        EXPECT_NE(result.err.find(t.message), std::string::npos) << result.err;
+        test::ExpectOneLine(result, t.message);
+    }
+    EXPECT_FALSE(fs::exists(out) || fs::exists(png) || fs::exists(dir / "x.gif"));
+    // An index asked for twice is one column and one property; a .jpg is JPEG.
+    EXPECT_EQ(test::RunCli({"indices", in, "--index", "ndvi", "--index", "NDVI", "-o", "-"}).out.find("NDVI,N"), std::string::npos);
+    const std::string layer = test::RunCli({"points", in, "--index", "pri", "--index", "PRI", "-o", "-"}).out;
+    EXPECT_EQ(layer.find("\"PRI\":"), layer.rfind("\"PRI\":", layer.find("}}")));
+    ASSERT_EQ(test::RunCli({"plot", in, "-o", (dir / "x.JPG").string()}).status, 0);
+    EXPECT_EQ(test::ReadFileBytes(dir / "x.JPG").at(1), 0xD8);  // FF D8 starts a JPEG
+}
+
 }  // namespace
 }  // namespace varnelo

@@ -82,6 +82,7 @@ TEST(DesktopProgram, SwitchesAnswerWithoutADisplay) {
         {"--help", 0, "--sim"},
         {"--version", 0, "Varnelo 1.0"},
         {"--no-such-switch", 2, "no-such-switch"},
+        {"", 1, "varnelo needs a display (set DISPLAY or QT_QPA_PLATFORM=offscreen); varnelo-cli works without one\n"},
     };
     for (const auto& c : cases) {
         const ProcessResult result =

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -209,6 +210,23 @@ TEST(DataFile, StreamsAreRefusedBeforeOpeningWhereAskedTo) {
     WriteFileBytes(dir / "one.vrnldata", FileImage(test::PatternRecord(2), 1, 1));
     EXPECT_FALSE(LoadDataFile(dir / "one.vrnldata", doc, Streams::Refuse));
     EXPECT_EQ(doc.recordCount(), 1);
+}
+
+TEST(DataFile, AStreamEndsWithItsAnnouncedRecordsThoughItsWriterKeepsItOpen) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::atomic<bool> loaded{false};
+    std::thread writer([&] {
+        std::ofstream out(dir / "pipe", std::ios::binary);
+        for (const std::uint8_t byte : FileImage(test::PatternRecord(2), 3, 3)) out.put(static_cast<char>(byte));
+        out.flush();
+        for (int i = 0; i < 100 && !loaded; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+    CVarneloDoc doc;
+    const FileOutcome error = LoadDataFile(dir / "pipe", doc);
+    loaded = true;
+    writer.join();
+    EXPECT_TRUE(!error && doc.recordCount() == 3);
 }
 
 #endif  // FIFOs are POSIX

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "support/test_support.h"
+#include "export/index_export.h"
+#include "charts/track_chart.h"
 
 namespace varnelo {
 namespace {
@@ -121,6 +123,52 @@ TEST_F(TrackExport, FormatFollowsTheExtension) {
     EXPECT_EQ(TrackFormatForPath("track.json"), TrackFormat::GeoJson);
     EXPECT_EQ(TrackFormatForPath("track.csv"), std::nullopt);
     EXPECT_EQ(TrackFormatForPath("gpx"), std::nullopt);
+}
+
+std::string Between(const std::string& text, const std::string& from, const std::string& to) {
+    const auto begin = text.find(from);
+    return begin == std::string::npos ? "" : text.substr(begin + from.size(), text.find(to, begin) - begin - from.size());
+}
+
+// A GPS field the sentence did not carry is missing in every output, never 0.
+TEST(MissingGpsFields, AreLeftOutOfEveryOutput) {
+    const std::string dash = "\u2014", none = "V: " + dash + " m/s D: " + dash + " deg A: " + dash + " / " + dash + " m ";
+    const struct {
+        std::string sentence, table, point, gpx, readout;  // index table; point layer; GPX point; motion readout
+    } cases[] = {
+        {"X,1,A,3539.1234,N,13945.6789,E,10.0,90.0,9,12.3,45.6", "35.6520567,139.7613150,12.3,5.1444",
+         "139.7613150,35.6520567,12.3,\"speed\":5.1444,\"course\":90.0,\"altitude\":12.3",
+         "lat=\"35.6520567\" lon=\"139.7613150\"><ele>12.3</ele>", "V: 5.1 m/s D: 90.0 deg A: 12.3 / 45.6 m "},
+        {"GPS,100324,A,3539.4778,N,13945.3206,E,2.2,111.2,10,,", "35.6579633,139.7553433,,1.131768",
+         "139.7553433,35.6579633,\"speed\":1.131768,\"course\":111.2,\"altitude\":null",
+         "lat=\"35.6579633\" lon=\"139.7553433\">", "V: 1.1 m/s D: 111.2 deg A: " + dash + " / " + dash + " m "},
+        {"GPS,100324,A,3539.4778,N,13945.3206,E", "35.6579633,139.7553433,,",
+         "139.7553433,35.6579633,\"speed\":null,\"course\":null,\"altitude\":null", "lat=\"35.6579633\" lon=\"139.7553433\">", none},
+        {"GPS,100324,A,,N,13945.3206,E,2.2,111.2,10,12.0,40.0", ",,,", "", "", none},
+        {"GPS,100324,A,0000.0000,S,13945.3206,W,0,0,10,-0.0,0", "0.0000000,-139.7553433,0,0",
+         "-139.7553433,0.0000000,0.0,\"speed\":0.0,\"course\":0.0,\"altitude\":0.0",
+         "lat=\"0.0000000\" lon=\"-139.7553433\"><ele>0.0</ele>", "V: 0.0 m/s D: 0.0 deg A: -0.0 / 0.0 m "},
+    };
+    test::TempDir dir;
+    const auto doc = std::make_unique<CVarneloDoc>();
+    const auto track = std::make_unique<GpsTrack>();
+    doc->record(0).set_time(41, 10, 7, 9, 5, 3);
+    doc->record(0).set_temps(25.5f, 26.25f);
+    doc->setRecordCount(1);
+    for (const auto& c : cases) {
+        doc->record(0).set_gps_text(c.sentence);
+        ComputeTrack(*doc, 1, *track);
+        ASSERT_EQ(ExportIndexTable(dir.path() / "t.csv", *doc, {}).status, ExportStatus::Written);
+        const auto table = test::ReadFileBytes(dir.path() / "t.csv");
+        EXPECT_EQ(Between(std::string(table.begin(), table.end()), "T09:05:03,", ",25.5,26.25"), c.table) << c.sentence;
+        const ExportResult points = ExportPointLayer(dir.path() / "p.geojson", *doc, {});
+        EXPECT_EQ(points.items, c.gpx.empty() ? 0 : 1) << c.sentence;
+        const auto bytes = test::ReadFileBytes(dir.path() / "p.geojson");
+        const std::string layer(bytes.begin(), bytes.end());
+        EXPECT_EQ(Between(layer, "\"coordinates\":[", "]") + Between(layer, "T09:05:03\"", ",\"temp_ch1\""), c.point);
+        EXPECT_EQ(Between(GpxText(TrackPoints(*doc, *track)), "<trkpt ", "<time>"), c.gpx) << c.sentence;
+        EXPECT_EQ(TrackMotionReadout(TrackChartDataOf(*track, 1), 0), c.readout) << c.sentence;
+    }
 }
 
 }  // namespace

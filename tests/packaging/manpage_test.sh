@@ -71,4 +71,9 @@ for command in $(sed -n 's/^  varnelo-cli \([a-z][a-z-]*\) .*/\1/p' <<<"$usage")
     "$(with_named_sections "$page" "$own
 $intro")"
 done
+# One version: both programs' and both pages'; the help names the program.
+version=$("$cli" --version | cut -d' ' -f2)
+[ "$("$varnelo" --version)" = "Varnelo $version" ] || fail "varnelo --version is not Varnelo $version"
+[ "$(grep -c "^\.TH .* \"Varnelo $version\" " "$man"/varnelo*.1 | grep -c ':1$')" = 2 ] || fail "a page is not $version"
+"$varnelo" --help | grep -q '^Usage: varnelo ' || fail "varnelo --help does not name varnelo"
 exit $status

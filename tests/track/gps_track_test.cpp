@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 namespace varnelo {
 namespace {
@@ -223,6 +224,13 @@ TEST_F(TrackDocument, APointBeyondTheLimitRepeatsThePreviousPoint) {
     EXPECT_NEAR(track->x[4], 0.0, 1e-9);
     EXPECT_NEAR(track->max_y, 926.0, 1e-9);
     EXPECT_LT(track->min_y, 0.0);
+}
+
+TEST(WithinTrackLimit, TheLimitItselfIsInside) {
+    const double over = std::nextafter(TRACK_LIMIT, 2 * TRACK_LIMIT);
+    for (const auto& [u, v, inside] : {std::tuple{1000.0, 0.0, true}, {-1000.0, 0.0, true}, {0.0, 1000.0, true},
+                                       {1000.0, -1000.0, true}, {over, 0.0, false}, {0.0, -over, false}, {NAN, 0.0, false}})
+        EXPECT_EQ(WithinTrackLimit(u, v), inside) << u << " " << v;
 }
 
 TEST_F(TrackDocument, MissingFieldsKeepTheSlotsEarlierValues) {
