@@ -71,8 +71,7 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     setCentralWidget(m_view);
     connect(m_view, &CVarneloView::statusMessage, this, &CMainFrame::showStatus);
     // Pointer readouts have a pane of their own, so that they never cover a message.
-    if (m_view->metaObject()->indexOfSignal("readoutMessage(QString)") >= 0)
-        connect(m_view, SIGNAL(readoutMessage(QString)), this, SLOT(showReadout(QString)));
+    connect(m_view, &CVarneloView::readoutMessage, this, &CMainFrame::showReadout);
     connect(m_view, &CVarneloView::downloadProgress, this, &CMainFrame::showDownloadProgress);
     connect(m_view, &CVarneloView::documentChanged, this, [this] {
         updateTitle();

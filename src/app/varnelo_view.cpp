@@ -65,7 +65,7 @@ void CVarneloView::buildControls() {
     m_trackFrame = new ChartFrame(ToQSize(TrackFrameSize()), this);
     m_trackFrame->move(DialogRect(TRACK_FRAME_UNITS).topLeft());
     connect(m_spectrumFrame, &ChartFrame::pointerMoved, this, &CVarneloView::showReadout);
-    connect(m_spectrumFrame, &ChartFrame::pointerLeft, this, [this] { emit statusMessage(QString()); });
+    connect(m_spectrumFrame, &ChartFrame::pointerLeft, this, [this] { emit readoutMessage(QString()); });
 
     m_list = new QListWidget(this);
     m_list->setGeometry(DialogRect(346, 58, 133, 150));
@@ -350,12 +350,12 @@ void CVarneloView::showReadout(QPoint position) {
     const QImage& image = m_spectrumFrame->image();
     const int j = SpectrumElementAt(Rect{0, 0, image.width(), image.height()}, position.x(), m_drawnLimit);
     if (j < 0) {
-        emit statusMessage(QString());
+        emit readoutMessage(QString());
         return;
     }
     const DerivedSpectra spectra = DeriveSpectra(m_session.doc().record(m_drawnRecord));
     const auto at = static_cast<std::size_t>(j);
-    emit statusMessage(tr("%1 nm   ch.1 %2   ch.2 %3   反射 %4")
+    emit readoutMessage(tr("%1 nm   ch.1 %2   ch.2 %3   反射 %4")
                            .arg(WavelengthOfElement(j))
                            .arg(QString::fromStdString(FixedText(spectra.ch1_scaled[at], 0, 1)),
                                 QString::fromStdString(FixedText(spectra.ch2[at], 0, 1)),

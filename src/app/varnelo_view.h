@@ -99,6 +99,9 @@ public slots:
 signals:
     // A message for the status bar: a fault, a result, or progress.
     void statusMessage(const QString& text);
+    // The values under the pointer, for the readout pane; empty: none. They
+    // never cover a message the user has yet to read.
+    void readoutMessage(const QString& text);
     // Download progress; total < 0 once no download is under way.
     void downloadProgress(int done, int total);
     // The document now holds records no file has, or has become untitled.

@@ -19,6 +19,7 @@
 
 #include "app/about_dialog.h"
 #include "app/chart_frame.h"
+#include "app/index_readout.h"
 #include "app/main_frame.h"
 #include "app/recent_files.h"
 #include "app/varnelo_view.h"
@@ -118,8 +119,12 @@ TEST_F(FileCommands, ThePointerOverTheSpectrumReadsOutTheDrawnRecord) {
     // Column 60 + j of the chart is element j: 340 + 100 nm.
     QTest::mouseMove(view().spectrumFrame(), QPoint(60 + 100, 200));
     const DerivedSpectra spectra = DeriveSpectra(frame->session().doc().record(0));
-    const QString text = frame->statusBar()->currentMessage();
+    const auto* readout = frame->statusBar()->findChild<IndexReadout*>();
+    ASSERT_NE(readout, nullptr);
+    const QString text = readout->text();
     EXPECT_TRUE(text.startsWith(QStringLiteral("440 nm"))) << text.toStdString();
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("6 件のレコードを読み出しました"))
+        << "the readout pane, never over a message";
     EXPECT_TRUE(text.contains(QString::number(static_cast<double>(spectra.ch2[100]), 'f', 1))) << text.toStdString();
     EXPECT_EQ(view().spectrumFrame()->image(), view().spectrumFrame()->grab().toImage().convertToFormat(
                                                    view().spectrumFrame()->image().format()))
