@@ -60,14 +60,16 @@ QString FileProblemText(FileFailure kind) {
 }  // namespace
 
 CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
-    : QMainWindow(parent), m_session(std::make_unique<Session>()) {
+    : QMainWindow(parent),
+      m_session(std::make_unique<Session>()),
+      m_logger(std::make_unique<LoggerSession>(*m_session, [logger] { return ConnectAsChosen(logger, nullptr); })) {
     // A fixed frame: minimise and close, no sizing border, no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ApplicationIcon());
     setAcceptDrops(true);
 
-    m_view = new CVarneloView(*m_session, logger, this);
+    m_view = new CVarneloView(*m_session, *m_logger, this);
     setCentralWidget(m_view);
     connect(m_view, &CVarneloView::statusMessage, this, &CMainFrame::showStatus);
     // Pointer readouts have a pane of their own, so that they never cover a message.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "launch/logger_options.h"
+#include "session/logger_session.h"
 #include "session/session.h"
 
 class QAction;
@@ -97,6 +98,8 @@ private:
     QString documentTitle() const;
 
     std::unique_ptr<Session> m_session;
+    // The logger: its port, what the connection read, the job under way.
+    std::unique_ptr<LoggerSession> m_logger;
     CVarneloView* m_view = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;

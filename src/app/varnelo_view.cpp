@@ -30,10 +30,8 @@ QSize ToQSize(PixelSize size) { return QSize(size.width, size.height); }
 
 }  // namespace
 
-CVarneloView::CVarneloView(Session& session, const LoggerChoice& logger, QWidget* parent)
-    : QWidget(parent),
-      m_session(session),
-      m_logger(session, [logger] { return ConnectAsChosen(logger, nullptr); }) {
+CVarneloView::CVarneloView(Session& session, LoggerSession& logger, QWidget* parent)
+    : QWidget(parent), m_session(session), m_logger(logger) {
     m_limitRange = QSettings().value(PROFILE_LIMIT, 0).toInt();
     for (QTimer* timer : {&m_emptyChartsTimer, &m_downloadTimer, &m_showRecordsTimer}) timer->setSingleShot(true);
     // Fifteen thousand 10 ms waits: a coarse timer's slack would add minutes.

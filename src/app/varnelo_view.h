@@ -17,7 +17,6 @@
 #include <optional>
 
 #include "export/csv_export.h"
-#include "launch/logger_options.h"
 #include "session/form_state.h"
 #include "session/logger_session.h"
 #include "session/session.h"
@@ -40,7 +39,8 @@ inline constexpr std::chrono::milliseconds TIMER_SHOW_RECORDS_PERIOD{100};
 class CVarneloView : public QWidget {
     Q_OBJECT
 public:
-    CVarneloView(Session& session, const LoggerChoice& logger, QWidget* parent);
+    // The logger session is the frame's; the view steps it and shows its steps.
+    CVarneloView(Session& session, LoggerSession& logger, QWidget* parent);
     ~CVarneloView() override;  // keeps the 400-800 nm option in the profile
 
     // Run after the document was created or opened: the first time it makes
@@ -130,7 +130,7 @@ private:
     void exportTo(const QString& path);
 
     Session& m_session;
-    LoggerSession m_logger;
+    LoggerSession& m_logger;
     std::function<bool()> m_downloadGate;
     FormState m_state = FormState::Idle;
     bool m_firstUpdate = true;
