@@ -286,6 +286,10 @@ About</translation>
         <source>置き換える(&amp;R)</source>
         <translation>&amp;Replace</translation>
     </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::CSettingDlg</name>
@@ -495,6 +499,65 @@ About</translation>
         <source>ファイル名に * や ? は使えません。</source>
         <extracomment>Message box: the name typed in a save dialog holds a wildcard (the name is shown below it).</extracomment>
         <translation>A file name cannot contain * or ?.</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::FileMessages</name>
+    <message>
+        <source>%1 件と書かれていますが、完全なレコードは %2 件しかありません</source>
+        <translation>it announces %1 records but holds only %2 complete ones</translation>
+    </message>
+    <message>
+        <source>読み込み中にエラーが起きました (%1)</source>
+        <translation>a read failed (%1)</translation>
+    </message>
+    <message>
+        <source>%1 バイトしかなく、パラメータブロックと件数 (%2 バイト) より短いです</source>
+        <translation>its %1 bytes are shorter than the parameter block and count (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>レコード数 %1 が 0〜%2 の範囲外です</source>
+        <translation>its record count %1 is outside 0 to %2</translation>
+    </message>
+    <message>
+        <source>パイプまたはデバイスから何も届きませんでした</source>
+        <translation>nothing arrived from the pipe or device</translation>
+    </message>
+    <message>
+        <source>別のプログラムが書き込み中です</source>
+        <translation>another program is writing it</translation>
+    </message>
+    <message>
+        <source>パイプ、FIFO またはデバイスです</source>
+        <translation>it is a pipe, FIFO or device</translation>
+    </message>
+    <message>
+        <source>保存先のフォルダーがありません</source>
+        <translation>the folder to save in does not exist</translation>
+    </message>
+    <message>
+        <source>フォルダーです</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>書き込みが許可されていません</source>
+        <translation>writing it is not allowed</translation>
+    </message>
+    <message>
+        <source>書き込めませんでした (ディスクがいっぱいか、取り外されました)</source>
+        <translation>it could not be written (the disk is full or was removed)</translation>
+    </message>
+    <message>
+        <source>ファイルがありません</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>読み取りが許可されていません</source>
+        <translation>reading it is not allowed</translation>
+    </message>
+    <message>
+        <source>データファイルとして読めません</source>
+        <translation>it cannot be read as a data file</translation>
     </message>
 </context>
 <context>

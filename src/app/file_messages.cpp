@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "launch/path_text.h"
 
 
 namespace varnelo {
@@ -17,6 +20,42 @@ constexpr int PATH_LINE_WIDTH = 420;
 bool BreaksAfter(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('/') || c == QLatin1Char('\\'); }
 
 }  // namespace
+
+QString FileMessages::reason(const FileError& error) {
+    switch (error.problem) {
+        case FileProblem::CutShort:
+            return tr("%1 件と書かれていますが、完全なレコードは %2 件しかありません").arg(error.announced).arg(error.holds);
+        case FileProblem::ReadError: return tr("読み込み中にエラーが起きました (%1)").arg(QString::fromLocal8Bit(error.systemError));
+        case FileProblem::TooShort:
+            return tr("%1 バイトしかなく、パラメータブロックと件数 (%2 バイト) より短いです")
+                .arg(static_cast<qulonglong>(error.size))
+                .arg(DATA_FILE_HEADER_SIZE);
+        case FileProblem::CountOutside:
+            return tr("レコード数 %1 が 0〜%2 の範囲外です").arg(error.announced).arg(RECORD_CAPACITY);
+        case FileProblem::EmptyStream: return tr("パイプまたはデバイスから何も届きませんでした");
+        case FileProblem::Busy: return tr("別のプログラムが書き込み中です");
+        case FileProblem::Other: break;
+    }
+    if (error.kind == FileFailure::NotRegular) return tr("パイプ、FIFO またはデバイスです");
+    const QFileInfo file(FromPath(std::filesystem::path(error.path)));
+    if (error.kind == FileFailure::SaveFailed) {
+        const QFileInfo folder(file.absolutePath());
+        if (!folder.exists()) return tr("保存先のフォルダーがありません");
+        if (file.isDir()) return tr("フォルダーです");
+        if (!folder.isWritable() || (file.exists() && !file.isWritable())) return tr("書き込みが許可されていません");
+        return tr("書き込めませんでした (ディスクがいっぱいか、取り外されました)");
+    }
+    if (!error.path.empty() && !file.exists()) return tr("ファイルがありません");
+    if (file.isDir()) return tr("フォルダーです");
+    if (file.exists() && !file.isReadable()) return tr("読み取りが許可されていません");
+    return tr("データファイルとして読めません");
+}
+
+QString FileMessages::exportReason(const QString& path) {
+    FileError error{FileFailure::SaveFailed, {}};
+    error.path = ToPath(path).string();
+    return reason(error);
+}
 
 QString BreakAtSeparators(const QString& text, const QFontMetrics& metrics, int width) {
     QStringList pieces;

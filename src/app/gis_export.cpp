@@ -46,7 +46,7 @@ void GisExport::exportTo(const QString& path) {
             break;
         case ExportStatus::Failed:
             //: Status bar: the GIS point layer could not be written; %1 the reason.
-            emit m_view->statusMessage(tr("GIS ポイントレイヤーを書き出せませんでした: %1").arg(QString::fromStdString(result.error)));
+            emit m_view->statusMessage(tr("GIS ポイントレイヤーを書き出せませんでした: %1").arg(FileMessages::exportReason(path)));
             //: Message box: the GIS point layer could not be written (the file is named below it).
             ShowFileProblem(m_parent, tr("GIS ポイントレイヤーを書き出せませんでした。"), path);
             break;

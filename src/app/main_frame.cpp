@@ -419,12 +419,18 @@ bool CMainFrame::openDocument(const QString& path) {
     return loadDocument(path);
 }
 
+void CMainFrame::showFileProblem(const FileError& error, const QString& path) {
+    // The box says what failed, as it always has; the status bar says why,
+    // in the window's language.
+    showStatus(tr("%1: %2").arg(QDir::toNativeSeparators(path), FileMessages::reason(error)));
+    ShowFileProblem(this, FileProblemText(error.kind), path);
+}
+
 bool CMainFrame::loadDocument(const QString& path) {
     const int countBefore = m_session->doc().recordCount();
     // A FIFO would hold the window until some writer came: refused instead.
     if (const FileOutcome error = m_session->open(ToPath(path), Streams::Refuse)) {
-        showStatus(QString::fromStdString(error->detail));
-        ShowFileProblem(this, FileProblemText(error->kind), path);
+        showFileProblem(*error, path);
         // A read that failed half way has emptied the document: the form follows it.
         if (m_session->doc().recordCount() != countBefore && isVisible()) m_view->OnInitialUpdate();
         return false;
@@ -466,8 +472,7 @@ bool CMainFrame::saveDocument(const QString& path) {
         if (box.exec() != QMessageBox::Yes) return false;
     }
     if (const FileOutcome error = m_session->save(ToPath(path))) {
-        showStatus(QString::fromStdString(error->detail));
-        ShowFileProblem(this, FileProblemText(error->kind), path);
+        showFileProblem(*error, path);
         return false;
     }
     rememberFile(path);

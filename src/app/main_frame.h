@@ -85,6 +85,7 @@ private:
     bool readyToReplace(const QString& why);
     bool maybeSave();
     bool loadDocument(const QString& path);
+    void showFileProblem(const FileError& error, const QString& path);
     void openRecentFile(const QString& path);
     bool saveDocument(const QString& path);
     void rememberFile(const QString& path);

@@ -392,7 +392,7 @@ void CVarneloView::exportTo(const QString& path) {
         case ExportStatus::Written: emit statusMessage(tr("%1 件を CSV に書き出しました: %2").arg(count).arg(path)); break;
         case ExportStatus::Cancelled: emit statusMessage(tr("CSV の書き出しを取り消しました")); break;
         case ExportStatus::Failed:
-            emit statusMessage(tr("CSV ファイルを書き出せませんでした: %1").arg(QString::fromStdString(result.error)));
+            emit statusMessage(tr("CSV ファイルを書き出せませんでした: %1").arg(FileMessages::exportReason(path)));
             ShowFileProblem(this, tr("CSV ファイルを書き出せませんでした。"), path);
             break;
     }

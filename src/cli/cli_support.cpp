@@ -119,6 +119,11 @@ QString DescribeFileError(const FileError& error) {
                 .arg(error.holds);
         case FileProblem::ReadError:
             return QStringLiteral("cannot read %1: %2").arg(path, QString::fromStdString(error.systemError));
+        // The detail says these as the command line has always worded them.
+        case FileProblem::TooShort:
+        case FileProblem::CountOutside:
+        case FileProblem::EmptyStream:
+        case FileProblem::Busy:
         case FileProblem::Other: break;
     }
     switch (error.kind) {

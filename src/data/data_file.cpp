@@ -37,7 +37,12 @@ FileOutcome SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& d
     // Records 0..count-1 are blocks 1..count: one contiguous stretch.
     const bool ok = writer.open() && writer.write(&doc.parameterBlock(), BLOCK_SIZE) && writer.write(countBytes, 4) &&
                     writer.write(&doc.record(0), BLOCK_SIZE * static_cast<std::size_t>(count)) && writer.commit();
-    if (!ok) return FileError{FileFailure::SaveFailed, writer.error()};
+    if (!ok) {
+        FileError error{FileFailure::SaveFailed, writer.error()};
+        error.path = path.string();
+        if (writer.busy()) error.problem = FileProblem::Busy;
+        return error;
+    }
     return std::nullopt;
 }
 

@@ -31,17 +31,26 @@ enum class FileFailure {
 // that may never come). Either way it is never taken as an empty file.
 enum class Streams { Read, Refuse };
 
-// What a refusal was about, where a reader of it needs more than its kind:
-// a file shorter than its count announces, or a read the system failed.
-enum class FileProblem { Other, CutShort, ReadError };
+// What a refusal was about, as values, so that each program words it in
+// its own language (detail is the command line's English).
+enum class FileProblem {
+    Other,         // detail says it; the system's word is systemError where there is one
+    CutShort,      // shorter than its count announces: announced, holds
+    ReadError,     // a read the system failed: systemError
+    TooShort,      // shorter than a parameter block and a count: size
+    CountOutside,  // a count outside 0..RECORD_CAPACITY: announced
+    EmptyStream,   // nothing arrived from a pipe or device
+    Busy,          // another program is writing the file
+};
 
 struct FileError {
     FileFailure kind;
     std::string detail;  // the path, then what was wrong with it
     FileProblem problem = FileProblem::Other;
-    std::string path{};         // CutShort, ReadError: the file
-    int announced = 0;          // CutShort: the records the count announces
+    std::string path{};         // the file, where the problem names one
+    int announced = 0;          // CutShort, CountOutside: the records the count announces
     int holds = 0;              // CutShort: the complete records the file holds
+    std::uintmax_t size = 0;    // TooShort: the file's bytes
     std::string systemError{};  // ReadError: the system's word for it
 };
 using FileOutcome = std::optional<FileError>;  // empty on success

@@ -34,8 +34,12 @@ FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds
     m_path = path;
     m_count = 0;
     if (FileOutcome refused = CheckAppendable(path)) return refused;
-    if (!m_file.open(path, LockAccess::ReadWrite, patience))
-        return FileError{m_file.busy() ? FileFailure::SaveFailed : FileFailure::OpenFailed, m_file.error()};
+    if (!m_file.open(path, LockAccess::ReadWrite, patience)) {
+        FileError error{m_file.busy() ? FileFailure::SaveFailed : FileFailure::OpenFailed, m_file.error()};
+        error.path = path.string();
+        if (m_file.busy()) error.problem = FileProblem::Busy;
+        return error;
+    }
     // A save killed half way may have left its temporary beside the file
     // (beside a link's target, for a link).
     std::error_code code;

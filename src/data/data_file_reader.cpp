@@ -6,8 +6,11 @@ namespace varnelo {
 
 namespace {
 
-FileError Refused(const std::filesystem::path& path, const std::string& why) {
-    return {FileFailure::UnexpectedFormat, path.string() + ": " + why};
+FileError Refused(const std::filesystem::path& path, const std::string& why, FileProblem problem = FileProblem::Other) {
+    FileError error{FileFailure::UnexpectedFormat, path.string() + ": " + why};
+    error.problem = problem;
+    error.path = path.string();
+    return error;
 }
 
 std::uintmax_t RecordOffset(int index) { return DataFileSize(index); }
@@ -25,23 +28,28 @@ std::uintmax_t AnnouncedLength(std::span<const std::uint8_t> taken) {
 
 FileOutcome CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size) {
     if (size == 0 || size >= DATA_FILE_HEADER_SIZE) return std::nullopt;
-    return Refused(path, std::to_string(size) + " bytes, shorter than the " + std::to_string(DATA_FILE_HEADER_SIZE) +
-                             "-byte parameter block and count");
+    FileError error = Refused(path, std::to_string(size) + " bytes, shorter than the " +
+                                        std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count",
+                              FileProblem::TooShort);
+    error.size = size;
+    return error;
 }
 
 FileOutcome CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
                                int& count) {
     const std::int32_t announced = ReadI32Le(countBytes);
     if (announced < 0 || announced > RECORD_CAPACITY) {
-        return Refused(path, "record count " + std::to_string(announced) + " is outside 0.." +
-                                 std::to_string(RECORD_CAPACITY));
+        FileError error = Refused(path, "record count " + std::to_string(announced) + " is outside 0.." +
+                                            std::to_string(RECORD_CAPACITY),
+                                  FileProblem::CountOutside);
+        error.announced = announced;
+        return error;
     }
     if (size < DataFileSize(announced)) {
         const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
         FileError error = Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
-                                            std::to_string(complete) + " complete ones");
-        error.problem = FileProblem::CutShort;
-        error.path = path.string();
+                                            std::to_string(complete) + " complete ones",
+                                  FileProblem::CutShort);
         error.announced = announced;
         error.holds = static_cast<int>(complete);
         return error;
@@ -64,9 +72,12 @@ FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams stre
     std::uintmax_t size = 0;
     if (!m_file.open(path, AnnouncedLength) || !m_file.size(size)) {
         if (!m_file.readError().empty()) return readFailure({});
-        return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
+        FileError error{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
+        error.path = path.string();
+        return error;
     }
-    if (size == 0 && m_file.streamed()) return Refused(path, "nothing arrived from the pipe or device");
+    if (size == 0 && m_file.streamed())
+        return Refused(path, "nothing arrived from the pipe or device", FileProblem::EmptyStream);
     if (size == 0) return std::nullopt;
     if (FileOutcome refused = CheckDataFileLength(path, size)) return refused;
 

@@ -272,6 +272,7 @@ bool AtomicFileWriter::commit() {
     LockedFile old;
     if (replacesFile && !old.open(m_destination, LockAccess::Read) && old.busy()) {
         m_error = old.error();
+        m_busy = true;
         discard();
         return false;
     }

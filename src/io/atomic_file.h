@@ -54,6 +54,8 @@ public:
     bool commit();
 
     const std::string& error() const { return m_error; }
+    // The last commit was refused because another program is writing the target.
+    bool busy() const { return m_busy; }
     const std::filesystem::path& target() const { return m_target; }
 
 private:
@@ -75,6 +77,7 @@ private:
     std::uintmax_t m_handedOver = 0;  // bytes out of the stream's buffer
     std::unique_ptr<BackgroundFlush> m_flush;
     bool m_prepared = false;
+    bool m_busy = false;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
     std::string m_error;
 };

@@ -1,12 +1,24 @@
-// Every way an exchange, a job or a connection can fail, worded in each
-// language: the whole message in that language, the numbers kept.
+// Every way an exchange, a job, a connection or a data file can fail,
+// worded in each language: the whole message in that language, the numbers
+// kept, and each file problem told apart from the others.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <cstring>
 
+#include <sys/stat.h>
+
+#include <QMessageBox>
+#include <QStatusBar>
+#include <set>
+
+#include "app/file_messages.h"
 #include "app/language.h"
 #include "app/logger_messages.h"
+#include "app/main_frame.h"
 #include "app_test_support.h"
+#include "io/file_lock.h"
+#include "support/test_support.h"
 
 namespace varnelo {
 namespace {
@@ -69,6 +81,59 @@ TEST(LoggerMessages, EveryFailureIsWordedWhollyInTheWindowsLanguage) {
             << said[16].toStdString();
     }
     InstallLanguage(QStringLiteral("ja"));
+}
+
+TEST(FileMessages, EveryFileProblemSaysWhyInTheWindowsLanguage) {
+    test::FreshApplication();
+    test::TempDir dir;
+    const auto header = [](std::int32_t count, std::size_t records) {
+        std::vector<std::uint8_t> bytes(DataFileSize(0) + records * BLOCK_SIZE, 0);
+        std::memcpy(bytes.data() + BLOCK_SIZE, &count, sizeof count);
+        return bytes;
+    };
+    test::WriteFileBytes(dir / "short.vrnldata", {1, 2, 3});
+    test::WriteFileBytes(dir / "count.vrnldata", header(-4, 0));
+    test::WriteFileBytes(dir / "cut.vrnldata", header(300, 13));
+    test::WriteFileBytes(dir / "busy.vrnldata", header(0, 0));
+    ::mkfifo((dir / "fifo").c_str(), 0600);
+    std::filesystem::create_directory(dir / "folder");
+    LockedFile writer;
+    ASSERT_TRUE(writer.open(dir / "busy.vrnldata", LockAccess::ReadWrite));
+
+    CVarneloDoc doc;
+    std::vector<FileError> errors;
+    for (const char* name : {"missing.vrnldata", "folder", "short.vrnldata", "count.vrnldata", "cut.vrnldata", "fifo"}) {
+        FileOutcome error = LoadDataFile(dir / name, doc, Streams::Refuse);
+        ASSERT_TRUE(error) << name;
+        errors.push_back(*error);
+    }
+    for (const auto& target : {dir / "no-folder" / "a.vrnldata", dir / "busy.vrnldata"}) {
+        FileOutcome error = SaveDataFile(target, doc);
+        ASSERT_TRUE(error) << target;
+        errors.push_back(*error);
+    }
+    for (const char* code : {"ja", "en"}) {
+        InstallLanguage(QString::fromLatin1(code));
+        const bool japanese = QLatin1String(code) == QLatin1String("ja");
+        std::set<QString> said;
+        for (const FileError& error : errors) {
+            const QString why = FileMessages::reason(error);
+            EXPECT_EQ(HasJapanese(why), japanese) << code << ": " << why.toStdString();
+            EXPECT_EQ(HasEnglish(QString(why).remove(QStringLiteral("FIFO"))), !japanese) << code << ": " << why.toStdString();
+            said.insert(why);
+        }
+        EXPECT_EQ(said.size(), errors.size()) << "each problem says its own reason";
+        EXPECT_TRUE(FileMessages::reason(errors[4]).contains(QStringLiteral("300")));
+    }
+    InstallLanguage(QStringLiteral("ja"));
+
+    // The window says why, not only that opening failed.
+    CMainFrame frame(test::SimulatedLogger(0, 1));
+    ASSERT_TRUE(frame.start({}));
+    test::ModalAnswer<QMessageBox> ok([&](QMessageBox& box) { box.accept(); });
+    EXPECT_FALSE(frame.openDocument(test::PathText(dir / "missing.vrnldata")));
+    const QString said = frame.statusBar()->currentMessage();
+    EXPECT_TRUE(said.endsWith(QStringLiteral("missing.vrnldata: ファイルがありません"))) << said.toStdString();
 }
 
 }  // namespace
