@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -9,7 +10,6 @@
 namespace varnelo {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(tr("バージョン情報 Varnelo"));
     QFont font;
     font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP")});
     font.setPointSize(9);
@@ -26,10 +26,21 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     name->setText(QStringLiteral("Varnelo, Version 1.0"));
     name->setGeometry(DialogRect(42, 14, 114, 8));
 
-    auto* ok = new QPushButton(tr("OK"), this);
-    ok->setGeometry(DialogRect(113, 41, 50, 14));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_ok = new QPushButton(this);
+    m_ok->setGeometry(DialogRect(113, 41, 50, 14));
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    retranslateUi();
+}
+
+void CAboutDlg::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QDialog::changeEvent(event);
+}
+
+void CAboutDlg::retranslateUi() {
+    setWindowTitle(tr("バージョン情報 Varnelo"));
+    m_ok->setText(tr("OK"));
 }
 
 }  // namespace varnelo

@@ -3,12 +3,21 @@
 
 #include <QDialog>
 
+class QPushButton;
+
 namespace varnelo {
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void retranslateUi();
+    QPushButton* m_ok = nullptr;
 };
 
 }  // namespace varnelo

@@ -1,6 +1,7 @@
 #include "app/gis_export.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
 
 #include "app/export_dialogs.h"
@@ -13,11 +14,21 @@ namespace varnelo {
 
 GisExport::GisExport(const Session& session, CVarneloView* view, QWidget* parent)
     : QObject(parent), m_session(session), m_view(view), m_parent(parent) {
+    m_action = new QAction(parent);
+    connect(m_action, &QAction::triggered, this, &GisExport::run);
+    retranslateUi();
+}
+
+bool GisExport::event(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    return QObject::event(event);
+}
+
+void GisExport::retranslateUi() {
     //: File menu: export the records as a point layer for GIS programs (GeoJSON with spectral indices).
-    m_action = new QAction(tr("GISへ書き出し..."), parent);
+    m_action->setText(tr("GISへ書き出し..."));
     //: Status bar prompt of the GIS export command.
     m_action->setStatusTip(tr("レコードを分光指数と反射スペクトル付きの GIS ポイントレイヤー (GeoJSON) に書き出す"));
-    connect(m_action, &QAction::triggered, this, &GisExport::run);
 }
 
 void GisExport::run() {
@@ -38,15 +49,18 @@ void GisExport::exportTo(const QString& path) {
     switch (result.status) {
         case ExportStatus::Written:
             //: Status bar: %1 points (records with a GPS fix) were written as a GIS point layer to file %2.
-            emit m_view->statusMessage(tr("%1 点を GIS ポイントレイヤーに書き出しました: %2").arg(result.items).arg(path));
+            emit m_view->statusWording([items = result.items, path] {
+                return tr("%1 点を GIS ポイントレイヤーに書き出しました: %2").arg(items).arg(path);
+            });
             break;
         case ExportStatus::Cancelled:
             //: Status bar: the GIS export was cancelled; nothing was written.
-            emit m_view->statusMessage(tr("GIS への書き出しを取り消しました"));
+            emit m_view->statusWording([] { return tr("GIS への書き出しを取り消しました"); });
             break;
         case ExportStatus::Failed:
             //: Status bar: the GIS point layer could not be written; %1 the reason.
-            emit m_view->statusMessage(tr("GIS ポイントレイヤーを書き出せませんでした: %1").arg(FileMessages::exportReason(path)));
+            emit m_view->statusWording(
+                [path] { return tr("GIS ポイントレイヤーを書き出せませんでした: %1").arg(FileMessages::exportReason(path)); });
             //: Message box: the GIS point layer could not be written (the file is named below it).
             ShowFileProblem(m_parent, tr("GIS ポイントレイヤーを書き出せませんでした。"), path);
             break;

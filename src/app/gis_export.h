@@ -29,7 +29,13 @@ public:
 public slots:
     void run();
 
+protected:
+    // The frame passes its LanguageChange on to its children, this one included.
+    bool event(QEvent* event) override;
+
 private:
+    void retranslateUi();
+
     const Session& m_session;
     CVarneloView* m_view;
     QWidget* m_parent;

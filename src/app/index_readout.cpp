@@ -1,5 +1,6 @@
 #include "app/index_readout.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QStatusBar>
 #include <algorithm>
@@ -12,6 +13,15 @@ namespace varnelo {
 
 IndexReadout::IndexReadout(const Session& session, QWidget* parent) : QLabel(parent), m_session(session) {
     setTextFormat(Qt::PlainText);
+    retranslateUi();
+}
+
+void IndexReadout::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QLabel::changeEvent(event);
+}
+
+void IndexReadout::retranslateUi() {
     //: Tooltip of the status bar field that shows the vegetation indices
     //: (NDVI, PRI, red-edge position REP, MTCI) of the selected record.
     setToolTip(tr("選択したレコードの分光指数"));

@@ -28,8 +28,10 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void retranslateUi();
     void showFitted(const QString& text);
 
     const Session& m_session;

@@ -4,21 +4,14 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
+#include <QEvent>
 #include <QLibraryInfo>
 #include <QMenu>
-#include <QMetaProperty>
 #include <QPointer>
 #include <QSettings>
-#include <QStatusBar>
 #include <QTranslator>
-#include <QWidget>
-#include <QXmlStreamReader>
-#include <map>
-#include <memory>
 
 #include "language/language_choice.h"
-#include "language/text_catalogue.h"
 
 namespace varnelo {
 
@@ -45,138 +38,24 @@ std::vector<std::string> ToStd(const QStringList& list) {
     return out;
 }
 
-// The messages of translations/varnelo_<code>.ts, built in beside the
-// compiled file: tr() reads the compiled one, switching needs the list.
-std::vector<CatalogueMessage> ReadMessages(const QString& code) {
-    std::vector<CatalogueMessage> messages;
-    QFile file(TRANSLATIONS + QStringLiteral("/varnelo_%1.ts").arg(code));
-    if (!file.open(QIODevice::ReadOnly)) return messages;
-    QXmlStreamReader xml(&file);
-    QString context;
-    CatalogueMessage message;
-    bool usable = true;
-    bool ownName = false;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            const auto name = xml.name();
-            if (name == u"message") {
-                message = {};
-                usable = true;
-                ownName = false;
-            } else if (name == u"name") {
-                context = xml.readElementText();
-            } else if (name == u"source") {
-                message.source = xml.readElementText().toStdString();
-            } else if (name == u"comment") {
-                ownName = xml.readElementText() == QLatin1String(OWN_NAME.comment);
-            } else if (name == u"translation") {
-                const QString type = xml.attributes().value(QStringLiteral("type")).toString();
-                // lrelease leaves unfinished texts out: tr() shows their source.
-                usable = type != QLatin1String("vanished") && type != QLatin1String("obsolete");
-                const QString text = xml.readElementText();
-                if (type != QLatin1String("unfinished")) message.translation = text.toStdString();
-            }
-        } else if (xml.isEndElement() && xml.name() == u"message") {
-            // A translation's own name stays as it is in every language.
-            if (usable && !ownName) {
-                message.context = context.toStdString();
-                messages.push_back(message);
-            }
-        }
+// The View menu's language submenu: its title follows the language, and the
+// mark follows a switch made elsewhere (--lang at the next start, a test).
+class LanguageMenu : public QMenu {
+public:
+    explicit LanguageMenu(QWidget* parent) : QMenu(parent) { retranslateUi(); }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::LanguageChange) retranslateUi();
+        QMenu::changeEvent(event);
     }
-    return messages;
-}
 
-// One catalogue per language; the source language's reads every message as written.
-const TextCatalogue& Catalogue(const QString& code) {
-    static std::map<QString, std::unique_ptr<TextCatalogue>> catalogues;
-    auto& entry = catalogues[code];
-    if (!entry) {
-        std::vector<CatalogueMessage> messages;
-        if (code == QLatin1String(SOURCE_LANGUAGE.data())) {
-            for (const QString& other : AvailableLanguages()) {
-                for (CatalogueMessage& m : ReadMessages(other)) {
-                    m.translation.clear();
-                    messages.push_back(std::move(m));
-                }
-            }
-        } else {
-            messages = ReadMessages(code);
-        }
-        entry = std::make_unique<TextCatalogue>(std::move(messages));
+private:
+    void retranslateUi() {
+        setTitle(QCoreApplication::translate("varnelo::Language", "言語 / Language"));
+        for (QAction* entry : actions()) entry->setChecked(entry->data().toString() == g_current);
     }
-    return *entry;
-}
-
-// The tr() context a text of this object most likely came from: the
-// nearest of its owners that is one of the program's own classes.
-std::string ContextOf(const QObject* object) {
-    for (; object != nullptr; object = object->parent()) {
-        const QString name = QString::fromLatin1(object->metaObject()->className());
-        if (name.startsWith(QLatin1String("varnelo::"))) return name.toStdString();
-    }
-    return {};
-}
-
-// Text properties that hold the user's or the system's words, never ours.
-bool Untouchable(const QObject* object, const char* property) {
-    static const QStringList names = {QStringLiteral("objectName"), QStringLiteral("styleSheet"),
-                                      QStringLiteral("windowFilePath"), QStringLiteral("html"),
-                                      QStringLiteral("plainText"), QStringLiteral("markdown"),
-                                      QStringLiteral("inputMask"), QStringLiteral("currentText")};
-    return names.contains(QLatin1String(property)) ||
-           (object->inherits("QLineEdit") && qstrcmp(property, "text") == 0);
-}
-
-struct Change {
-    QPointer<QObject> object;
-    QByteArray property;  // empty: the status bar's message
-    QString before;
-    QString after;
 };
-
-std::vector<Change> PlanChanges(const TextCatalogue& from, const TextCatalogue& to) {
-    std::vector<Change> changes;
-    const auto say = [&](QObject* object, const QByteArray& property, const QString& text) {
-        if (text.isEmpty()) return;
-        if (auto said = Retranslate(from, to, text.toStdString(), ContextOf(object))) {
-            changes.push_back({object, property, text, QString::fromStdString(*said)});
-        }
-    };
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        QList<QObject*> objects = window->findChildren<QObject*>();
-        objects.prepend(window);
-        for (QObject* object : objects) {
-            // An action's prompt is one message: the status-bar text, a line
-            // feed, the tooltip ("保存" is the tip of more than one prompt).
-            bool promptSaid = false;
-            if (auto* action = qobject_cast<QAction*>(object)) {
-                const QString status = action->statusTip();
-                const QString tip = action->toolTip();
-                const QString prompt = status + QLatin1Char('\n') + tip;
-                if (auto said = Retranslate(from, to, prompt.toStdString(), ContextOf(object)); said && !status.isEmpty()) {
-                    const QStringList parts = QString::fromStdString(*said).split(QLatin1Char('\n'));
-                    changes.push_back({object, "statusTip", status, parts.value(0)});
-                    changes.push_back({object, "toolTip", tip, parts.mid(1).join(QLatin1Char('\n'))});
-                    promptSaid = true;
-                }
-            }
-            const QMetaObject* meta = object->metaObject();
-            for (int i = 0; i < meta->propertyCount(); ++i) {
-                const QMetaProperty p = meta->property(i);
-                if (p.typeId() != QMetaType::QString || !p.isReadable() || !p.isWritable() ||
-                    Untouchable(object, p.name())) {
-                    continue;
-                }
-                if (promptSaid && (qstrcmp(p.name(), "statusTip") == 0 || qstrcmp(p.name(), "toolTip") == 0)) continue;
-                say(object, p.name(), p.read(object).toString());
-            }
-            if (auto* bar = qobject_cast<QStatusBar*>(object)) say(bar, {}, bar->currentMessage());
-        }
-    }
-    return changes;
-}
 
 }  // namespace
 
@@ -224,24 +103,15 @@ QString CurrentLanguage() { return g_current; }
 
 void SwitchLanguage(const QString& code) {
     if (code == g_current) return;
-    const std::vector<Change> changes = PlanChanges(Catalogue(g_current), Catalogue(code));
-    // The LanguageChange events go out now: a widget that redoes its own
-    // texts there has the last word, and is left alone below.
     InstallLanguage(code);
+    // Every window says its texts again in its changeEvent; now, not at the
+    // next turn of the event loop, so that the switch is whole on return.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-    for (const Change& change : changes) {
-        if (!change.object) continue;
-        if (change.property.isEmpty()) {
-            auto* bar = static_cast<QStatusBar*>(change.object.data());
-            if (bar->currentMessage() == change.before) bar->showMessage(change.after);
-        } else if (change.object->property(change.property.constData()).toString() == change.before) {
-            change.object->setProperty(change.property.constData(), change.after);
-        }
-    }
 }
 
 QMenu* AddLanguageMenu(QMenu* viewMenu) {
-    QMenu* menu = viewMenu->addMenu(QCoreApplication::translate("varnelo::Language", "言語 / Language"));
+    auto* menu = new LanguageMenu(viewMenu);
+    viewMenu->addMenu(menu);
     auto* group = new QActionGroup(menu);
     group->setExclusive(true);
     for (const QString& code : AvailableLanguages()) {

@@ -28,12 +28,9 @@ QString StartLanguage(const QString& commandLine);
 void InstallLanguage(const QString& code);
 QString CurrentLanguage();
 
-// Installs code's translations and says every text of the open windows again
-// in it, wherever that text came from the program's translated texts: menus,
-// actions with their tips, labels, buttons, dialog titles and the status
-// bar's message. Widgets made later ask tr() themselves; a text put
-// together at run time from other pieces is redone by its widget's
-// changeEvent(QEvent::LanguageChange).
+// Installs code's translations; every window, dialog and menu then says its
+// texts again from tr() in its changeEvent(QEvent::LanguageChange), the
+// status bar's message included, before this returns.
 void SwitchLanguage(const QString& code);
 
 // The View menu's "言語 / Language": one exclusive entry per language, each

@@ -72,6 +72,7 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     m_view = new CVarneloView(*m_session, *m_logger, this);
     setCentralWidget(m_view);
     connect(m_view, &CVarneloView::statusMessage, this, &CMainFrame::showStatus);
+    connect(m_view, &CVarneloView::statusWording, this, &CMainFrame::showWording);
     // Pointer readouts have a pane of their own, so that they never cover a message.
     connect(m_view, &CVarneloView::readoutMessage, this, &CMainFrame::showReadout);
     connect(m_view, &CVarneloView::downloadProgress, this, &CMainFrame::showDownloadProgress);
@@ -92,24 +93,18 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &CMainFrame::OnStopDownload);
     // Save is off while records arrive; its key says why instead of doing nothing.
     m_refusedSave = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this, this, [this] {
-        showStatus(tr("読み出し中は保存できません。読み出しが終わるか、中止してから保存してください。"));
+        showWording([] { return tr("読み出し中は保存できません。読み出しが終わるか、中止してから保存してください。"); });
     });
 
     m_recentFiles = LoadRecentFiles();
     updateRecentFileMenu();
-    updateTitle();
-    updateState();
+    retranslateUi();
 }
 
 CMainFrame::~CMainFrame() = default;
 
-QAction* CMainFrame::makeAction(Command command, const QString& text, const QString& prompt,
-                                const QList<QKeySequence>& shortcuts) {
-    auto* a = new QAction(text, this);
-    // A prompt is the status-bar text, then after a line feed the tooltip.
-    const qsizetype split = prompt.indexOf(QLatin1Char('\n'));
-    a->setStatusTip(split < 0 ? prompt : prompt.left(split));
-    a->setToolTip(split < 0 ? QString() : prompt.mid(split + 1));
+QAction* CMainFrame::makeAction(Command command, const QList<QKeySequence>& shortcuts) {
+    auto* a = new QAction(this);
     a->setShortcuts(shortcuts);
     addAction(a);  // shortcuts work with the menus closed
     m_actions[command] = a;
@@ -123,83 +118,108 @@ QAction* CMainFrame::action(Command command) const {
 
 void CMainFrame::buildMenus() {
     using K = QKeySequence;
-    QAction* newAction = makeAction(Command::New, tr("新規作成\tCtrl+N(&N)"), tr("新規にファイルを作成\n新規ファイル"),
-                                    {K(Qt::CTRL | Qt::Key_N)});
-    QAction* openAction = makeAction(Command::Open, tr("開く...\tCtrl+O(&O)"), tr("既存のファイルを開く\n開く"),
-                                     {K(Qt::CTRL | Qt::Key_O)});
-    QAction* saveAction = makeAction(Command::Save, tr("上書き保存\tCtrl+S(&S)"),
-                                     tr("作業中のファイルを上書きして保存\n保存"), {K(Qt::CTRL | Qt::Key_S)});
-    QAction* saveAsAction = makeAction(Command::SaveAs, tr("名前を付けて保存(&A)..."),
-                                       tr("作業中のファイルを新しい名前で保存\n名前をつけて保存"));
-    // A backslash, not a line feed, before the last word: all of it is the prompt.
-    QAction* exitAction = makeAction(Command::Exit, tr("アプリケーションの終了(&X)"),
-                                     tr("アプリケーションを終了し、ファイルの保存を指示\\終了"));
+    QAction* newAction = makeAction(Command::New, {K(Qt::CTRL | Qt::Key_N)});
+    QAction* openAction = makeAction(Command::Open, {K(Qt::CTRL | Qt::Key_O)});
+    QAction* saveAction = makeAction(Command::Save, {K(Qt::CTRL | Qt::Key_S)});
+    QAction* saveAsAction = makeAction(Command::SaveAs);
+    QAction* exitAction = makeAction(Command::Exit);
     connect(newAction, &QAction::triggered, this, &CMainFrame::OnFileNew);
     connect(openAction, &QAction::triggered, this, &CMainFrame::OnFileOpen);
     connect(saveAction, &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(saveAsAction, &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
 
-    m_fileMenu = menuBar()->addMenu(tr("ファイル(&F)"));
+    m_fileMenu = menuBar()->addMenu(QString());
     m_fileMenu->addActions({newAction, openAction, saveAction, saveAsAction});
     // Appending to the open document: it keeps its file name, unlike a full download.
-    m_readNewAction = m_fileMenu->addAction(tr("新しいレコードを読み出し"), m_view, &CVarneloView::OnReadNewButton);
-    m_readNewAction->setStatusTip(tr("ロガーの新しいレコードだけをドキュメントに追加"));
+    m_readNewAction = m_fileMenu->addAction(QString(), m_view, &CVarneloView::OnReadNewButton);
     m_gisExport = InstallGisExport(m_fileMenu, m_view, *m_session, this)->action();
     m_fileMenu->addSeparator();
-    m_recentPlaceholder = m_fileMenu->addAction(tr("最近使ったファイル"));
+    m_recentPlaceholder = m_fileMenu->addAction(QString());
     m_recentPlaceholder->setEnabled(false);
     m_recentSeparator = m_fileMenu->addSeparator();
     m_fileMenu->addAction(exitAction);
 
     // Commands without a handler: present, always disabled, their keys do nothing.
-    QAction* undo = makeAction(Command::Undo, tr("元に戻す\tCtrl+Z(&U)"), tr("直前に行った動作を元に戻す\n元に戻す"),
-                               {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
-    QAction* cut = makeAction(Command::Cut, tr("切り取り\tCtrl+X(&T)"),
-                              tr("選択範囲を切り取ってクリップボードに保存\n切り取り"),
-                              {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
-    QAction* copy = makeAction(Command::Copy, tr("コピー\tCtrl+C(&C)"),
-                               tr("選択範囲をコピーしてクリップボードに保存\n保存"),
-                               {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
-    QAction* paste = makeAction(Command::Paste, tr("貼り付け\tCtrl+V(&P)"), tr("クリップボードの内容を貼り付け\n貼り付け"),
-                                {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
-    QAction* print = makeAction(Command::Print, tr("印刷"), tr("作業中のドキュメントを印刷\n印刷"));
+    QAction* undo = makeAction(Command::Undo, {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
+    QAction* cut = makeAction(Command::Cut, {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
+    QAction* copy = makeAction(Command::Copy, {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
+    QAction* paste = makeAction(Command::Paste, {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
+    QAction* print = makeAction(Command::Print);
     for (QAction* a : {undo, cut, copy, paste, print}) a->setEnabled(false);
-    QAction* hardware = makeAction(Command::EditHardware, tr("ハードウェアの編集"), QString());
+    QAction* hardware = makeAction(Command::EditHardware);
     connect(hardware, &QAction::triggered, this, &CMainFrame::OnEditHardware);
 
-    QMenu* edit = menuBar()->addMenu(tr("編集(&E)"));
-    edit->addAction(undo);
-    edit->addSeparator();
-    edit->addActions({cut, copy, paste, hardware});
+    m_editMenu = menuBar()->addMenu(QString());
+    m_editMenu->addAction(undo);
+    m_editMenu->addSeparator();
+    m_editMenu->addActions({cut, copy, paste, hardware});
 
-    QAction* toolbarToggle = makeAction(Command::Toolbar, tr("ツール バー(&T)"),
-                                        tr("ツール バーの 表示/非表示\nツール バーの表示切り替え"));
-    QAction* statusToggle = makeAction(Command::StatusBar, tr("ステータス バー(&S)"),
-                                       tr("ステータス バーの 表示/非表示\nステータス バーの表示切り替え"));
+    QAction* toolbarToggle = makeAction(Command::Toolbar);
+    QAction* statusToggle = makeAction(Command::StatusBar);
     for (QAction* a : {toolbarToggle, statusToggle}) {
         a->setCheckable(true);
         a->setChecked(true);
     }
     connect(statusToggle, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
-    QMenu* viewMenu = menuBar()->addMenu(tr("表示(&V)"));
-    viewMenu->addActions({toolbarToggle, statusToggle});
-    InstallTrackColourMenu(viewMenu, m_view, *m_session);
-    AddLanguageMenu(viewMenu);
+    m_viewMenu = menuBar()->addMenu(QString());
+    m_viewMenu->addActions({toolbarToggle, statusToggle});
+    InstallTrackColourMenu(m_viewMenu, m_view, *m_session);
+    AddLanguageMenu(m_viewMenu);
 
-    QAction* about = makeAction(Command::About, tr("バージョン情報 Varnelo(&A)..."),
-                                tr("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"));
+    QAction* about = makeAction(Command::About);
     connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
-    menuBar()->addMenu(tr("ヘルプ(&H)"))->addAction(about);
+    m_helpMenu = menuBar()->addMenu(QString());
+    m_helpMenu->addAction(about);
 
     // One pane only: next and previous pane have nowhere to go.
-    auto* nextPane = new QAction(this);
-    nextPane->setShortcut(K(Qt::Key_F6));
-    nextPane->setStatusTip(tr("次のウィンドウに切り替える"));
-    auto* previousPane = new QAction(this);
-    previousPane->setShortcut(K(Qt::SHIFT | Qt::Key_F6));
-    previousPane->setStatusTip(tr("前のウィンドウに切り替える"));
-    addActions({nextPane, previousPane});
+    m_nextPane = new QAction(this);
+    m_nextPane->setShortcut(K(Qt::Key_F6));
+    m_previousPane = new QAction(this);
+    m_previousPane->setShortcut(K(Qt::SHIFT | Qt::Key_F6));
+    addActions({m_nextPane, m_previousPane});
+}
+
+void CMainFrame::retranslateUi() {
+    // A prompt is the status-bar text, then after a line feed the tooltip.
+    const auto say = [this](Command command, const QString& text, const QString& prompt) {
+        QAction* a = action(command);
+        const qsizetype split = prompt.indexOf(QLatin1Char('\n'));
+        a->setText(text);
+        a->setStatusTip(split < 0 ? prompt : prompt.left(split));
+        a->setToolTip(split < 0 ? QString() : prompt.mid(split + 1));
+    };
+    say(Command::New, tr("新規作成\tCtrl+N(&N)"), tr("新規にファイルを作成\n新規ファイル"));
+    say(Command::Open, tr("開く...\tCtrl+O(&O)"), tr("既存のファイルを開く\n開く"));
+    say(Command::Save, tr("上書き保存\tCtrl+S(&S)"), tr("作業中のファイルを上書きして保存\n保存"));
+    say(Command::SaveAs, tr("名前を付けて保存(&A)..."), tr("作業中のファイルを新しい名前で保存\n名前をつけて保存"));
+    // A backslash, not a line feed, before the last word: all of it is the prompt.
+    say(Command::Exit, tr("アプリケーションの終了(&X)"), tr("アプリケーションを終了し、ファイルの保存を指示\\終了"));
+    say(Command::Undo, tr("元に戻す\tCtrl+Z(&U)"), tr("直前に行った動作を元に戻す\n元に戻す"));
+    say(Command::Cut, tr("切り取り\tCtrl+X(&T)"), tr("選択範囲を切り取ってクリップボードに保存\n切り取り"));
+    say(Command::Copy, tr("コピー\tCtrl+C(&C)"), tr("選択範囲をコピーしてクリップボードに保存\n保存"));
+    say(Command::Paste, tr("貼り付け\tCtrl+V(&P)"), tr("クリップボードの内容を貼り付け\n貼り付け"));
+    say(Command::Print, tr("印刷"), tr("作業中のドキュメントを印刷\n印刷"));
+    say(Command::EditHardware, tr("ハードウェアの編集"), QString());
+    say(Command::Toolbar, tr("ツール バー(&T)"), tr("ツール バーの 表示/非表示\nツール バーの表示切り替え"));
+    say(Command::StatusBar, tr("ステータス バー(&S)"), tr("ステータス バーの 表示/非表示\nステータス バーの表示切り替え"));
+    say(Command::About, tr("バージョン情報 Varnelo(&A)..."), tr("プログラム情報、バージョン、著作権を表示します。\nバージョン情報"));
+    m_fileMenu->setTitle(tr("ファイル(&F)"));
+    m_readNewAction->setText(tr("新しいレコードを読み出し"));
+    m_readNewAction->setStatusTip(tr("ロガーの新しいレコードだけをドキュメントに追加"));
+    m_recentPlaceholder->setText(tr("最近使ったファイル"));
+    for (QAction* a : m_recentActions) a->setStatusTip(tr("指定のファイルを開く"));
+    m_editMenu->setTitle(tr("編集(&E)"));
+    m_viewMenu->setTitle(tr("表示(&V)"));
+    m_helpMenu->setTitle(tr("ヘルプ(&H)"));
+    m_nextPane->setStatusTip(tr("次のウィンドウに切り替える"));
+    m_previousPane->setStatusTip(tr("前のウィンドウに切り替える"));
+    m_idleText->setText(tr("レディ"));
+    m_stopButton->setText(tr("中止"));
+    // The caption and the stop control's tip are put together at run time.
+    updateTitle();
+    updateState();
+    if (m_message) showWording(m_message);
 }
 
 void CMainFrame::buildToolbar() {
@@ -230,7 +250,7 @@ void CMainFrame::buildToolbar() {
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
     // The message pane: prompts and messages cover the idle text for a while.
-    m_idleText = new QLabel(tr("レディ"), bar);
+    m_idleText = new QLabel(bar);
     bar->addWidget(m_idleText, 1);
     // The bar hides the idle text under a message but leaves it free to be
     // shown again whenever it lays its panes out anew (a pane shown, a
@@ -248,7 +268,6 @@ void CMainFrame::buildStatusBar() {
     m_progress->hide();
     bar->addPermanentWidget(m_progress);
     m_stopButton = new QToolButton(bar);
-    m_stopButton->setText(tr("中止"));
     m_stopButton->hide();
     connect(m_stopButton, &QToolButton::clicked, this, &CMainFrame::OnStopDownload);
     bar->addPermanentWidget(m_stopButton);
@@ -275,9 +294,8 @@ QString CMainFrame::documentTitle() const {
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
-    // The caption is put together from pieces: say it again in the new language.
     if (event->type() == QEvent::LanguageChange) {
-        updateTitle();
+        retranslateUi();
         fitStatusPanes();
     }
     QMainWindow::changeEvent(event);
@@ -287,8 +305,8 @@ bool CMainFrame::event(QEvent* event) {
     // A menu's or a button's prompt covers the message pane only while the
     // pointer is on it: the last message, an error above all, comes back.
     if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(event)->tip().isEmpty() &&
-        !m_message.isEmpty()) {
-        statusBar()->showMessage(m_message);
+        m_message) {
+        statusBar()->showMessage(m_message());
         return true;
     }
     return QMainWindow::event(event);
@@ -315,7 +333,12 @@ void CMainFrame::updateState() {
 }
 
 void CMainFrame::showStatus(const QString& text) {
-    m_message = text;
+    showWording(text.isEmpty() ? std::function<QString()>() : [text] { return text; });
+}
+
+void CMainFrame::showWording(const std::function<QString()>& wording) {
+    m_message = wording;
+    const QString text = wording ? wording() : QString();
     if (text.isEmpty()) {
         statusBar()->clearMessage();
         statusBar()->setToolTip(QString());
@@ -363,7 +386,7 @@ void CMainFrame::fitStatusPanes() {
     m_readout->setMaximumWidth(std::max(0, bar->width() / 2 - others - STATUS_PANE_GAP));
 }
 
-bool CMainFrame::readyToReplace(const QString& why) {
+bool CMainFrame::readyToReplace(const char* why) {
     if (m_view->downloading()) {
         QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(),
                         tr("読み出し中です。読み出しを中止しますか?"), QMessageBox::Yes | QMessageBox::No, this);
@@ -374,12 +397,12 @@ bool CMainFrame::readyToReplace(const QString& why) {
         box.setDefaultButton(QMessageBox::No);
         // The download goes on while the question is open.
         if (box.exec() != QMessageBox::Yes) return false;
-        m_view->stopDownload(why);
+        m_view->stopDownload([why] { return tr(why); });
     }
     return maybeSave();
 }
 
-void CMainFrame::OnStopDownload() { m_view->stopDownload(QString()); }
+void CMainFrame::OnStopDownload() { m_view->stopDownload({}); }
 
 bool CMainFrame::maybeSave() {
     if (!m_session->changed()) return true;
@@ -398,14 +421,14 @@ bool CMainFrame::maybeSave() {
 }
 
 void CMainFrame::OnFileNew() {
-    if (!readyToReplace(tr("新しいドキュメント"))) return;
+    if (!readyToReplace(QT_TR_NOOP("新しいドキュメント"))) return;
     m_session->renew();
     updateTitle();
     m_view->OnInitialUpdate();
 }
 
 void CMainFrame::OnFileOpen() {
-    if (!readyToReplace(tr("ファイルを開く"))) return;
+    if (!readyToReplace(QT_TR_NOOP("ファイルを開く"))) return;
     QFileDialog dialog(this, tr("開く"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -415,14 +438,16 @@ void CMainFrame::OnFileOpen() {
 }
 
 bool CMainFrame::openDocument(const QString& path) {
-    if (!readyToReplace(tr("ファイルを開く"))) return false;
+    if (!readyToReplace(QT_TR_NOOP("ファイルを開く"))) return false;
     return loadDocument(path);
 }
 
 void CMainFrame::showFileProblem(const FileError& error, const QString& path) {
     // The box says what failed, as it always has; the status bar says why,
     // in the window's language.
-    showStatus(tr("%1: %2").arg(QDir::toNativeSeparators(path), FileMessages::reason(error)));
+    showWording([error, shown = QDir::toNativeSeparators(path)] {
+        return tr("%1: %2").arg(shown, FileMessages::reason(error));
+    });
     ShowFileProblem(this, FileProblemText(error.kind), path);
 }
 
@@ -504,7 +529,7 @@ void CMainFrame::updateRecentFileMenu() {
 }
 
 void CMainFrame::openRecentFile(const QString& path) {
-    if (!readyToReplace(tr("ファイルを開く")) || loadDocument(path)) return;
+    if (!readyToReplace(QT_TR_NOOP("ファイルを開く")) || loadDocument(path)) return;
     // An entry that cannot be opened leaves the list, as the framework's does.
     m_recentFiles.removeAll(path);
     SaveRecentFiles(m_recentFiles);
@@ -525,7 +550,7 @@ void CMainFrame::OnEditHardware() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (readyToReplace(tr("終了"))) {
+    if (readyToReplace(QT_TR_NOOP("終了"))) {
         event->accept();
     } else {
         event->ignore();

@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "launch/logger_options.h"
@@ -77,12 +78,12 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();
-    QAction* makeAction(Command command, const QString& text, const QString& prompt,
-                        const QList<QKeySequence>& shortcuts = {});
+    QAction* makeAction(Command command, const QList<QKeySequence>& shortcuts = {});
+    void retranslateUi();
     // Asks whether to stop a download under way, then about unsaved
     // records; false when the user says no to either and the document and
     // any download must stay as they are.
-    bool readyToReplace(const QString& why);
+    bool readyToReplace(const char* why);  // why: a CMainFrame text, said in the status bar
     bool maybeSave();
     bool loadDocument(const QString& path);
     void showFileProblem(const FileError& error, const QString& path);
@@ -93,6 +94,8 @@ private:
     void updateTitle();
     void updateState();
     void showStatus(const QString& text);
+    // A message that is said again when the language changes.
+    void showWording(const std::function<QString()>& wording);
     // Gives the readout pane what the message pane's half of the bar leaves.
     void fitStatusPanes();
     void showDownloadProgress(int done, int total);
@@ -103,6 +106,11 @@ private:
     std::unique_ptr<LoggerSession> m_logger;
     CVarneloView* m_view = nullptr;
     QMenu* m_fileMenu = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QAction* m_nextPane = nullptr;
+    QAction* m_previousPane = nullptr;
     QAction* m_recentPlaceholder = nullptr;
     QList<QAction*> m_recentActions;
     QAction* m_recentSeparator = nullptr;
@@ -111,7 +119,7 @@ private:
     QAction* m_readNewAction = nullptr;
     QAction* m_gisExport = nullptr;
     QLabel* m_idleText = nullptr;
-    QString m_message;  // the message pane's last message, kept over prompts
+    std::function<QString()> m_message;  // the message pane's last message, kept over prompts
     IndexReadout* m_readout = nullptr;
     QProgressBar* m_progress = nullptr;
     QToolButton* m_stopButton = nullptr;

@@ -1,5 +1,6 @@
 #include "app/setting_dialog.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -51,21 +52,19 @@ CSettingDlg::CSettingDlg(DeviceInfoBlock& deviceInfo, const ParameterBlock& para
 CSettingDlg::~CSettingDlg() { QSettings().setValue(PROFILE_KEY, m_settingsFilePath); }
 
 void CSettingDlg::buildControls() {
-    //: Title of the hardware settings dialog (the logger's sensor heads and parameters).
-    setWindowTitle(tr("setting"));
     setFont(FormFont());
     setFixedSize(DialogRect(0, 0, 363, 248).size());
 
-    auto* close = NewButton(this, tr("終了"), DialogRect(330, 227, 26, 14));
-    close->setObjectName(QStringLiteral("close"));
-    close->setDefault(true);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    m_close = NewButton(this, QString(), DialogRect(330, 227, 26, 14));
+    m_close->setObjectName(QStringLiteral("close"));
+    m_close->setDefault(true);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
 
     m_sensorList = NewList(this, DialogRect(7, 24, 98, 200));
     m_sensorList->setObjectName(QStringLiteral("sensorList"));
-    auto* browse = NewButton(this, tr("参照"), DialogRect(75, 7, 27, 15));
-    browse->setObjectName(QStringLiteral("browse"));
-    connect(browse, &QPushButton::clicked, this, &CSettingDlg::onBrowse);
+    m_browse = NewButton(this, QString(), DialogRect(75, 7, 27, 15));
+    m_browse->setObjectName(QStringLiteral("browse"));
+    connect(m_browse, &QPushButton::clicked, this, &CSettingDlg::onBrowse);
     for (int channel = 0; channel < 2; ++channel) {
         const QString name = QStringLiteral("ch.%1").arg(channel + 1);
         auto* button = NewButton(this, name, DialogRect(7 + 62 * channel, 227, 34, 14));
@@ -81,16 +80,11 @@ void CSettingDlg::buildControls() {
     m_pageList = NewList(this, DialogRect(112, 24, 244, 200));
     m_pageList->setObjectName(QStringLiteral("pageList"));
     struct Radio {
-        const char* text;
         int x, width;
     };
-    const std::array<Radio, SETTING_PAGE_COUNT> radios = {
-        {{QT_TR_NOOP("ハードウェア"), 122, 64},
-         {QT_TR_NOOP("パラメータ"), 197, 56},
-         {QT_TR_NOOP("データ"), 255, 40},
-         {QT_TR_NOOP("チャネル差"), 297, 56}}};
+    const std::array<Radio, SETTING_PAGE_COUNT> radios = {{{122, 64}, {197, 56}, {255, 40}, {297, 56}}};
     for (int i = 0; i < SETTING_PAGE_COUNT; ++i) {
-        auto* radio = new QRadioButton(tr(radios[i].text), this);
+        auto* radio = new QRadioButton(this);
         radio->setGeometry(DialogRect(radios[i].x, 7, radios[i].width, 10));
         radio->setObjectName(QStringLiteral("page%1").arg(i));
         // Each radio is a group of its own; showPage sets all four marks.
@@ -99,6 +93,23 @@ void CSettingDlg::buildControls() {
         connect(radio, &QRadioButton::clicked, this, [this, page] { selectPage(page); });
         m_pageRadios[static_cast<std::size_t>(i)] = radio;
     }
+    retranslateUi();
+}
+
+void CSettingDlg::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QDialog::changeEvent(event);
+}
+
+void CSettingDlg::retranslateUi() {
+    //: Title of the hardware settings dialog (the logger's sensor heads and parameters).
+    setWindowTitle(tr("setting"));
+    m_close->setText(tr("終了"));
+    m_browse->setText(tr("参照"));
+    const std::array<QString, SETTING_PAGE_COUNT> pages = {tr("ハードウェア"), tr("パラメータ"), tr("データ"),
+                                                           tr("チャネル差")};
+    for (std::size_t i = 0; i < pages.size(); ++i) m_pageRadios[i]->setText(pages[i]);
+    m_footLine->setText(m_footWording ? m_footWording() : QString());
 }
 
 void CSettingDlg::selectPage(SettingPage page) {
@@ -144,23 +155,22 @@ void CSettingDlg::onChannel(int channel) {
     const QList<QListWidgetItem*> selected = m_sensorList->selectedItems();
     const int index = selected.isEmpty() ? -1 : m_sensorList->row(selected.front());
     // Without a head nothing is sent, and an earlier outcome must not read as this one's.
-    m_footLine->clear();
-    if (AssignSensorToChannel(m_deviceInfo, m_sensorTable, index, channel)) {
-        m_footLine->setText(uploadOutcome(channel + 1));
-    }
+    m_footWording = nullptr;
+    if (AssignSensorToChannel(m_deviceInfo, m_sensorTable, index, channel)) m_footWording = uploadOutcome(channel + 1);
+    m_footLine->setText(m_footWording ? m_footWording() : QString());
     showPage();
 }
 
-QString CSettingDlg::uploadOutcome(int number) {
-    if (m_link == nullptr) return tr("ch.%1 未送信: ロガー未接続").arg(number);
-    if (!m_deviceInfoRead) return tr("ch.%1 未送信: ロガーの装置情報を読み出せていません").arg(number);
+std::function<QString()> CSettingDlg::uploadOutcome(int number) {
+    if (m_link == nullptr) return [number] { return tr("ch.%1 未送信: ロガー未接続").arg(number); };
+    if (!m_deviceInfoRead) return [number] { return tr("ch.%1 未送信: ロガーの装置情報を読み出せていません").arg(number); };
     const ExchangeResult sent = UploadDeviceInfo(*m_link, m_deviceInfo);
-    if (sent) return tr("ch.%1 に書き込みました").arg(number);
-    if (m_link->gone()) return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number);
+    if (sent) return [number] { return tr("ch.%1 に書き込みました").arg(number); };
+    if (m_link->gone()) return [number] { return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number); };
     if (sent.status == ExchangeResult::Status::ReplyShort) {
-        return tr("ch.%1 書き込み失敗: 応答がありません").arg(number);
+        return [number] { return tr("ch.%1 書き込み失敗: 応答がありません").arg(number); };
     }
-    return tr("ch.%1 書き込み失敗: 送信できません").arg(number);
+    return [number] { return tr("ch.%1 書き込み失敗: 送信できません").arg(number); };
 }
 
 }  // namespace varnelo

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
 
 #include "data/document.h"
 #include "device/byte_link.h"
@@ -16,6 +17,7 @@
 
 class QLabel;
 class QListWidget;
+class QPushButton;
 class QRadioButton;
 
 namespace varnelo {
@@ -39,15 +41,19 @@ public:
     SettingPage currentPage() const { return m_currentPage; }
     const QString& settingsFilePath() const { return m_settingsFilePath; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void buildControls();
+    void retranslateUi();
     void showPage();
     void selectPage(SettingPage page);
     void loadSettingsFile();
     void onBrowse();
     void onChannel(int channel);
-    // Sends the block; the foot line's text for ch.`number`.
-    QString uploadOutcome(int number);
+    // Sends the block; the wording of the foot line's text for ch.`number`.
+    std::function<QString()> uploadOutcome(int number);
 
     DeviceInfoBlock& m_deviceInfo;
     const ParameterBlock& m_parameters;
@@ -61,6 +67,9 @@ private:
     QListWidget* m_pageList = nullptr;
     std::array<QRadioButton*, SETTING_PAGE_COUNT> m_pageRadios{};
     QLabel* m_footLine = nullptr;
+    std::function<QString()> m_footWording;  // the foot line's text; none: empty
+    QPushButton* m_close = nullptr;
+    QPushButton* m_browse = nullptr;
 };
 
 }  // namespace varnelo

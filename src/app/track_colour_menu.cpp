@@ -1,6 +1,7 @@
 #include "app/track_colour_menu.h"
 
 #include <QActionGroup>
+#include <QEvent>
 #include <QSettings>
 
 #include "app/varnelo_view.h"
@@ -20,8 +21,6 @@ std::optional<SpectralIndex> FromProfile(const QString& text) {
 }  // namespace
 
 TrackColourMenu::TrackColourMenu(const Session& session, QWidget* parent) : QMenu(parent), m_session(session) {
-    //: View menu: submenu choosing what colours the points of the GPS track chart.
-    setTitle(tr("軌跡の色"));
     m_group = new QActionGroup(this);
     m_group->setExclusive(true);
     const auto add = [this](const QString& text, std::optional<SpectralIndex> index) {
@@ -31,10 +30,23 @@ TrackColourMenu::TrackColourMenu(const Session& session, QWidget* parent) : QMen
         connect(action, &QAction::triggered, this, [this, index] { choose(index); });
         return action;
     };
-    //: Track colour: none; the track is drawn plain, as without colouring.
-    add(tr("なし"), std::nullopt)->setChecked(true);
+    m_none = add(QString(), std::nullopt);
+    m_none->setChecked(true);
     for (const SpectralIndex& index : DefaultIndices()) add(QString::fromStdString(IndexName(index)), index);
     choose(FromProfile(QSettings().value(PROFILE_TRACK_COLOUR).toString()));
+    retranslateUi();
+}
+
+void TrackColourMenu::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QMenu::changeEvent(event);
+}
+
+void TrackColourMenu::retranslateUi() {
+    //: View menu: submenu choosing what colours the points of the GPS track chart.
+    setTitle(tr("軌跡の色"));
+    //: Track colour: none; the track is drawn plain, as without colouring.
+    m_none->setText(tr("なし"));
 }
 
 void TrackColourMenu::choose(std::optional<SpectralIndex> index) {

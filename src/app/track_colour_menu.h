@@ -35,9 +35,15 @@ public:
 signals:
     void changed();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslateUi();
+
     const Session& m_session;
     QActionGroup* m_group = nullptr;
+    QAction* m_none = nullptr;
     std::optional<SpectralIndex> m_chosen;
     // The chosen index of the document's records, for trackVersion m_version.
     std::vector<IndexValue> m_values;

@@ -1,6 +1,7 @@
 #include "app/varnelo_view.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -54,7 +55,7 @@ void CVarneloView::buildControls() {
         l->setTextFormat(Qt::PlainText);
         return l;
     };
-    label(tr("バルネロツール"), DialogRect(14, 10, 89, 8));
+    m_title = label(QString(), DialogRect(14, 10, 89, 8));
     m_identity = label(NO_IDENTITY, DialogRect(139, 10, 111, 8));
     m_counter = label(NO_COUNT, DialogRect(347, 44, 45, 8));
 
@@ -72,10 +73,10 @@ void CVarneloView::buildControls() {
     m_list->setUniformItemSizes(true);  // one label per record: fast with 15000 lines
     connect(m_list, &QListWidget::currentRowChanged, this, &CVarneloView::OnSelectRecord);
 
-    m_readButton = new QPushButton(tr("読み出し"), this);
+    m_readButton = new QPushButton(this);
     m_readButton->setGeometry(DialogRect(346, 22, 45, 17));
     connect(m_readButton, &QPushButton::clicked, this, &CVarneloView::OnReadButton);
-    m_csvButton = new QPushButton(tr("CSV保存"), this);
+    m_csvButton = new QPushButton(this);
     m_csvButton->setGeometry(DialogRect(398, 22, 81, 17));
     connect(m_csvButton, &QPushButton::clicked, this, &CVarneloView::OnSaveCsv);
 
@@ -83,15 +84,36 @@ void CVarneloView::buildControls() {
     // handlers set both marks.
     m_twoChannel = new QRadioButton(QStringLiteral("2ch"), this);
     m_twoChannel->setGeometry(DialogRect(405, 43, 28, 10));
-    m_reflectance = new QRadioButton(tr("反射"), this);
+    m_reflectance = new QRadioButton(this);
     m_reflectance->setGeometry(DialogRect(438, 43, 32, 10));
     for (QRadioButton* radio : {m_twoChannel, m_reflectance}) radio->setAutoExclusive(false);
     connect(m_twoChannel, &QRadioButton::clicked, this, &CVarneloView::OnModeTwoChannel);
     connect(m_reflectance, &QRadioButton::clicked, this, &CVarneloView::OnModeReflectance);
 
-    m_limitBox = new QCheckBox(tr("400-800nmに限定"), this);
+    m_limitBox = new QCheckBox(this);
     m_limitBox->setGeometry(DialogRect(269, 9, 76, 10));
     connect(m_limitBox, &QCheckBox::clicked, this, &CVarneloView::OnLimitRange);
+    retranslateUi();
+}
+
+void CVarneloView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QWidget::changeEvent(event);
+}
+
+void CVarneloView::retranslateUi() {
+    m_title->setText(tr("バルネロツール"));
+    m_readButton->setText(tr("読み出し"));
+    m_csvButton->setText(tr("CSV保存"));
+    m_reflectance->setText(tr("反射"));
+    m_limitBox->setText(tr("400-800nmに限定"));
+    if (m_countUnread) showCount(QString(), true);
+}
+
+void CVarneloView::showCount(const QString& label, bool unread) {
+    m_countUnread = unread;
+    // "0" would say the logger is empty when nobody knows.
+    SetElidedText(m_counter, unread ? tr("件数を読めません") : label);
 }
 
 void CVarneloView::OnInitialUpdate() {
@@ -130,20 +152,19 @@ void CVarneloView::showConnection(const ConnectReport& report) {
     const LoggerState* state = m_logger.state();
     if (state == nullptr) {
         SetElidedText(m_identity, NO_IDENTITY);
-        SetElidedText(m_counter, NO_COUNT);
-        emit statusMessage(LoggerMessages::connection(report, nullptr));
+        showCount(NO_COUNT, false);
+        emit statusWording([report] { return LoggerMessages::connection(report, nullptr); });
         emit stateChanged();
         return;
     }
     SetElidedText(m_identity, QString::fromLocal8Bit(state->identityLabel));
-    // "0" would say the logger is empty when nobody knows.
-    SetElidedText(m_counter, state->countRead ? QString::fromStdString(state->countLabel) : tr("件数を読めません"));
+    showCount(QString::fromStdString(state->countLabel), !state->countRead);
     if (!state->failures.empty()) {
-        emit statusMessage(LoggerMessages::connection(report, state));
+        emit statusWording([report, state = *state] { return LoggerMessages::connection(report, &state); });
     } else if (state->reportedCount != state->recordCount) {
-        emit statusMessage(tr("ロガーは %1 件と報告しています。%2 件を読み出します。")
-                               .arg(state->reportedCount)
-                               .arg(state->recordCount));
+        emit statusWording([reported = state->reportedCount, count = state->recordCount] {
+            return tr("ロガーは %1 件と報告しています。%2 件を読み出します。").arg(reported).arg(count);
+        });
     }
     emit stateChanged();
 }
@@ -183,15 +204,17 @@ void CVarneloView::startJob(const JobStart& start) {
     emit downloadProgress(0, m_logger.job() == LoggerJob::Download ? m_logger.state()->recordCount : 0);
 }
 
-bool CVarneloView::stopDownload(const QString& why) {
+bool CVarneloView::stopDownload(const std::function<QString()>& why) {
     if (!downloading()) return false;
     m_downloadTimer.stop();
     const SessionStep step = m_logger.stop();
-    const QString stopped = step.job == LoggerJob::Append
-                                ? (step.kept > 0 ? tr("新しいレコードの読み出しを中止しました (%1 件を追加)").arg(step.kept)
-                                                 : tr("新しいレコードの読み出しを中止しました。何も追加していません"))
-                                : tr("読み出しを中止しました (%1 件読み出し済み)").arg(step.kept);
-    emit statusMessage(why.isEmpty() ? stopped : stopped + QStringLiteral(": ") + why);
+    emit statusWording([job = step.job, kept = step.kept, why]() -> QString {
+        const QString stopped = job == LoggerJob::Append
+                                    ? (kept > 0 ? tr("新しいレコードの読み出しを中止しました (%1 件を追加)").arg(kept)
+                                                : tr("新しいレコードの読み出しを中止しました。何も追加していません"))
+                                    : tr("読み出しを中止しました (%1 件読み出し済み)").arg(kept);
+        return why ? stopped + QStringLiteral(": ") + why() : stopped;
+    });
     showEnd(step);
     return true;
 }
@@ -208,7 +231,7 @@ void CVarneloView::OnTimerDownload() {
         case SessionStep::Kind::Exchanged:
             // The count read again for an append shows in the counter.
             if (const LoggerState* state = m_logger.state(); state && state->countRead)
-                SetElidedText(m_counter, QString::fromStdString(state->countLabel));
+                showCount(QString::fromStdString(state->countLabel), false);
             emit downloadProgress(step.done, step.total);
             return;
         case SessionStep::Kind::Record:
@@ -222,27 +245,31 @@ void CVarneloView::OnTimerDownload() {
             return;
         case SessionStep::Kind::Completed:
             if (step.job == LoggerJob::Append) {
-                emit statusMessage(tr("新しいレコードを %1 件読み出しました (全 %2 件)")
-                                       .arg(step.total)
-                                       .arg(m_session.doc().recordCount()));
+                emit statusWording([total = step.total, all = m_session.doc().recordCount()] {
+                    return tr("新しいレコードを %1 件読み出しました (全 %2 件)").arg(total).arg(all);
+                });
             } else if (step.total == 0) {
-                emit statusMessage(tr("ロガーにレコードがありません。ドキュメントはそのままです"));
+                emit statusWording([] { return tr("ロガーにレコードがありません。ドキュメントはそのままです"); });
             } else {
-                emit statusMessage(tr("%1 件のレコードを読み出しました").arg(step.total));
+                emit statusWording([total = step.total] { return tr("%1 件のレコードを読み出しました").arg(total); });
             }
             break;
         case SessionStep::Kind::Stopped:
             if (step.job == LoggerJob::Append) {
-                // The count read again, or record k-1 of the check, or a new one.
-                const QString where = step.record < 0 ? tr("レコード数の読み出しで止まりました")
-                                      : step.atCheck  ? tr("レコード %1 の照合で止まりました").arg(step.record)
-                                                      : tr("レコード %1 で読み出しが止まりました").arg(step.record);
-                emit statusMessage(tr("%1。何も追加していません: %2").arg(where, LoggerMessages::stopCause(step)));
+                emit statusWording([step] {
+                    // The count read again, or record k-1 of the check, or a new one.
+                    const QString where = step.record < 0 ? tr("レコード数の読み出しで止まりました")
+                                          : step.atCheck  ? tr("レコード %1 の照合で止まりました").arg(step.record)
+                                                          : tr("レコード %1 で読み出しが止まりました").arg(step.record);
+                    return tr("%1。何も追加していません: %2").arg(where, LoggerMessages::stopCause(step));
+                });
             } else {
-                emit statusMessage(tr("レコード %1 で読み出しが止まりました (%2 件を読み出し済み): %3")
-                                       .arg(step.record)
-                                       .arg(step.kept)
-                                       .arg(LoggerMessages::stopCause(step)));
+                emit statusWording([step] {
+                    return tr("レコード %1 で読み出しが止まりました (%2 件を読み出し済み): %3")
+                        .arg(step.record)
+                        .arg(step.kept)
+                        .arg(LoggerMessages::stopCause(step));
+                });
             }
             break;
         case SessionStep::Kind::Refused:
@@ -257,26 +284,28 @@ void CVarneloView::showEnd(const SessionStep& step) {
     emit downloadProgress(step.done, -1);
     if (step.kind == SessionStep::Kind::NotConnected) showConnection(step.connect);
     if (step.kind == SessionStep::Kind::Refused) {
-        const QString fullDownload = tr("「読み出し」で全件を読み出し、新しいファイルに保存してください。");
         const int loggerCount = m_logger.state() ? m_logger.state()->recordCount : 0;
-        switch (step.refusal) {
-            case AppendRefusal::None:
-            case AppendRefusal::NoNewRecords: emit statusMessage(tr("新しいレコードはありません")); break;
-            case AppendRefusal::NoRecords: emit statusMessage(tr("照合するレコードがありません。") + fullDownload); break;
-            case AppendRefusal::LoggerHoldsFewer:
-                emit statusMessage(tr("ロガーのレコード (%1 件) がドキュメント (%2 件) より少ないため追加しません"
-                                      "(ロガーのメモリが消去されています)。")
-                                       .arg(loggerCount)
-                                       .arg(m_session.doc().recordCount()) +
-                                   fullDownload);
-                break;
-            case AppendRefusal::RecordDiffers:
-                emit statusMessage(tr("ロガーのレコード %1 がドキュメントと異なるため追加しません"
-                                      "(別のロガーか、消去後に記録し直したメモリです)。")
-                                       .arg(step.record) +
-                                   fullDownload);
-                break;
-        }
+        emit statusWording([refusal = step.refusal, record = step.record, loggerCount,
+                            documentCount = m_session.doc().recordCount()]() -> QString {
+            const QString fullDownload = tr("「読み出し」で全件を読み出し、新しいファイルに保存してください。");
+            switch (refusal) {
+                case AppendRefusal::None:
+                case AppendRefusal::NoNewRecords: return tr("新しいレコードはありません");
+                case AppendRefusal::NoRecords: return tr("照合するレコードがありません。") + fullDownload;
+                case AppendRefusal::LoggerHoldsFewer:
+                    return tr("ロガーのレコード (%1 件) がドキュメント (%2 件) より少ないため追加しません"
+                              "(ロガーのメモリが消去されています)。")
+                               .arg(loggerCount)
+                               .arg(documentCount) +
+                           fullDownload;
+                case AppendRefusal::RecordDiffers:
+                    return tr("ロガーのレコード %1 がドキュメントと異なるため追加しません"
+                              "(別のロガーか、消去後に記録し直したメモリです)。")
+                               .arg(record) +
+                           fullDownload;
+            }
+            return {};
+        });
     }
     dropUnkeptLines();
     // Whatever the job kept is drawn; a job that brought nothing left the
@@ -389,10 +418,13 @@ void CVarneloView::exportTo(const QString& path) {
         [&](const ExportProgress& progress) { return m_session.exportCsv(ToPath(path), options, progress); });
 
     switch (result.status) {
-        case ExportStatus::Written: emit statusMessage(tr("%1 件を CSV に書き出しました: %2").arg(count).arg(path)); break;
-        case ExportStatus::Cancelled: emit statusMessage(tr("CSV の書き出しを取り消しました")); break;
+        case ExportStatus::Written:
+            emit statusWording([count, path] { return tr("%1 件を CSV に書き出しました: %2").arg(count).arg(path); });
+            break;
+        case ExportStatus::Cancelled: emit statusWording([] { return tr("CSV の書き出しを取り消しました"); }); break;
         case ExportStatus::Failed:
-            emit statusMessage(tr("CSV ファイルを書き出せませんでした: %1").arg(FileMessages::exportReason(path)));
+            emit statusWording(
+                [path] { return tr("CSV ファイルを書き出せませんでした: %1").arg(FileMessages::exportReason(path)); });
             ShowFileProblem(this, tr("CSV ファイルを書き出せませんでした。"), path);
             break;
     }

@@ -58,7 +58,7 @@ public:
     LoggerState* loggerState() { return m_logger.state(); }
     // Ends a download that is under way, keeping what is complete, with the
     // reason (if any) in the status bar. False when none was under way.
-    bool stopDownload(const QString& why);
+    bool stopDownload(const std::function<QString()>& why);
     // Asked before a full download replaces records no file has; false
     // keeps the document and starts nothing.
     void setDownloadGate(std::function<bool()> gate) { m_downloadGate = std::move(gate); }
@@ -99,6 +99,8 @@ public slots:
 signals:
     // A message for the status bar: a fault, a result, or progress.
     void statusMessage(const QString& text);
+    // The same, as words that can be said again in another language.
+    void statusWording(const std::function<QString()>& wording);
     // The values under the pointer, for the readout pane; empty: none. They
     // never cover a message the user has yet to read.
     void readoutMessage(const QString& text);
@@ -111,8 +113,14 @@ signals:
     // Record `record` was drawn; -1: the empty charts.
     void recordDrawn(int record);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void buildControls();
+    void retranslateUi();
+    // The counter's text; unread: the logger's count could not be read.
+    void showCount(const QString& label, bool unread);
     // The labels and, for a failure, the status bar after a connection.
     void showConnection(const ConnectReport& report);
     // A job that could not start, or a step that ended one.
@@ -145,7 +153,9 @@ private:
     QTimer m_downloadTimer;     // timer 2
     QTimer m_showRecordsTimer;  // timer 3
 
+    QLabel* m_title = nullptr;
     QLabel* m_identity = nullptr;
+    bool m_countUnread = false;
     QLabel* m_counter = nullptr;
     QListWidget* m_list = nullptr;
     QPushButton* m_readButton = nullptr;

@@ -47,7 +47,7 @@ protected:
     void SetUp() override { test::FreshApplication(); }
     void TearDown() override {
         if (frame) {
-            frame->view()->stopDownload(QString());
+            frame->view()->stopDownload({});
             frame->session().renew();  // close without the questions
         }
     }

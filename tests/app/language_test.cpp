@@ -145,9 +145,14 @@ TEST_F(Language, SwitchingToEnglishLeavesNoJapaneseAndSwitchingBackRestoresEvery
     Download();
     const auto japanese = Texts(*frame);
     ASSERT_TRUE(LanguageEntry(QStringLiteral("ja"))->isChecked());
+    // Dialogs open at the switch follow it too.
+    CAboutDlg openAbout;
+    CSettingDlg openSettings(frame->session().doc(), nullptr, false);
 
     LanguageEntry(QStringLiteral("en"))->trigger();
     EXPECT_EQ(CurrentLanguage(), QStringLiteral("en"));
+    ExpectNoJapanese(Texts(openAbout), "open about box");
+    ExpectNoJapanese(Texts(openSettings), "open settings");
     const auto english = Texts(*frame);
     ExpectNoJapanese(english, "window");
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - Untitled"));
