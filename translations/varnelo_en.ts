@@ -710,8 +710,28 @@ About</translation>
         <translation>No logger found: none of the %1 serial ports has the USB id %2</translation>
     </message>
     <message>
-        <source>ロガーのポートを開けません: %1</source>
-        <translation>Cannot open the logger&apos;s port: %1</translation>
+        <source>ロガーのポート %1 がありません</source>
+        <translation>The logger&apos;s port %1 does not exist</translation>
+    </message>
+    <message>
+        <source>ロガーのポート %1 を開く権限がありません。dialout グループに入るか、パッケージの udev ルールをインストールしてください</source>
+        <translation>You may not open the logger&apos;s port %1: join the dialout group, or install the package&apos;s udev rule</translation>
+    </message>
+    <message>
+        <source>ロガーのポート %1 は別のプログラムが使っています</source>
+        <translation>Another program is using the logger&apos;s port %1</translation>
+    </message>
+    <message>
+        <source>%1 はシリアルポートではありません</source>
+        <translation>%1 is not a serial port</translation>
+    </message>
+    <message>
+        <source>%1 のドライバーが raw モードを拒否しました</source>
+        <translation>The driver of %1 refused raw mode</translation>
+    </message>
+    <message>
+        <source>ロガーのポート %1 を開けません (%2)</source>
+        <translation>Cannot open the logger&apos;s port %1 (%2)</translation>
     </message>
 </context>
 <context>

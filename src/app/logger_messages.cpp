@@ -62,7 +62,20 @@ QString LoggerMessages::connection(const ConnectReport& report, const LoggerStat
                 .arg(QString::fromLatin1(LOGGER_HARDWARE_ID.data(), static_cast<qsizetype>(LOGGER_HARDWARE_ID.size())));
         case ConnectOutcome::Failure::PortUnavailable: break;
     }
-    return tr("ロガーのポートを開けません: %1").arg(QString::fromStdString(report.error));
+    const QString port = QString::fromLocal8Bit(report.port);
+    switch (report.portProblem) {
+        case PortProblem::Missing: return tr("ロガーのポート %1 がありません").arg(port);
+        case PortProblem::Permission:
+            return tr("ロガーのポート %1 を開く権限がありません。dialout グループに入るか、パッケージの udev "
+                      "ルールをインストールしてください")
+                .arg(port);
+        case PortProblem::InUse: return tr("ロガーのポート %1 は別のプログラムが使っています").arg(port);
+        case PortProblem::NotSerial: return tr("%1 はシリアルポートではありません").arg(port);
+        case PortProblem::RawRefused: return tr("%1 のドライバーが raw モードを拒否しました").arg(port);
+        case PortProblem::Other: break;
+    }
+    // The system's own word, in the system's language.
+    return tr("ロガーのポート %1 を開けません (%2)").arg(port, QString::fromLocal8Bit(report.systemError));
 }
 
 }  // namespace varnelo

@@ -110,7 +110,10 @@ LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portNam
 
 ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc* doc) {
     OpenedPort opened = catalog.open(portName);
-    if (!opened.link) return {std::nullopt, ConnectOutcome::Failure::PortUnavailable, opened.error};
+    if (!opened.link) {
+        return {std::nullopt, ConnectOutcome::Failure::PortUnavailable, opened.error, 0, portName, opened.problem,
+                opened.systemError};
+    }
     return {ConnectLink(std::move(opened.link), portName, doc), ConnectOutcome::Failure::None, {}};
 }
 
@@ -123,14 +126,14 @@ ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc* doc) {
                     " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID),
                 static_cast<int>(devices.size())};
     }
-    std::string firstError;
+    std::optional<ConnectOutcome> first;
     for (const std::string& name : candidates) {
         ConnectOutcome outcome = ConnectToPort(catalog, name, doc);
         if (outcome.connection) return outcome;
-        if (firstError.empty()) firstError = outcome.error;
+        if (!first) first = std::move(outcome);
     }
-    return {std::nullopt, ConnectOutcome::Failure::PortUnavailable,
-            "the logger was found but its port cannot be opened: " + firstError};
+    first->error = "the logger was found but its port cannot be opened: " + first->error;
+    return std::move(*first);
 }
 
 }  // namespace varnelo

@@ -53,6 +53,10 @@ struct ConnectOutcome {
     Failure failure = Failure::None;
     std::string error;  // what failed, in English, naming the port
     int portsSeen = 0;  // NoLogger: the serial ports discovery looked at
+    // PortUnavailable: which port, and why, as values.
+    std::string port{};
+    PortProblem portProblem = PortProblem::Other;
+    std::string systemError{};
 };
 
 // The text of a Request of n bytes up to its first NUL; empty when the read fails.

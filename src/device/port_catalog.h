@@ -19,10 +19,22 @@ struct PortEntry {
     std::optional<std::string> description;  // empty optional when it cannot be read
 };
 
+// Why a port could not be opened, as a value each program words in its language.
+enum class PortProblem {
+    Other,       // systemError says it
+    Missing,     // no such port
+    Permission,  // this user may not open it
+    InUse,       // another program holds it (a live lock, or the device is busy)
+    NotSerial,   // it opened but is no serial port
+    RawRefused,  // its driver refused raw mode
+};
+
 struct OpenedPort {
     std::unique_ptr<ByteLink> link;  // null when the port could not be opened
-    std::string error;               // why not: busy, permission, missing
+    std::string error;               // why not, in English: busy, permission, missing
     std::vector<std::string> notes{};  // what the port refused and is used without, for a trace
+    PortProblem problem = PortProblem::Other;
+    std::string systemError{};  // the system's word, where it said one
 };
 
 class PortCatalog {

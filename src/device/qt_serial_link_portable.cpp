@@ -53,7 +53,13 @@ private:
 OpenedPort OpenSerialPort(const std::string& portName) {
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(QString::fromStdString(portName));
-    if (!port->open(QIODevice::ReadWrite)) return {nullptr, OpenError(*port, portName)};
+    if (!port->open(QIODevice::ReadWrite)) {
+        // Windows says "access denied" both for a port held and one not allowed.
+        const PortProblem problem = port->error() == QSerialPort::DeviceNotFoundError ? PortProblem::Missing
+                                    : port->error() == QSerialPort::PermissionError  ? PortProblem::InUse
+                                                                                     : PortProblem::Other;
+        return {nullptr, OpenError(*port, portName), {}, problem, port->errorString().toStdString()};
+    }
 
     // A USB virtual port ignores line settings; a real UART needs them. A
     // device that refuses one of them (some USB bridges do) is used as it

@@ -91,6 +91,18 @@ std::string InUse(const std::string& portName, const QLockFile& lock) {
     return text;
 }
 
+PortProblem ProblemOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO: return PortProblem::Missing;
+        case EACCES:
+        case EPERM: return PortProblem::Permission;
+        case EBUSY: return PortProblem::InUse;
+        default: return PortProblem::Other;
+    }
+}
+
 std::string OpenError(const std::string& portName, const std::string& devicePath, int error) {
     const std::string prefix = "cannot open " + portName + ": ";
     switch (error) {
@@ -166,7 +178,8 @@ OpenedPort OpenSerialPort(const std::string& portName) {
         // would be taken from it after half a minute.
         lock->setStaleLockTime(0);
         if (!lock->tryLock(0)) {
-            if (lock->error() == QLockFile::LockFailedError) return {nullptr, InUse(portName, *lock)};
+            if (lock->error() == QLockFile::LockFailedError)
+                return {nullptr, InUse(portName, *lock), {}, PortProblem::InUse};
             // A lock folder that cannot be written keeps no one out.
             opened.notes.push_back("no lock file could be made at " + lockPath.toStdString());
             lock.reset();
@@ -177,7 +190,10 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     do {
         fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return {nullptr, OpenError(portName, path, errno)};
+    if (fd < 0) {
+        const int error = errno;
+        return {nullptr, OpenError(portName, path, error), {}, ProblemOf(error), std::strerror(error)};
+    }
     // Other programs of this user are kept out while the port is ours.
     ::ioctl(fd, TIOCEXCL);
 
@@ -185,7 +201,8 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     if (::tcgetattr(fd, &original) != 0) {
         const int error = errno;
         ::close(fd);
-        return {nullptr, "cannot open " + portName + ": not a serial port (" + std::strerror(error) + ")"};
+        return {nullptr, "cannot open " + portName + ": not a serial port (" + std::strerror(error) + ")", {},
+                PortProblem::NotSerial, std::strerror(error)};
     }
     termios settled = original;
     // Raw mode is not optional: a terminal that echoed, translated line ends
@@ -201,7 +218,8 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     if (!raw) {
         const int error = errno;
         ::close(fd);
-        return {nullptr, "cannot open " + portName + ": the driver refused raw mode (" + std::strerror(error) + ")"};
+        return {nullptr, "cannot open " + portName + ": the driver refused raw mode (" + std::strerror(error) + ")", {},
+                PortProblem::RawRefused, std::strerror(error)};
     }
     // A USB virtual port ignores the line settings; a real UART needs them.
     // A driver that refuses one (some USB bridges do) is used as it is.

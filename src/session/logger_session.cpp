@@ -35,7 +35,10 @@ ConnectReport LoggerSession::connect() {
     m_connection.reset();
     ++m_connections;
     ConnectOutcome outcome = m_connector();
-    if (!outcome.connection) return {outcome.failure, outcome.error, outcome.portsSeen};
+    if (!outcome.connection) {
+        return {outcome.failure,   outcome.error,       outcome.portsSeen,
+                outcome.port,      outcome.portProblem, outcome.systemError};
+    }
     m_connection = std::move(outcome.connection);
     m_faulted = false;
     const LoggerState& state = m_connection->state;

@@ -34,6 +34,10 @@ struct ConnectReport {
     ConnectOutcome::Failure failure = ConnectOutcome::Failure::None;
     std::string error;
     int portsSeen = 0;  // NoLogger
+    // PortUnavailable: the port and why it would not open.
+    std::string port{};
+    PortProblem portProblem = PortProblem::Other;
+    std::string systemError{};
     bool ok() const { return failure == ConnectOutcome::Failure::None; }
 };
 

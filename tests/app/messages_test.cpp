@@ -60,8 +60,11 @@ TEST(LoggerMessages, EveryFailureIsWordedWhollyInTheWindowsLanguage) {
 
     LoggerState silent;
     silent.failures.push_back({DeviceCommand::CMD_READ_RECORD_COUNT, {S::ReplyShort, 4, 0}, false});
-    const ConnectReport reports[] = {{ConnectOutcome::Failure::NoLogger, "", 3},
-                                     {ConnectOutcome::Failure::NoAnswer, "", 0}};
+    std::vector<ConnectReport> reports = {{ConnectOutcome::Failure::NoLogger, "", 3},
+                                          {ConnectOutcome::Failure::NoAnswer, "", 0}};
+    for (const auto problem : {PortProblem::Missing, PortProblem::Permission, PortProblem::InUse,
+                               PortProblem::NotSerial, PortProblem::RawRefused})
+        reports.push_back({ConnectOutcome::Failure::PortUnavailable, "", 0, "/dev/ttyACM0", problem, ""});
 
     for (const char* code : {"ja", "en"}) {
         InstallLanguage(QString::fromLatin1(code));
@@ -72,8 +75,11 @@ TEST(LoggerMessages, EveryFailureIsWordedWhollyInTheWindowsLanguage) {
         for (const QString& text : said) {
             EXPECT_FALSE(text.isEmpty());
             EXPECT_EQ(HasJapanese(text), japanese) << code << ": " << text.toStdString();
-            // "USB" and the logger's id are names, not words of either language.
-            const QString words = QString(text).remove(QStringLiteral("VID_0C2B&PID_08B0")).remove(QStringLiteral("USB"));
+            // Names are no words of either language: "USB", the logger's id, a
+            // port, the group and the rule that open it, the terminal's mode.
+            QString words = text;
+            for (const char* name : {"VID_0C2B&PID_08B0", "USB", "/dev/ttyACM0", "dialout", "udev", "raw"})
+                words.remove(QLatin1String(name));
             EXPECT_EQ(HasEnglish(words), !japanese)
                 << code << ": " << text.toStdString();
         }
