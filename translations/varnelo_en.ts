@@ -628,6 +628,58 @@ About</translation>
     </message>
 </context>
 <context>
+    <name>varnelo::LibraryExport</name>
+    <message>
+        <source>スペクトルライブラリへ書き出し...</source>
+        <extracomment>File menu: export the records&apos; reflectance spectra as an ENVI spectral library.</extracomment>
+        <translation>Export Spectral Library...</translation>
+    </message>
+    <message>
+        <source>レコードの反射スペクトルを ENVI スペクトルライブラリ (.sli, .hdr, .csv) に書き出す</source>
+        <extracomment>Status bar prompt of the spectral library export command.</extracomment>
+        <translation>Export the records&apos; reflectance spectra as an ENVI spectral library (.sli, .hdr, .csv)</translation>
+    </message>
+    <message>
+        <source>スペクトルライブラリへ書き出し</source>
+        <extracomment>Title of the save dialog of the spectral library export.</extracomment>
+        <translation>Export Spectral Library</translation>
+    </message>
+    <message>
+        <source>開いているデータファイルを上書きしてしまうため書き出せません。</source>
+        <extracomment>Message box: a file of the library (.hdr or .csv) would replace the open data file.</extracomment>
+        <translation>Not written: it would replace the open data file.</translation>
+    </message>
+    <message>
+        <source>スペクトルライブラリに書き出しています...</source>
+        <extracomment>Progress dialog while the spectral library is written.</extracomment>
+        <translation>Writing the spectral library...</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 件のスペクトルをスペクトルライブラリに書き出しました: %2</source>
+        <extracomment>Status bar: %1 spectra were written as an ENVI spectral library to file %2.</extracomment>
+        <translation>%1 spectra written to the spectral library: %2</translation>
+    </message>
+    <message>
+        <source>スペクトルライブラリの書き出しを取り消しました</source>
+        <extracomment>Status bar: the spectral library export was cancelled; nothing was written.</extracomment>
+        <translation>Spectral library export cancelled</translation>
+    </message>
+    <message>
+        <source>スペクトルライブラリを書き出せませんでした: %1</source>
+        <extracomment>Status bar: the spectral library could not be written; %1 the reason.</extracomment>
+        <translation>The spectral library could not be written: %1</translation>
+    </message>
+    <message>
+        <source>スペクトルライブラリを書き出せませんでした。</source>
+        <extracomment>Message box: the spectral library could not be written (the file is named below it).</extracomment>
+        <translation>The spectral library could not be written.</translation>
+    </message>
+</context>
+<context>
     <name>varnelo::LoggerMessages</name>
     <message>
         <source>識別情報 A (コマンド 0)</source>

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "analysis/quality_flags.h"
 #include "analysis/spectral_index.h"
+#include "export/record_rows.h"
 #include "app/varnelo_view.h"
 
 namespace varnelo {
@@ -35,6 +37,13 @@ void IndexReadout::showRecord(int record) {
         std::vector<IndexValue> values(indices.size());
         ComputeIndices(doc.record(record), indices, values);
         m_indices = QString::fromStdString(IndexReadoutText(indices, values));
+        // The quality flags an index table gives the record, by the same rule.
+        ElementMask needed;
+        for (const SpectralIndex& index : indices) needed |= IndexElements(index);
+        ResultRow row;
+        RowMaker(RowStages{}, needed, false)
+            .make(std::span(&doc.record(record), 1), record > 0 ? &doc.record(record - 1) : nullptr, record, row);
+        if (row.flags != 0) m_indices += QStringLiteral("  qc ") + QString::fromStdString(QualityText(row.flags));
     }
     if (m_pointer.isEmpty()) showFitted(m_indices);
 }

@@ -29,6 +29,7 @@
 #include "app/language.h"
 #include "app/gis_export.h"
 #include "app/index_readout.h"
+#include "app/library_export.h"
 #include "app/recent_files.h"
 #include "app/setting_dialog.h"
 #include "app/track_colour_menu.h"
@@ -134,6 +135,7 @@ void CMainFrame::buildMenus() {
     // Appending to the open document: it keeps its file name, unlike a full download.
     m_readNewAction = m_fileMenu->addAction(QString(), m_view, &CVarneloView::OnReadNewButton);
     m_gisExport = InstallGisExport(m_fileMenu, m_view, *m_session, this)->action();
+    m_libraryExport = InstallLibraryExport(m_fileMenu, m_view, *m_session, this)->action();
     m_fileMenu->addSeparator();
     m_recentPlaceholder = m_fileMenu->addAction(QString());
     m_recentPlaceholder->setEnabled(false);
@@ -330,6 +332,7 @@ void CMainFrame::updateState() {
     m_refusedSave->setEnabled(!on.save);
     m_readNewAction->setEnabled(on.readNew);
     m_gisExport->setEnabled(on.exports);
+    m_libraryExport->setEnabled(on.exports);
 }
 
 void CMainFrame::showStatus(const QString& text) {

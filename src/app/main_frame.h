@@ -118,6 +118,7 @@ private:
     std::map<Command, QAction*> m_actions;
     QAction* m_readNewAction = nullptr;
     QAction* m_gisExport = nullptr;
+    QAction* m_libraryExport = nullptr;
     QLabel* m_idleText = nullptr;
     std::function<QString()> m_message;  // the message pane's last message, kept over prompts
     IndexReadout* m_readout = nullptr;

@@ -151,7 +151,7 @@ std::string LibraryRefusal(const LibraryFiles& files, std::span<const std::files
 }
 
 ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFileReader* const> sources,
-                                   const LibraryOptions& options) {
+                                   const LibraryOptions& options, const ExportProgress& progress) {
     AtomicFileWriter sli(files.sli), csv(files.csv), hdr(files.hdr);
     const auto failed = [](const AtomicFileWriter& w) { return ExportResult{ExportStatus::Failed, w.error()}; };
     if (!sli.open()) return failed(sli);
@@ -161,10 +161,13 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     const RowMaker maker(options.stages, ElementMask().set(), true);
     SpectrumNames names;
     constexpr std::size_t SPECTRUM_BYTES = SPECTRUM_LENGTH * sizeof(float);
+    int written = 0, planned = 0;
+    bool cancelled = false;
     for (DataFileReader* source : sources) {
         FileBatches batches(*source);
         const std::optional<std::vector<RecordRange>> rows = PlanFileRows(batches, options.stages.grouping);
         if (!rows) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
+        planned += static_cast<int>(rows->size());
         // Made on every core, per row: the spectrum's bytes, the name it
         // would have ("\n"), then its table row without the name. The
         // names are made unique in order, as the rows are taken.
@@ -199,12 +202,15 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
                     return false;
                 }
                 text.remove_prefix(lineEnd);
+                ++written;
             }
-            return true;
+            if (progress && !progress(written, planned)) cancelled = true;
+            return !cancelled;
         };
         const BatchShape shape{rows->size(), export_text::RECORDS_PER_BATCH,
                                export_text::RECORDS_PER_BATCH * (SPECTRUM_BYTES + 1024 + options.indices.size() * 48)};
         if (!FormatInOrder(shape, format, take)) {
+            if (cancelled) return ExportResult{ExportStatus::Cancelled, {}};
             if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
             return failed(sli.error().empty() ? csv : sli);
         }
@@ -217,7 +223,9 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     if (!sli.commit()) return failed(sli);
     if (!csv.commit()) return failed(csv);
     if (!hdr.commit()) return failed(hdr);
-    return ExportResult{ExportStatus::Written, {}};
+    ExportResult result{ExportStatus::Written, {}};
+    result.items = written;
+    return result;
 }
 
 }  // namespace varnelo

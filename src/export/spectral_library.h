@@ -42,7 +42,9 @@ LibraryFiles LibraryFileNames(const std::filesystem::path& sli);
 // replace an input), or empty.
 std::string LibraryRefusal(const LibraryFiles& files, std::span<const std::filesystem::path> inputs);
 
+// progress sees the spectra written of the rows planned so far; false
+// from it cancels, leaving all three files as they were.
 ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFileReader* const> sources,
-                                   const LibraryOptions& options);
+                                   const LibraryOptions& options, const ExportProgress& progress = {});
 
 }  // namespace varnelo

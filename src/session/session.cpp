@@ -1,5 +1,8 @@
 #include "session/session.h"
 
+#include "data/data_file_reader.h"
+#include "io/process.h"
+
 namespace varnelo {
 
 Session::Session() : m_doc(std::make_unique<CVarneloDoc>()), m_track(std::make_unique<GpsTrack>()) {}
@@ -68,6 +71,29 @@ FileOutcome Session::save(const std::filesystem::path& path) {
 ExportResult Session::exportCsv(const std::filesystem::path& target, const CsvOptions& options,
                                 const ExportProgress& progress) const {
     return ExportCsv(target, *m_doc, track(), options, progress);
+}
+
+ExportResult Session::exportLibrary(const LibraryFiles& files, const LibraryOptions& options,
+                                   const ExportProgress& progress) const {
+    std::filesystem::path source = m_path;
+    std::filesystem::path copy;
+    if (source.empty() || m_changed || changedOnDisk()) {
+        copy = std::filesystem::temp_directory_path() /
+               ("varnelo-library-" + std::to_string(CurrentProcessId()) + ".vrnldata");
+        if (FileOutcome error = SaveDataFile(copy, *m_doc)) return ExportResult{ExportStatus::Failed, error->detail};
+        source = copy;
+    }
+    DataFileReader reader;
+    ExportResult result{ExportStatus::Failed, {}};
+    if (FileOutcome error = reader.open(source)) {
+        result.error = error->detail;
+    } else {
+        DataFileReader* const sources[] = {&reader};
+        result = ExportSpectralLibrary(files, sources, options, progress);
+    }
+    std::error_code ignored;
+    if (!copy.empty()) std::filesystem::remove(copy, ignored);
+    return result;
 }
 
 ExportResult Session::exportTrack(const std::filesystem::path& target, TrackFormat format) const {

@@ -13,6 +13,7 @@
 #include "data/data_file.h"
 #include "data/document.h"
 #include "export/csv_export.h"
+#include "export/spectral_library.h"
 #include "export/track_export.h"
 #include "track/gps_track.h"
 
@@ -87,6 +88,11 @@ public:
     ExportResult exportCsv(const std::filesystem::path& target, const CsvOptions& options,
                            const ExportProgress& progress = {}) const;
     ExportResult exportTrack(const std::filesystem::path& target, TrackFormat format) const;
+    // The records as an ENVI spectral library. Read from the document's
+    // file when it holds just them; otherwise from a copy of the records
+    // written beside the system's temporary files and removed after.
+    ExportResult exportLibrary(const LibraryFiles& files, const LibraryOptions& options,
+                               const ExportProgress& progress = {}) const;
 
 private:
     void settleTrack() const;
