@@ -96,10 +96,4 @@ int DataFileReader::read(int first, int n, MeasurementRecord* into) {
     return static_cast<int>(bytes / BLOCK_SIZE);
 }
 
-int DataFileReader::readInParallel(int first, int n, MeasurementRecord* into) {
-    const std::size_t bytes =
-        m_file.readInParallel(RecordOffset(first), into, BLOCK_SIZE * static_cast<std::size_t>(n), BLOCK_SIZE);
-    return static_cast<int>(bytes / BLOCK_SIZE);
-}
-
 }  // namespace varnelo

@@ -1,6 +1,5 @@
 #include "io/atomic_file.h"
 
-#include "io/background_flush.h"
 #include "io/file_lock.h"
 #include "io/open_file.h"
 #include "io/temporary_name.h"
@@ -132,7 +131,6 @@ bool AtomicFileWriter::fail(const std::string& what, const std::string& why) {
 }
 
 void AtomicFileWriter::discard() {
-    m_flush.reset();  // it uses the descriptor about to close
     if (m_file) {
         if (m_mode != Mode::StandardOutput) std::fclose(m_file);
         m_file = nullptr;
@@ -214,21 +212,12 @@ bool AtomicFileWriter::open() {
     // for and writes a few kilobytes at a time.
     m_buffer = std::make_unique<char[]>(WRITE_BUFFER_SIZE);
     std::setvbuf(m_file, m_buffer.get(), _IOFBF, WRITE_BUFFER_SIZE);
-    // The replacement is flushed before it takes the name; a device or a
-    // pipe is not, and gains nothing from it.
-    if (m_mode == Mode::Replace) m_flush = std::make_unique<BackgroundFlush>(Descriptor(m_file));
     return true;
 }
 
 bool AtomicFileWriter::write(const void* data, std::size_t size) {
     if (!m_file) return false;
     if (size != 0 && std::fwrite(data, 1, size, m_file) != size) return fail("cannot write", errno);
-    m_written += size;
-    if (m_flush && m_written - m_handedOver >= BackgroundFlush::STEP) {
-        if (std::fflush(m_file) != 0) return fail("cannot write", errno);
-        m_handedOver = m_written;
-        m_flush->handedOver(m_handedOver);
-    }
     return true;
 }
 
@@ -242,11 +231,6 @@ bool AtomicFileWriter::prepare() {
         m_file = nullptr;
         m_prepared = true;
         return true;
-    }
-    if (m_flush) {
-        const int flushError = m_flush->stop();
-        m_flush.reset();
-        if (flushError != 0) return fail("cannot write", flushError);
     }
     if (m_mode == Mode::Replace && !FlushToDisk(m_file)) return fail("cannot write", errno);
     if (m_unnamed && !nameUnnamed()) return fail("cannot name the new file beside", errno);

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "io/open_file.h"
-#include "io/parallel_parts.h"
 
 #if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
 #include <fcntl.h>
@@ -17,13 +16,6 @@
 #endif
 
 namespace varnelo {
-
-namespace {
-
-// Below this a second thread costs more than it saves.
-constexpr std::size_t PARALLEL_READ_MINIMUM = std::size_t{4} << 20;
-
-}  // namespace
 
 bool ReadOnlyFile::fail(int errorNumber) {
     m_error = std::strerror(errorNumber);
@@ -121,26 +113,6 @@ std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n)
     return got;
 }
 
-std::size_t ReadOnlyFile::readInParallel(std::uintmax_t offset, void* into, std::size_t n, std::size_t unit) {
-    if (m_streamed) return read(offset, into, n);
-    unit = std::max<std::size_t>(unit, 1);
-    const std::size_t units = n / unit;
-    if (PartCount(units, PARALLEL_READ_MINIMUM / unit) < 2) return read(offset, into, n);
-    // What arrived in one piece is the stretch before the earliest gap.
-    std::atomic<std::size_t> firstGap{n};
-    auto* const bytes = static_cast<std::uint8_t*>(into);
-    ForEachPart(units, PARALLEL_READ_MINIMUM / unit, [&](std::size_t begin, std::size_t end) {
-        const std::size_t from = begin * unit;
-        const std::size_t to = end == units ? n : end * unit;
-        const std::size_t gap = from + read(offset + from, bytes + from, to - from);
-        if (gap == to) return;
-        std::size_t earliest = firstGap.load();
-        while (gap < earliest && !firstGap.compare_exchange_weak(earliest, gap)) {
-        }
-    });
-    return firstGap.load();
-}
-
 #else
 
 ReadOnlyFile::~ReadOnlyFile() {
@@ -192,10 +164,6 @@ std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n)
     const std::size_t got = std::fread(into, 1, n, m_file);
     if (got < n && std::ferror(m_file)) noteReadError(EIO);
     return got;
-}
-
-std::size_t ReadOnlyFile::readInParallel(std::uintmax_t offset, void* into, std::size_t n, std::size_t) {
-    return read(offset, into, n);
 }
 
 #endif
