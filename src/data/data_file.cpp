@@ -3,6 +3,7 @@
 #include "io/atomic_file.h"
 #include "data/byte_order.h"
 #include "data/data_file_reader.h"
+#include "io/path_text.h"
 
 namespace varnelo {
 
@@ -20,7 +21,7 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, St
         doc.setRecordCount(0);
         FileError error = file.readFailure({});
         error.kind = FileFailure::OpenFailed;
-        error.detail = path.string() + ": record " + std::to_string(read) + " could not be read" +
+        error.detail = PathText(path) + ": record " + std::to_string(read) + " could not be read" +
                        (error.systemError.empty() ? "" : " (" + error.systemError + ")") + "; the document was emptied";
         return error;
     }

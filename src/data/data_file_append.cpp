@@ -4,6 +4,7 @@
 #include "data/data_file_reader.h"
 #include "io/open_file.h"
 #include "io/temporary_name.h"
+#include "io/path_text.h"
 
 namespace varnelo {
 
@@ -12,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 FileError RefusedAppend(const fs::path& path, const std::string& why) {
-    return {FileFailure::SaveFailed, path.string() + ": " + why};
+    return {FileFailure::SaveFailed, PathText(path) + ": " + why};
 }
 
 }  // namespace
@@ -47,7 +48,7 @@ FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds
     if (FileOutcome refused = CheckDataFileLength(path, m_size)) return refused;
     if (m_size == 0) return std::nullopt;
     if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4)
-        return FileError{FileFailure::OpenFailed, path.string() + ": cannot read the parameter block and count"};
+        return FileError{FileFailure::OpenFailed, PathText(path) + ": cannot read the parameter block and count"};
     return CheckDataFileCount(path, m_size, countBytes, m_count);
 }
 

@@ -1,13 +1,14 @@
 #include "data/data_file_reader.h"
 
 #include "data/byte_order.h"
+#include "io/path_text.h"
 
 namespace varnelo {
 
 namespace {
 
 FileError Refused(const std::filesystem::path& path, const std::string& why) {
-    return {FileFailure::UnexpectedFormat, path.string() + ": " + why};
+    return {FileFailure::UnexpectedFormat, PathText(path) + ": " + why};
 }
 
 std::uintmax_t RecordOffset(int index) { return DataFileSize(index); }
@@ -41,7 +42,7 @@ FileOutcome CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t
         FileError error = Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
                                             std::to_string(complete) + " complete ones");
         error.problem = FileProblem::CutShort;
-        error.path = path.string();
+        error.path = PathText(path);
         error.announced = announced;
         error.holds = static_cast<int>(complete);
         return error;
@@ -58,13 +59,13 @@ FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams stre
         if (!code && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
             !std::filesystem::is_directory(status)) {
             return FileError{FileFailure::NotRegular,
-                             path.string() + ": not a regular file (a pipe, FIFO or device); save it to a file first"};
+                             PathText(path) + ": not a regular file (a pipe, FIFO or device); save it to a file first"};
         }
     }
     std::uintmax_t size = 0;
     if (!m_file.open(path, AnnouncedLength) || !m_file.size(size)) {
         if (!m_file.readError().empty()) return readFailure({});
-        return FileError{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
+        return FileError{FileFailure::OpenFailed, PathText(path) + ": " + m_file.error()};
     }
     if (size == 0 && m_file.streamed()) return Refused(path, "nothing arrived from the pipe or device");
     if (size == 0) return std::nullopt;
@@ -84,9 +85,9 @@ FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams stre
 FileError DataFileReader::readFailure(const std::string& otherwise) {
     const std::string system = m_file.readError();
     if (system.empty()) return Refused(m_path, otherwise);
-    FileError error{FileFailure::OpenFailed, m_path.string() + ": " + system};
+    FileError error{FileFailure::OpenFailed, PathText(m_path) + ": " + system};
     error.problem = FileProblem::ReadError;
-    error.path = m_path.string();
+    error.path = PathText(m_path);
     error.systemError = system;
     return error;
 }

@@ -9,4 +9,8 @@ std::string PathText(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
+std::filesystem::path PathOfText(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 }  // namespace varnelo

@@ -6,9 +6,13 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace varnelo {
 
 std::string PathText(const std::filesystem::path& path);
+
+// The path that PathText gives `text` for.
+std::filesystem::path PathOfText(std::string_view text);
 
 }  // namespace varnelo
