@@ -12,9 +12,9 @@
 //                  against cat's reading alone
 //   cat_ms         `cat FULL` in a fresh process, as a user times it
 //   list_vs_cat    list_full_ms / cat_ms of the round: both commands from
-//                  start to exit; the file is read in parts at the same time
-//                  into huge-page memory, and a faster way of opening must
-//                  buy its complexity where this is above 3.5
+//                  start to exit; the file is read in one piece into fresh
+//                  memory, and a faster way of opening must buy its
+//                  complexity where this is above 3.5
 // Each counter is the median of the rounds, with _min and _max beside it.
 //
 // In-process: a cold load into a document whose memory was never touched,

@@ -9,17 +9,17 @@
 
 namespace varnelo {
 
-bool DisplayAvailable() {
 #if defined(__unix__) && !defined(__APPLE__)
+bool DisplayAvailable() {
     const auto set = [](const char* name) {
         const char* value = std::getenv(name);
         return value != nullptr && *value != '\0';
     };
     return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
-#else
-    return true;  // the desktop is always there
-#endif
 }
+#else
+bool DisplayAvailable() { return true; }  // the desktop is always there
+#endif
 
 std::optional<AppCommandLine> ParseAppCommandLine(const QStringList& arguments, int& exitCode) {
     QCommandLineParser parser;

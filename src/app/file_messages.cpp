@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "io/path_text.h"
 #include "launch/path_text.h"
 
 
@@ -37,7 +38,7 @@ QString FileMessages::reason(const FileError& error) {
         case FileProblem::Other: break;
     }
     if (error.kind == FileFailure::NotRegular) return tr("パイプ、FIFO またはデバイスです");
-    const QFileInfo file(FromPath(std::filesystem::path(error.path)));
+    const QFileInfo file(FromPath(PathOfText(error.path)));
     if (error.kind == FileFailure::SaveFailed) {
         const QFileInfo folder(file.absolutePath());
         if (!folder.exists()) return tr("保存先のフォルダーがありません");
@@ -53,7 +54,7 @@ QString FileMessages::reason(const FileError& error) {
 
 QString FileMessages::exportReason(const QString& path) {
     FileError error{FileFailure::SaveFailed, {}};
-    error.path = ToPath(path).string();
+    error.path = PathText(ToPath(path));
     return reason(error);
 }
 

@@ -18,15 +18,17 @@ namespace {
 
 // Without HOME the profile would go to /.config, which is nobody's: the
 // user's home from the password database is where it belongs.
-void SettleHome() {
 #if defined(__unix__)
+void SettleHome() {
     const char* home = std::getenv("HOME");
     if (home != nullptr && *home != '\0') return;
     if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
         ::setenv("HOME", user->pw_dir, 1);
     }
-#endif
 }
+#else
+void SettleHome() {}
+#endif
 
 }  // namespace
 

@@ -23,6 +23,7 @@
 #include "launch/path_text.h"
 #include "session/logger_session.h"
 #include "simulator/pty_server.h"
+#include "io/path_text.h"
 
 namespace varnelo::cli {
 
@@ -164,7 +165,7 @@ FileOutcome AppendNewRecords(LockedDataFile& file, const CVarneloDoc& doc) {
 // what the rule needs: the file's last record at its place, then the new
 // records after it.
 int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& path) {
-    const std::string name = path.string();
+    const std::string name = PathText(path);
     const bool keepPartial = parser.isSet("keep-partial");
     if (const FileOutcome refused = CheckAppendable(path)) return Fail(Text("cannot add records to " + refused->detail));
     // Locked before its count and last record are read, until the new records are in.
@@ -363,7 +364,7 @@ int RunDownload(const QStringList& arguments) {
                              std::to_string(doc.recordCount()) + " complete records)"));
         if (const FileOutcome error = SaveDataFile(path, doc)) return Fail(DescribeFileError(*error));
         return Fail(Text(WhatStopped(step) + "; the " + std::to_string(doc.recordCount()) +
-                         " complete records were saved to " + path.string()));
+                         " complete records were saved to " + PathText(path)));
     }
     if (!file) {
         // The logger holds no record: a file of its blocks and none.
@@ -373,7 +374,7 @@ int RunDownload(const QStringList& arguments) {
     } else if (const FileOutcome error = file->finish()) {
         return Fail(DescribeFileError(*error));
     }
-    Print(std::to_string(doc.recordCount()) + " records saved to " + path.string());
+    Print(std::to_string(doc.recordCount()) + " records saved to " + PathText(path));
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "io/atomic_file.h"
 #include "data/byte_order.h"
 #include "data/data_file_reader.h"
+#include "io/path_text.h"
 
 namespace varnelo {
 
@@ -20,7 +21,7 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, St
         doc.setRecordCount(0);
         FileError error = file.readFailure({});
         error.kind = FileFailure::OpenFailed;
-        error.detail = path.string() + ": record " + std::to_string(read) + " could not be read" +
+        error.detail = PathText(path) + ": record " + std::to_string(read) + " could not be read" +
                        (error.systemError.empty() ? "" : " (" + error.systemError + ")") + "; the document was emptied";
         return error;
     }
@@ -39,7 +40,7 @@ FileOutcome SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& d
                     writer.write(&doc.record(0), BLOCK_SIZE * static_cast<std::size_t>(count)) && writer.commit();
     if (!ok) {
         FileError error{FileFailure::SaveFailed, writer.error()};
-        error.path = path.string();
+        error.path = PathText(path);
         if (writer.busy()) error.problem = FileProblem::Busy;
         return error;
     }

@@ -4,6 +4,7 @@
 #include "data/data_file_reader.h"
 #include "io/open_file.h"
 #include "io/temporary_name.h"
+#include "io/path_text.h"
 
 namespace varnelo {
 
@@ -12,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 FileError RefusedAppend(const fs::path& path, const std::string& why) {
-    return {FileFailure::SaveFailed, path.string() + ": " + why};
+    return {FileFailure::SaveFailed, PathText(path) + ": " + why};
 }
 
 }  // namespace
@@ -36,7 +37,7 @@ FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds
     if (FileOutcome refused = CheckAppendable(path)) return refused;
     if (!m_file.open(path, LockAccess::ReadWrite, patience)) {
         FileError error{m_file.busy() ? FileFailure::SaveFailed : FileFailure::OpenFailed, m_file.error()};
-        error.path = path.string();
+        error.path = PathText(path);
         if (m_file.busy()) error.problem = FileProblem::Busy;
         return error;
     }
@@ -51,7 +52,7 @@ FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds
     if (FileOutcome refused = CheckDataFileLength(path, m_size)) return refused;
     if (m_size == 0) return std::nullopt;
     if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4)
-        return FileError{FileFailure::OpenFailed, path.string() + ": cannot read the parameter block and count"};
+        return FileError{FileFailure::OpenFailed, PathText(path) + ": cannot read the parameter block and count"};
     return CheckDataFileCount(path, m_size, countBytes, m_count);
 }
 

@@ -1,15 +1,16 @@
 #include "data/data_file_reader.h"
 
 #include "data/byte_order.h"
+#include "io/path_text.h"
 
 namespace varnelo {
 
 namespace {
 
 FileError Refused(const std::filesystem::path& path, const std::string& why, FileProblem problem = FileProblem::Other) {
-    FileError error{FileFailure::UnexpectedFormat, path.string() + ": " + why};
+    FileError error{FileFailure::UnexpectedFormat, PathText(path) + ": " + why};
     error.problem = problem;
-    error.path = path.string();
+    error.path = PathText(path);
     return error;
 }
 
@@ -66,14 +67,14 @@ FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams stre
         if (!code && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
             !std::filesystem::is_directory(status)) {
             return FileError{FileFailure::NotRegular,
-                             path.string() + ": not a regular file (a pipe, FIFO or device); save it to a file first"};
+                             PathText(path) + ": not a regular file (a pipe, FIFO or device); save it to a file first"};
         }
     }
     std::uintmax_t size = 0;
     if (!m_file.open(path, AnnouncedLength) || !m_file.size(size)) {
         if (!m_file.readError().empty()) return readFailure({});
-        FileError error{FileFailure::OpenFailed, path.string() + ": " + m_file.error()};
-        error.path = path.string();
+        FileError error{FileFailure::OpenFailed, PathText(path) + ": " + m_file.error()};
+        error.path = PathText(path);
         return error;
     }
     if (size == 0 && m_file.streamed())
@@ -95,21 +96,15 @@ FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams stre
 FileError DataFileReader::readFailure(const std::string& otherwise) {
     const std::string system = m_file.readError();
     if (system.empty()) return Refused(m_path, otherwise);
-    FileError error{FileFailure::OpenFailed, m_path.string() + ": " + system};
+    FileError error{FileFailure::OpenFailed, PathText(m_path) + ": " + system};
     error.problem = FileProblem::ReadError;
-    error.path = m_path.string();
+    error.path = PathText(m_path);
     error.systemError = system;
     return error;
 }
 
 int DataFileReader::read(int first, int n, MeasurementRecord* into) {
     const std::size_t bytes = m_file.read(RecordOffset(first), into, BLOCK_SIZE * static_cast<std::size_t>(n));
-    return static_cast<int>(bytes / BLOCK_SIZE);
-}
-
-int DataFileReader::readInParallel(int first, int n, MeasurementRecord* into) {
-    const std::size_t bytes =
-        m_file.readInParallel(RecordOffset(first), into, BLOCK_SIZE * static_cast<std::size_t>(n), BLOCK_SIZE);
     return static_cast<int>(bytes / BLOCK_SIZE);
 }
 

@@ -34,8 +34,6 @@ public:
     // Reads records first..first+n-1 into `into`; returns how many arrived
     // whole (fewer only after a read error or a file cut since it opened).
     int read(int first, int n, MeasurementRecord* into);
-    // The same, in parts read at the same time.
-    int readInParallel(int first, int n, MeasurementRecord* into);
     // A refusal for a read that failed, if one did: the system's error,
     // else what `otherwise` says.
     FileError readFailure(const std::string& otherwise);

@@ -15,7 +15,7 @@ namespace varnelo {
 // RECORD_CAPACITY + 1 blocks of zero bytes. The memory comes zeroed from the
 // system and is only touched as blocks are filled, so a fresh store is cheap,
 // and on huge pages where there are any, so that filling it is too: a data
-// file is read straight into its blocks, in parts at the same time.
+// file is read straight into its blocks.
 class DataFileReader;
 
 class BlockStore {
@@ -32,10 +32,6 @@ public:
     // Records 0..file.count()-1 read from the file; returns how many
     // arrived whole. Block 0 is left for the caller to write.
     int fill(DataFileReader& file);
-    // Before records first..end-1 arrive one by one (a download): their
-    // pages are brought in ahead of them on a thread of their own, so that
-    // clearing fresh memory overlaps the waits for the logger.
-    void prepareForRecords(int end, int first = 0);
 
 private:
     // How the blocks' memory reaches the system lives below the data format.
@@ -63,8 +59,7 @@ public:
     // Held to 0..RECORD_CAPACITY: the count never names records that are not there.
     void setRecordCount(int count);
 
-    // Loading a data file, and the records' own memory before a download
-    // writes into it: see BlockStore.
+    // Loading a data file: see BlockStore.
     BlockStore& blocks() { return m_blocks; }
 
 private:

@@ -14,10 +14,10 @@ std::string WindowsPortName(const std::string& typed) {
     return typed;
 }
 
-std::string PortToOpen(const std::string& typed) {
 #if defined(_WIN32)
-    return WindowsPortName(typed);
+std::string PortToOpen(const std::string& typed) { return WindowsPortName(typed); }
 #else
+std::string PortToOpen(const std::string& typed) {
     namespace fs = std::filesystem;
     if (typed.empty()) return typed;
     std::error_code code;
@@ -27,7 +27,7 @@ std::string PortToOpen(const std::string& typed) {
     }
     const fs::path absolute = fs::absolute(typed, code);
     return code ? typed : absolute.string();
-#endif
 }
+#endif
 
 }  // namespace varnelo

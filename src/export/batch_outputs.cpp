@@ -6,11 +6,12 @@
 #include <system_error>
 
 #include "io/atomic_file.h"
+#include "io/path_text.h"
 
 namespace varnelo {
 
 bool NamesAnOutputFile(const std::filesystem::path& folder, std::string_view extension) {
-    const std::string own = folder.extension().string();
+    const std::string own = PathText(folder.extension());
     const auto lower = [](unsigned char c) { return std::tolower(c); };
     if (own.size() != extension.size() ||
         !std::equal(own.begin(), own.end(), extension.begin(), [&](char a, char b) { return lower(a) == lower(b); }))
@@ -31,13 +32,13 @@ BatchPlan PlanBatch(const std::vector<std::filesystem::path>& inputs, const std:
     for (const BatchItem& item : plan.items) {
         const auto [at, isNew] = taken.emplace(item.output.filename(), &item.input);
         if (!isNew) {
-            plan.refusal = at->second->string() + " and " + item.input.string() + " would both be written to " +
-                           item.output.string() + "; nothing was written";
+            plan.refusal = PathText(*at->second) + " and " + PathText(item.input) + " would both be written to " +
+                           PathText(item.output) + "; nothing was written";
             return plan;
         }
         for (const std::filesystem::path& input : inputs) {
             if (SameFile(input, item.output)) {
-                plan.refusal = item.output.string() + " is one of the data files being read; nothing was written";
+                plan.refusal = PathText(item.output) + " is one of the data files being read; nothing was written";
                 return plan;
             }
         }

@@ -1,4 +1,5 @@
 #include "export/file_batches.h"
+#include "io/path_text.h"
 
 #include <new>
 
@@ -26,7 +27,7 @@ std::string FileBatches::unreadable(int before) const {
     const int record = m_firstUnread.load();
     if (record >= before) return {};
     const std::string system = m_source.file().readError();
-    return m_source.path().string() + ": record " + std::to_string(record) + " could not be read" +
+    return PathText(m_source.path()) + ": record " + std::to_string(record) + " could not be read" +
            (system.empty() ? "" : ": " + system);
 }
 

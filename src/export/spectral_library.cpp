@@ -9,6 +9,7 @@
 #include "export/export_text.h"
 #include "export/ordered_batches.h"
 #include "io/atomic_file.h"
+#include "io/path_text.h"
 #include "text/fixed_format.h"
 #include "text/shortest_text.h"
 
@@ -143,7 +144,7 @@ std::string LibraryRefusal(const LibraryFiles& files, std::span<const std::files
     for (const std::filesystem::path& input : inputs) {
         for (const std::filesystem::path* output : {&files.sli, &files.hdr, &files.csv}) {
             if (SameFile(input, *output)) {
-                return output->string() + " would replace the input " + input.string();
+                return PathText(*output) + " would replace the input " + PathText(input);
             }
         }
     }

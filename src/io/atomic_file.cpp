@@ -1,6 +1,6 @@
 #include "io/atomic_file.h"
 
-#include "io/background_flush.h"
+#include "io/atomic_file_system.h"
 #include "io/file_lock.h"
 #include "io/open_file.h"
 #include "io/temporary_name.h"
@@ -8,19 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <system_error>
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <unistd.h>
-#if defined(__linux__) && defined(O_TMPFILE) && !defined(VARNELO_PORTABLE_IO)
-#define VARNELO_HAVE_UNNAMED_FILES 1
-#endif
-#elif defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <windows.h>
-#endif
 
 namespace varnelo {
 
@@ -45,54 +32,6 @@ fs::path FollowLinks(fs::path path, std::error_code& code) {
     }
     code = std::make_error_code(std::errc::too_many_symbolic_link_levels);
     return path;
-}
-
-// A new file that no other writer can have opened: creation fails rather
-// than take a name that is somehow taken.
-std::FILE* CreateExclusive(const fs::path& path) {
-#ifdef _WIN32
-    const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return nullptr;
-    std::FILE* file = ::_fdopen(fd, "wb");
-    if (!file) ::_close(fd);
-    return file;
-#else
-    return std::fopen(path.c_str(), "wbx");
-#endif
-}
-
-int Descriptor(std::FILE* file) {
-#ifdef _WIN32
-    return ::_fileno(file);
-#else
-    return fileno(file);
-#endif
-}
-
-// The file's bytes on the disk, not only in the system's cache.
-bool FlushToDisk(std::FILE* file) {
-#ifdef _WIN32
-    return ::_commit(Descriptor(file)) == 0;
-#else
-    return ::fsync(Descriptor(file)) == 0;
-#endif
-}
-
-// The new file takes the old one's name in one step. On Windows the
-// rename is itself written through before it returns, and a file that
-// another program holds open without sharing its deletion is refused with
-// the old file left as it was.
-bool Replace(const fs::path& from, const fs::path& to, std::string& why) {
-#ifdef _WIN32
-    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    why = std::system_category().message(static_cast<int>(::GetLastError()));
-    return false;
-#else
-    std::error_code code;
-    fs::rename(from, to, code);
-    if (code) why = code.message();
-    return !code;
-#endif
 }
 
 // What cannot be swapped for a new file (a device, a FIFO) is written as it is.
@@ -132,7 +71,6 @@ bool AtomicFileWriter::fail(const std::string& what, const std::string& why) {
 }
 
 void AtomicFileWriter::discard() {
-    m_flush.reset();  // it uses the descriptor about to close
     if (m_file) {
         if (m_mode != Mode::StandardOutput) std::fclose(m_file);
         m_file = nullptr;
@@ -145,35 +83,23 @@ void AtomicFileWriter::discard() {
 }
 
 bool AtomicFileWriter::openUnnamed() {
-#ifdef VARNELO_HAVE_UNNAMED_FILES
-    // A file without a name in the destination's folder: should the process
-    // die before the commit, the system reclaims it and nothing is left
-    // behind. It is given a name by its descriptor's path, so /proc must be there.
-    if (::access("/proc/self/fd", X_OK) != 0) return false;
+    // Should the process die before the commit, the system reclaims the
+    // file and nothing is left behind.
     const fs::path folder = m_destination.has_parent_path() ? m_destination.parent_path() : fs::path(".");
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0) return false;  // a file system without unnamed files
-    m_file = ::fdopen(fd, "wb");
-    if (!m_file) ::close(fd);
+    m_file = system_file::OpenUnnamed(folder);
     m_unnamed = m_file != nullptr;
     return m_unnamed;
-#else
-    return false;
-#endif
 }
 
 bool AtomicFileWriter::nameUnnamed() {
-#ifdef VARNELO_HAVE_UNNAMED_FILES
-    const std::string descriptor = "/proc/self/fd/" + std::to_string(fileno(m_file));
     for (int attempt = 0; attempt < 8; ++attempt) {
         const fs::path name = TemporarySibling(m_destination);
-        if (::linkat(AT_FDCWD, descriptor.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (system_file::NameUnnamed(m_file, name)) {
             m_temporary = name;
             return true;
         }
         if (errno != EEXIST) break;
     }
-#endif
     return false;
 }
 
@@ -200,7 +126,7 @@ bool AtomicFileWriter::open() {
             // Exclusive creation: a name that is somehow taken is never overwritten.
             for (int attempt = 0; attempt < 8 && !m_file; ++attempt) {
                 m_temporary = TemporarySibling(m_destination);
-                m_file = CreateExclusive(m_temporary);
+                m_file = system_file::CreateExclusive(m_temporary);
                 if (!m_file && errno != EEXIST) break;
             }
             if (!m_file) {
@@ -214,21 +140,12 @@ bool AtomicFileWriter::open() {
     // for and writes a few kilobytes at a time.
     m_buffer = std::make_unique<char[]>(WRITE_BUFFER_SIZE);
     std::setvbuf(m_file, m_buffer.get(), _IOFBF, WRITE_BUFFER_SIZE);
-    // The replacement is flushed before it takes the name; a device or a
-    // pipe is not, and gains nothing from it.
-    if (m_mode == Mode::Replace) m_flush = std::make_unique<BackgroundFlush>(Descriptor(m_file));
     return true;
 }
 
 bool AtomicFileWriter::write(const void* data, std::size_t size) {
     if (!m_file) return false;
     if (size != 0 && std::fwrite(data, 1, size, m_file) != size) return fail("cannot write", errno);
-    m_written += size;
-    if (m_flush && m_written - m_handedOver >= BackgroundFlush::STEP) {
-        if (std::fflush(m_file) != 0) return fail("cannot write", errno);
-        m_handedOver = m_written;
-        m_flush->handedOver(m_handedOver);
-    }
     return true;
 }
 
@@ -243,12 +160,7 @@ bool AtomicFileWriter::prepare() {
         m_prepared = true;
         return true;
     }
-    if (m_flush) {
-        const int flushError = m_flush->stop();
-        m_flush.reset();
-        if (flushError != 0) return fail("cannot write", flushError);
-    }
-    if (m_mode == Mode::Replace && !FlushToDisk(m_file)) return fail("cannot write", errno);
+    if (m_mode == Mode::Replace && !system_file::FlushToDisk(m_file)) return fail("cannot write", errno);
     if (m_unnamed && !nameUnnamed()) return fail("cannot name the new file beside", errno);
     std::FILE* file = m_file;
     m_file = nullptr;
@@ -278,7 +190,7 @@ bool AtomicFileWriter::commit() {
     }
     old.releaseForRename();
     std::string why;
-    if (!Replace(m_temporary, m_destination, why)) return fail("cannot replace", why);
+    if (!system_file::Replace(m_temporary, m_destination, why)) return fail("cannot replace", why);
     m_temporary.clear();
     return true;
 }

@@ -21,8 +21,6 @@
 
 namespace varnelo {
 
-class BackgroundFlush;
-
 // The output name that means standard output rather than a file.
 inline constexpr std::string_view STANDARD_OUTPUT_NAME = "-";
 
@@ -73,9 +71,6 @@ private:
     Mode m_mode = Mode::Replace;
     std::FILE* m_file = nullptr;
     std::unique_ptr<char[]> m_buffer;  // m_file's, outlives it
-    std::uintmax_t m_written = 0;
-    std::uintmax_t m_handedOver = 0;  // bytes out of the stream's buffer
-    std::unique_ptr<BackgroundFlush> m_flush;
     bool m_prepared = false;
     bool m_busy = false;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary

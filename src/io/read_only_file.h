@@ -1,8 +1,7 @@
 #pragma once
-// A file opened for reading at any position. Where the system reads by
-// position (POSIX pread), a long stretch is read by several threads at once,
-// each filling its own part of the memory; elsewhere, and in the portable
-// build, it is read in one piece through a C stream.
+// A file opened for reading at any position: by position (POSIX pread), or
+// on Windows and in the portable build through a C stream opened by the
+// file's wide name.
 // A pipe, FIFO or device cannot be read by position: it is read once, in
 // order, into memory when opened, and then served from there.
 
@@ -48,9 +47,6 @@ public:
     // fewer than n at the end of the file or after a read error.
     std::size_t read(std::uintmax_t offset, void* into, std::size_t n);
 
-    // The same, cut into parts of whole `unit`s that are read at the same time.
-    std::size_t readInParallel(std::uintmax_t offset, void* into, std::size_t n, std::size_t unit);
-
 private:
     bool fail(int errorNumber);
     bool takeStream(const StreamLength& length);
@@ -59,15 +55,15 @@ private:
     long readOn(void* into, std::size_t n);
     std::size_t readTaken(std::uintmax_t offset, void* into, std::size_t n) const;
 
-#if (defined(__unix__) || defined(__APPLE__)) && !defined(VARNELO_PORTABLE_IO)
+    // read_only_file_posix.cpp reads by position from a descriptor;
+    // read_only_file_portable.cpp (Windows and the portable build) through
+    // a C stream. Each uses its own members.
     int m_fd = -1;
-#else
     std::FILE* m_file = nullptr;
     std::filesystem::path m_path;
     std::mutex m_position;  // a seek and its read belong together
-#endif
     std::string m_error;
-    std::atomic<int> m_readErrno{0};  // parts may be read on several threads
+    std::atomic<int> m_readErrno{0};  // reads may come from several threads
     std::vector<std::uint8_t> m_stream;
     bool m_streamed = false;
 };

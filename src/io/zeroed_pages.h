@@ -4,10 +4,11 @@
 // with huge pages it is asked to, so that filling the stretch once (a whole
 // data file read into the document) costs a few dozen page faults instead of
 // tens of thousands; the memory itself is the same either way.
+// zeroed_pages_posix.cpp maps anonymous memory and asks for huge pages;
+// zeroed_pages_portable.cpp (Windows and the portable build) takes it from
+// calloc, with ordinary pages.
 
-#include <atomic>
 #include <cstddef>
-#include <thread>
 
 namespace varnelo {
 
@@ -20,20 +21,9 @@ public:
     ZeroedPages(const ZeroedPages&) = delete;
     ZeroedPages& operator=(const ZeroedPages&) = delete;
 
-    // Has a thread of its own bring in the pages of [offset, offset + bytes)
-    // now, in order, so that writes arriving later, a record at a time (a
-    // download), find them ready instead of each waiting for the system to
-    // clear a fresh page. These pages are ordinary ones: with a thread
-    // bringing them in, the count of faults matters less than the cost of a
-    // fresh page. No byte changes. A call ends the work of the last.
-    void backAhead(std::size_t offset, std::size_t bytes);
-    // Ends that work: once it returns, no other thread touches the pages.
-    void stopBackingAhead();
-
     void* data() const { return m_data; }
     std::size_t size() const { return m_size; }
 
-    static constexpr std::size_t PAGE_SIZE = 4096;
     static constexpr std::size_t HUGE_PAGE_SIZE = std::size_t{2} << 20;
 
 private:
@@ -41,8 +31,6 @@ private:
     std::size_t m_size = 0;
     void* m_allocation = nullptr;  // what goes back to the system
     std::size_t m_allocationSize = 0;
-    std::thread m_backer;
-    std::atomic<bool> m_stopBacking{false};
 };
 
 }  // namespace varnelo

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "io/path_text.h"
+
 namespace varnelo {
 
 namespace {
@@ -78,9 +80,12 @@ QByteArray PathBytesOfText(const QString& text) {
     return bytes;
 }
 
-std::filesystem::path ToPath(const QString& text) { return std::filesystem::path(PathBytesOfText(text).toStdString()); }
+std::filesystem::path ToPath(const QString& text) {
+    const QByteArray bytes = PathBytesOfText(text);
+    return PathOfText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
 
-QString FromPath(const std::filesystem::path& path) { return TextOfPathBytes(path.native()); }
+QString FromPath(const std::filesystem::path& path) { return TextOfPathBytes(PathText(path)); }
 
 QString ArgumentText(const char* argument) { return TextOfPathBytes(argument == nullptr ? "" : argument); }
 

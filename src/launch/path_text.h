@@ -4,7 +4,8 @@
 // here and nowhere else: every byte that is part of valid UTF-8 becomes its
 // character, and every other byte b becomes the lone surrogate U+DC00 + b,
 // which turns back into b on the way to the system. A name in Shift-JIS or
-// Latin-1 thus reaches the system exactly as it came.
+// Latin-1 thus reaches the system exactly as it came. The bytes are those of
+// the core's io/path_text: UTF-8 on Windows, the name itself on POSIX.
 
 #include <QByteArray>
 #include <QString>

@@ -239,7 +239,6 @@ SessionStep LoggerSession::stepDownload(SessionStep result) {
             m_session.beginDownload();
             m_session.markChanged();
         }
-        doc.blocks().prepareForRecords(m_end, m_first);
         doc.record(index) = m_staging;
     }
     doc.setRecordCount(index + 1);

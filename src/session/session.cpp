@@ -1,4 +1,5 @@
 #include "session/session.h"
+#include "io/path_text.h"
 
 #include "data/data_file_reader.h"
 #include "io/process.h"
@@ -31,7 +32,7 @@ std::optional<Session::FileStamp> Session::StampOf(const std::filesystem::path& 
 
 bool Session::changedOnDisk() const { return !m_path.empty() && m_stamp && StampOf(m_path) != m_stamp; }
 
-std::string Session::title() const { return m_path.filename().string(); }
+std::string Session::title() const { return PathText(m_path.filename()); }
 
 void Session::renew() {
     m_path.clear();

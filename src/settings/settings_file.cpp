@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "io/open_file.h"
 #include "text/decimal_prefix.h"
 
 namespace varnelo {
@@ -99,15 +100,15 @@ SensorTable ParseSensorTable(std::string_view text) {
 }
 
 std::optional<SensorTable> LoadSettingsFile(const std::filesystem::path& path, std::string& error) {
-    const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.string().c_str(), "rb"));
+    const std::unique_ptr<std::FILE, CloseFile> file(OpenFile(path, "rb"));
     if (!file) {
-        error = path.string() + ": " + std::strerror(errno);
+        error = PathText(path) + ": " + std::strerror(errno);
         return std::nullopt;
     }
     SensorTable table = ReadPieces([&] { return std::getc(file.get()); });
     if (std::ferror(file.get())) {
         // A half-read file would replace a good list with part of one.
-        error = path.string() + ": " + std::strerror(errno);
+        error = PathText(path) + ": " + std::strerror(errno);
         return std::nullopt;
     }
     return table;

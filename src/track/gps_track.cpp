@@ -5,7 +5,6 @@
 #include <limits>
 #include <optional>
 
-#include "io/parallel_parts.h"
 #include "text/decimal_prefix.h"
 
 namespace varnelo {
@@ -34,9 +33,6 @@ constexpr int FIELD_SPEED = 7;
 constexpr int FIELD_COURSE = 8;
 constexpr int FIELD_ALTITUDE = 10;
 constexpr int FIELD_ALTITUDE2 = 11;
-
-// Records one thread parses at the least.
-constexpr std::size_t PARSE_PART_MINIMUM = 2048;
 
 }  // namespace
 
@@ -135,24 +131,21 @@ bool WithinTrackLimit(double u, double v) {
 void ComputeTrack(const CVarneloDoc& doc, int count, GpsTrack& track) {
     track.max_x = track.min_x = track.max_y = track.min_y = 0.0;
     const int n = std::clamp(count, 0, RECORD_CAPACITY);
-    // Each record's sentence stands alone: they are read on every core.
-    ForEachPart(static_cast<std::size_t>(n), PARSE_PART_MINIMUM, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            // The four motion values keep what the slot held when the
-            // sentence does not reach their fields.
-            GpsFix fix{0.0, 0.0, track.speed[i], track.course[i], track.altitude[i], track.altitude2[i]};
-            const std::span<const std::uint8_t> sentence = GpsSentenceBytes(doc.record(static_cast<int>(i)));
-            ParseGpsText(sentence, fix);
-            if (HasGpsFix(fix, ReadPositionMarks(sentence))) fix.given |= GPS_FIX;
-            track.given[i] = fix.given;
-            track.latitude[i] = fix.latitude;
-            track.longitude[i] = fix.longitude;
-            track.speed[i] = fix.speed;
-            track.course[i] = fix.course;
-            track.altitude[i] = fix.altitude;
-            track.altitude2[i] = fix.altitude2;
-        }
-    });
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        // The four motion values keep what the slot held when the
+        // sentence does not reach their fields.
+        GpsFix fix{0.0, 0.0, track.speed[i], track.course[i], track.altitude[i], track.altitude2[i]};
+        const std::span<const std::uint8_t> sentence = GpsSentenceBytes(doc.record(static_cast<int>(i)));
+        ParseGpsText(sentence, fix);
+        if (HasGpsFix(fix, ReadPositionMarks(sentence))) fix.given |= GPS_FIX;
+        track.given[i] = fix.given;
+        track.latitude[i] = fix.latitude;
+        track.longitude[i] = fix.longitude;
+        track.speed[i] = fix.speed;
+        track.course[i] = fix.course;
+        track.altitude[i] = fix.altitude;
+        track.altitude2[i] = fix.altitude2;
+    }
 
     // The plane track hangs on the first position, so it is laid in order.
     double originLatitude = 0.0;

@@ -16,11 +16,11 @@ std::vector<std::uint8_t> Counting(std::size_t n) {
     return bytes;
 }
 
-TEST(ReadOnlyFile, AStretchReadInPartsHoldsEveryByteAndStopsAtTheEnd) {
+TEST(ReadOnlyFile, AStretchReadHoldsEveryByteAndStopsAtTheEnd) {
     test::TempDir dir;
     const auto path = dir / "data";
     const std::size_t unit = 6728;
-    const auto bytes = Counting(2000 * unit + 123);  // parts of several MiB
+    const auto bytes = Counting(2000 * unit + 123);
     test::WriteFileBytes(path, bytes);
     ReadOnlyFile file;
     ASSERT_TRUE(file.open(path)) << file.error();
@@ -38,7 +38,7 @@ TEST(ReadOnlyFile, AStretchReadInPartsHoldsEveryByteAndStopsAtTheEnd) {
                          Case{0, 2100 * unit, bytes.size()},                  // past the end: what is there
                          Case{bytes.size(), 10, 0}}) {
         std::vector<std::uint8_t> into(c.asked, 0xEE);
-        EXPECT_EQ(file.readInParallel(c.offset, into.data(), c.asked, unit), c.expected) << c.offset;
+        EXPECT_EQ(file.read(c.offset, into.data(), c.asked), c.expected) << c.offset;
         EXPECT_TRUE(std::equal(into.begin(), into.begin() + static_cast<std::ptrdiff_t>(c.expected),
                                bytes.begin() + static_cast<std::ptrdiff_t>(c.offset)))
             << c.offset;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "io/path_text.h"
 #include "settings/settings_file.h"
 #include "support/test_support.h"
 
@@ -97,17 +98,17 @@ TEST(SettingsFile, OnlyTheFirstThousandSensorLinesAreUsed) {
 
 TEST(SettingsFile, LoadingReadsTheFileAndRefusesWhatCannotBeRead) {
     test::TempDir dir;
-    const auto path = dir / "heads.csv";
+    const auto path = dir.path() / std::filesystem::path(u8"測定データ.csv");
     test::WriteFileBytes(path, {'C', '1', '2', '8', '8', '0', 'M', 'A', ',', 'N', '\r', '\n'});
     std::string error;
     const auto table = LoadSettingsFile(path, error);
     ASSERT_TRUE(table.has_value()) << error;
     ExpectHeads(*table, {{"N", {}}}, "file");
 
-    for (const auto& unreadable : {dir / "missing.csv", dir.path()}) {
+    for (const auto& unreadable : {dir.path() / std::filesystem::path(u8"無い.csv"), dir.path()}) {
         error.clear();
-        EXPECT_FALSE(LoadSettingsFile(unreadable, error).has_value()) << unreadable;
-        EXPECT_NE(error.find(unreadable.string()), std::string::npos) << error;
+        EXPECT_FALSE(LoadSettingsFile(unreadable, error).has_value()) << PathText(unreadable);
+        EXPECT_NE(error.find(PathText(unreadable)), std::string::npos) << error;
     }
 }
 
