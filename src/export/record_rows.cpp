@@ -164,8 +164,8 @@ std::optional<std::vector<RecordRange>> PlanFileRows(FileBatches& batches, const
     if (grouping.kind != Grouping::Kind::Gap) return PlanRows(grouping, batches.count(), {});
     // The gaps need every record's time before the first row is made.
     std::vector<std::optional<double>> seconds(static_cast<std::size_t>(batches.count()));
-    for (std::size_t first = 0; first < seconds.size(); first += RECORDS_PER_BATCH) {
-        const std::size_t last = std::min(seconds.size(), first + RECORDS_PER_BATCH);
+    for (std::size_t first = 0; first < seconds.size(); first += export_text::RECORDS_PER_BATCH) {
+        const std::size_t last = std::min(seconds.size(), first + export_text::RECORDS_PER_BATCH);
         std::unique_ptr<MeasurementRecord[]> room;
         const auto records = batches.read(first, last, room);
         if (records.empty()) return std::nullopt;
