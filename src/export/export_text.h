@@ -49,6 +49,11 @@ public:
         if (itemMax == 0 || items > capacity / itemMax) RoomExceeded(writer);
     }
 
+    // For a line made elsewhere and copied in: checked before the copy.
+    void expect(std::size_t size) const {
+        if (size > m_itemMax) RoomExceeded(m_writer);
+    }
+
     // `write(out)` writes one line from `out` and returns its end.
     template <class Write>
     char* line(char* out, Write&& write) const {

@@ -200,6 +200,7 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
                 if (name.empty()) name = std::string(UNNAMED_PREFIX) + std::to_string(range.first);
                 name += '\n';
                 name += LibraryCsvRow({}, row, members.front(), options);
+                room.expect(bytes.size() + name.size());
                 out = room.line(out, [&](char* at) {
                     at = static_cast<char*>(std::memcpy(at, bytes.data(), bytes.size())) + bytes.size();
                     return static_cast<char*>(std::memcpy(at, name.data(), name.size())) + name.size();
