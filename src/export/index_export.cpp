@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 #include "io/atomic_file.h"
 #include "export/export_text.h"
@@ -86,6 +87,8 @@ constexpr std::size_t FeatureFixedMax() {
 // One value of a profile and the comma before it: four decimals, or a
 // derivative in full, or null.
 constexpr std::size_t PROFILE_VALUE_MAX = std::max({FLOAT_FIXED_TEXT_MAX, JSON_NUMBER_MAX, NULL_TEXT.size()}) + 1;
+// A profile has a value for every element of the grid.
+static_assert(std::tuple_size_v<ReflectanceArray> == SPECTRUM_LENGTH);
 
 char* AppendFixed(char* out, double value, int decimals) { return AppendUnsignedZero(out, value, decimals); }
 
