@@ -67,7 +67,7 @@ std::vector<SpectralIndex> Indices(FuzzedDataProvider& input) {
     return indices;
 }
 
-RowStages Stages(FuzzedDataProvider& input, bool grouping) {
+RowStages Stages(FuzzedDataProvider& input) {
     RowStages stages;
     std::string error;
     if (input.ConsumeBool()) {
@@ -76,7 +76,7 @@ RowStages Stages(FuzzedDataProvider& input, bool grouping) {
         stages.smoothing = ParseSmoothing(text, error);
         if (stages.smoothing) stages.smoothing->derivative = input.ConsumeBool();
     }
-    if (grouping && input.ConsumeBool()) {
+    if (input.ConsumeBool()) {
         const std::string text = input.ConsumeBool() ? std::to_string(input.ConsumeIntegralInRange(0, 5))
                                                      : "gap:" + std::to_string(input.ConsumeIntegralInRange(0, 100000));
         if (const std::optional<Grouping> g = ParseGrouping(text, error)) stages.grouping = *g;
@@ -107,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int which = input.ConsumeIntegralInRange(0, 2);
     const int count = input.ConsumeIntegralInRange(0, MAX_RECORDS);
     const std::vector<SpectralIndex> indices = Indices(input);
-    const RowStages stages = Stages(input, which != 1);
+    // The point layer's features are single records whatever grouping says.
+    const RowStages stages = Stages(input);
     const bool profiles = input.ConsumeBool();
     BandSet bands;
     std::string error;
