@@ -6,12 +6,8 @@
 namespace varnelo {
 
 std::string QualityText(unsigned flags) {
-    static constexpr struct {
-        unsigned flag;
-        std::string_view name;
-    } NAMES[] = {{QC_NOFIX, "nofix"}, {QC_UNDEFINED, "undefined"}, {QC_RANGE, "range"}, {QC_SKY, "sky"}};
     std::string text;
-    for (const auto& n : NAMES) {
+    for (const QualityName& n : QUALITY_NAMES) {
         if ((flags & n.flag) == 0) continue;
         if (!text.empty()) text += ';';
         text += n.name;

@@ -10,6 +10,7 @@
 //              from the record before by more than the threshold (10 %):
 //              a cloud passed between the two channels' readings
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,8 +29,22 @@ enum QualityFlag : unsigned {
 
 inline constexpr double DEFAULT_SKY_CHANGE = 0.10;
 
+struct QualityName {
+    unsigned flag;
+    std::string_view name;
+};
+inline constexpr QualityName QUALITY_NAMES[] = {
+    {QC_NOFIX, "nofix"}, {QC_UNDEFINED, "undefined"}, {QC_RANGE, "range"}, {QC_SKY, "sky"}};
+
 // The names joined by ';' in the order above; empty for none.
 std::string QualityText(unsigned flags);
+
+// The longest QualityText: every name, and a ';' between each two.
+constexpr std::size_t QualityTextMax() {
+    std::size_t size = 0;
+    for (const QualityName& n : QUALITY_NAMES) size += n.name.size() + 1;
+    return size - 1;
+}
 
 // |S - previous| > threshold · previous.
 bool SkyChanged(double previousSum, double sum, double threshold);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string_view>
 
 namespace varnelo {
 
@@ -48,6 +49,10 @@ char* AppendField(char* out, int value, int width, char separator) {
     if (separator != 0) *out++ = separator;
     return out;
 }
+
+// Six int16 fields (the year plus 1980 stays within an int16's width),
+// each with its sign and widest digits, and the five separators.
+static_assert(6 * std::string_view("-32768").size() + 5 <= RECORD_TIME_LABEL_MAX);
 
 }  // namespace
 

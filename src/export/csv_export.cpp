@@ -25,6 +25,7 @@ constexpr std::size_t FIXED_PART_MAX =
     RECORD_TIME_LABEL_MAX + 2 * (DOUBLE_FIXED_TEXT_MAX + 1) + 5 * (FLOAT_FIXED_TEXT_MAX + 1) + 2 * (INT32_TEXT_MAX + 1);
 constexpr std::size_t ROW_TEXT_MAX =
     FIXED_PART_MAX + 2 * SPECTRUM_LENGTH * (FLOAT_FIXED_TEXT_MAX + 1) + CSV_LINE_END.size();
+constexpr std::size_t BATCH_BYTES = RECORDS_PER_BATCH * ROW_TEXT_MAX;
 
 template <int Decimals>
 char* AppendFloat(char* out, float value) {
@@ -111,7 +112,7 @@ ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& opt
         reported = written;
         return progress(written, count);
     };
-    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * ROW_TEXT_MAX};
+    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, BATCH_BYTES};
     if (!FormatInOrder(shape, format, write)) {
         if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
         return ExportResult{ExportStatus::Cancelled, {}};
@@ -140,7 +141,9 @@ CsvRowFormatter::CsvRowFormatter(const CsvOptions& options) : m_options(options)
 
 std::string_view CsvRowFormatter::Row(const MeasurementRecord& record, const GpsTrack& track, int index) {
     char* const begin = m_line.data();
-    char* const end = AppendCsvRow(begin, record, PositionInTrack(track, index), m_options, m_spectra);
+    char* const end = BatchRoom(begin, m_line.size(), 1, ROW_TEXT_MAX, "a CSV row").line(begin, [&](char* at) {
+        return AppendCsvRow(at, record, PositionInTrack(track, index), m_options, m_spectra);
+    });
     return std::string_view(begin, static_cast<std::size_t>(end - begin));
 }
 
@@ -148,9 +151,13 @@ ExportResult ExportCsv(const std::filesystem::path& target, const CVarneloDoc& d
                        const CsvOptions& options, const ExportProgress& progress) {
     const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+        const BatchRoom room(out, BATCH_BYTES, end - begin, ROW_TEXT_MAX, "a CSV export row");
         DerivedSpectra spectra;
-        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i)
-            out = AppendCsvRow(out, doc.record(i), PositionInTrack(track, i), options, spectra);
+        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i) {
+            out = room.line(out, [&](char* at) {
+                return AppendCsvRow(at, doc.record(i), PositionInTrack(track, i), options, spectra);
+            });
+        }
         return out;
     };
     return WriteCsv(target, options, count, format, {}, progress);
@@ -160,10 +167,14 @@ ExportResult ExportCsv(const std::filesystem::path& target, DataFileReader& sour
                        const ExportProgress& progress) {
     FileBatches batches(source);
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-        std::unique_ptr<MeasurementRecord[]> room;
+        const BatchRoom room(out, BATCH_BYTES, end - begin, ROW_TEXT_MAX, "a CSV export row");
+        std::unique_ptr<MeasurementRecord[]> records;
         DerivedSpectra spectra;
-        for (const MeasurementRecord& record : batches.read(begin, end, room))
-            out = AppendCsvRow(out, record, PositionOfRecord(record), options, spectra);
+        for (const MeasurementRecord& record : batches.read(begin, end, records)) {
+            out = room.line(out, [&](char* at) {
+                return AppendCsvRow(at, record, PositionOfRecord(record), options, spectra);
+            });
+        }
         return out;
     };
     return WriteCsv(target, options, batches.count(), format,

@@ -1,10 +1,13 @@
 #pragma once
 // What every export writer shares: how positions are written, how often
-// progress is told, how many records a batch holds, and copying a piece of
-// text into a line being built.
+// progress is told, how many records a batch holds, copying a piece of text
+// into a line being built, and the room each line is given.
 
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 #include "text/fixed_format.h"
@@ -20,6 +23,51 @@ inline constexpr int PROGRESS_STEP = 100;
 // both channels) that handing a batch between threads, a wake-up of the
 // other side, costs little beside it.
 inline constexpr std::size_t RECORDS_PER_BATCH = 64;
+
+// Room for a run of fixed texts: the sum of their sizes.
+constexpr std::size_t TextsSize(std::initializer_list<std::string_view> texts) {
+    std::size_t size = 0;
+    for (const std::string_view text : texts) size += text.size();
+    return size;
+}
+
+// A writer that outgrew the room it was given has a wrong maximum: what it
+// wrote can no longer be trusted, nor the memory beside it, so the program
+// stops instead of writing on.
+[[noreturn]] inline void RoomExceeded(const char* writer) {
+    std::fprintf(stderr, "varnelo: %s outgrew the room computed for it\n", writer);
+    std::abort();
+}
+
+// The room of one batch: `items` lines of at most `itemMax` bytes each from
+// `begin`. Every line is checked to start with a whole line's room left and
+// to end within its share, in every build.
+class BatchRoom {
+public:
+    BatchRoom(char* begin, std::size_t capacity, std::size_t items, std::size_t itemMax, const char* writer)
+        : m_end(begin + capacity), m_itemMax(itemMax), m_writer(writer) {
+        if (itemMax == 0 || items > capacity / itemMax) RoomExceeded(writer);
+    }
+
+    // For a line made elsewhere and copied in: checked before the copy.
+    void expect(std::size_t size) const {
+        if (size > m_itemMax) RoomExceeded(m_writer);
+    }
+
+    // `write(out)` writes one line from `out` and returns its end.
+    template <class Write>
+    char* line(char* out, Write&& write) const {
+        if (static_cast<std::size_t>(m_end - out) < m_itemMax) RoomExceeded(m_writer);
+        char* const end = write(out);
+        if (end < out || static_cast<std::size_t>(end - out) > m_itemMax) RoomExceeded(m_writer);
+        return end;
+    }
+
+private:
+    char* m_end;
+    std::size_t m_itemMax;
+    const char* m_writer;
+};
 
 inline char* Append(char* out, std::string_view text) {
     std::memcpy(out, text.data(), text.size());

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 #include "io/atomic_file.h"
 #include "export/export_text.h"
@@ -27,9 +28,67 @@ using namespace export_text;
 namespace {
 
 constexpr std::string_view LINE_END = "\r\n";
-constexpr std::size_t NUMBER_MAX = std::max(SHORTEST_TEXT_MAX, DOUBLE_FIXED_TEXT_MAX) + 1;
-// The fixed part of a row or feature: names, punctuation, time and numbers.
-constexpr std::size_t FIXED_TEXT_MAX = 512 + 12 * NUMBER_MAX + 64;
+constexpr std::string_view NULL_TEXT = "null";
+constexpr std::string_view WHOLE_MARK = ".0";
+
+// The room of each kind of field, the separator after it included. A fixed
+// position may use all of its room as it is made.
+constexpr std::size_t INT_FIELD = INT32_TEXT_MAX + 1;
+constexpr std::size_t TIME_FIELD = RECORD_ISO_TIME_MAX + 1;
+constexpr std::size_t POSITION_FIELD = DOUBLE_FIXED_TEXT_MAX + 1;
+constexpr std::size_t CSV_NUMBER_FIELD = SHORTEST_TEXT_MAX + 1;
+constexpr std::size_t QUALITY_MAX = QualityTextMax();
+constexpr std::size_t JSON_NUMBER_MAX = std::max(SHORTEST_TEXT_MAX + WHOLE_MARK.size(), NULL_TEXT.size());
+
+// record,time,latitude,longitude,altitude,speed,temp_ch1,temp_ch2,batv, the
+// indices, qc and the line end.
+constexpr std::size_t TableRowMax(std::size_t indices) {
+    return INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD +
+           QUALITY_MAX + LINE_END.size();
+}
+
+// first,last,n,time,latitude,longitude: a group's start.
+constexpr std::size_t GROUP_START_MAX = 3 * INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD;
+
+// The group's start, five means, the indices, qc and the line end.
+constexpr std::size_t GroupRowMax(std::size_t indices) {
+    return GROUP_START_MAX + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD + QUALITY_MAX + LINE_END.size();
+}
+
+// A record's or group's start, qc, each band with the comma before it and
+// its coverage beside it, and the line end.
+constexpr std::size_t BandRowMax(std::size_t bands) {
+    return std::max(GROUP_START_MAX, INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD) + QUALITY_MAX +
+           bands * 2 * CSV_NUMBER_FIELD + LINE_END.size();
+}
+
+// A feature's texts, in the order it writes them.
+constexpr std::string_view FEATURE_START = ",\n{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[";
+constexpr std::string_view PROPERTIES_START = "]},\"properties\":{\"record\":";
+constexpr std::string_view TIME_NAME = ",\"time\":";
+constexpr std::string_view NUMBER_NAMES[] = {",\"speed\":",    ",\"course\":",   ",\"altitude\":",
+                                             ",\"temp_ch1\":", ",\"temp_ch2\":", ",\"batv\":"};
+constexpr std::string_view QUALITY_NAME = ",\"qc\":\"";
+constexpr std::string_view FEATURE_END = "}}";
+constexpr std::string_view PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}";
+// A derivative's values are a few thousandths per nm: four decimals would
+// lose them, so they are written in full.
+constexpr std::string_view DERIVATIVE_PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance per nm\"}";
+
+// Everything of a feature but its index properties and profile: the
+// coordinates (with altitude), record, time, the numbers and qc.
+constexpr std::size_t FeatureFixedMax() {
+    std::size_t size = TextsSize({FEATURE_START, PROPERTIES_START, TIME_NAME, QUALITY_NAME, FEATURE_END});
+    size += 3 * POSITION_FIELD + INT32_TEXT_MAX + std::max(RECORD_ISO_TIME_MAX + 2, NULL_TEXT.size());
+    for (const std::string_view name : NUMBER_NAMES) size += name.size() + JSON_NUMBER_MAX;
+    return size + QUALITY_MAX + 1;
+}
+
+// One value of a profile and the comma before it: four decimals, or a
+// derivative in full, or null.
+constexpr std::size_t PROFILE_VALUE_MAX = std::max({FLOAT_FIXED_TEXT_MAX, JSON_NUMBER_MAX, NULL_TEXT.size()}) + 1;
+// A profile has a value for every element of the grid.
+static_assert(std::tuple_size_v<ReflectanceArray> == SPECTRUM_LENGTH);
 
 char* AppendFixed(char* out, double value, int decimals) { return AppendUnsignedZero(out, value, decimals); }
 
@@ -50,10 +109,10 @@ char* AppendCsvField(char* out, Number value, bool given) {
 // ".0", so that a GIS reader types the property as real in every file.
 template <class Number>
 char* AppendJsonNumber(char* out, Number value) {
-    if (!std::isfinite(value)) return Append(out, "null");
+    if (!std::isfinite(value)) return Append(out, NULL_TEXT);
     char* const begin = out;
     out = FormatShortest(out, value == 0 ? Number(0) : value);
-    if (std::find_if(begin, out, [](char c) { return c == '.' || c == 'e'; }) == out) out = Append(out, ".0");
+    if (std::find_if(begin, out, [](char c) { return c == '.' || c == 'e'; }) == out) out = Append(out, WHOLE_MARK);
     return out;
 }
 
@@ -70,16 +129,14 @@ RecordPlace PlaceOf(const MeasurementRecord& record) {
     return place;
 }
 
-std::size_t IndexTextMax(const std::vector<SpectralIndex>& indices) {
-    return indices.size() * (NUMBER_MAX + 32);
-}
-
 struct Layout {
     std::string_view header;
     std::string_view footer;
     std::size_t itemTextMax = 0;
     bool trimFirstByte = false;  // every item starts with a separator that the first one goes without
 };
+
+std::size_t BatchBytes(const Layout& layout) { return RECORDS_PER_BATCH * layout.itemTextMax; }
 
 // Writes the header, the text of records 0..count-1 that `format` makes on
 // every core, in record order, and the footer. `unreadable`, when given,
@@ -104,7 +161,7 @@ ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& lay
         reported = n;
         return progress(n, count);
     };
-    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, RECORDS_PER_BATCH * layout.itemTextMax};
+    const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, BatchBytes(layout)};
     if (!FormatInOrder(shape, format, take)) {
         if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
         if (!file.error().empty()) return ExportResult{ExportStatus::Failed, file.error()};
@@ -125,10 +182,13 @@ ExportResult Write(const std::filesystem::path& target, const Layout& layout, co
     const std::vector<RecordRange> rows =
         PlanRows(grouping, count, [&](int i) { return RecordSeconds(doc.record(i)); });
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+        const BatchRoom room(out, BatchBytes(layout), end - begin, layout.itemTextMax, "an index export row");
         for (std::size_t r = begin; r < end; ++r) {
             const RecordRange range = rows[r];
-            out = item(out, range, std::span(&doc.record(range.first), static_cast<std::size_t>(range.size())),
-                       range.first > 0 ? &doc.record(range.first - 1) : nullptr);
+            out = room.line(out, [&](char* at) {
+                return item(at, range, std::span(&doc.record(range.first), static_cast<std::size_t>(range.size())),
+                            range.first > 0 ? &doc.record(range.first - 1) : nullptr);
+            });
         }
         return out;
     };
@@ -143,8 +203,9 @@ ExportResult Write(const std::filesystem::path& target, const Layout& layout, Da
     if (!planned) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
     const std::vector<RecordRange>& rows = *planned;
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
+        const BatchRoom room(out, BatchBytes(layout), end - begin, layout.itemTextMax, "an index export row");
         ReadRows(batches, rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
-            out = item(out, range, members, previous);
+            out = room.line(out, [&](char* at) { return item(at, range, members, previous); });
         });
         return out;
     };
@@ -292,11 +353,6 @@ std::string ProfileWavelengths() {
     return text + "],\"y\":[";
 }
 
-constexpr std::string_view PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance\"}";
-// A derivative's values are a few thousandths per nm: four decimals would
-// lose them, so they are written in full.
-constexpr std::string_view DERIVATIVE_PROFILE_END = "],\"xUnit\":\"nanometers\",\"yUnit\":\"reflectance per nm\"}";
-
 bool Derivative(const RowStages& stages) { return stages.smoothing && stages.smoothing->derivative; }
 
 // ",\n" and one feature; nothing for a record without a fix.
@@ -304,7 +360,7 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
                     const std::vector<std::string>& propertyNames, std::string_view wavelengths, const ResultRow& row) {
     const RecordPlace place = PlaceOf(record);
     if (!place.position) return out;
-    out = Append(out, ",\n{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[");
+    out = Append(out, FEATURE_START);
     out = AppendFixed(out, place.position->longitude, POSITION_DECIMALS);
     *out++ = ',';
     out = AppendFixed(out, place.position->latitude, POSITION_DECIMALS);
@@ -312,12 +368,12 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         *out++ = ',';
         out = AppendFixed(out, place.fix.altitude, ALTITUDE_DECIMALS);
     }
-    out = Append(out, "]},\"properties\":{\"record\":");
+    out = Append(out, PROPERTIES_START);
     out = FormatInt(out, index);
-    out = Append(out, ",\"time\":");
+    out = Append(out, TIME_NAME);
     const std::string time = RecordIsoTime(record);
     if (time.empty()) {
-        out = Append(out, "null");
+        out = Append(out, NULL_TEXT);
     } else {
         *out++ = '"';
         out = Append(out, time);
@@ -327,27 +383,20 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
     const auto given = [&](float value, GpsField field) {
         return place.fix.has(field) ? value : std::numeric_limits<float>::quiet_NaN();
     };
-    const struct {
-        std::string_view name;
-        float value;
-    } numbers[] = {
-        {",\"speed\":", given(place.fix.speed, GPS_SPEED)},
-        {",\"course\":", given(place.fix.course, GPS_COURSE)},
-        {",\"altitude\":", given(place.fix.altitude, GPS_ALTITUDE)},
-        {",\"temp_ch1\":", record.temp_ch1()},
-        {",\"temp_ch2\":", record.temp_ch2()},
-        {",\"batv\":", record.batv()},
-    };
-    for (const auto& n : numbers) {
-        out = Append(out, n.name);
-        out = AppendJsonNumber(out, n.value);
+    const float numbers[] = {given(place.fix.speed, GPS_SPEED),     given(place.fix.course, GPS_COURSE),
+                             given(place.fix.altitude, GPS_ALTITUDE), record.temp_ch1(),
+                             record.temp_ch2(),                        record.batv()};
+    static_assert(std::size(numbers) == std::size(NUMBER_NAMES));
+    for (std::size_t i = 0; i < std::size(numbers); ++i) {
+        out = Append(out, NUMBER_NAMES[i]);
+        out = AppendJsonNumber(out, numbers[i]);
     }
     const std::vector<IndexValue>& values = IndexValues(options.indices, row);
     for (std::size_t i = 0; i < options.indices.size(); ++i) {
         out = Append(out, propertyNames[i]);
-        out = values[i] ? AppendJsonNumber(out, *values[i]) : Append(out, "null");
+        out = values[i] ? AppendJsonNumber(out, *values[i]) : Append(out, NULL_TEXT);
     }
-    out = Append(out, ",\"qc\":\"");
+    out = Append(out, QUALITY_NAME);
     out = AppendQuality(out, row.flags | RangeFlag(options.indices, values));
     *out++ = '"';
     if (options.profiles) {
@@ -359,12 +408,12 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
             if (Derivative(options.stages)) {
                 out = AppendJsonNumber(out, r);
             } else {
-                out = std::isfinite(r) ? FormatFloatFixed<PROFILE_DECIMALS>(out, static_cast<float>(r), 0) : Append(out, "null");
+                out = std::isfinite(r) ? FormatFloatFixed<PROFILE_DECIMALS>(out, static_cast<float>(r), 0) : Append(out, NULL_TEXT);
             }
         }
         out = Append(out, Derivative(options.stages) ? DERIVATIVE_PROFILE_END : PROFILE_END);
     }
-    return Append(out, "}}");
+    return Append(out, FEATURE_END);
 }
 
 }  // namespace
@@ -402,7 +451,8 @@ template <class Records>
 ExportResult IndexTable(const std::filesystem::path& target, Records& records, const IndexTableOptions& options,
                         const ExportProgress& progress) {
     const std::string header = IndexTableHeader(options);
-    const Layout layout{header, {}, FIXED_TEXT_MAX + IndexTextMax(options.indices), false};
+    const std::size_t n = options.indices.size();
+    const Layout layout{header, {}, options.stages.grouping.on() ? GroupRowMax(n) : TableRowMax(n), false};
     const RowMaker maker(options.stages, IndicesElements(options.indices), false);
     const bool grouped = options.stages.grouping.on();
     const auto row = [&](char* out, const RecordRange& range, std::span<const MeasurementRecord> members,
@@ -419,7 +469,7 @@ template <class Records>
 ExportResult BandTable(const std::filesystem::path& target, Records& records, const BandTableOptions& options,
                        const ExportProgress& progress) {
     const std::string header = BandTableHeader(options);
-    const Layout layout{header, {}, FIXED_TEXT_MAX + options.bands.bands.size() * 2 * (NUMBER_MAX + 1), false};
+    const Layout layout{header, {}, BandRowMax(options.bands.bands.size()), false};
     const RowMaker maker(options.stages, BandElements(options.bands), true);
     const auto row = [&](char* out, const RecordRange& range, std::span<const MeasurementRecord> members,
                          const MeasurementRecord* previous) {
@@ -436,10 +486,11 @@ ExportResult PointLayer(const std::filesystem::path& target, Records& records, c
     std::vector<std::string> propertyNames;
     for (const SpectralIndex& index : options.indices) propertyNames.push_back(",\"" + IndexName(index) + "\":");
     const std::string wavelengths = options.profiles ? ProfileWavelengths() : std::string();
-    const std::size_t itemMax = FIXED_TEXT_MAX + IndexTextMax(options.indices) + wavelengths.size() +
-                                (options.profiles ? SPECTRUM_LENGTH * (NUMBER_MAX + FLOAT_FIXED_TEXT_MAX + 3) +
-                                                        DERIVATIVE_PROFILE_END.size()
-                                                  : 0);
+    std::size_t itemMax = FeatureFixedMax() + options.indices.size() * JSON_NUMBER_MAX;
+    for (const std::string& name : propertyNames) itemMax += name.size();
+    if (options.profiles)
+        itemMax += 1 + wavelengths.size() + SPECTRUM_LENGTH * PROFILE_VALUE_MAX +
+                   std::max(PROFILE_END.size(), DERIVATIVE_PROFILE_END.size());
     // Every feature comes with the separator before it; the first one's
     // comma is dropped as it is written.
     std::string header = "{\"type\":\"FeatureCollection\",";

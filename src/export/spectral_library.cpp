@@ -1,5 +1,6 @@
 #include "export/spectral_library.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -18,6 +19,24 @@ namespace varnelo {
 namespace {
 
 constexpr std::string_view LIBRARY_LINE_END = "\r\n";
+constexpr std::string_view UNNAMED_PREFIX = "record_";
+constexpr std::string_view WKT_START = "POINT (";
+constexpr std::size_t SPECTRUM_BYTES = SPECTRUM_LENGTH * sizeof(float);
+
+// A table row without its name: ",first[,last,n],time,latitude,longitude,
+// altitude", the indices, ",qc,POINT (lon lat)" and the line end.
+constexpr std::size_t LibraryRowMax(std::size_t indices) {
+    return 3 * (1 + INT32_TEXT_MAX) + 1 + RECORD_ISO_TIME_MAX + 2 * (1 + DOUBLE_FIXED_TEXT_MAX) + 1 +
+           SHORTEST_TEXT_MAX + indices * (1 + SHORTEST_TEXT_MAX) + 1 + QualityTextMax() + 1 + WKT_START.size() +
+           2 * DOUBLE_FIXED_TEXT_MAX + 2 + LIBRARY_LINE_END.size();
+}
+
+// What one row is made as: the spectrum's bytes, the name it would have and
+// "\n", and its table row.
+constexpr std::size_t LibraryItemMax(std::size_t indices) {
+    return SPECTRUM_BYTES + std::max(RECORD_ISO_TIME_MAX, UNNAMED_PREFIX.size() + INT32_TEXT_MAX) + 1 +
+           LibraryRowMax(indices);
+}
 
 std::string ShortestOrEmpty(double value) {
     if (!std::isfinite(value)) return {};
@@ -79,7 +98,7 @@ std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const M
         } else {
             line += lat + ',' + lon + ',';
         }
-        wkt = "POINT (" + lon + ' ' + lat + ')';
+        wkt = std::string(WKT_START) + lon + ' ' + lat + ')';
     } else {
         line += ",,";
     }
@@ -161,7 +180,6 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     if (!csv.write(LibraryCsvHeader(options))) return failed(csv);
     const RowMaker maker(options.stages, ElementMask().set(), true);
     SpectrumNames names;
-    constexpr std::size_t SPECTRUM_BYTES = SPECTRUM_LENGTH * sizeof(float);
     int written = 0, planned = 0;
     bool cancelled = false;
     for (DataFileReader* source : sources) {
@@ -172,19 +190,25 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
         // Made on every core, per row: the spectrum's bytes, the name it
         // would have ("\n"), then its table row without the name. The
         // names are made unique in order, as the rows are taken.
+        const std::size_t itemMax = LibraryItemMax(options.indices.size());
+        const std::size_t batchBytes = export_text::RECORDS_PER_BATCH * itemMax;
         const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
             thread_local std::vector<std::uint8_t> bytes;
+            const export_text::BatchRoom room(out, batchBytes, end - begin, itemMax, "a spectral library row");
             ReadRows(batches, *rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
                 thread_local ResultRow row;
                 maker.make(members, previous, range.first, row);
                 bytes.clear();
                 AppendSpectrum(bytes, row.reflectance);
-                out = static_cast<char*>(std::memcpy(out, bytes.data(), bytes.size())) + bytes.size();
                 std::string name = RecordIsoTime(members.front());
-                if (name.empty()) name = "record_" + std::to_string(range.first);
+                if (name.empty()) name = std::string(UNNAMED_PREFIX) + std::to_string(range.first);
                 name += '\n';
                 name += LibraryCsvRow({}, row, members.front(), options);
-                out = static_cast<char*>(std::memcpy(out, name.data(), name.size())) + name.size();
+                room.expect(bytes.size() + name.size());
+                out = room.line(out, [&](char* at) {
+                    at = static_cast<char*>(std::memcpy(at, bytes.data(), bytes.size())) + bytes.size();
+                    return static_cast<char*>(std::memcpy(at, name.data(), name.size())) + name.size();
+                });
             });
             return out;
         };
@@ -208,8 +232,7 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
             if (progress && !progress(written, planned)) cancelled = true;
             return !cancelled;
         };
-        const BatchShape shape{rows->size(), export_text::RECORDS_PER_BATCH,
-                               export_text::RECORDS_PER_BATCH * (SPECTRUM_BYTES + 1024 + options.indices.size() * 48)};
+        const BatchShape shape{rows->size(), export_text::RECORDS_PER_BATCH, batchBytes};
         if (!FormatInOrder(shape, format, take)) {
             if (cancelled) return ExportResult{ExportStatus::Cancelled, {}};
             if (!error.empty()) return ExportResult{ExportStatus::Failed, error};

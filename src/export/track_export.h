@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/document.h"
@@ -33,6 +34,7 @@ struct TrackPoint {
 // ISO 8601 local date and time of the logger's clock, "2021-10-07T09:05:03",
 // or empty for a date the calendar does not have.
 std::string RecordIsoTime(const MeasurementRecord& record);
+inline constexpr std::size_t RECORD_ISO_TIME_MAX = std::string_view("2021-10-07T09:05:03").size();
 
 struct SignedPosition {
     double latitude = 0.0;

@@ -138,5 +138,30 @@ TEST_F(IndexExport, StraightFromTheFileAsFromTheDocument) {
     }
 }
 
+// The widest values every field can hold, under each layout: a row that
+// outgrew the room computed for it would stop the program.
+TEST_F(IndexExport, WidestRowsFitTheirRoom) {
+    for (int i = 0; i < 3; ++i) {
+        doc->record(i).set_gps_text("X,1,A,8959.9999,S,17959.9999,W,-3.4e38,-359.99,9,-340282346638528859811704183484516925440");
+        doc->record(i).set_temps(-std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min());
+        doc->record(i).set_battery(-1.1754942e-38f, -std::numeric_limits<float>::max());
+    }
+    std::vector<SpectralIndex> indices = DefaultIndices();
+    for (int a = 340; a < 850; a += 7) indices.push_back(SpectralIndex{IndexKind::NormalisedDifference, a, 850});
+    RowStages grouped, derivative;
+    grouped.grouping = Grouping{Grouping::Kind::Count, 2, 0};
+    derivative.smoothing = SmoothingOptions{5, 2, true};
+    std::string error;
+    const BandSet bands = *BuiltInSensor("s2a", error);
+    const std::function<ExportResult(const std::filesystem::path&)> layouts[] = {
+        [&](const auto& to) { return ExportIndexTable(to, *doc, IndexTableOptions{indices, {}}); },
+        [&](const auto& to) { return ExportIndexTable(to, *doc, IndexTableOptions{indices, grouped}); },
+        [&](const auto& to) { return ExportPointLayer(to, *doc, PointLayerOptions{indices, true, derivative, {}}); },
+        [&](const auto& to) { return ExportBandTable(to, *doc, BandTableOptions{bands, grouped}); },
+    };
+    for (const auto& layout : layouts) EXPECT_FALSE(Written(layout).empty());
+    EXPECT_NE(Written(layouts[0]).find(",-3.4028235e+38,1e-45,-3.4028235e+38,0.84"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace varnelo
