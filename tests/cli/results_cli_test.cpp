@@ -7,6 +7,8 @@
 namespace varnelo::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 TEST_F(CliFixture, BadStageAndBandValuesAreUsageErrorsNamingTheValue) {
     WriteFileBytes(dir / "nowl.csv", {'n', 'm', '2', ',', 'A', '\n', '5', '0', '0', ',', '1', '\n'});
     const std::string text = "nm,A\n500,0\n500,1\n";
