@@ -245,24 +245,37 @@ char* AppendIndicesAndQuality(char* out, const std::vector<SpectralIndex>& indic
     return AppendQuality(out, row.flags | RangeFlag(indices, values));
 }
 
-char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices,
-                     const ResultRow& result) {
-    const RecordPlace place = PlaceOf(record);
+// "lat,lon," signed by hemisphere, or ",," without a fix.
+char* AppendPosition(char* out, const std::optional<SignedPosition>& position) {
+    if (!position) return Append(out, ",,");
+    out = AppendFixed(out, position->latitude, POSITION_DECIMALS);
+    *out++ = ',';
+    out = AppendFixed(out, position->longitude, POSITION_DECIMALS);
+    *out++ = ',';
+    return out;
+}
+
+// A single record's row begins "record,time,lat,lon,".
+char* AppendRecordStart(char* out, int index, const MeasurementRecord& record,
+                        const std::optional<SignedPosition>& position) {
     out = FormatInt(out, index);
     *out++ = ',';
     out = Append(out, RecordIsoTime(record));
     *out++ = ',';
+    return AppendPosition(out, position);
+}
+
+char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices,
+                     const ResultRow& result) {
+    const RecordPlace place = PlaceOf(record);
+    out = AppendRecordStart(out, index, record, place.position);
     if (place.position) {
-        out = AppendFixed(out, place.position->latitude, POSITION_DECIMALS);
-        *out++ = ',';
-        out = AppendFixed(out, place.position->longitude, POSITION_DECIMALS);
-        *out++ = ',';
         out = AppendCsvField(out, place.fix.altitude, place.fix.has(GPS_ALTITUDE));
         *out++ = ',';
         out = AppendCsvField(out, place.fix.speed, place.fix.has(GPS_SPEED));
         *out++ = ',';
     } else {
-        out = Append(out, ",,,,");
+        out = Append(out, ",,");
     }
     for (const float v : {record.temp_ch1(), record.temp_ch2(), record.batv()}) {
         out = AppendCsvNumber(out, v);
@@ -282,15 +295,7 @@ char* AppendGroupStart(char* out, const ResultRow& row, const MeasurementRecord&
     *out++ = ',';
     out = Append(out, RecordIsoTime(first));
     *out++ = ',';
-    if (row.position) {
-        out = AppendFixed(out, row.position->latitude, POSITION_DECIMALS);
-        *out++ = ',';
-        out = AppendFixed(out, row.position->longitude, POSITION_DECIMALS);
-        *out++ = ',';
-    } else {
-        out = Append(out, ",,");
-    }
-    return out;
+    return AppendPosition(out, row.position);
 }
 
 char* AppendGroupRow(char* out, const ResultRow& row, const MeasurementRecord& first,
@@ -314,22 +319,8 @@ ElementMask IndicesElements(const std::vector<SpectralIndex>& indices) {
 // --- the band table ---
 
 char* AppendBandRow(char* out, const ResultRow& row, const MeasurementRecord& first, const BandTableOptions& options) {
-    if (options.stages.grouping.on()) {
-        out = AppendGroupStart(out, row, first);
-    } else {
-        out = FormatInt(out, row.records.first);
-        *out++ = ',';
-        out = Append(out, RecordIsoTime(first));
-        *out++ = ',';
-        if (row.position) {
-            out = AppendFixed(out, row.position->latitude, POSITION_DECIMALS);
-            *out++ = ',';
-            out = AppendFixed(out, row.position->longitude, POSITION_DECIMALS);
-            *out++ = ',';
-        } else {
-            out = Append(out, ",,");
-        }
-    }
+    out = options.stages.grouping.on() ? AppendGroupStart(out, row, first)
+                                       : AppendRecordStart(out, row.records.first, first, row.position);
     out = AppendQuality(out, row.flags);
     for (const SpectralBand& band : options.bands.bands) {
         *out++ = ',';
