@@ -1,27 +1,16 @@
 #include "app/gis_export.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QMenu>
 
-#include "app/export_dialogs.h"
-#include "app/file_messages.h"
-#include "app/varnelo_view.h"
 #include "export/index_export.h"
 #include "launch/path_text.h"
 
 namespace varnelo {
 
 GisExport::GisExport(const Session& session, CVarneloView* view, QWidget* parent)
-    : QObject(parent), m_session(session), m_view(view), m_parent(parent) {
-    m_action = new QAction(parent);
-    connect(m_action, &QAction::triggered, this, &GisExport::run);
+    : ExportCommand(session, view, parent) {
     retranslateUi();
-}
-
-bool GisExport::event(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange) retranslateUi();
-    return QObject::event(event);
 }
 
 void GisExport::retranslateUi() {
@@ -31,40 +20,31 @@ void GisExport::retranslateUi() {
     m_action->setStatusTip(tr("レコードを分光指数と反射スペクトル付きの GIS ポイントレイヤー (GeoJSON) に書き出す"));
 }
 
-void GisExport::run() {
-    if (m_view->downloading()) return;
+ExportCommand::SaveDialog GisExport::saveDialog() const {
     //: Title of the save dialog of the GIS export.
-    const auto path = AskExportFile(m_parent, tr("GISへ書き出し"), QStringLiteral("GeoJSON (*.geojson)"),
-                                    QStringLiteral("geojson"), m_session.path());
-    if (path) exportTo(*path);
+    return {tr("GISへ書き出し"), QStringLiteral("GeoJSON (*.geojson)"), QStringLiteral("geojson")};
 }
 
 void GisExport::exportTo(const QString& path) {
-    const int count = m_session.doc().recordCount();
     const PointLayerOptions options{DefaultIndices(), true, {}, {}};
-    const ExportResult result = WriteWithProgress(
-        //: Progress dialog while the GIS point layer is written.
-        m_parent, tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"), count,
-        [&](const ExportProgress& progress) { return ExportPointLayer(ToPath(path), m_session.doc(), options, progress); });
-    switch (result.status) {
-        case ExportStatus::Written:
-            //: Status bar: %1 points (records with a GPS fix) were written as a GIS point layer to file %2.
-            emit m_view->statusWording([items = result.items, path] {
-                return tr("%1 点を GIS ポイントレイヤーに書き出しました: %2").arg(items).arg(path);
-            });
-            break;
-        case ExportStatus::Cancelled:
-            //: Status bar: the GIS export was cancelled; nothing was written.
-            emit m_view->statusWording([] { return tr("GIS への書き出しを取り消しました"); });
-            break;
-        case ExportStatus::Failed:
-            //: Status bar: the GIS point layer could not be written; %1 the reason.
-            emit m_view->statusWording(
-                [path] { return tr("GIS ポイントレイヤーを書き出せませんでした: %1").arg(FileMessages::exportReason(path)); });
-            //: Message box: the GIS point layer could not be written (the file is named below it).
-            ShowFileProblem(m_parent, tr("GIS ポイントレイヤーを書き出せませんでした。"), path);
-            break;
-    }
+    Outcome outcome;
+    outcome.written = [path](int items) {
+        //: Status bar: %1 points (records with a GPS fix) were written as a GIS point layer to file %2.
+        return tr("%1 点を GIS ポイントレイヤーに書き出しました: %2").arg(items).arg(path);
+    };
+    //: Status bar: the GIS export was cancelled; nothing was written.
+    outcome.cancelled = [] { return tr("GIS への書き出しを取り消しました"); };
+    outcome.failed = [](const QString& reason) {
+        //: Status bar: the GIS point layer could not be written; %1 the reason.
+        return tr("GIS ポイントレイヤーを書き出せませんでした: %1").arg(reason);
+    };
+    //: Message box: the GIS point layer could not be written (the file is named below it).
+    outcome.failedBox = tr("GIS ポイントレイヤーを書き出せませんでした。");
+    write(path,
+          //: Progress dialog while the GIS point layer is written.
+          tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"),
+          [&](const ExportProgress& progress) { return ExportPointLayer(ToPath(path), m_session.doc(), options, progress); },
+          outcome);
 }
 
 GisExport* InstallGisExport(QMenu* fileMenu, CVarneloView* view, const Session& session, QWidget* parent) {

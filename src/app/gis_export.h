@@ -4,42 +4,21 @@
 // a save dialog, with progress, written by the same safe writer as the CSV
 // file. Its enabling is the frame's, as the CSV export's.
 
-#include <QObject>
-#include <QString>
+#include "app/export_command.h"
 
-#include "session/session.h"
-
-class QAction;
 class QMenu;
-class QWidget;
 
 namespace varnelo {
 
-class CVarneloView;
-
-class GisExport : public QObject {
+class GisExport : public ExportCommand {
     Q_OBJECT
 public:
     GisExport(const Session& session, CVarneloView* view, QWidget* parent);
-
-    QAction* action() const { return m_action; }
-    // Writes the layer to path; the result is said in the status bar or a message box.
-    void exportTo(const QString& path);
-
-public slots:
-    void run();
-
-protected:
-    // The frame passes its LanguageChange on to its children, this one included.
-    bool event(QEvent* event) override;
+    void exportTo(const QString& path) override;
 
 private:
-    void retranslateUi();
-
-    const Session& m_session;
-    CVarneloView* m_view;
-    QWidget* m_parent;
-    QAction* m_action;
+    void retranslateUi() override;
+    SaveDialog saveDialog() const override;
 };
 
 // Appends the command to the file menu.

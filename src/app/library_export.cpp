@@ -1,26 +1,16 @@
 #include "app/library_export.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QMenu>
 
-#include "app/export_dialogs.h"
 #include "app/file_messages.h"
-#include "app/varnelo_view.h"
 #include "launch/path_text.h"
 
 namespace varnelo {
 
 LibraryExport::LibraryExport(const Session& session, CVarneloView* view, QWidget* parent)
-    : QObject(parent), m_session(session), m_view(view), m_parent(parent) {
-    m_action = new QAction(parent);
-    connect(m_action, &QAction::triggered, this, &LibraryExport::run);
+    : ExportCommand(session, view, parent) {
     retranslateUi();
-}
-
-bool LibraryExport::event(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange) retranslateUi();
-    return QObject::event(event);
 }
 
 void LibraryExport::retranslateUi() {
@@ -30,13 +20,10 @@ void LibraryExport::retranslateUi() {
     m_action->setStatusTip(tr("レコードの反射スペクトルを ENVI スペクトルライブラリ (.sli, .hdr, .csv) に書き出す"));
 }
 
-void LibraryExport::run() {
-    if (m_view->downloading()) return;
+ExportCommand::SaveDialog LibraryExport::saveDialog() const {
     //: Title of the save dialog of the spectral library export.
-    const auto path = AskExportFile(m_parent, tr("スペクトルライブラリへ書き出し"),
-                                    QStringLiteral("ENVI Spectral Library (*.sli)"), QStringLiteral("sli"),
-                                    m_session.path());
-    if (path) exportTo(*path);
+    return {tr("スペクトルライブラリへ書き出し"), QStringLiteral("ENVI Spectral Library (*.sli)"),
+            QStringLiteral("sli")};
 }
 
 void LibraryExport::exportTo(const QString& path) {
@@ -52,30 +39,23 @@ void LibraryExport::exportTo(const QString& path) {
     }
     LibraryOptions options;
     options.description = "varnelo " + m_session.title();
-    const ExportResult result = WriteWithProgress(
-        //: Progress dialog while the spectral library is written.
-        m_parent, tr("スペクトルライブラリに書き出しています..."), tr("キャンセル"), m_session.doc().recordCount(),
-        [&](const ExportProgress& progress) { return m_session.exportLibrary(files, options, progress); });
-    switch (result.status) {
-        case ExportStatus::Written:
-            //: Status bar: %1 spectra were written as an ENVI spectral library to file %2.
-            emit m_view->statusWording([items = result.items, path] {
-                return tr("%1 件のスペクトルをスペクトルライブラリに書き出しました: %2").arg(items).arg(path);
-            });
-            break;
-        case ExportStatus::Cancelled:
-            //: Status bar: the spectral library export was cancelled; nothing was written.
-            emit m_view->statusWording([] { return tr("スペクトルライブラリの書き出しを取り消しました"); });
-            break;
-        case ExportStatus::Failed:
-            //: Status bar: the spectral library could not be written; %1 the reason.
-            emit m_view->statusWording([path] {
-                return tr("スペクトルライブラリを書き出せませんでした: %1").arg(FileMessages::exportReason(path));
-            });
-            //: Message box: the spectral library could not be written (the file is named below it).
-            ShowFileProblem(m_parent, tr("スペクトルライブラリを書き出せませんでした。"), path);
-            break;
-    }
+    Outcome outcome;
+    outcome.written = [path](int items) {
+        //: Status bar: %1 spectra were written as an ENVI spectral library to file %2.
+        return tr("%1 件のスペクトルをスペクトルライブラリに書き出しました: %2").arg(items).arg(path);
+    };
+    //: Status bar: the spectral library export was cancelled; nothing was written.
+    outcome.cancelled = [] { return tr("スペクトルライブラリの書き出しを取り消しました"); };
+    outcome.failed = [](const QString& reason) {
+        //: Status bar: the spectral library could not be written; %1 the reason.
+        return tr("スペクトルライブラリを書き出せませんでした: %1").arg(reason);
+    };
+    //: Message box: the spectral library could not be written (the file is named below it).
+    outcome.failedBox = tr("スペクトルライブラリを書き出せませんでした。");
+    write(path,
+          //: Progress dialog while the spectral library is written.
+          tr("スペクトルライブラリに書き出しています..."), tr("キャンセル"),
+          [&](const ExportProgress& progress) { return m_session.exportLibrary(files, options, progress); }, outcome);
 }
 
 LibraryExport* InstallLibraryExport(QMenu* fileMenu, CVarneloView* view, const Session& session, QWidget* parent) {

@@ -4,41 +4,21 @@
 // a save dialog, with progress, written so that a failure leaves all three
 // files as they were. Its enabling is the frame's, as the other exports'.
 
-#include <QObject>
-#include <QString>
+#include "app/export_command.h"
 
-#include "session/session.h"
-
-class QAction;
 class QMenu;
-class QWidget;
 
 namespace varnelo {
 
-class CVarneloView;
-
-class LibraryExport : public QObject {
+class LibraryExport : public ExportCommand {
     Q_OBJECT
 public:
     LibraryExport(const Session& session, CVarneloView* view, QWidget* parent);
-
-    QAction* action() const { return m_action; }
-    // Writes the library to path (the .sli); the result is said in the status bar or a message box.
-    void exportTo(const QString& path);
-
-public slots:
-    void run();
-
-protected:
-    bool event(QEvent* event) override;
+    void exportTo(const QString& path) override;
 
 private:
-    void retranslateUi();
-
-    const Session& m_session;
-    CVarneloView* m_view;
-    QWidget* m_parent;
-    QAction* m_action;
+    void retranslateUi() override;
+    SaveDialog saveDialog() const override;
 };
 
 // Appends the command to the file menu.

@@ -1,0 +1,46 @@
+#include "app/export_command.h"
+
+#include <QAction>
+#include <QEvent>
+
+#include "app/export_dialogs.h"
+#include "app/file_messages.h"
+#include "app/varnelo_view.h"
+
+namespace varnelo {
+
+ExportCommand::ExportCommand(const Session& session, CVarneloView* view, QWidget* parent)
+    : QObject(parent), m_session(session), m_view(view), m_parent(parent) {
+    m_action = new QAction(parent);
+    connect(m_action, &QAction::triggered, this, &ExportCommand::run);
+}
+
+bool ExportCommand::event(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    return QObject::event(event);
+}
+
+void ExportCommand::run() {
+    if (m_view->downloading()) return;
+    const SaveDialog dialog = saveDialog();
+    const auto path = AskExportFile(m_parent, dialog.title, dialog.filter, dialog.suffix, m_session.path());
+    if (path) exportTo(*path);
+}
+
+void ExportCommand::write(const QString& path, const QString& label, const QString& cancel,
+                          const std::function<ExportResult(const ExportProgress&)>& write, const Outcome& outcome) {
+    const ExportResult result = WriteWithProgress(m_parent, label, cancel, m_session.doc().recordCount(), write);
+    switch (result.status) {
+        case ExportStatus::Written:
+            emit m_view->statusWording([written = outcome.written, items = result.items] { return written(items); });
+            break;
+        case ExportStatus::Cancelled: emit m_view->statusWording(outcome.cancelled); break;
+        case ExportStatus::Failed:
+            emit m_view->statusWording(
+                [failed = outcome.failed, path] { return failed(FileMessages::exportReason(path)); });
+            ShowFileProblem(m_parent, outcome.failedBox, path);
+            break;
+    }
+}
+
+}  // namespace varnelo
