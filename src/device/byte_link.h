@@ -4,6 +4,7 @@
 // logger and test fakes all sit behind it, so the protocol never knows which
 // one it is talking to.
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,18 @@ namespace varnelo {
 
 using LinkClock = std::chrono::steady_clock;
 using Deadline = LinkClock::time_point;
+
+// Whole milliseconds left until the deadline, rounded up, never negative:
+// what a system wait takes.
+inline int RemainingMs(Deadline deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - LinkClock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+// Discarding stale input waits for the line to fall quiet this long, but
+// never longer than the limit in all.
+inline constexpr std::chrono::milliseconds QUIET_LINE{30};
+inline constexpr std::chrono::milliseconds DISCARD_LIMIT{500};
 
 class ByteLink {
 public:

@@ -10,16 +10,6 @@ namespace varnelo {
 
 namespace {
 
-// Discarding stale input waits for the line to fall quiet this long, but
-// never longer than the limit in all.
-constexpr std::chrono::milliseconds QUIET_LINE{30};
-constexpr std::chrono::milliseconds DISCARD_LIMIT{500};
-
-int RemainingMs(Deadline deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - LinkClock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
-}
-
 std::string OpenError(const QSerialPort& port, const std::string& portName) {
     const std::string prefix = "cannot open " + portName + ": ";
     switch (port.error()) {
