@@ -232,7 +232,7 @@ SessionStep LoggerSession::stepDownload(SessionStep result) {
     if (result.kind != SessionStep::Kind::Idle) return result;
     if (!fetched.ok) return stopped(result, fetched.failure);
     if (!m_began) {
-        m_began = result.first = true;
+        m_began = true;
         if (m_job == LoggerJob::Download) {
             // The logger's records replace the document's, and its blocks go with them.
             AdoptLoggerBlocks(m_connection->state, doc);
