@@ -192,7 +192,7 @@ TEST(AppendKilled, AtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
     for (const int signal : {SIGKILL, SIGINT}) {
         for (const double share : {0.1, 0.5, 0.8, 0.9, 0.95, 1.0}) {
             fs::copy_file(oldFile, file, fs::copy_options::overwrite_existing);
-            const pid_t child = ::fork();
+            const pid_t child = test::ForkChild();
             if (child == 0) {
                 std::vector<char*> argv{const_cast<char*>(test::CliPath())};
                 for (const auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));

@@ -52,7 +52,7 @@ TEST(PtyDownload, AnInterruptedDownloadKeepsWhatKeepPartialAsksForAndNothingElse
                                                : std::vector<std::string>{"-o", file.string()})
                 args.push_back(a);
             if (keep) args.push_back("--keep-partial");
-            const pid_t child = ::fork();
+            const pid_t child = test::ForkChild();
             if (child == 0) {
                 ::dup2(::open("/dev/null", O_WRONLY), 1);
                 ::dup2(::open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
@@ -146,7 +146,7 @@ TEST(PtyDownload, AStaleLockOfTheLoggersPortIsTakenOverAtOnce) {
         }
     }
     ASSERT_FALSE(lock.empty());
-    const pid_t dead = ::fork();
+    const pid_t dead = test::ForkChild();
     if (dead == 0) ::_exit(0);
     ::waitpid(dead, nullptr, 0);
     for (const std::string& path : {lock, lock + ".rmlock"}) {

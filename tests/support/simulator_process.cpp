@@ -31,7 +31,7 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options, cons
     int out[2];
     if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
     const char* cli = CliPath();
-    m_pid = ::fork();
+    m_pid = ForkChild();
     if (m_pid == 0) {
         ::dup2(out[1], 1);
         ::close(out[0]);

@@ -1,6 +1,9 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -99,11 +102,23 @@ const char* CliPath() {
 #endif
 }
 
+int ForkChild() {
+    const pid_t parent = ::getpid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+#ifdef __linux__
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+        if (::getppid() != parent) ::_exit(125);  // the parent died before the line above
+    }
+    return child;
+}
+
 ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting& setting) {
     const char* cli = setting.program.empty() ? CliPath() : setting.program.c_str();
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    const pid_t child = ::fork();
+    const pid_t child = ForkChild();
     if (child == 0) {
         ::dup2(setting.standardOutput >= 0 ? setting.standardOutput : fileno(out), 1);
         ::dup2(fileno(err), 2);

@@ -65,6 +65,10 @@ struct CliSetting {
     std::vector<std::string> environment;
     std::filesystem::path program;  // another varnelo-cli to run (a copy, say)
 };
+// fork() for a child that dies with this process: a test that crashes or
+// is killed for hanging leaves no simulator or command behind holding the
+// test runner's output open.
+int ForkChild();
 // Runs varnelo-cli with the given arguments.
 ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting& setting = {});
 

@@ -127,7 +127,7 @@ bool KillOnceWritten(pid_t pid, const fs::path& folder, long long bytes) {
 }
 
 pid_t Start(const std::function<void()>& work) {
-    const pid_t pid = ::fork();
+    const pid_t pid = test::ForkChild();
     if (pid == 0) {
         work();
         ::_exit(0);
