@@ -141,12 +141,12 @@ void BM_WriteExtendedFileAgainstSave(benchmark::State& state) {
             [&] {
                 LockedDataFile file;
                 const auto start = bench::Clock::now();
-                if (file.open(target) || file.append(*doc, RECORD_CAPACITY).error) state.SkipWithError("append failed");
+                if (!file.open(target) || !file.append(*doc, RECORD_CAPACITY).status) state.SkipWithError("append failed");
                 w = bench::SecondsSince(start);
             },
             [&] {
                 const auto start = bench::Clock::now();
-                if (SaveDataFile(saved, *doc)) state.SkipWithError("save failed");
+                if (!SaveDataFile(saved, *doc)) state.SkipWithError("save failed");
                 s = bench::SecondsSince(start);
             });
         write.add(w);

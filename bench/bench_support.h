@@ -143,7 +143,7 @@ inline void WriteSimulatedFile(const std::filesystem::path& path, int count) {
     doc.parameterBlock() = content.parameters();
     for (int i = 0; i < count; ++i) content.buildRecord(i, doc.record(i));
     doc.setRecordCount(count);
-    if (SaveDataFile(path, doc)) throw std::runtime_error("cannot write " + path.string());
+    if (!SaveDataFile(path, doc)) throw std::runtime_error("cannot write " + path.string());
 }
 
 }  // namespace varnelo::bench

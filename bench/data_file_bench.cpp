@@ -103,7 +103,7 @@ BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 void BM_ColdLoadDataFile(benchmark::State& state) {
     for (auto _ : state) {
         auto doc = std::make_unique<CVarneloDoc>();
-        if (LoadDataFile(TheFiles().full, *doc)) state.SkipWithError("load failed");
+        if (!LoadDataFile(TheFiles().full, *doc)) state.SkipWithError("load failed");
         benchmark::DoNotOptimize(doc->recordCount());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TheFiles().size));
@@ -129,10 +129,10 @@ BENCHMARK(BM_PlainWriteThenSync)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void BM_SaveDataFile(benchmark::State& state) {
     auto doc = std::make_unique<CVarneloDoc>();
-    if (LoadDataFile(TheFiles().full, *doc)) std::abort();
+    if (!LoadDataFile(TheFiles().full, *doc)) std::abort();
     const auto target = TheFiles().dir / "saved.vrnldata";
     for (auto _ : state) {
-        if (SaveDataFile(target, *doc)) state.SkipWithError("save failed");
+        if (!SaveDataFile(target, *doc)) state.SkipWithError("save failed");
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TheFiles().size));
 }

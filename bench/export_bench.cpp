@@ -45,7 +45,7 @@ struct Document {
 
     explicit Document(int count) {
         WriteSimulatedFile(file, count);
-        if (LoadDataFile(file, *doc)) std::abort();
+        if (!LoadDataFile(file, *doc)) std::abort();
         ComputeTrack(*doc, count, *track);
     }
 };
@@ -173,7 +173,7 @@ void BM_ExportPeakMemory(benchmark::State& state) {
     ResetPeakResident();
     const long before = StatusKiB("VmRSS");
     for (auto _ : state)
-        if (ExportCsv(target, *document.doc, *document.track, CsvOptions{}).status != ExportStatus::Written)
+        if (!ExportCsv(target, *document.doc, *document.track, CsvOptions{}).status)
             state.SkipWithError("export failed");
     state.counters["peak_growth_KiB"] = static_cast<double>(StatusKiB("VmHWM") - before);
 }

@@ -83,13 +83,13 @@ std::vector<std::uint64_t> Round(Session& session, const std::string& port, cons
 
     std::vector<std::uint64_t> outputs;
     const auto data = dir / "logger.vrnldata";
-    if (const FileOutcome error = session.save(data)) Fail(error->detail);
+    if (const Status saved = session.save(data); !saved) Fail(saved.detail);
     outputs.push_back(FileFingerprint(data));
-    if (const FileOutcome error = session.open(data)) Fail(error->detail);
+    if (const Status opened = session.open(data); !opened) Fail(opened.detail);
     for (const CsvOptions options : {CsvOptions{ExportMode::TwoChannel, false}, CsvOptions{ExportMode::Reflectance, true}}) {
         const auto csv = dir / "logger.csv";
         const ExportResult result = session.exportCsv(csv, options);
-        if (result.status != ExportStatus::Written) Fail(result.error);
+        if (!result.status) Fail(result.status.detail);
         outputs.push_back(FileFingerprint(csv));
     }
     const PixelSize spectrumSize = SpectrumFrameSize();

@@ -118,9 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CVarneloDoc& doc = *f.doc;
     Prepare(doc);
-    const FileOutcome outcome = LoadDataFile(f.inputPath, doc);
-    if (outcome) {
-        FUZZ_EXPECT(outcome->kind == FileFailure::UnexpectedFormat);
+    const Status outcome = LoadDataFile(f.inputPath, doc);
+    if (!outcome) {
+        FUZZ_EXPECT(outcome.kind == Status::Kind::UnexpectedFormat);
         FUZZ_EXPECT(Untouched(doc));
         return 0;
     }
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ReadEverything(doc, *f.track);
 
-    FUZZ_EXPECT(!SaveDataFile(f.saved, doc));
+    FUZZ_EXPECT(SaveDataFile(f.saved, doc).ok());
     const std::vector<std::uint8_t> saved = FileBytes(f.saved);
     FUZZ_EXPECT(saved.size() == DataFileSize(count) && std::memcmp(saved.data(), data, saved.size()) == 0);
     return 0;

@@ -30,16 +30,13 @@ void ExportCommand::run() {
 void ExportCommand::write(const QString& path, const QString& label, const QString& cancel,
                           const std::function<ExportResult(const ExportProgress&)>& write, const Outcome& outcome) {
     const ExportResult result = WriteWithProgress(m_parent, label, cancel, m_session.doc().recordCount(), write);
-    switch (result.status) {
-        case ExportStatus::Written:
-            emit m_view->statusWording([written = outcome.written, items = result.items] { return written(items); });
-            break;
-        case ExportStatus::Cancelled: emit m_view->statusWording(outcome.cancelled); break;
-        case ExportStatus::Failed:
-            emit m_view->statusWording(
-                [failed = outcome.failed, path] { return failed(FileMessages::exportReason(path)); });
-            ShowFileProblem(m_parent, outcome.failedBox, path);
-            break;
+    if (result.status) {
+        emit m_view->statusWording([written = outcome.written, items = result.items] { return written(items); });
+    } else if (result.status.cancelled()) {
+        emit m_view->statusWording(outcome.cancelled);
+    } else {
+        emit m_view->statusWording([failed = outcome.failed, path] { return failed(FileMessages::exportReason(path)); });
+        ShowFileProblem(m_parent, outcome.failedBox, path);
     }
 }
 

@@ -22,24 +22,24 @@ bool BreaksAfter(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('/'
 
 }  // namespace
 
-QString FileMessages::reason(const FileError& error) {
-    switch (error.problem) {
-        case FileProblem::CutShort:
+QString FileMessages::reason(const Status& error) {
+    switch (error.cause) {
+        case Status::Cause::CutShort:
             return tr("%1 件と書かれていますが、完全なレコードは %2 件しかありません").arg(error.announced).arg(error.holds);
-        case FileProblem::ReadError: return tr("読み込み中にエラーが起きました (%1)").arg(QString::fromLocal8Bit(error.systemError));
-        case FileProblem::TooShort:
+        case Status::Cause::ReadError: return tr("読み込み中にエラーが起きました (%1)").arg(QString::fromLocal8Bit(error.systemError));
+        case Status::Cause::TooShort:
             return tr("%1 バイトしかなく、パラメータブロックと件数 (%2 バイト) より短いです")
                 .arg(static_cast<qulonglong>(error.size))
                 .arg(DATA_FILE_HEADER_SIZE);
-        case FileProblem::CountOutside:
+        case Status::Cause::CountOutside:
             return tr("レコード数 %1 が 0〜%2 の範囲外です").arg(error.announced).arg(RECORD_CAPACITY);
-        case FileProblem::EmptyStream: return tr("パイプまたはデバイスから何も届きませんでした");
-        case FileProblem::Busy: return tr("別のプログラムが書き込み中です");
-        case FileProblem::Other: break;
+        case Status::Cause::EmptyStream: return tr("パイプまたはデバイスから何も届きませんでした");
+        case Status::Cause::Busy: return tr("別のプログラムが書き込み中です");
+        case Status::Cause::Other: break;
     }
-    if (error.kind == FileFailure::NotRegular) return tr("パイプ、FIFO またはデバイスです");
+    if (error.kind == Status::Kind::NotRegular) return tr("パイプ、FIFO またはデバイスです");
     const QFileInfo file(FromPath(PathOfText(error.path)));
-    if (error.kind == FileFailure::SaveFailed) {
+    if (error.kind == Status::Kind::SaveFailed) {
         const QFileInfo folder(file.absolutePath());
         if (!folder.exists()) return tr("保存先のフォルダーがありません");
         if (file.isDir()) return tr("フォルダーです");
@@ -53,7 +53,7 @@ QString FileMessages::reason(const FileError& error) {
 }
 
 QString FileMessages::exportReason(const QString& path) {
-    FileError error{FileFailure::SaveFailed, {}};
+    Status error{Status::Kind::SaveFailed, {}};
     error.path = PathText(ToPath(path));
     return reason(error);
 }

@@ -19,7 +19,7 @@ public:
     // Why a data file could not be opened or saved, in the window's
     // language: the values the core reports, else what the file itself
     // shows (missing, a folder, not allowed), else the system's own word.
-    static QString reason(const FileError& error);
+    static QString reason(const Status& error);
     // Why an export to path could not be written: what the folder and the
     // file show, in the window's language.
     static QString exportReason(const QString& path);

@@ -47,13 +47,13 @@ const QString DATA_FILE_FILTER = QStringLiteral("Varnelo Files (*.vrnldata)");
 const QString DATA_FILE_SUFFIX = QStringLiteral("vrnldata");
 
 // The window's wording of why a data file could not be opened or saved.
-QString FileProblemText(FileFailure kind) {
+QString FileProblemText(Status::Kind kind) {
     switch (kind) {
-        case FileFailure::UnexpectedFormat: return CMainFrame::tr("予期しないファイル形式です。");
-        case FileFailure::NotRegular:
+        case Status::Kind::UnexpectedFormat: return CMainFrame::tr("予期しないファイル形式です。");
+        case Status::Kind::NotRegular:
             return CMainFrame::tr("通常のファイルではありません (パイプ、FIFO またはデバイス)。ファイルに保存してから開いてください。");
-        case FileFailure::SaveFailed: return CMainFrame::tr("ドキュメントの保存に失敗しました。");
-        case FileFailure::OpenFailed: break;
+        case Status::Kind::SaveFailed: return CMainFrame::tr("ドキュメントの保存に失敗しました。");
+        default: break;
     }
     return CMainFrame::tr("ドキュメントを開くことに失敗しました。");
 }
@@ -445,7 +445,7 @@ bool CMainFrame::openDocument(const QString& path) {
     return loadDocument(path);
 }
 
-void CMainFrame::showFileProblem(const FileError& error, const QString& path) {
+void CMainFrame::showFileProblem(const Status& error, const QString& path) {
     // The box says what failed, as it always has; the status bar says why,
     // in the window's language.
     showWording([error, shown = QDir::toNativeSeparators(path)] {
@@ -457,8 +457,8 @@ void CMainFrame::showFileProblem(const FileError& error, const QString& path) {
 bool CMainFrame::loadDocument(const QString& path) {
     const int countBefore = m_session->doc().recordCount();
     // A FIFO would hold the window until some writer came: refused instead.
-    if (const FileOutcome error = m_session->open(ToPath(path), Streams::Refuse)) {
-        showFileProblem(*error, path);
+    if (const Status opened = m_session->open(ToPath(path), Streams::Refuse); !opened) {
+        showFileProblem(opened, path);
         // A read that failed half way has emptied the document: the form follows it.
         if (m_session->doc().recordCount() != countBefore && isVisible()) m_view->OnInitialUpdate();
         return false;
@@ -499,8 +499,8 @@ bool CMainFrame::saveDocument(const QString& path) {
         box.setDefaultButton(QMessageBox::Cancel);
         if (box.exec() != QMessageBox::Yes) return false;
     }
-    if (const FileOutcome error = m_session->save(ToPath(path))) {
-        showFileProblem(*error, path);
+    if (const Status saved = m_session->save(ToPath(path)); !saved) {
+        showFileProblem(saved, path);
         return false;
     }
     rememberFile(path);

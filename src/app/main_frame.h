@@ -86,7 +86,7 @@ private:
     bool readyToReplace(const char* why);  // why: a CMainFrame text, said in the status bar
     bool maybeSave();
     bool loadDocument(const QString& path);
-    void showFileProblem(const FileError& error, const QString& path);
+    void showFileProblem(const Status& error, const QString& path);
     void openRecentFile(const QString& path);
     bool saveDocument(const QString& path);
     void rememberFile(const QString& path);

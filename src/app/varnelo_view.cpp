@@ -417,16 +417,14 @@ void CVarneloView::exportTo(const QString& path) {
         this, tr("CSV ファイルに書き出しています..."), tr("キャンセル"), count,
         [&](const ExportProgress& progress) { return m_session.exportCsv(ToPath(path), options, progress); });
 
-    switch (result.status) {
-        case ExportStatus::Written:
-            emit statusWording([count, path] { return tr("%1 件を CSV に書き出しました: %2").arg(count).arg(path); });
-            break;
-        case ExportStatus::Cancelled: emit statusWording([] { return tr("CSV の書き出しを取り消しました"); }); break;
-        case ExportStatus::Failed:
-            emit statusWording(
-                [path] { return tr("CSV ファイルを書き出せませんでした: %1").arg(FileMessages::exportReason(path)); });
-            ShowFileProblem(this, tr("CSV ファイルを書き出せませんでした。"), path);
-            break;
+    if (result.status) {
+        emit statusWording([count, path] { return tr("%1 件を CSV に書き出しました: %2").arg(count).arg(path); });
+    } else if (result.status.cancelled()) {
+        emit statusWording([] { return tr("CSV の書き出しを取り消しました"); });
+    } else {
+        emit statusWording(
+            [path] { return tr("CSV ファイルを書き出せませんでした: %1").arg(FileMessages::exportReason(path)); });
+        ShowFileProblem(this, tr("CSV ファイルを書き出せませんでした。"), path);
     }
 }
 

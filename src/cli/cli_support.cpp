@@ -40,8 +40,8 @@ int Fail(const QString& message) {
 }
 
 int FinishExport(const ExportResult& result) {
-    if (result.status == ExportStatus::Written) return 0;
-    return Fail(QString::fromStdString(result.error));
+    if (result.status) return 0;
+    return Fail(QString::fromStdString(result.status.detail));
 }
 
 int UsageError(const QString& message) {
@@ -108,37 +108,38 @@ Stop DistinctFromInput(const QString& input, const std::filesystem::path& output
                     .arg(FromPath(output)));
 }
 
-QString DescribeFileError(const FileError& error) {
+QString DescribeFileError(const Status& error) {
     const QString detail = QString::fromStdString(error.detail);
     const QString path = QString::fromStdString(error.path);
-    switch (error.problem) {
-        case FileProblem::CutShort:
+    switch (error.cause) {
+        case Status::Cause::CutShort:
             return QStringLiteral("%1 is cut short: it announces %2 records but holds %3")
                 .arg(path)
                 .arg(error.announced)
                 .arg(error.holds);
-        case FileProblem::ReadError:
+        case Status::Cause::ReadError:
             return QStringLiteral("cannot read %1: %2").arg(path, QString::fromStdString(error.systemError));
         // The detail says these as the command line has always worded them.
-        case FileProblem::TooShort:
-        case FileProblem::CountOutside:
-        case FileProblem::EmptyStream:
-        case FileProblem::Busy:
-        case FileProblem::Other: break;
+        case Status::Cause::TooShort:
+        case Status::Cause::CountOutside:
+        case Status::Cause::EmptyStream:
+        case Status::Cause::Busy:
+        case Status::Cause::Other: break;
     }
     switch (error.kind) {
-        case FileFailure::UnexpectedFormat: return QStringLiteral("not a Varnelo data file: %1").arg(detail);
-        case FileFailure::OpenFailed: return QStringLiteral("cannot open %1").arg(detail);
-        case FileFailure::SaveFailed: return QStringLiteral("cannot save: %1").arg(detail);
-        case FileFailure::NotRegular: return QStringLiteral("cannot open %1").arg(detail);
+        case Status::Kind::UnexpectedFormat: return QStringLiteral("not a Varnelo data file: %1").arg(detail);
+        case Status::Kind::OpenFailed: return QStringLiteral("cannot open %1").arg(detail);
+        case Status::Kind::SaveFailed: return QStringLiteral("cannot save: %1").arg(detail);
+        case Status::Kind::NotRegular: return QStringLiteral("cannot open %1").arg(detail);
+        default: break;
     }
     return detail;
 }
 
 namespace {
 
-Stop Opened(const QString& path, const FileOutcome& error, int records) {
-    if (error) return Fail(DescribeFileError(*error));
+Stop Opened(const QString& path, const Status& opened, int records) {
+    if (!opened) return Fail(DescribeFileError(opened));
     if (records == 0) Warn(PathBytesOfText(path).toStdString() + " holds no records");
     return std::nullopt;
 }
@@ -146,13 +147,13 @@ Stop Opened(const QString& path, const FileOutcome& error, int records) {
 }  // namespace
 
 Stop OpenSession(const QString& path, Session& session) {
-    const FileOutcome error = session.open(ToPath(path));
-    return Opened(path, error, session.doc().recordCount());
+    const Status opened = session.open(ToPath(path));
+    return Opened(path, opened, session.doc().recordCount());
 }
 
 Stop OpenDataFile(const QString& path, DataFileReader& reader) {
-    const FileOutcome error = reader.open(ToPath(path));
-    return Opened(path, error, reader.count());
+    const Status opened = reader.open(ToPath(path));
+    return Opened(path, opened, reader.count());
 }
 
 std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, int& status) {

@@ -58,7 +58,7 @@ Stop OutputPath(const QCommandLineParser& parser, const QCommandLineOption& opti
 Stop DistinctFromInput(const QString& input, const std::filesystem::path& output);
 
 // One English line for a failed open or save: which file and what was wrong.
-QString DescribeFileError(const FileError& error);
+QString DescribeFileError(const Status& error);
 
 // Opens a data file in the session; warns when it holds no records.
 Stop OpenSession(const QString& path, Session& session);

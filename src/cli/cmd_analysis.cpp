@@ -234,7 +234,7 @@ int RunPoints(const QStringList& arguments) {
         PointLayerOptions options{c.indices, withProfiles, c.stages,
                                   ProvenanceJson(MakeProvenance({input}, StagesText(c.stages)))};
         ExportResult result = ExportPointLayer(to, source, options);
-        if (result.status == ExportStatus::Written && withProfiles && !IsStandardOutput(to)) {
+        if (result.status && withProfiles && !IsStandardOutput(to)) {
             result = ExportProfileStyle(ProfileStylePath(to));
         }
         return result;

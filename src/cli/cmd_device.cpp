@@ -150,14 +150,14 @@ std::string WhatStopped(const SessionStep& step) {
 
 const char* const FULL_DOWNLOAD_HINT = "; run a full download into a new file instead: varnelo-cli download -o NEW.vrnldata";
 
-FileOutcome AppendNewRecords(LockedDataFile& file, const CVarneloDoc& doc) {
+Status AppendNewRecords(LockedDataFile& file, const CVarneloDoc& doc) {
     const int kept = file.count();
     const AppendResult result = file.append(doc, doc.recordCount());
-    if (!result.error && result.overwrittenBytes > 0) {
+    if (result.status && result.overwrittenBytes > 0) {
         Warn(std::to_string(result.overwrittenBytes) + " trailing bytes after record " + std::to_string(kept - 1) +
              " were overwritten");
     }
-    return result.error;
+    return result.status;
 }
 
 // The logger's new records after those of an existing data file. The file
@@ -167,11 +167,12 @@ FileOutcome AppendNewRecords(LockedDataFile& file, const CVarneloDoc& doc) {
 int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& path) {
     const std::string name = PathText(path);
     const bool keepPartial = parser.isSet("keep-partial");
-    if (const FileOutcome refused = CheckAppendable(path)) return Fail(Text("cannot add records to " + refused->detail));
+    if (const Status appendable = CheckAppendable(path); !appendable)
+        return Fail(Text("cannot add records to " + appendable.detail));
     // Locked before its count and last record are read, until the new records are in.
     LockedDataFile file;
-    if (const FileOutcome error = file.open(path))
-        return Fail(file.busy() ? Text(error->detail + "; nothing appended") : DescribeFileError(*error));
+    if (const Status opened = file.open(path); !opened)
+        return Fail(file.busy() ? Text(opened.detail + "; nothing appended") : DescribeFileError(opened));
     const int kept = file.count();
     if (kept == 0) return Fail(Text("nothing appended to " + name + ": " + DescribeRefusal(AppendRefusal::NoRecords, 0, 0) + FULL_DOWNLOAD_HINT));
 
@@ -207,13 +208,13 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
                                                                            : "";
                 return Fail(Text(WhatStopped(step) + "; nothing appended to " + name + keepHint));
             }
-            if (const FileOutcome error = AppendNewRecords(file, doc)) return Fail(DescribeFileError(*error));
+            if (const Status written = AppendNewRecords(file, doc); !written) return Fail(DescribeFileError(written));
             return Fail(Text(WhatStopped(step) + "; the " + std::to_string(appended) +
                              " complete new records were appended to " + name + inAll));
         case SessionStep::Kind::Completed: break;
         default: return Fail(Text("nothing appended to " + name));
     }
-    if (const FileOutcome error = AppendNewRecords(file, doc)) return Fail(DescribeFileError(*error));
+    if (const Status written = AppendNewRecords(file, doc); !written) return Fail(DescribeFileError(written));
     Print(std::to_string(appended) + " new records" + inAll);
     return 0;
 }
@@ -362,7 +363,7 @@ int RunDownload(const QStringList& arguments) {
         if (!keepPartial)
             return Fail(Text(WhatStopped(step) + "; nothing saved (--keep-partial keeps the " +
                              std::to_string(doc.recordCount()) + " complete records)"));
-        if (const FileOutcome error = SaveDataFile(path, doc)) return Fail(DescribeFileError(*error));
+        if (const Status saved = SaveDataFile(path, doc); !saved) return Fail(DescribeFileError(saved));
         return Fail(Text(WhatStopped(step) + "; the " + std::to_string(doc.recordCount()) +
                          " complete records were saved to " + PathText(path)));
     }
@@ -370,9 +371,9 @@ int RunDownload(const QStringList& arguments) {
         // The logger holds no record: a file of its blocks and none.
         AdoptLoggerBlocks(state, doc);
         doc.setRecordCount(0);
-        if (const FileOutcome error = SaveDataFile(path, doc)) return Fail(DescribeFileError(*error));
-    } else if (const FileOutcome error = file->finish()) {
-        return Fail(DescribeFileError(*error));
+        if (const Status saved = SaveDataFile(path, doc); !saved) return Fail(DescribeFileError(saved));
+    } else if (const Status finished = file->finish(); !finished) {
+        return Fail(DescribeFileError(finished));
     }
     Print(std::to_string(doc.recordCount()) + " records saved to " + PathText(path));
     return 0;

@@ -7,10 +7,10 @@
 
 namespace varnelo {
 
-FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, Streams streams) {
+Status LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, Streams streams) {
     DataFileReader file;
-    if (FileOutcome refused = file.open(path, streams)) return refused;
-    if (!file.hasContent()) return std::nullopt;
+    if (Status opened = file.open(path, streams); !opened) return opened;
+    if (!file.hasContent()) return {};
 
     // The size is proven, so the records go straight into their blocks. Only
     // a read error from here on (a failing disk, a file cut while we read)
@@ -19,18 +19,19 @@ FileOutcome LoadDataFile(const std::filesystem::path& path, CVarneloDoc& doc, St
     const int read = doc.blocks().fill(file);
     if (read != file.count()) {
         doc.setRecordCount(0);
-        FileError error = file.readFailure({});
-        error.kind = FileFailure::OpenFailed;
+        Status error = file.readFailure({});
+        error.kind = Status::Kind::OpenFailed;
+        error.record = read;
         error.detail = PathText(path) + ": record " + std::to_string(read) + " could not be read" +
                        (error.systemError.empty() ? "" : " (" + error.systemError + ")") + "; the document was emptied";
         return error;
     }
     doc.parameterBlock() = file.parameterBlock();
     doc.setRecordCount(file.count());
-    return std::nullopt;
+    return {};
 }
 
-FileOutcome SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& doc) {
+Status SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& doc) {
     const int count = doc.recordCount();
     std::uint8_t countBytes[4];
     WriteI32Le(countBytes, count);
@@ -39,12 +40,12 @@ FileOutcome SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& d
     const bool ok = writer.open() && writer.write(&doc.parameterBlock(), BLOCK_SIZE) && writer.write(countBytes, 4) &&
                     writer.write(&doc.record(0), BLOCK_SIZE * static_cast<std::size_t>(count)) && writer.commit();
     if (!ok) {
-        FileError error{FileFailure::SaveFailed, writer.error()};
+        Status error{Status::Kind::SaveFailed, writer.error()};
         error.path = PathText(path);
-        if (writer.busy()) error.problem = FileProblem::Busy;
+        if (writer.busy()) error.cause = Status::Cause::Busy;
         return error;
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace varnelo

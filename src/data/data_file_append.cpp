@@ -12,13 +12,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FileError RefusedAppend(const fs::path& path, const std::string& why) {
-    return {FileFailure::SaveFailed, PathText(path) + ": " + why};
+Status RefusedAppend(const fs::path& path, const std::string& why) {
+    return {Status::Kind::SaveFailed, PathText(path) + ": " + why};
 }
 
 }  // namespace
 
-FileOutcome CheckAppendable(const fs::path& path) {
+Status CheckAppendable(const fs::path& path) {
     std::error_code code;
     const fs::path file = fs::canonical(path, code);  // links followed: the file that is extended
     if (code) return RefusedAppend(path, code.message());
@@ -27,18 +27,18 @@ FileOutcome CheckAppendable(const fs::path& path) {
     if (!fs::is_regular_file(status))
         return RefusedAppend(path, "not a regular file; new records go into a regular file only");
     if (!Writable(file, status)) return RefusedAppend(path, "the file is read-only");
-    return std::nullopt;
+    return {};
 }
 
-FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds patience) {
+Status LockedDataFile::open(const fs::path& path, std::chrono::milliseconds patience) {
     m_file.close();
     m_path = path;
     m_count = 0;
-    if (FileOutcome refused = CheckAppendable(path)) return refused;
+    if (Status appendable = CheckAppendable(path); !appendable) return appendable;
     if (!m_file.open(path, LockAccess::ReadWrite, patience)) {
-        FileError error{m_file.busy() ? FileFailure::SaveFailed : FileFailure::OpenFailed, m_file.error()};
+        Status error{m_file.busy() ? Status::Kind::SaveFailed : Status::Kind::OpenFailed, m_file.error()};
         error.path = PathText(path);
-        if (m_file.busy()) error.problem = FileProblem::Busy;
+        if (m_file.busy()) error.cause = Status::Cause::Busy;
         return error;
     }
     // A save killed half way may have left its temporary beside the file
@@ -48,11 +48,11 @@ FileOutcome LockedDataFile::open(const fs::path& path, std::chrono::milliseconds
     RemoveStaleTemporaries(code ? path : file);
 
     std::uint8_t countBytes[4];
-    if (!m_file.size(m_size)) return FileError{FileFailure::OpenFailed, m_file.error()};
-    if (FileOutcome refused = CheckDataFileLength(path, m_size)) return refused;
-    if (m_size == 0) return std::nullopt;
+    if (!m_file.size(m_size)) return {Status::Kind::OpenFailed, m_file.error()};
+    if (Status checked = CheckDataFileLength(path, m_size); !checked) return checked;
+    if (m_size == 0) return {};
     if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4)
-        return FileError{FileFailure::OpenFailed, PathText(path) + ": cannot read the parameter block and count"};
+        return {Status::Kind::OpenFailed, PathText(path) + ": cannot read the parameter block and count"};
     return CheckDataFileCount(path, m_size, countBytes, m_count);
 }
 
@@ -65,7 +65,7 @@ AppendResult LockedDataFile::append(const CVarneloDoc& doc, int end) {
     AppendResult result;
     const int kept = m_count;
     if (!m_file.isOpen() || m_size == 0 || end < kept || end > RECORD_CAPACITY) {
-        result.error = RefusedAppend(m_path, "no records to append");
+        result.status = RefusedAppend(m_path, "no records to append");
         return result;
     }
     const std::uintmax_t oldEnd = DataFileSize(kept), newEnd = DataFileSize(end);
@@ -78,14 +78,14 @@ AppendResult LockedDataFile::append(const CVarneloDoc& doc, int end) {
         // The old count still stands; what was written after the old end goes.
         const std::string error = m_file.error();
         if (newEnd > m_size) m_file.truncate(m_size);
-        result.error = FileError{FileFailure::SaveFailed, error};
+        result.status = {Status::Kind::SaveFailed, error};
         return result;
     }
     // Once the count is on the disk the file is the new one; bytes beyond
     // the new records that another writer left are cut then, not before.
     if (!m_file.write(BLOCK_SIZE, count, sizeof count) || !m_file.flush() ||
         (m_size > newEnd && !m_file.truncate(newEnd))) {
-        result.error = FileError{FileFailure::SaveFailed, m_file.error()};
+        result.status = {Status::Kind::SaveFailed, m_file.error()};
         return result;
     }
     m_count = end;

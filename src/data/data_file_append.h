@@ -25,10 +25,10 @@ namespace varnelo {
 // file, one that is not a regular file (a pipe, a device), or a read-only
 // file (by its permission bits, so that even the superuser leaves it as it
 // was).
-FileOutcome CheckAppendable(const std::filesystem::path& path);
+Status CheckAppendable(const std::filesystem::path& path);
 
 struct AppendResult {
-    FileOutcome error;  // empty once the new records and their count are on the disk
+    Status status;  // ok once the new records and their count are on the disk
     // Bytes that lay after the file's last announced record, left by a
     // writer that stopped half way; the append wrote over them.
     std::uintmax_t overwrittenBytes = 0;
@@ -40,7 +40,7 @@ public:
     // `patience` for another writer, then refused with "PATH is being
     // written by another program" and busy() true), then LoadDataFile's
     // refusals of its size and count.
-    FileOutcome open(const std::filesystem::path& path, std::chrono::milliseconds patience = LOCK_PATIENCE);
+    Status open(const std::filesystem::path& path, std::chrono::milliseconds patience = LOCK_PATIENCE);
     bool busy() const { return m_file.busy(); }
 
     int count() const { return m_count; }

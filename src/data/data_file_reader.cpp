@@ -7,9 +7,9 @@ namespace varnelo {
 
 namespace {
 
-FileError Refused(const std::filesystem::path& path, const std::string& why, FileProblem problem = FileProblem::Other) {
-    FileError error{FileFailure::UnexpectedFormat, PathText(path) + ": " + why};
-    error.problem = problem;
+Status Refused(const std::filesystem::path& path, const std::string& why, Status::Cause cause = Status::Cause::Other) {
+    Status error{Status::Kind::UnexpectedFormat, PathText(path) + ": " + why};
+    error.cause = cause;
     error.path = PathText(path);
     return error;
 }
@@ -27,77 +27,79 @@ std::uintmax_t AnnouncedLength(std::span<const std::uint8_t> taken) {
 
 }  // namespace
 
-FileOutcome CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size) {
-    if (size == 0 || size >= DATA_FILE_HEADER_SIZE) return std::nullopt;
-    FileError error = Refused(path, std::to_string(size) + " bytes, shorter than the " +
+Status CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size) {
+    if (size == 0 || size >= DATA_FILE_HEADER_SIZE) return {};
+    Status error = Refused(path, std::to_string(size) + " bytes, shorter than the " +
                                         std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count",
-                              FileProblem::TooShort);
+                              Status::Cause::TooShort);
     error.size = size;
     return error;
 }
 
-FileOutcome CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
+Status CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
                                int& count) {
     const std::int32_t announced = ReadI32Le(countBytes);
     if (announced < 0 || announced > RECORD_CAPACITY) {
-        FileError error = Refused(path, "record count " + std::to_string(announced) + " is outside 0.." +
+        Status error = Refused(path, "record count " + std::to_string(announced) + " is outside 0.." +
                                             std::to_string(RECORD_CAPACITY),
-                                  FileProblem::CountOutside);
+                                  Status::Cause::CountOutside);
         error.announced = announced;
         return error;
     }
     if (size < DataFileSize(announced)) {
         const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
-        FileError error = Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
+        Status error = Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
                                             std::to_string(complete) + " complete ones",
-                                  FileProblem::CutShort);
+                                  Status::Cause::CutShort);
         error.announced = announced;
         error.holds = static_cast<int>(complete);
         return error;
     }
     count = announced;
-    return std::nullopt;
+    return {};
 }
 
-FileOutcome DataFileReader::open(const std::filesystem::path& path, Streams streams) {
+Status DataFileReader::open(const std::filesystem::path& path, Streams streams) {
     m_path = path;
     if (streams == Streams::Refuse) {
         std::error_code code;
         const auto status = std::filesystem::status(path, code);
         if (!code && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
             !std::filesystem::is_directory(status)) {
-            return FileError{FileFailure::NotRegular,
-                             PathText(path) + ": not a regular file (a pipe, FIFO or device); save it to a file first"};
+            Status refused{Status::Kind::NotRegular,
+                           PathText(path) + ": not a regular file (a pipe, FIFO or device); save it to a file first"};
+            refused.path = PathText(path);
+            return refused;
         }
     }
     std::uintmax_t size = 0;
     if (!m_file.open(path, AnnouncedLength) || !m_file.size(size)) {
         if (!m_file.readError().empty()) return readFailure({});
-        FileError error{FileFailure::OpenFailed, PathText(path) + ": " + m_file.error()};
+        Status error{Status::Kind::OpenFailed, PathText(path) + ": " + m_file.error()};
         error.path = PathText(path);
         return error;
     }
     if (size == 0 && m_file.streamed())
-        return Refused(path, "nothing arrived from the pipe or device", FileProblem::EmptyStream);
-    if (size == 0) return std::nullopt;
-    if (FileOutcome refused = CheckDataFileLength(path, size)) return refused;
+        return Refused(path, "nothing arrived from the pipe or device", Status::Cause::EmptyStream);
+    if (size == 0) return {};
+    if (Status checked = CheckDataFileLength(path, size); !checked) return checked;
 
     std::uint8_t countBytes[4];
     if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4) {
         return readFailure("cannot read the parameter block and count");
     }
     int count = 0;
-    if (FileOutcome refused = CheckDataFileCount(path, size, countBytes, count)) return refused;
+    if (Status checked = CheckDataFileCount(path, size, countBytes, count); !checked) return checked;
     m_count = count;
     m_hasContent = true;
-    return std::nullopt;
+    return {};
 }
 
-FileError DataFileReader::readFailure(const std::string& otherwise) {
+Status DataFileReader::readFailure(const std::string& otherwise) {
     const std::string system = m_file.readError();
     if (system.empty()) return Refused(m_path, otherwise);
-    FileError error{FileFailure::OpenFailed, PathText(m_path) + ": " + system};
-    error.problem = FileProblem::ReadError;
+    Status error{Status::Kind::OpenFailed, PathText(m_path) + ": " + system};
+    error.cause = Status::Cause::ReadError;
     error.path = PathText(m_path);
     error.systemError = system;
     return error;

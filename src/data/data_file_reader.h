@@ -14,17 +14,17 @@ namespace varnelo {
 
 // Refuses a file too short for the parameter block and count (0 bytes is
 // an empty file).
-FileOutcome CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size);
+Status CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size);
 // The count of a data file of `size` bytes (at least DATA_FILE_HEADER_SIZE)
 // whose count field holds `countBytes`, refused as LoadDataFile refuses it.
-FileOutcome CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
+Status CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
                                int& count);
 
 class DataFileReader {
 public:
     // Refuses what LoadDataFile refuses, with the same errors. A 0-byte file
     // opens with no records and no parameter block (hasContent() false).
-    FileOutcome open(const std::filesystem::path& path, Streams streams = Streams::Read);
+    Status open(const std::filesystem::path& path, Streams streams = Streams::Read);
 
     bool hasContent() const { return m_hasContent; }
     int count() const { return m_count; }
@@ -36,7 +36,7 @@ public:
     int read(int first, int n, MeasurementRecord* into);
     // A refusal for a read that failed, if one did: the system's error,
     // else what `otherwise` says.
-    FileError readFailure(const std::string& otherwise);
+    Status readFailure(const std::string& otherwise);
     // The file itself, for whoever copies stretches of it to another file.
     ReadOnlyFile& file() { return m_file; }
 

@@ -48,7 +48,7 @@ void DataFileStream::advance(int complete) {
     m_changed.notify_all();
 }
 
-FileOutcome DataFileStream::finish() {
+Status DataFileStream::finish() {
     {
         const std::lock_guard lock(m_mutex);
         if (m_complete < m_count) m_stopping = true;
@@ -60,9 +60,9 @@ FileOutcome DataFileStream::finish() {
     } else {
         run();
     }
-    if (m_written) return std::nullopt;
+    if (m_written) return {};
     const std::string why = m_writer.error().empty() ? "the records did not all arrive" : m_writer.error();
-    return FileError{FileFailure::SaveFailed, why};
+    return {Status::Kind::SaveFailed, why};
 }
 
 bool DataFileStream::writeRecords(int from, int to) {

@@ -32,7 +32,7 @@ public:
 
     // Writes what is left and replaces the file. Fails, keeping the old
     // file, when fewer than `count` records were announced complete.
-    FileOutcome finish();
+    Status finish();
 
 private:
     void run();

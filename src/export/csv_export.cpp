@@ -99,7 +99,7 @@ ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& opt
                       const FormatBatch& format, const std::function<std::string(int before)>& unreadable,
                       const ExportProgress& progress) {
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(CsvHeaderLine(options))) return ExportResult{ExportStatus::Failed, file.error()};
+    if (!file.open() || !file.write(CsvHeaderLine(options))) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
 
     std::string error;
     int reported = 0;
@@ -114,11 +114,11 @@ ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& opt
     };
     const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, BATCH_BYTES};
     if (!FormatInOrder(shape, format, write)) {
-        if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
-        return ExportResult{ExportStatus::Cancelled, {}};
+        if (!error.empty()) return ExportResult::Failed(Status::Kind::Failed, error);
+        return ExportResult{Status::Stopped()};
     }
-    if (!file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
-    return ExportResult{ExportStatus::Written, {}};
+    if (!file.commit()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    return {};
 }
 
 }  // namespace

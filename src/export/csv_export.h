@@ -13,6 +13,7 @@
 #include "data/data_file_reader.h"
 #include "data/document.h"
 #include "data/spectra.h"
+#include "io/status.h"
 #include "track/gps_track.h"
 
 namespace varnelo {
@@ -47,12 +48,11 @@ private:
     std::vector<char> m_line;
 };
 
-enum class ExportStatus { Written, Cancelled, Failed };
-
 struct ExportResult {
-    ExportStatus status = ExportStatus::Failed;
-    std::string error;  // for Failed: which file and what went wrong
-    int items = 0;      // for Written, where an export counts them: the point layer's features
+    Status status;  // Cancelled when the progress said stop; a failure's detail names the file
+    int items = 0;  // written, where an export counts them: the point layer's features
+
+    static ExportResult Failed(Status::Kind kind, std::string detail) { return {Status{kind, std::move(detail)}}; }
 };
 
 // Called now and then with the records written so far and the total; return

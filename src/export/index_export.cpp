@@ -146,7 +146,7 @@ ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& lay
                           const FormatBatch& format, const std::function<std::string(int before)>& unreadable,
                           const ExportProgress& progress) {
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(layout.header)) return ExportResult{ExportStatus::Failed, file.error()};
+    if (!file.open() || !file.write(layout.header)) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
     std::string error;
     bool written = false;
     int reported = 0;
@@ -163,12 +163,12 @@ ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& lay
     };
     const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, BatchBytes(layout)};
     if (!FormatInOrder(shape, format, take)) {
-        if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
-        if (!file.error().empty()) return ExportResult{ExportStatus::Failed, file.error()};
-        return ExportResult{ExportStatus::Cancelled, {}};
+        if (!error.empty()) return ExportResult::Failed(Status::Kind::Failed, error);
+        if (!file.error().empty()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+        return ExportResult{Status::Stopped()};
     }
-    if (!file.write(layout.footer) || !file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
-    return ExportResult{ExportStatus::Written, {}};
+    if (!file.write(layout.footer) || !file.commit()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    return {};
 }
 
 // `item(out, row records, members, previous)` writes one row's text from
@@ -200,7 +200,7 @@ ExportResult Write(const std::filesystem::path& target, const Layout& layout, Da
                    const Grouping& grouping, Item item, const ExportProgress& progress) {
     FileBatches batches(source);
     const std::optional<std::vector<RecordRange>> planned = PlanFileRows(batches, grouping);
-    if (!planned) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
+    if (!planned) return ExportResult::Failed(Status::Kind::OpenFailed, batches.unreadable(batches.count()));
     const std::vector<RecordRange>& rows = *planned;
     const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
         const BatchRoom room(out, BatchBytes(layout), end - begin, layout.itemTextMax, "an index export row");

@@ -31,8 +31,8 @@ std::filesystem::path ProfileStylePath(const std::filesystem::path& layer) {
 
 ExportResult ExportProfileStyle(const std::filesystem::path& target) {
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(STYLE) || !file.commit()) return ExportResult{ExportStatus::Failed, file.error()};
-    return ExportResult{ExportStatus::Written, {}};
+    if (!file.open() || !file.write(STYLE) || !file.commit()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    return {};
 }
 
 }  // namespace varnelo

@@ -173,7 +173,7 @@ std::string LibraryRefusal(const LibraryFiles& files, std::span<const std::files
 ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFileReader* const> sources,
                                    const LibraryOptions& options, const ExportProgress& progress) {
     AtomicFileWriter sli(files.sli), csv(files.csv), hdr(files.hdr);
-    const auto failed = [](const AtomicFileWriter& w) { return ExportResult{ExportStatus::Failed, w.error()}; };
+    const auto failed = [](const AtomicFileWriter& w) { return ExportResult::Failed(Status::Kind::SaveFailed, w.error()); };
     if (!sli.open()) return failed(sli);
     if (!csv.open()) return failed(csv);
     if (!hdr.open()) return failed(hdr);
@@ -185,7 +185,7 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     for (DataFileReader* source : sources) {
         FileBatches batches(*source);
         const std::optional<std::vector<RecordRange>> rows = PlanFileRows(batches, options.stages.grouping);
-        if (!rows) return ExportResult{ExportStatus::Failed, batches.unreadable(batches.count())};
+        if (!rows) return ExportResult::Failed(Status::Kind::OpenFailed, batches.unreadable(batches.count()));
         planned += static_cast<int>(rows->size());
         // Made on every core, per row: the spectrum's bytes, the name it
         // would have ("\n"), then its table row without the name. The
@@ -234,8 +234,8 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
         };
         const BatchShape shape{rows->size(), export_text::RECORDS_PER_BATCH, batchBytes};
         if (!FormatInOrder(shape, format, take)) {
-            if (cancelled) return ExportResult{ExportStatus::Cancelled, {}};
-            if (!error.empty()) return ExportResult{ExportStatus::Failed, error};
+            if (cancelled) return ExportResult{Status::Stopped()};
+            if (!error.empty()) return ExportResult::Failed(Status::Kind::Failed, error);
             return failed(sli.error().empty() ? csv : sli);
         }
     }
@@ -247,9 +247,7 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     if (!sli.commit()) return failed(sli);
     if (!csv.commit()) return failed(csv);
     if (!hdr.commit()) return failed(hdr);
-    ExportResult result{ExportStatus::Written, {}};
-    result.items = written;
-    return result;
+    return {Status{}, written};
 }
 
 }  // namespace varnelo

@@ -45,10 +45,10 @@ void Session::beginDownload() {
     m_trackOwed = true;
 }
 
-FileOutcome Session::open(const std::filesystem::path& path, Streams streams) {
+Status Session::open(const std::filesystem::path& path, Streams streams) {
     const int countBefore = m_doc->recordCount();
-    FileOutcome outcome = LoadDataFile(path, *m_doc, streams);
-    if (outcome) {
+    Status outcome = LoadDataFile(path, *m_doc, streams);
+    if (!outcome) {
         // A read that failed half way has emptied the document: its track follows.
         if (m_doc->recordCount() != countBefore) m_trackOwed = true;
         return outcome;
@@ -57,16 +57,16 @@ FileOutcome Session::open(const std::filesystem::path& path, Streams streams) {
     m_path = path;
     m_stamp = StampOf(path);
     m_changed = false;
-    return std::nullopt;
+    return {};
 }
 
-FileOutcome Session::save(const std::filesystem::path& path) {
-    FileOutcome outcome = SaveDataFile(path, *m_doc);
-    if (outcome) return outcome;
+Status Session::save(const std::filesystem::path& path) {
+    Status outcome = SaveDataFile(path, *m_doc);
+    if (!outcome) return outcome;
     m_path = path;
     m_stamp = StampOf(path);
     m_changed = false;
-    return std::nullopt;
+    return {};
 }
 
 ExportResult Session::exportCsv(const std::filesystem::path& target, const CsvOptions& options,
@@ -81,13 +81,13 @@ ExportResult Session::exportLibrary(const LibraryFiles& files, const LibraryOpti
     if (source.empty() || m_changed || changedOnDisk()) {
         copy = std::filesystem::temp_directory_path() /
                ("varnelo-library-" + std::to_string(CurrentProcessId()) + ".vrnldata");
-        if (FileOutcome error = SaveDataFile(copy, *m_doc)) return ExportResult{ExportStatus::Failed, error->detail};
+        if (Status saved = SaveDataFile(copy, *m_doc); !saved) return {saved};
         source = copy;
     }
     DataFileReader reader;
-    ExportResult result{ExportStatus::Failed, {}};
-    if (FileOutcome error = reader.open(source)) {
-        result.error = error->detail;
+    ExportResult result;
+    if (Status opened = reader.open(source); !opened) {
+        result.status = opened;
     } else {
         DataFileReader* const sources[] = {&reader};
         result = ExportSpectralLibrary(files, sources, options, progress);

@@ -80,10 +80,10 @@ public:
     // Loads a data file; its track follows when asked for. On success the
     // file becomes the document's and nothing is left to save; a refused
     // file changes nothing at all.
-    FileOutcome open(const std::filesystem::path& path, Streams streams = Streams::Read);
+    Status open(const std::filesystem::path& path, Streams streams = Streams::Read);
 
     // Saves the document; on success path becomes the document's file.
-    FileOutcome save(const std::filesystem::path& path);
+    Status save(const std::filesystem::path& path);
 
     ExportResult exportCsv(const std::filesystem::path& target, const CsvOptions& options,
                            const ExportProgress& progress = {}) const;

@@ -151,7 +151,7 @@ inline void WriteSimulatedDataFile(const std::filesystem::path& path, int count,
     session.doc().parameterBlock() = content.parameters();
     for (int i = 0; i < count; ++i) session.doc().record(i) = content.record(i);
     session.doc().setRecordCount(count);
-    ASSERT_FALSE(session.save(path));
+    ASSERT_TRUE(session.save(path));
 }
 
 // Lets the event loop run until done() holds or the time is up.

@@ -74,7 +74,7 @@ TEST_F(FileCommands, CsvButtonExportsWithTheFormsModeAndRange) {
         << initialName.toStdString();
 
     const ExportResult expected = frame->session().exportCsv(dir / "expected.csv", {ExportMode::Reflectance, true});
-    ASSERT_EQ(expected.status, ExportStatus::Written);
+    ASSERT_TRUE(expected.status);
     EXPECT_EQ(FileText(dir / "day.csv"), FileText(dir / "expected.csv"));
     EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("day.csv")));
 }
@@ -133,7 +133,7 @@ TEST_F(FileCommands, ThePointerOverTheSpectrumReadsOutTheDrawnRecord) {
 
 TEST_F(FileCommands, ADroppedFileOpensAsFileOpenDoes) {
     frame->session().renew();
-    ASSERT_FALSE(frame->session().save(dir / "dropped.vrnldata"));
+    ASSERT_TRUE(frame->session().save(dir / "dropped.vrnldata"));
     frame->session().renew();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(test::PathText(dir / "dropped.vrnldata"))});
@@ -151,7 +151,7 @@ TEST_F(FileCommands, TheRecentFileListKeepsFourFilesNewestFirst) {
     for (int i = 0; i < 5; ++i) {
         std::filesystem::path path = dir / "f";
         path += std::to_string(i) + ".vrnldata";
-        ASSERT_FALSE(frame->session().save(path));
+        ASSERT_TRUE(frame->session().save(path));
         ASSERT_TRUE(frame->openDocument(test::PathText(path)));
     }
     ASSERT_TRUE(frame->openDocument(test::PathText(dir / "f2.vrnldata")));

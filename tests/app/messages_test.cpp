@@ -107,22 +107,22 @@ TEST(FileMessages, EveryFileProblemSaysWhyInTheWindowsLanguage) {
     ASSERT_TRUE(writer.open(dir / "busy.vrnldata", LockAccess::ReadWrite));
 
     CVarneloDoc doc;
-    std::vector<FileError> errors;
+    std::vector<Status> errors;
     for (const char* name : {"missing.vrnldata", "folder", "short.vrnldata", "count.vrnldata", "cut.vrnldata", "fifo"}) {
-        FileOutcome error = LoadDataFile(dir / name, doc, Streams::Refuse);
-        ASSERT_TRUE(error) << name;
-        errors.push_back(*error);
+        Status error = LoadDataFile(dir / name, doc, Streams::Refuse);
+        ASSERT_FALSE(error) << name;
+        errors.push_back(error);
     }
     for (const auto& target : {dir / "no-folder" / "a.vrnldata", dir / "busy.vrnldata"}) {
-        FileOutcome error = SaveDataFile(target, doc);
-        ASSERT_TRUE(error) << target;
-        errors.push_back(*error);
+        Status error = SaveDataFile(target, doc);
+        ASSERT_FALSE(error) << target;
+        errors.push_back(error);
     }
     for (const char* code : {"ja", "en"}) {
         InstallLanguage(QString::fromLatin1(code));
         const bool japanese = QLatin1String(code) == QLatin1String("ja");
         std::set<QString> said;
-        for (const FileError& error : errors) {
+        for (const Status& error : errors) {
             const QString why = FileMessages::reason(error);
             EXPECT_EQ(HasJapanese(why), japanese) << code << ": " << why.toStdString();
             EXPECT_EQ(HasEnglish(QString(why).remove(QStringLiteral("FIFO"))), !japanese) << code << ": " << why.toStdString();

@@ -20,7 +20,7 @@ TEST(CliDevice, DownloadFromTheBuiltInLoggerSavesItsRecords) {
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "9 records saved to " + file.string() + "\n");
     CVarneloDoc doc;
-    ASSERT_FALSE(LoadDataFile(file, doc));
+    ASSERT_TRUE(LoadDataFile(file, doc));
     const SimulatedContent content(9, 4);
     ASSERT_EQ(doc.recordCount(), 9);
     EXPECT_EQ(doc.parameterBlock().bytes, content.parameters().bytes);

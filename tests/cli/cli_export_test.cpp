@@ -27,12 +27,12 @@ protected:
             doc->record(i).set_exp(100, 200);
         }
         doc->setRecordCount(5);
-        ASSERT_FALSE(SaveDataFile(data, *doc));
+        ASSERT_TRUE(SaveDataFile(data, *doc));
         ComputeTrack(*doc, 5, *track);
     }
     std::string Expected(const CsvOptions& options) {
         const auto path = dir / "expected.csv";
-        EXPECT_EQ(ExportCsv(path, *doc, *track, options).status, ExportStatus::Written);
+        EXPECT_TRUE(ExportCsv(path, *doc, *track, options).status);
         return FileText(path);
     }
 

@@ -23,7 +23,7 @@ protected:
             doc->record(i).set_time(41, 10, 7, 9, 5, i);
         }
         doc->setRecordCount(5);
-        ASSERT_FALSE(SaveDataFile(input, *doc));
+        ASSERT_TRUE(SaveDataFile(input, *doc));
         inputBytes = ReadFileBytes(input);
     }
 

@@ -25,7 +25,7 @@ std::unique_ptr<CVarneloDoc> NumberedDoc(int count) {
 
 std::vector<std::uint8_t> SavedImage(CVarneloDoc& doc, int count, const fs::path& path) {
     doc.setRecordCount(count);
-    EXPECT_FALSE(SaveDataFile(path, doc));
+    EXPECT_TRUE(SaveDataFile(path, doc));
     return test::ReadFileBytes(path);
 }
 
@@ -47,10 +47,10 @@ TEST(LockedDataFile, AppendsInPlaceKeepingTheFileAndWritingOverLeftovers) {
         struct stat before {}, after {};
         ::stat(path.c_str(), &before);
         LockedDataFile file;
-        ASSERT_FALSE(file.open(path)) << c.leftover;
+        ASSERT_TRUE(file.open(path)) << c.leftover;
         EXPECT_EQ(file.count(), c.kept);
         const AppendResult result = file.append(*doc, c.end);
-        EXPECT_TRUE(!result.error && result.overwrittenBytes == c.leftover) << c.leftover;
+        EXPECT_TRUE(result.status && result.overwrittenBytes == c.leftover) << c.leftover;
         ::stat(path.c_str(), &after);
         EXPECT_TRUE(after.st_ino == before.st_ino && after.st_mode == before.st_mode) << c.leftover;
         EXPECT_TRUE(test::ReadFileBytes(dir / "link.vrnldata") == expected) << c.leftover;
@@ -63,20 +63,20 @@ TEST(LockedDataFile, OneWriterAtATimeAndTheNextReadsWhatTheFirstLeft) {
     const auto doc = NumberedDoc(6);
     const auto old = SavedImage(*doc, 2, path);
     auto first = std::make_unique<LockedDataFile>();
-    ASSERT_FALSE(first->open(path));
+    ASSERT_TRUE(first->open(path));
     LockedDataFile second;  // an open file of its own
-    const FileOutcome refused = second.open(path, 100ms);
-    ASSERT_TRUE(refused);
+    const Status refused = second.open(path, 100ms);
+    ASSERT_FALSE(refused);
     EXPECT_TRUE(second.busy());
-    EXPECT_EQ(refused->detail, path.string() + " is being written by another program");
+    EXPECT_EQ(refused.detail, path.string() + " is being written by another program");
     EXPECT_TRUE(test::ReadFileBytes(path) == old);
 
     auto waiting = std::async(std::launch::async, [&] {
         LockedDataFile third;
-        return third.open(path, 5s) ? -1 : third.count();
+        return third.open(path, 5s) ? third.count() : -1;
     });
     std::this_thread::sleep_for(200ms);
-    ASSERT_FALSE(first->append(*doc, 4).error);
+    ASSERT_TRUE(first->append(*doc, 4).status);
     first.reset();
     EXPECT_EQ(waiting.get(), 4);
 }

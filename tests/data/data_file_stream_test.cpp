@@ -31,12 +31,12 @@ TEST(DataFileStream, RecordsAnnouncedAsTheyArriveMakeTheSavedFile) {
     for (const int count : {0, 1, 63, 64, 65, 700}) {
         test::TempDir dir;
         const auto doc = Filled(count);
-        ASSERT_FALSE(SaveDataFile(dir / "saved.vrnldata", *doc));
+        ASSERT_TRUE(SaveDataFile(dir / "saved.vrnldata", *doc));
         {
             DataFileStream stream(dir / "streamed.vrnldata", *doc, count);
             for (int done = 1; done <= count; done += 1 + done / 3) stream.advance(done);
             stream.advance(count);
-            ASSERT_FALSE(stream.finish()) << count;
+            ASSERT_TRUE(stream.finish()) << count;
         }
         EXPECT_EQ(test::ReadFileBytes(dir / "streamed.vrnldata"), test::ReadFileBytes(dir / "saved.vrnldata")) << count;
         EXPECT_EQ(FilesIn(dir.path()), 2u) << "no temporary file is left behind";
@@ -53,9 +53,9 @@ TEST(DataFileStream, AnUnfinishedOrIncompleteStreamLeavesTheOldFileAlone) {
             DataFileStream stream(path, *doc, 200);
             stream.advance(150);
             if (finishEarly) {
-                const FileOutcome error = stream.finish();
-                ASSERT_TRUE(error);
-                EXPECT_EQ(error->kind, FileFailure::SaveFailed);
+                const Status error = stream.finish();
+                ASSERT_FALSE(error);
+                EXPECT_EQ(error.kind, Status::Kind::SaveFailed);
             }
         }
         EXPECT_EQ(test::ReadFileBytes(path), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << finishEarly;
@@ -68,7 +68,7 @@ TEST(DataFileStream, AnUnfinishedOrIncompleteStreamLeavesTheOldFileAlone) {
 TEST(DataFileStream, AFifoGetsNothingUnlessFinishedAndThenTheWholeFile) {
     test::TempDir dir;
     const auto doc = Filled(4);  // less than a pipe holds
-    ASSERT_FALSE(SaveDataFile(dir / "saved.vrnldata", *doc));
+    ASSERT_TRUE(SaveDataFile(dir / "saved.vrnldata", *doc));
     const fs::path fifo = dir / "out.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
@@ -88,7 +88,7 @@ TEST(DataFileStream, AFifoGetsNothingUnlessFinishedAndThenTheWholeFile) {
     {
         DataFileStream finished(fifo, *doc, 4);
         finished.advance(4);
-        EXPECT_FALSE(finished.finish());
+        EXPECT_TRUE(finished.finish());
     }
     EXPECT_EQ(received(), test::ReadFileBytes(dir / "saved.vrnldata"));
     ::close(reader);
@@ -100,10 +100,10 @@ TEST(DataFileStream, AFileThatCannotBeWrittenIsReportedAtTheEnd) {
     const auto doc = Filled(3);
     DataFileStream stream(dir / "missing" / "out.vrnldata", *doc, 3);
     stream.advance(3);
-    const FileOutcome error = stream.finish();
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, FileFailure::SaveFailed);
-    EXPECT_NE(error->detail.find("missing"), std::string::npos) << error->detail;
+    const Status error = stream.finish();
+    ASSERT_FALSE(error);
+    EXPECT_EQ(error.kind, Status::Kind::SaveFailed);
+    EXPECT_NE(error.detail.find("missing"), std::string::npos) << error.detail;
 }
 
 }  // namespace

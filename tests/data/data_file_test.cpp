@@ -47,7 +47,7 @@ TEST(DataFile, EmptyDocumentSavesParameterBlockAndZeroCount) {
     TempDir dir;
     CVarneloDoc doc;
     doc.parameterBlock() = test::PatternRecord(1);
-    ASSERT_FALSE(SaveDataFile(dir / "empty.vrnldata", doc));
+    ASSERT_TRUE(SaveDataFile(dir / "empty.vrnldata", doc));
     const auto bytes = ReadFileBytes(dir / "empty.vrnldata");
     ASSERT_EQ(bytes.size(), 6732u);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + BLOCK_SIZE, doc.parameterBlock().bytes.begin()));
@@ -60,12 +60,12 @@ TEST(DataFile, SaveAndLoadRoundTripEveryByte) {
         TempDir dir;
         CVarneloDoc saved;
         Fill(saved, count, 40);
-        ASSERT_FALSE(SaveDataFile(dir / "saved.vrnldata", saved));
+        ASSERT_TRUE(SaveDataFile(dir / "saved.vrnldata", saved));
         EXPECT_EQ(fs::file_size(dir / "saved.vrnldata"), DataFileSize(count));
 
         CVarneloDoc loaded;
         loaded.deviceInfo().bytes.fill(0xAB);
-        ASSERT_FALSE(LoadDataFile(dir / "saved.vrnldata", loaded));
+        ASSERT_TRUE(LoadDataFile(dir / "saved.vrnldata", loaded));
         EXPECT_EQ(loaded.recordCount(), count);
         EXPECT_TRUE(SameBlock(loaded.parameterBlock(), saved.parameterBlock()));
         for (int i = 0; i < count; ++i) ASSERT_TRUE(SameBlock(loaded.record(i), saved.record(i))) << i;
@@ -77,9 +77,9 @@ TEST(DataFile, SavingReplacesAnOlderFileAndLeavesNoTemporaryBehind) {
     TempDir dir;
     CVarneloDoc doc;
     Fill(doc, 3, 1);
-    ASSERT_FALSE(SaveDataFile(dir / "x.vrnldata", doc));
+    ASSERT_TRUE(SaveDataFile(dir / "x.vrnldata", doc));
     doc.setRecordCount(1);
-    ASSERT_FALSE(SaveDataFile(dir / "x.vrnldata", doc));
+    ASSERT_TRUE(SaveDataFile(dir / "x.vrnldata", doc));
     EXPECT_EQ(fs::file_size(dir / "x.vrnldata"), DataFileSize(1));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
@@ -91,16 +91,16 @@ TEST(DataFile, FailedSaveReportsAndKeepsWhatWasThere) {
     // A folder cannot be replaced by the file.
     fs::create_directory(dir / "taken.vrnldata");
     WriteFileBytes(dir / "taken.vrnldata" / "inside", {1, 2, 3});
-    const FileOutcome error = SaveDataFile(dir / "taken.vrnldata", doc);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, FileFailure::SaveFailed);
-    EXPECT_NE(error->detail.find("taken.vrnldata"), std::string::npos);
+    const Status error = SaveDataFile(dir / "taken.vrnldata", doc);
+    ASSERT_FALSE(error);
+    EXPECT_EQ(error.kind, Status::Kind::SaveFailed);
+    EXPECT_NE(error.detail.find("taken.vrnldata"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(dir / "taken.vrnldata" / "inside").size(), 3u);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 
-    const FileOutcome noFolder = SaveDataFile(dir / "missing" / "a.vrnldata", doc);
-    ASSERT_TRUE(noFolder);
-    EXPECT_NE(noFolder->detail.find("missing"), std::string::npos);
+    const Status noFolder = SaveDataFile(dir / "missing" / "a.vrnldata", doc);
+    ASSERT_FALSE(noFolder);
+    EXPECT_NE(noFolder.detail.find("missing"), std::string::npos);
 }
 
 TEST(DataFile, BadFilesAreRefusedAndTheDocumentStaysAsItWas) {
@@ -126,10 +126,10 @@ TEST(DataFile, BadFilesAreRefusedAndTheDocumentStaysAsItWas) {
         Fill(doc, 4, 10);
         const fs::path path = dir / c.name;
         WriteFileBytes(path, c.bytes);
-        const FileOutcome error = LoadDataFile(path, doc);
-        ASSERT_TRUE(error) << c.name;
-        EXPECT_EQ(error->kind, FileFailure::UnexpectedFormat) << c.name;
-        EXPECT_NE(error->detail.find(c.name), std::string::npos) << error->detail;
+        const Status error = LoadDataFile(path, doc);
+        ASSERT_FALSE(error) << c.name;
+        EXPECT_EQ(error.kind, Status::Kind::UnexpectedFormat) << c.name;
+        EXPECT_NE(error.detail.find(c.name), std::string::npos) << error.detail;
 
         CVarneloDoc reference;
         Fill(reference, 4, 10);
@@ -144,7 +144,7 @@ TEST(DataFile, EmptyFileOpensAndChangesNothing) {
     WriteFileBytes(dir / "zero.vrnldata", {});
     CVarneloDoc doc;
     Fill(doc, 2, 3);
-    EXPECT_FALSE(LoadDataFile(dir / "zero.vrnldata", doc));
+    EXPECT_TRUE(LoadDataFile(dir / "zero.vrnldata", doc));
     EXPECT_EQ(doc.recordCount(), 2);
     EXPECT_TRUE(SameBlock(doc.record(1), test::PatternRecord(3 + 2)));
 }
@@ -176,15 +176,15 @@ TEST(DataFile, APipeIsReadAsAStreamWithTheFileRules) {
         std::thread writer([&] { WriteFileBytes(fifo, c.bytes); });
         CVarneloDoc doc;
         Fill(doc, 4, 10);
-        const FileOutcome error = LoadDataFile(fifo, doc);
+        const Status error = LoadDataFile(fifo, doc);
         writer.join();
-        EXPECT_EQ(!error, c.opens) << c.what << ": " << (error ? error->detail : "");
+        EXPECT_EQ(error.ok(), c.opens) << c.what << ": " << error.detail;
         if (c.opens) {
             EXPECT_EQ(doc.recordCount(), 300) << c.what;
             EXPECT_TRUE(SameBlock(doc.record(299), test::PatternRecord(900 + 299))) << c.what;
             EXPECT_TRUE(SameBlock(doc.parameterBlock(), test::PatternRecord(2))) << c.what;
         } else {
-            EXPECT_EQ(error->kind, FileFailure::UnexpectedFormat) << c.what;
+            EXPECT_EQ(error.kind, Status::Kind::UnexpectedFormat) << c.what;
             EXPECT_EQ(doc.recordCount(), 4) << c.what;
             EXPECT_TRUE(SameBlock(doc.record(3), test::PatternRecord(14))) << c.what;
         }
@@ -200,15 +200,15 @@ TEST(DataFile, StreamsAreRefusedBeforeOpeningWhereAskedTo) {
     CVarneloDoc doc;
     Fill(doc, 2, 3);
     const auto started = std::chrono::steady_clock::now();
-    const FileOutcome error = LoadDataFile(fifo, doc, Streams::Refuse);
+    const Status error = LoadDataFile(fifo, doc, Streams::Refuse);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, FileFailure::NotRegular);
-    EXPECT_NE(error->detail.find("pipe"), std::string::npos) << error->detail;
+    ASSERT_FALSE(error);
+    EXPECT_EQ(error.kind, Status::Kind::NotRegular);
+    EXPECT_NE(error.detail.find("pipe"), std::string::npos) << error.detail;
     EXPECT_EQ(doc.recordCount(), 2);
     // A regular file is taken as before.
     WriteFileBytes(dir / "one.vrnldata", FileImage(test::PatternRecord(2), 1, 1));
-    EXPECT_FALSE(LoadDataFile(dir / "one.vrnldata", doc, Streams::Refuse));
+    EXPECT_TRUE(LoadDataFile(dir / "one.vrnldata", doc, Streams::Refuse));
     EXPECT_EQ(doc.recordCount(), 1);
 }
 
@@ -223,10 +223,10 @@ TEST(DataFile, AStreamEndsWithItsAnnouncedRecordsThoughItsWriterKeepsItOpen) {
         for (int i = 0; i < 100 && !loaded; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     });
     CVarneloDoc doc;
-    const FileOutcome error = LoadDataFile(dir / "pipe", doc);
+    const Status loading = LoadDataFile(dir / "pipe", doc);
     loaded = true;
     writer.join();
-    EXPECT_TRUE(!error && doc.recordCount() == 3);
+    EXPECT_TRUE(loading && doc.recordCount() == 3);
 }
 
 #endif  // FIFOs are POSIX
@@ -239,7 +239,7 @@ TEST(DataFile, ExtraBytesAfterTheLastRecordAreIgnored) {
         bytes.insert(bytes.end(), 100, 0xEE);
         WriteFileBytes(dir / "extra.vrnldata", bytes);
         CVarneloDoc doc;
-        ASSERT_FALSE(LoadDataFile(dir / "extra.vrnldata", doc));
+        ASSERT_TRUE(LoadDataFile(dir / "extra.vrnldata", doc));
         EXPECT_EQ(doc.recordCount(), count);
         EXPECT_TRUE(SameBlock(doc.record(1), test::PatternRecord(901)));
         EXPECT_EQ(doc.record(count).bytes[0], 0);  // unfilled, whatever the file holds there
@@ -252,7 +252,7 @@ TEST(DataFile, FullCapacityIsAccepted) {
     WriteFileBytes(path, FileImage(test::PatternRecord(2), RECORD_CAPACITY, 1));
     fs::resize_file(path, DataFileSize(RECORD_CAPACITY));  // sparse: zero records behind the first
     CVarneloDoc doc;
-    ASSERT_FALSE(LoadDataFile(path, doc));
+    ASSERT_TRUE(LoadDataFile(path, doc));
     EXPECT_EQ(doc.recordCount(), RECORD_CAPACITY);
     EXPECT_TRUE(SameBlock(doc.record(0), test::PatternRecord(900)));
     EXPECT_EQ(doc.record(RECORD_CAPACITY - 1).bytes[100], 0);
@@ -278,9 +278,9 @@ TEST(DataFile, LoadedRecordsOutliveChangesToTheFile) {
         TempDir dir;
         CVarneloDoc saved;
         Fill(saved, COUNT, 70);
-        ASSERT_FALSE(SaveDataFile(dir / "a.vrnldata", saved));
+        ASSERT_TRUE(SaveDataFile(dir / "a.vrnldata", saved));
         CVarneloDoc doc;
-        ASSERT_FALSE(LoadDataFile(dir / "a.vrnldata", doc));
+        ASSERT_TRUE(LoadDataFile(dir / "a.vrnldata", doc));
         doc.record(3) = test::PatternRecord(7);
         saved.record(3) = test::PatternRecord(7);
 
@@ -289,8 +289,8 @@ TEST(DataFile, LoadedRecordsOutliveChangesToTheFile) {
         for (int i = 0; i < COUNT; ++i) ASSERT_TRUE(SameBlock(doc.record(i), saved.record(i))) << i;
 
         // Loading another file lets go of the first: cutting it must not wait.
-        ASSERT_FALSE(SaveDataFile(dir / "b.vrnldata", saved));
-        ASSERT_FALSE(LoadDataFile(dir / "b.vrnldata", doc));
+        ASSERT_TRUE(SaveDataFile(dir / "b.vrnldata", saved));
+        ASSERT_TRUE(LoadDataFile(dir / "b.vrnldata", doc));
         const auto start = std::chrono::steady_clock::now();
         fs::resize_file(dir / "b.vrnldata", 0);
         fs::resize_file(dir / "a.vrnldata", 0);
@@ -302,10 +302,10 @@ TEST(DataFile, LoadedRecordsOutliveChangesToTheFile) {
 TEST(DataFile, MissingFileCannotBeOpened) {
     TempDir dir;
     CVarneloDoc doc;
-    const FileOutcome error = LoadDataFile(dir / "nope.vrnldata", doc);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, FileFailure::OpenFailed);
-    EXPECT_NE(error->detail.find("nope.vrnldata"), std::string::npos);
+    const Status error = LoadDataFile(dir / "nope.vrnldata", doc);
+    ASSERT_FALSE(error);
+    EXPECT_EQ(error.kind, Status::Kind::OpenFailed);
+    EXPECT_NE(error.detail.find("nope.vrnldata"), std::string::npos);
 }
 
 TEST(Document, StartsEmptyWithZeroedBlocksAndHoldsTheCountInRange) {

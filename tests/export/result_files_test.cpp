@@ -73,7 +73,7 @@ TEST_F(ResultFiles, FlagsPerRecord) {
         doc->setRecordCount(std::string(c.what).starts_with("first") ? 1 : 2);
         IndexTableOptions options{{NDVI}, {}};
         options.stages.smoothing = c.smoothing;
-        ASSERT_EQ(ExportIndexTable(dir / "t.csv", *doc, options).status, ExportStatus::Written);
+        ASSERT_TRUE(ExportIndexTable(dir / "t.csv", *doc, options).status);
         const std::string row = Lines(dir / "t.csv").back();
         EXPECT_EQ(row.substr(row.rfind(',', row.rfind(',') - 1) + 1), c.ndviAndQc) << c.what;
     }
@@ -88,7 +88,7 @@ TEST_F(ResultFiles, GroupsAverageTheirMembers) {
     IndexTableOptions options{{NDVI}, {}};
     std::string error;
     options.stages.grouping = *ParseGrouping("gap:30", error);
-    ASSERT_EQ(ExportIndexTable(dir / "g.csv", *doc, options).status, ExportStatus::Written);
+    ASSERT_TRUE(ExportIndexTable(dir / "g.csv", *doc, options).status);
     // R800 of the first group: (0.5 + 1) / 2; the second keeps the one fix.
     EXPECT_EQ(Lines(dir / "g.csv"),
               (std::vector<std::string>{
@@ -104,14 +104,14 @@ TEST_F(ResultFiles, LibraryReadsBack) {
     doc->record(0) = Flat(1000, 0);
     doc->record(1) = With(Flat(1000, 0), 500, 1, 0);
     doc->setRecordCount(2);
-    ASSERT_FALSE(SaveDataFile(dir / "a.vrnldata", *doc));
-    ASSERT_FALSE(SaveDataFile(dir / "b.vrnldata", *doc));
+    ASSERT_TRUE(SaveDataFile(dir / "a.vrnldata", *doc));
+    ASSERT_TRUE(SaveDataFile(dir / "b.vrnldata", *doc));
     DataFileReader a, b;
-    ASSERT_FALSE(a.open(dir / "a.vrnldata"));
-    ASSERT_FALSE(b.open(dir / "b.vrnldata"));
+    ASSERT_TRUE(a.open(dir / "a.vrnldata"));
+    ASSERT_TRUE(b.open(dir / "b.vrnldata"));
     DataFileReader* const sources[] = {&a, &b};
     const LibraryFiles files = LibraryFileNames(dir / "lib.sli");
-    ASSERT_EQ(ExportSpectralLibrary(files, sources, LibraryOptions{{NDVI}, {}, "test"}).status, ExportStatus::Written);
+    ASSERT_TRUE(ExportSpectralLibrary(files, sources, LibraryOptions{{NDVI}, {}, "test"}).status);
 
     std::map<std::string, std::string> header;
     const std::vector<std::string> lines = Lines(files.hdr);
@@ -149,7 +149,7 @@ TEST_F(ResultFiles, LibraryReadsBack) {
     std::filesystem::create_directory(dir / "lib.csv.blocked");
     const LibraryFiles blocked{files.sli, files.hdr, dir / "lib.csv.blocked"};
     const auto before = test::ReadFileBytes(files.sli);
-    EXPECT_EQ(ExportSpectralLibrary(blocked, sources, LibraryOptions{}).status, ExportStatus::Failed);
+    EXPECT_TRUE(ExportSpectralLibrary(blocked, sources, LibraryOptions{}).status.failed());
     EXPECT_EQ(test::ReadFileBytes(files.sli), before);
     EXPECT_EQ(Lines(files.hdr), lines);
 }

@@ -362,7 +362,7 @@ TEST_P(Sequences, TheDocumentChangesOnlyWithTheFirstRecord) {
     const SimulatedContent file(100, SEED);
     for (int i = 0; i < 100; ++i) file.buildRecord(i, doc.record(i));
     doc.setRecordCount(100);
-    session.open("/nonexistent");  // refused: changes nothing
+    EXPECT_FALSE(session.open("/nonexistent"));  // refused: changes nothing
     if (s.atConnection >= 0) cable.plug(Logger(s.atConnection));
     // At the connection the logger held the file's records, no more.
     if (s.atConnection > 100) cable.logger().model().reportCount(100);

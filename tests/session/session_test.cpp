@@ -26,7 +26,7 @@ TEST(Session, OpenSaveAndNewFollowTheFileAndTheChangedMark) {
     EXPECT_EQ(session.title(), "");
     FillWith(session, {"3539.1234", "3539.2234"});
     session.markChanged();
-    ASSERT_FALSE(session.save(dir / "day.vrnldata"));
+    ASSERT_TRUE(session.save(dir / "day.vrnldata"));
     EXPECT_EQ(session.path(), dir / "day.vrnldata");
     EXPECT_EQ(session.title(), "day.vrnldata");
     EXPECT_FALSE(session.changed());
@@ -39,7 +39,7 @@ TEST(Session, OpenSaveAndNewFollowTheFileAndTheChangedMark) {
     EXPECT_EQ(session.doc().recordCount(), 2);
 
     Session other;
-    ASSERT_FALSE(other.open(dir / "day.vrnldata"));
+    ASSERT_TRUE(other.open(dir / "day.vrnldata"));
     EXPECT_EQ(other.path(), dir / "day.vrnldata");
     EXPECT_EQ(other.doc().recordCount(), 2);
     // The track comes with the records.
@@ -52,7 +52,7 @@ TEST(Session, OpenSaveAndNewFollowTheFileAndTheChangedMark) {
     EXPECT_FALSE(other.changedOnDisk());
     std::filesystem::resize_file(dir / "day.vrnldata", std::filesystem::file_size(dir / "day.vrnldata") + 1);
     EXPECT_TRUE(other.changedOnDisk());
-    ASSERT_FALSE(other.save(dir / "day.vrnldata"));
+    ASSERT_TRUE(other.save(dir / "day.vrnldata"));
     EXPECT_FALSE(other.changedOnDisk());
     std::filesystem::remove(dir / "day.vrnldata");
     EXPECT_TRUE(other.changedOnDisk());
@@ -65,13 +65,13 @@ TEST(Session, RefusedFileLeavesDocumentTrackAndFileAlone) {
     Session session;
     FillWith(session, {"3539.1234"});
     session.computeTrack();
-    ASSERT_FALSE(session.save(dir / "good.vrnldata"));
+    ASSERT_TRUE(session.save(dir / "good.vrnldata"));
     session.markChanged();
     test::WriteFileBytes(dir / "bad.vrnldata", {1, 2, 3});
 
-    const FileOutcome error = session.open(dir / "bad.vrnldata");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, FileFailure::UnexpectedFormat);
+    const Status error = session.open(dir / "bad.vrnldata");
+    ASSERT_FALSE(error);
+    EXPECT_EQ(error.kind, Status::Kind::UnexpectedFormat);
     EXPECT_EQ(session.path(), dir / "good.vrnldata");
     EXPECT_TRUE(session.changed());
     EXPECT_EQ(session.doc().recordCount(), 1);
@@ -81,9 +81,9 @@ TEST(Session, RefusedFileLeavesDocumentTrackAndFileAlone) {
 TEST(Session, FailedSaveKeepsTheFileItHad) {
     test::TempDir dir;
     Session session;
-    ASSERT_FALSE(session.save(dir / "a.vrnldata"));
+    ASSERT_TRUE(session.save(dir / "a.vrnldata"));
     session.markChanged();
-    EXPECT_TRUE(session.save(dir / "missing-folder" / "b.vrnldata"));
+    EXPECT_FALSE(session.save(dir / "missing-folder" / "b.vrnldata"));
     EXPECT_EQ(session.path(), dir / "a.vrnldata");
     EXPECT_TRUE(session.changed());
 }

@@ -85,7 +85,7 @@ std::vector<std::string> CoreOutputs(const CVarneloDoc& doc, const DeviceInfoBlo
     ComputeTrack(doc, doc.recordCount(), *track);
     for (const CsvOptions& options : {CsvOptions{ExportMode::TwoChannel, false}, CsvOptions{ExportMode::Reflectance, true}}) {
         const fs::path csv = folder / "core.csv";
-        EXPECT_EQ(ExportCsv(csv, doc, *track, options).status, ExportStatus::Written);
+        EXPECT_TRUE(ExportCsv(csv, doc, *track, options).status);
         outputs.push_back(Text(test::ReadFileBytes(csv)));
     }
     const PixelSize spectrumSize = SpectrumFrameSize();
@@ -121,7 +121,7 @@ TEST(Locales, EveryTextWrittenOrReadIsTheSameUnderEachLocale) {
         test::RunCli({"download", "--sim", "--records", std::to_string(LOCALE_RECORDS), "--seed", "5", "-o", data.string()});
     ASSERT_EQ(downloaded.status, 0) << downloaded.err;
     auto doc = std::make_unique<CVarneloDoc>();
-    ASSERT_FALSE(LoadDataFile(data, *doc));
+    ASSERT_TRUE(LoadDataFile(data, *doc));
     const DeviceInfoBlock info = SimulatedContent(LOCALE_RECORDS, 5).deviceInfo();
     test::WriteFileBytes(dir / "sensors.csv", {SETTINGS_TEXT.begin(), SETTINGS_TEXT.end()});
 
