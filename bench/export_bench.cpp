@@ -96,7 +96,7 @@ bool PlainExport(const std::filesystem::path& target, const Document& d, const C
     DerivedSpectra spectra;
     for (int i = 0; i < d.doc->recordCount(); ++i)
         if (!file.write(PlainRow(d.doc->record(i), *d.track, i, options, spectra))) return false;
-    return file.commit();
+    return file.commit().ok();
 }
 
 std::vector<std::string> ExportCommand(const std::filesystem::path& out, const CsvOptions& options) {

@@ -40,9 +40,8 @@ Status SaveDataFile(const std::filesystem::path& path, const CVarneloDoc& doc) {
     const bool ok = writer.open() && writer.write(&doc.parameterBlock(), BLOCK_SIZE) && writer.write(countBytes, 4) &&
                     writer.write(&doc.record(0), BLOCK_SIZE * static_cast<std::size_t>(count)) && writer.commit();
     if (!ok) {
-        Status error{Status::Kind::SaveFailed, writer.error()};
+        Status error = writer.status();
         error.path = PathText(path);
-        if (writer.busy()) error.cause = Status::Cause::Busy;
         return error;
     }
     return {};

@@ -35,11 +35,10 @@ Status LockedDataFile::open(const fs::path& path, std::chrono::milliseconds pati
     m_path = path;
     m_count = 0;
     if (Status appendable = CheckAppendable(path); !appendable) return appendable;
-    if (!m_file.open(path, LockAccess::ReadWrite, patience)) {
-        Status error{m_file.busy() ? Status::Kind::SaveFailed : Status::Kind::OpenFailed, m_file.error()};
-        error.path = PathText(path);
-        if (m_file.busy()) error.cause = Status::Cause::Busy;
-        return error;
+    if (Status locked = m_file.open(path, LockAccess::ReadWrite, patience); !locked) {
+        // Another writer's lock refuses the new records, not the file.
+        if (locked.cause == Status::Cause::Busy) locked.kind = Status::Kind::SaveFailed;
+        return locked;
     }
     // A save killed half way may have left its temporary beside the file
     // (beside a link's target, for a link).
@@ -48,7 +47,7 @@ Status LockedDataFile::open(const fs::path& path, std::chrono::milliseconds pati
     RemoveStaleTemporaries(code ? path : file);
 
     std::uint8_t countBytes[4];
-    if (!m_file.size(m_size)) return {Status::Kind::OpenFailed, m_file.error()};
+    if (Status sized = m_file.size(m_size); !sized) return sized;
     if (Status checked = CheckDataFileLength(path, m_size); !checked) return checked;
     if (m_size == 0) return {};
     if (m_file.read(0, &m_block0, BLOCK_SIZE) != BLOCK_SIZE || m_file.read(BLOCK_SIZE, countBytes, 4) != 4)
@@ -76,16 +75,15 @@ AppendResult LockedDataFile::append(const CVarneloDoc& doc, int end) {
     const bool recordsIn = (bytes == 0 || m_file.write(oldEnd, &doc.record(kept), bytes)) && m_file.flush();
     if (!recordsIn) {
         // The old count still stands; what was written after the old end goes.
-        const std::string error = m_file.error();
-        if (newEnd > m_size) m_file.truncate(m_size);
-        result.status = {Status::Kind::SaveFailed, error};
+        result.status = m_file.status();
+        if (newEnd > m_size) (void)m_file.truncate(m_size);
         return result;
     }
     // Once the count is on the disk the file is the new one; bytes beyond
     // the new records that another writer left are cut then, not before.
     if (!m_file.write(BLOCK_SIZE, count, sizeof count) || !m_file.flush() ||
         (m_size > newEnd && !m_file.truncate(newEnd))) {
-        result.status = {Status::Kind::SaveFailed, m_file.error()};
+        result.status = m_file.status();
         return result;
     }
     m_count = end;

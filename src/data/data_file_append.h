@@ -41,7 +41,7 @@ public:
     // written by another program" and busy() true), then LoadDataFile's
     // refusals of its size and count.
     Status open(const std::filesystem::path& path, std::chrono::milliseconds patience = LOCK_PATIENCE);
-    bool busy() const { return m_file.busy(); }
+    bool busy() const { return m_file.status().cause == Status::Cause::Busy; }
 
     int count() const { return m_count; }
     const ParameterBlock& parameterBlock() const { return m_block0; }

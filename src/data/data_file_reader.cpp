@@ -75,9 +75,7 @@ Status DataFileReader::open(const std::filesystem::path& path, Streams streams) 
     std::uintmax_t size = 0;
     if (!m_file.open(path, AnnouncedLength) || !m_file.size(size)) {
         if (!m_file.readError().empty()) return readFailure({});
-        Status error{Status::Kind::OpenFailed, PathText(path) + ": " + m_file.error()};
-        error.path = PathText(path);
-        return error;
+        return m_file.status();
     }
     if (size == 0 && m_file.streamed())
         return Refused(path, "nothing arrived from the pipe or device", Status::Cause::EmptyStream);

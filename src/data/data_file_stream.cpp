@@ -61,8 +61,8 @@ Status DataFileStream::finish() {
         run();
     }
     if (m_written) return {};
-    const std::string why = m_writer.error().empty() ? "the records did not all arrive" : m_writer.error();
-    return {Status::Kind::SaveFailed, why};
+    if (!m_writer.status()) return m_writer.status();
+    return {Status::Kind::SaveFailed, "the records did not all arrive"};
 }
 
 bool DataFileStream::writeRecords(int from, int to) {
@@ -86,7 +86,7 @@ void DataFileStream::run() {
         if (!writeRecords(written, complete)) return;
         written = complete;
         if (last) {
-            m_written = m_writer.commit();
+            m_written = m_writer.commit().ok();
             return;
         }
         lock.lock();

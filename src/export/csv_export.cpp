@@ -99,14 +99,14 @@ ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& opt
                       const FormatBatch& format, const std::function<std::string(int before)>& unreadable,
                       const ExportProgress& progress) {
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(CsvHeaderLine(options))) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    if (!file.open() || !file.write(CsvHeaderLine(options))) return ExportResult{file.status()};
 
     std::string error;
     int reported = 0;
     const TakeBatch write = [&](std::string_view text, std::size_t done) {
         const int written = static_cast<int>(done);
         if (unreadable) error = unreadable(written);
-        if (error.empty() && !file.write(text)) error = file.error();
+        if (error.empty() && !file.write(text)) error = file.status().detail;
         if (!error.empty()) return false;
         if (!progress || (written / PROGRESS_STEP == reported / PROGRESS_STEP && written != count)) return true;
         reported = written;
@@ -117,7 +117,7 @@ ExportResult WriteCsv(const std::filesystem::path& target, const CsvOptions& opt
         if (!error.empty()) return ExportResult::Failed(Status::Kind::Failed, error);
         return ExportResult{Status::Stopped()};
     }
-    if (!file.commit()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    if (!file.commit()) return ExportResult{file.status()};
     return {};
 }
 

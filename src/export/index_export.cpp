@@ -146,7 +146,7 @@ ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& lay
                           const FormatBatch& format, const std::function<std::string(int before)>& unreadable,
                           const ExportProgress& progress) {
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(layout.header)) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    if (!file.open() || !file.write(layout.header)) return ExportResult{file.status()};
     std::string error;
     bool written = false;
     int reported = 0;
@@ -164,10 +164,10 @@ ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& lay
     const BatchShape shape{static_cast<std::size_t>(count), RECORDS_PER_BATCH, BatchBytes(layout)};
     if (!FormatInOrder(shape, format, take)) {
         if (!error.empty()) return ExportResult::Failed(Status::Kind::Failed, error);
-        if (!file.error().empty()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+        if (!file.status()) return ExportResult{file.status()};
         return ExportResult{Status::Stopped()};
     }
-    if (!file.write(layout.footer) || !file.commit()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    if (!file.write(layout.footer) || !file.commit()) return ExportResult{file.status()};
     return {};
 }
 

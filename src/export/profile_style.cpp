@@ -31,7 +31,7 @@ std::filesystem::path ProfileStylePath(const std::filesystem::path& layer) {
 
 ExportResult ExportProfileStyle(const std::filesystem::path& target) {
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(STYLE) || !file.commit()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    if (!file.open() || !file.write(STYLE) || !file.commit()) return ExportResult{file.status()};
     return {};
 }
 

@@ -173,7 +173,7 @@ std::string LibraryRefusal(const LibraryFiles& files, std::span<const std::files
 ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFileReader* const> sources,
                                    const LibraryOptions& options, const ExportProgress& progress) {
     AtomicFileWriter sli(files.sli), csv(files.csv), hdr(files.hdr);
-    const auto failed = [](const AtomicFileWriter& w) { return ExportResult::Failed(Status::Kind::SaveFailed, w.error()); };
+    const auto failed = [](const AtomicFileWriter& w) { return ExportResult{w.status()}; };
     if (!sli.open()) return failed(sli);
     if (!csv.open()) return failed(csv);
     if (!hdr.open()) return failed(hdr);
@@ -236,7 +236,7 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
         if (!FormatInOrder(shape, format, take)) {
             if (cancelled) return ExportResult{Status::Stopped()};
             if (!error.empty()) return ExportResult::Failed(Status::Kind::Failed, error);
-            return failed(sli.error().empty() ? csv : sli);
+            return failed(sli.status() ? csv : sli);
         }
     }
     if (!hdr.write(LibraryHeader(options, names.names()))) return failed(hdr);

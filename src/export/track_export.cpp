@@ -155,7 +155,7 @@ ExportResult ExportTrack(const std::filesystem::path& target, const CVarneloDoc&
     const std::vector<TrackPoint> points = TrackPoints(doc, track);
     const std::string text = format == TrackFormat::Gpx ? GpxText(points) : GeoJsonText(points);
     AtomicFileWriter file(target);
-    if (!file.open() || !file.write(text) || !file.commit()) return ExportResult::Failed(Status::Kind::SaveFailed, file.error());
+    if (!file.open() || !file.write(text) || !file.commit()) return ExportResult{file.status()};
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "io/atomic_file_system.h"
 #include "io/file_lock.h"
 #include "io/open_file.h"
+#include "io/path_text.h"
 #include "io/temporary_name.h"
 
 #include <cerrno>
@@ -57,18 +58,25 @@ AtomicFileWriter::AtomicFileWriter(fs::path target) : m_target(std::move(target)
 
 AtomicFileWriter::~AtomicFileWriter() { discard(); }
 
-bool AtomicFileWriter::fail(const std::string& what, int errorNumber) {
-    return fail(what, errorNumber != 0 ? std::string(std::strerror(errorNumber)) : std::string());
+Status AtomicFileWriter::fail(const std::string& what, int errorNumber) {
+    return fail(what, errorNumber != 0 ? std::string(std::strerror(errorNumber)) : std::string(), errorNumber);
 }
 
-bool AtomicFileWriter::fail(const std::string& what, const std::string& why) {
-    if (m_error.empty()) {
-        m_error = what + " " + (m_mode == Mode::StandardOutput ? std::string("standard output") : PathText(m_target));
-        if (!why.empty()) m_error += ": " + why;
+Status AtomicFileWriter::fail(const std::string& what, const std::string& why, int errorNumber) {
+    if (m_status) {
+        const bool standardOutput = m_mode == Mode::StandardOutput;
+        m_status = {Status::Kind::SaveFailed,
+                    what + " " + (standardOutput ? std::string("standard output") : PathText(m_target))};
+        if (!why.empty()) m_status.detail += ": " + why;
+        if (!standardOutput) m_status.path = PathText(m_target);
+        m_status.systemError = why;
+        m_status.systemErrorNumber = errorNumber;
     }
     discard();
-    return false;
+    return m_status;
 }
+
+Status AtomicFileWriter::closed() const { return m_status ? Status{Status::Kind::SaveFailed, {}} : m_status; }
 
 void AtomicFileWriter::discard() {
     if (m_file) {
@@ -103,11 +111,11 @@ bool AtomicFileWriter::nameUnnamed() {
     return false;
 }
 
-bool AtomicFileWriter::open() {
+Status AtomicFileWriter::open() {
     if (IsStandardOutput(m_target)) {
         m_mode = Mode::StandardOutput;
         m_file = stdout;
-        return true;
+        return {};
     }
     std::error_code code;
     m_destination = FollowLinks(m_target, code);
@@ -140,25 +148,25 @@ bool AtomicFileWriter::open() {
     // for and writes a few kilobytes at a time.
     m_buffer = std::make_unique<char[]>(WRITE_BUFFER_SIZE);
     std::setvbuf(m_file, m_buffer.get(), _IOFBF, WRITE_BUFFER_SIZE);
-    return true;
+    return {};
 }
 
-bool AtomicFileWriter::write(const void* data, std::size_t size) {
-    if (!m_file) return false;
+Status AtomicFileWriter::write(const void* data, std::size_t size) {
+    if (!m_file) return closed();
     if (size != 0 && std::fwrite(data, 1, size, m_file) != size) return fail("cannot write", errno);
-    return true;
+    return {};
 }
 
-bool AtomicFileWriter::prepare() {
-    if (m_prepared) return true;
-    if (!m_file) return false;
+Status AtomicFileWriter::prepare() {
+    if (m_prepared) return {};
+    if (!m_file) return closed();
     // A stream that failed earlier may have dropped its buffer: fflush alone
     // would then report success.
     if (std::fflush(m_file) != 0 || std::ferror(m_file)) return fail("cannot write", errno);
     if (m_mode == Mode::StandardOutput) {
         m_file = nullptr;
         m_prepared = true;
-        return true;
+        return {};
     }
     if (m_mode == Mode::Replace && !system_file::FlushToDisk(m_file)) return fail("cannot write", errno);
     if (m_unnamed && !nameUnnamed()) return fail("cannot name the new file beside", errno);
@@ -166,13 +174,13 @@ bool AtomicFileWriter::prepare() {
     m_file = nullptr;
     if (std::fclose(file) != 0) return fail("cannot write", errno);
     m_prepared = true;
-    return true;
+    return {};
 }
 
-bool AtomicFileWriter::commit() {
-    if (!prepare()) return false;
+Status AtomicFileWriter::commit() {
+    if (Status prepared = prepare(); !prepared) return prepared;
     m_prepared = false;
-    if (m_mode != Mode::Replace) return true;
+    if (m_mode != Mode::Replace) return {};
 
     std::error_code code;
     const fs::file_status existing = fs::status(m_destination, code);
@@ -182,17 +190,19 @@ bool AtomicFileWriter::commit() {
     // records would be lost with the old file. One that this user cannot
     // open at all is replaced without the lock, as the system allows.
     LockedFile old;
-    if (replacesFile && !old.open(m_destination, LockAccess::Read) && old.busy()) {
-        m_error = old.error();
-        m_busy = true;
-        discard();
-        return false;
+    if (replacesFile) {
+        if (Status locked = old.open(m_destination, LockAccess::Read); locked.cause == Status::Cause::Busy) {
+            m_status = std::move(locked);
+            m_status.kind = Status::Kind::SaveFailed;
+            discard();
+            return m_status;
+        }
     }
     old.releaseForRename();
     std::string why;
     if (!system_file::Replace(m_temporary, m_destination, why)) return fail("cannot replace", why);
     m_temporary.clear();
-    return true;
+    return {};
 }
 
 }  // namespace varnelo

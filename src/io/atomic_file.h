@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "io/status.h"
+
 namespace varnelo {
 
 // The output name that means standard output rather than a file.
@@ -41,26 +43,29 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    // Each returns false once anything has failed; error() then says what.
-    bool open();
-    bool write(const void* data, std::size_t size);
-    bool write(std::string_view text) { return write(text.data(), text.size()); }
+    // Each fails once anything has failed, with the first failure, which
+    // status() keeps: SaveFailed, naming the target and the system's word.
+    // A commit refused because another program is writing the target has
+    // the cause Busy.
+    Status open();
+    Status write(const void* data, std::size_t size);
+    Status write(std::string_view text) { return write(text.data(), text.size()); }
     // Everything but the replacement: written, flushed to the disk, closed.
     // Several files that must change together are all prepared before the
     // first is committed, so that a failure leaves every one as it was.
-    bool prepare();
-    bool commit();
+    Status prepare();
+    Status commit();
 
-    const std::string& error() const { return m_error; }
-    // The last commit was refused because another program is writing the target.
-    bool busy() const { return m_busy; }
+    const Status& status() const { return m_status; }
     const std::filesystem::path& target() const { return m_target; }
 
 private:
     enum class Mode { Replace, Direct, StandardOutput };
 
-    bool fail(const std::string& what, int errorNumber);
-    bool fail(const std::string& what, const std::string& why);
+    Status fail(const std::string& what, int errorNumber);
+    Status fail(const std::string& what, const std::string& why, int errorNumber = 0);
+    // What a call on a file no longer open answers.
+    Status closed() const;
     void discard();
     bool openUnnamed();
     bool nameUnnamed();
@@ -72,9 +77,8 @@ private:
     std::FILE* m_file = nullptr;
     std::unique_ptr<char[]> m_buffer;  // m_file's, outlives it
     bool m_prepared = false;
-    bool m_busy = false;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
-    std::string m_error;
+    Status m_status;
 };
 
 }  // namespace varnelo

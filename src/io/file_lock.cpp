@@ -16,68 +16,80 @@ constexpr int MAX_REPLACEMENTS = 100;
 
 }  // namespace
 
-bool LockedFile::fail(const std::string& what, const std::string& why) {
-    m_error = what + " " + PathText(m_path);
-    if (!why.empty()) m_error += ": " + why;
-    return false;
+Status LockedFile::fail(Status::Kind kind, const std::string& what, const std::string& why) {
+    m_status = {kind, what + " " + PathText(m_path)};
+    if (!why.empty()) m_status.detail += ": " + why;
+    m_status.path = PathText(m_path);
+    m_status.systemError = why;
+    return m_status;
 }
 
-bool LockedFile::open(const std::filesystem::path& path, LockAccess access, std::chrono::milliseconds patience) {
+Status LockedFile::notOpen() const { return {Status::Kind::Failed, PathText(m_path) + " is not open"}; }
+
+Status LockedFile::open(const std::filesystem::path& path, LockAccess access, std::chrono::milliseconds patience) {
     close();
     m_path = path;
-    m_busy = false;
-    m_error.clear();
+    m_status = {};
     const auto deadline = std::chrono::steady_clock::now() + patience;
     std::string why;
     for (int replaced = 0; replaced <= MAX_REPLACEMENTS; ++replaced) {
         m_handle = system_file::Open(path, access, why);
-        if (m_handle == system_file::NO_HANDLE) return fail("cannot open", why);
+        if (m_handle == system_file::NO_HANDLE) return fail(Status::Kind::OpenFailed, "cannot open", why);
         bool locked = false;
         while (!locked) {
             const system_file::LockTry lock = system_file::TryLock(m_handle, why);
             if (lock == system_file::LockTry::Failed) {
                 close();
-                return fail("cannot lock", why);
+                return fail(Status::Kind::OpenFailed, "cannot lock", why);
             }
             locked = lock == system_file::LockTry::Locked;
             if (!locked && std::chrono::steady_clock::now() >= deadline) break;
             if (!locked) std::this_thread::sleep_for(RETRY_INTERVAL);
         }
         if (!locked) break;
-        if (system_file::Names(m_handle, path)) return true;
+        if (system_file::Names(m_handle, path)) return {};
         // Another writer renamed a new file over the one we waited for.
         close();
     }
     close();
-    m_busy = true;
-    m_error = PathText(path) + " is being written by another program";
-    return false;
+    m_status = {Status::Kind::OpenFailed, PathText(path) + " is being written by another program"};
+    m_status.cause = Status::Cause::Busy;
+    m_status.path = PathText(path);
+    return m_status;
 }
 
 bool LockedFile::isOpen() const { return m_handle != system_file::NO_HANDLE; }
 
-bool LockedFile::size(std::uintmax_t& bytes) {
+Status LockedFile::size(std::uintmax_t& bytes) {
+    if (!isOpen()) return notOpen();
     std::string why;
-    return isOpen() && (system_file::Size(m_handle, bytes, why) || fail("cannot read", why));
+    if (!system_file::Size(m_handle, bytes, why)) return fail(Status::Kind::OpenFailed, "cannot read", why);
+    return {};
 }
 
 std::size_t LockedFile::read(std::uintmax_t offset, void* into, std::size_t n) {
     return isOpen() ? system_file::ReadAt(m_handle, offset, into, n) : 0;
 }
 
-bool LockedFile::write(std::uintmax_t offset, const void* data, std::size_t n) {
+Status LockedFile::write(std::uintmax_t offset, const void* data, std::size_t n) {
+    if (!isOpen()) return notOpen();
     std::string why;
-    return isOpen() && (system_file::WriteAt(m_handle, offset, data, n, why) || fail("cannot write", why));
+    if (!system_file::WriteAt(m_handle, offset, data, n, why)) return fail(Status::Kind::SaveFailed, "cannot write", why);
+    return {};
 }
 
-bool LockedFile::flush() {
+Status LockedFile::flush() {
+    if (!isOpen()) return notOpen();
     std::string why;
-    return isOpen() && (system_file::Flush(m_handle, why) || fail("cannot write", why));
+    if (!system_file::Flush(m_handle, why)) return fail(Status::Kind::SaveFailed, "cannot write", why);
+    return {};
 }
 
-bool LockedFile::truncate(std::uintmax_t size) {
+Status LockedFile::truncate(std::uintmax_t size) {
+    if (!isOpen()) return notOpen();
     std::string why;
-    return isOpen() && (system_file::Truncate(m_handle, size, why) || fail("cannot write", why));
+    if (!system_file::Truncate(m_handle, size, why)) return fail(Status::Kind::SaveFailed, "cannot write", why);
+    return {};
 }
 
 void LockedFile::releaseForRename() {

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 
+#include "io/status.h"
+
 namespace varnelo {
 
 // How long a writer waits for another to finish before it gives up.
@@ -29,20 +31,20 @@ public:
     // Opens the existing file at `path` and locks it, trying again for
     // `patience` while another holds it. Once locked, the path must still
     // name the file that was locked: one renamed over it meanwhile is opened
-    // and locked in its place. Returns false with error() set; busy() then
-    // says whether it was another writer's lock.
-    bool open(const std::filesystem::path& path, LockAccess access, std::chrono::milliseconds patience = LOCK_PATIENCE);
+    // and locked in its place. Fails as OpenFailed, with the cause Busy
+    // when another writer kept its lock all that time.
+    Status open(const std::filesystem::path& path, LockAccess access, std::chrono::milliseconds patience = LOCK_PATIENCE);
     bool isOpen() const;
-    bool busy() const { return m_busy; }
-    const std::string& error() const { return m_error; }
+    // The last failure, kept until the next open.
+    const Status& status() const { return m_status; }
 
-    bool size(std::uintmax_t& bytes);
+    Status size(std::uintmax_t& bytes);
     // Reads n bytes from offset; returns how many leading bytes arrived.
     std::size_t read(std::uintmax_t offset, void* into, std::size_t n);
-    // Each writes all or fails with error() set; the file stays open.
-    bool write(std::uintmax_t offset, const void* data, std::size_t n);
-    bool flush();  // to the disk, not only into the system's cache
-    bool truncate(std::uintmax_t size);
+    // Each writes all or fails as SaveFailed; the file stays open.
+    Status write(std::uintmax_t offset, const void* data, std::size_t n);
+    Status flush();  // to the disk, not only into the system's cache
+    Status truncate(std::uintmax_t size);
 
     // Lets another file be renamed over this one. Where an open file cannot
     // be replaced (Windows) it is closed now, and a writer that opens it
@@ -52,12 +54,12 @@ public:
     void close();
 
 private:
-    bool fail(const std::string& what, const std::string& why);
+    Status fail(Status::Kind kind, const std::string& what, const std::string& why);
+    Status notOpen() const;
 
     std::intptr_t m_handle = -1;
     std::filesystem::path m_path;
-    bool m_busy = false;
-    std::string m_error;
+    Status m_status;
 };
 
 }  // namespace varnelo

@@ -4,11 +4,18 @@
 #include <cerrno>
 #include <cstring>
 
+#include "io/path_text.h"
+
 namespace varnelo {
 
-bool ReadOnlyFile::fail(int errorNumber) {
-    m_error = std::strerror(errorNumber);
-    return false;
+Status ReadOnlyFile::fail(int errorNumber) { return fail(std::strerror(errorNumber), errorNumber); }
+
+Status ReadOnlyFile::fail(const std::string& why, int errorNumber) {
+    m_status = {Status::Kind::OpenFailed, PathText(m_path) + ": " + why};
+    m_status.path = PathText(m_path);
+    m_status.systemError = why;
+    m_status.systemErrorNumber = errorNumber;
+    return m_status;
 }
 
 void ReadOnlyFile::noteReadError(int errorNumber) {
@@ -21,11 +28,11 @@ std::string ReadOnlyFile::readError() const {
     return error == 0 ? std::string() : std::string(std::strerror(error));
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t streamLimit) {
+Status ReadOnlyFile::open(const std::filesystem::path& path, std::uintmax_t streamLimit) {
     return open(path, [streamLimit](std::span<const std::uint8_t>) { return streamLimit; });
 }
 
-bool ReadOnlyFile::takeStream(const StreamLength& length) {
+Status ReadOnlyFile::takeStream(const StreamLength& length) {
     m_streamed = true;
     constexpr std::size_t CHUNK = std::size_t{1} << 20;
     for (std::uintmax_t limit = length(m_stream); m_stream.size() < limit; limit = length(m_stream)) {
@@ -43,7 +50,7 @@ bool ReadOnlyFile::takeStream(const StreamLength& length) {
         if (got == 0) break;
     }
     m_stream.shrink_to_fit();
-    return true;
+    return {};
 }
 
 std::size_t ReadOnlyFile::readTaken(std::uintmax_t offset, void* into, std::size_t n) const {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "io/status.h"
+
 namespace varnelo {
 
 class ReadOnlyFile {
@@ -25,20 +27,22 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    // Each returns false with error() set when the system refuses. Of a
-    // stream, at most streamLimit bytes are taken; the rest is left unread.
-    bool open(const std::filesystem::path& path, std::uintmax_t streamLimit = UINTMAX_MAX);
+    // Each fails as OpenFailed, naming the file and the system's word,
+    // when the system refuses. Of a stream, at most streamLimit bytes are
+    // taken; the rest is left unread.
+    Status open(const std::filesystem::path& path, std::uintmax_t streamLimit = UINTMAX_MAX);
     // Of a stream, as many bytes as `length` says, asked again as they
     // arrive: a stream that announces its own length is done once that is
     // in, though the writer keeps it open.
     using StreamLength = std::function<std::uintmax_t(std::span<const std::uint8_t> taken)>;
-    bool open(const std::filesystem::path& path, const StreamLength& length);
+    Status open(const std::filesystem::path& path, const StreamLength& length);
     // The size of the file that was opened, whatever the path names by now;
     // of a stream, the bytes it gave.
-    bool size(std::uintmax_t& bytes);
+    Status size(std::uintmax_t& bytes);
     // True when the file was a stream, read in full when it was opened.
     bool streamed() const { return m_streamed; }
-    const std::string& error() const { return m_error; }
+    // The last refusal of open or size.
+    const Status& status() const { return m_status; }
     // The system's word for the first read that failed (not one that met the
     // end of the file), or empty.
     std::string readError() const;
@@ -48,8 +52,9 @@ public:
     std::size_t read(std::uintmax_t offset, void* into, std::size_t n);
 
 private:
-    bool fail(int errorNumber);
-    bool takeStream(const StreamLength& length);
+    Status fail(int errorNumber);
+    Status fail(const std::string& why, int errorNumber);
+    Status takeStream(const StreamLength& length);
     void noteReadError(int errorNumber);
     // Reads on from where the file stands; -1 on an error, with errno set.
     long readOn(void* into, std::size_t n);
@@ -62,7 +67,7 @@ private:
     std::FILE* m_file = nullptr;
     std::filesystem::path m_path;
     std::mutex m_position;  // a seek and its read belong together
-    std::string m_error;
+    Status m_status;
     std::atomic<int> m_readErrno{0};  // reads may come from several threads
     std::vector<std::uint8_t> m_stream;
     bool m_streamed = false;

@@ -13,7 +13,7 @@ ReadOnlyFile::~ReadOnlyFile() {
     if (m_file) std::fclose(m_file);
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path, const StreamLength& length) {
+Status ReadOnlyFile::open(const std::filesystem::path& path, const StreamLength& length) {
     m_path = path;
     m_file = OpenFile(path, "rb");
     if (m_file == nullptr) return fail(errno);
@@ -22,7 +22,7 @@ bool ReadOnlyFile::open(const std::filesystem::path& path, const StreamLength& l
     const auto status = std::filesystem::status(path, code);
     if (!code && !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status))
         return takeStream(length);
-    return true;
+    return {};
 }
 
 long ReadOnlyFile::readOn(void* into, std::size_t n) {
@@ -34,18 +34,15 @@ long ReadOnlyFile::readOn(void* into, std::size_t n) {
     return static_cast<long>(got);
 }
 
-bool ReadOnlyFile::size(std::uintmax_t& bytes) {
+Status ReadOnlyFile::size(std::uintmax_t& bytes) {
     if (m_streamed) {
         bytes = m_stream.size();
-        return true;
+        return {};
     }
     std::error_code code;
     bytes = std::filesystem::file_size(m_path, code);
-    if (code) {
-        m_error = code.message();
-        return false;
-    }
-    return true;
+    if (code) return fail(code.message(), code.value());
+    return {};
 }
 
 std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n) {

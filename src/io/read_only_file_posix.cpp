@@ -14,14 +14,15 @@ ReadOnlyFile::~ReadOnlyFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-bool ReadOnlyFile::open(const std::filesystem::path& path, const StreamLength& length) {
+Status ReadOnlyFile::open(const std::filesystem::path& path, const StreamLength& length) {
+    m_path = path;
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0) return fail(errno);
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) return fail(errno);
     // A stream's size says nothing of what it holds: it must be read.
     if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode)) return takeStream(length);
-    return true;
+    return {};
 }
 
 long ReadOnlyFile::readOn(void* into, std::size_t n) {
@@ -31,16 +32,16 @@ long ReadOnlyFile::readOn(void* into, std::size_t n) {
     }
 }
 
-bool ReadOnlyFile::size(std::uintmax_t& bytes) {
+Status ReadOnlyFile::size(std::uintmax_t& bytes) {
     if (m_streamed) {
         bytes = m_stream.size();
-        return true;
+        return {};
     }
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) return fail(errno);
     if (S_ISDIR(status.st_mode)) return fail(EISDIR);
     bytes = static_cast<std::uintmax_t>(status.st_size);
-    return true;
+    return {};
 }
 
 std::size_t ReadOnlyFile::read(std::uintmax_t offset, void* into, std::size_t n) {

@@ -28,7 +28,7 @@ std::string SaveImage(const QImage& image, const std::filesystem::path& target, 
     if (!image.save(&buffer, name, quality)) return "cannot encode the " + std::string(name) + " image for " + target.string();
     AtomicFileWriter file(target);
     if (!file.open() || !file.write(png.constData(), static_cast<std::size_t>(png.size())) || !file.commit()) {
-        return file.error();
+        return file.status().detail;
     }
     return {};
 }

@@ -49,7 +49,7 @@ TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced) {
     fs::create_symlink("loop.csv", dir / "loop.csv");
     AtomicFileWriter loop(dir / "loop.csv");
     EXPECT_FALSE(loop.open());
-    EXPECT_NE(loop.error().find("loop.csv"), std::string::npos);
+    EXPECT_NE(loop.status().detail.find("loop.csv"), std::string::npos);
 }
 
 TEST(AtomicFile, AFifoIsWrittenDirectlyAndStaysAFifo) {

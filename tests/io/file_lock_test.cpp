@@ -43,7 +43,7 @@ TEST(TemporaryName, OnlyThoseOfProcessesGoneAreRemoved) {
     for (const auto& [name, removed] : cases) test::WriteFileBytes(dir / name, {'x'});
 
     AtomicFileWriter writer(dir / "day.csv");
-    ASSERT_TRUE(writer.open() && writer.write("new") && writer.commit()) << writer.error();
+    ASSERT_TRUE(writer.open() && writer.write("new") && writer.commit()) << writer.status().detail;
     for (const auto& [name, removed] : cases) EXPECT_EQ(fs::exists(dir / name), !removed) << name;
 }
 
@@ -56,7 +56,8 @@ TEST(LockedFile, AWriterWaitsForTheHolderAndFollowsAFileRenamedOverIt) {
 
     AtomicFileWriter saver(path);
     EXPECT_FALSE(saver.open() && saver.write("new") && saver.commit());
-    EXPECT_EQ(saver.error(), path.string() + " is being written by another program");
+    EXPECT_EQ(saver.status().detail, path.string() + " is being written by another program");
+    EXPECT_EQ(saver.status().cause, Status::Cause::Busy);
     EXPECT_EQ(test::ReadFileBytes(path), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 
     // The holder replaces the file while another waits for the old one.

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 std::string Read(const fs::path& path) {
     ReadOnlyFile file;
     std::uintmax_t size = 0;
-    if (!file.open(path) || !file.size(size)) return "cannot read: " + file.error();
+    if (!file.open(path) || !file.size(size)) return "cannot read: " + file.status().detail;
     std::string text(static_cast<std::size_t>(size), '\0');
     text.resize(file.read(0, text.data(), text.size()));
     return text;
@@ -29,7 +29,7 @@ std::string Read(const fs::path& path) {
 bool Save(const fs::path& path, const std::string& text, std::string& error) {
     AtomicFileWriter writer(path);
     const bool saved = writer.open() && writer.write(text) && writer.commit();
-    error = writer.error();
+    error = writer.status().detail;
     return saved;
 }
 

@@ -23,7 +23,7 @@ TEST(ReadOnlyFile, AStretchReadHoldsEveryByteAndStopsAtTheEnd) {
     const auto bytes = Counting(2000 * unit + 123);
     test::WriteFileBytes(path, bytes);
     ReadOnlyFile file;
-    ASSERT_TRUE(file.open(path)) << file.error();
+    ASSERT_TRUE(file.open(path)) << file.status().detail;
     std::uintmax_t size = 0;
     ASSERT_TRUE(file.size(size));
     EXPECT_EQ(size, bytes.size());
@@ -49,12 +49,13 @@ TEST(ReadOnlyFile, SaysWhyItCannotOpenOrSize) {
     test::TempDir dir;
     ReadOnlyFile missing;
     EXPECT_FALSE(missing.open(dir / "none"));
-    EXPECT_FALSE(missing.error().empty());
+    EXPECT_EQ(missing.status().kind, Status::Kind::OpenFailed);
+    EXPECT_NE(missing.status().systemErrorNumber, 0);
 
     ReadOnlyFile folder;
     std::uintmax_t size = 0;
     EXPECT_FALSE(folder.open(dir.path()) && folder.size(size));
-    EXPECT_FALSE(folder.error().empty());
+    EXPECT_FALSE(folder.status().detail.empty());
 }
 
 }  // namespace
