@@ -163,6 +163,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // An upload of the device information after whatever happened.
     AssignSensor(doc->deviceInfo(), static_cast<int>(size % 2), "FUZZ", {1, 2, 3, 4, 5, 6});
-    Send(link, DeviceCommand::CMD_WRITE_DEVICE_INFO, doc->deviceInfo().bytes);
+    (void)Send(link, DeviceCommand::CMD_WRITE_DEVICE_INFO, doc->deviceInfo().bytes);
     return 0;
 }

@@ -22,30 +22,24 @@ QString CommandText(DeviceCommand command) {
 
 }  // namespace
 
-QString LoggerMessages::exchange(const ExchangeFailure& failure) {
-    const ExchangeResult& r = failure.result;
-    const auto expected = static_cast<qulonglong>(r.expected);
-    const auto done = static_cast<qulonglong>(r.done);
+QString LoggerMessages::exchange(const Status& failure) {
+    const auto expected = static_cast<qulonglong>(failure.expected);
+    const auto done = static_cast<qulonglong>(failure.done);
     QString why;
-    if (failure.gone) {
-        why = tr("ポートが失われました (ケーブルが抜かれたか、閉じられました)");
-    } else {
-        switch (r.status) {
-            case ExchangeResult::Status::Ok: why = tr("正常"); break;
-            case ExchangeResult::Status::Refused: why = tr("長さ %1 はプロトコルの範囲外です").arg(expected); break;
-            case ExchangeResult::Status::WriteShort: why = tr("%1 バイト中 %2 バイトしか書き込めませんでした").arg(expected).arg(done); break;
-            case ExchangeResult::Status::ReplyShort:
-                why = tr("%1 バイト中 %2 バイトしか時間内に届きませんでした").arg(expected).arg(done);
-                break;
-            case ExchangeResult::Status::ReplyLong: why = tr("応答が求めた %1 バイトより長く続きました").arg(expected); break;
-        }
+    switch (failure.kind) {
+        case Status::Kind::PortGone: why = tr("ポートが失われました (ケーブルが抜かれたか、閉じられました)"); break;
+        case Status::Kind::ExchangeRefused: why = tr("長さ %1 はプロトコルの範囲外です").arg(expected); break;
+        case Status::Kind::WriteShort: why = tr("%1 バイト中 %2 バイトしか書き込めませんでした").arg(expected).arg(done); break;
+        case Status::Kind::ReplyShort: why = tr("%1 バイト中 %2 バイトしか時間内に届きませんでした").arg(expected).arg(done); break;
+        case Status::Kind::ReplyLong: why = tr("応答が求めた %1 バイトより長く続きました").arg(expected); break;
+        default: why = tr("正常"); break;
     }
-    return CommandText(failure.command) + QStringLiteral(": ") + why;
+    return CommandText(CommandOf(failure)) + QStringLiteral(": ") + why;
 }
 
 QString LoggerMessages::stopCause(const SessionStep& step) {
     if (!step.exchange) return tr("中止しました");
-    if (step.exchange->gone && !step.connect.ok()) return tr("ポートが失われ、ロガーに接続し直せませんでした");
+    if (step.exchange->kind == Status::Kind::PortGone && !step.connect.ok()) return tr("ポートが失われ、ロガーに接続し直せませんでした");
     return exchange(*step.exchange);
 }
 

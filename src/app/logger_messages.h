@@ -14,7 +14,7 @@ class LoggerMessages {
     Q_DECLARE_TR_FUNCTIONS(varnelo::LoggerMessages)
 public:
     // "レコードの読み出し (コマンド 16): 6728 バイト中 3364 バイトしか時間内に届きませんでした"
-    static QString exchange(const ExchangeFailure& failure);
+    static QString exchange(const Status& failure);
     // Why a job stopped, without where: the exchange, or a port gone for good.
     static QString stopCause(const SessionStep& step);
     // Why no logger answered the connection.

@@ -164,10 +164,10 @@ void CSettingDlg::onChannel(int channel) {
 std::function<QString()> CSettingDlg::uploadOutcome(int number) {
     if (m_link == nullptr) return [number] { return tr("ch.%1 未送信: ロガー未接続").arg(number); };
     if (!m_deviceInfoRead) return [number] { return tr("ch.%1 未送信: ロガーの装置情報を読み出せていません").arg(number); };
-    const ExchangeResult sent = UploadDeviceInfo(*m_link, m_deviceInfo);
+    const Status sent = UploadDeviceInfo(*m_link, m_deviceInfo);
     if (sent) return [number] { return tr("ch.%1 に書き込みました").arg(number); };
     if (m_link->gone()) return [number] { return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number); };
-    if (sent.status == ExchangeResult::Status::ReplyShort) {
+    if (sent.kind == Status::Kind::ReplyShort) {
         return [number] { return tr("ch.%1 書き込み失敗: 応答がありません").arg(number); };
     }
     return [number] { return tr("ch.%1 書き込み失敗: 送信できません").arg(number); };

@@ -294,12 +294,12 @@ int RunInfo(const QStringList& arguments) {
     if (state.failures.empty()) return 0;
     const bool silent = !state.identityRead && !state.countRead && !state.deviceInfoRead && !state.parametersRead;
     if (silent) return Fail(QString::fromStdString("the logger on " + port + " does not answer: " +
-                                                   Describe(state.failures.front())));
+                                                   state.failures.front().detail));
     // What was read is shown; what was not makes the command fail.
     std::string failures;
-    for (const ExchangeFailure& failure : state.failures) {
+    for (const Status& failure : state.failures) {
         if (!failures.empty()) failures += "; ";
-        failures += Describe(failure);
+        failures += failure.detail;
     }
     return Fail(QString::fromStdString("cannot read everything from the logger on " + port + ": " +
                                        failures));
@@ -335,9 +335,9 @@ int RunDownload(const QStringList& arguments) {
     // read: without them a "successful" download would be a lie.
     if (!state.parametersRead || !state.countRead) {
         return Fail(QString::fromStdString("the logger on " + logger.portName() +
-                                           " did not answer: " + Describe(state.failures.front())));
+                                           " did not answer: " + state.failures.front().detail));
     }
-    for (const ExchangeFailure& failure : state.failures) Warn(Describe(failure));
+    for (const Status& failure : state.failures) Warn(failure.detail);
     WarnCountHeld(state);
 
     CVarneloDoc& doc = cli.session.doc();

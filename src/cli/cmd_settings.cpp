@@ -77,9 +77,8 @@ std::optional<QString> MissingOption(const QCommandLineParser& parser) {
 // Reads the block back with command 6; what differs from what was sent, or nothing.
 std::optional<std::string> VerifyUpload(ByteLink& link, const DeviceInfoBlock& sent) {
     DeviceInfoBlock back{};
-    const ExchangeResult read =
-        Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, back.bytes.data(), back.bytes.size());
-    if (!read) return "cannot read the block back: " + DescribeFailure(DeviceCommand::CMD_READ_DEVICE_INFO, read, link);
+    const Status read = Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, back.bytes.data(), back.bytes.size());
+    if (!read) return "cannot read the block back: " + read.detail;
     const auto [s, b] = std::mismatch(sent.bytes.begin(), sent.bytes.end(), back.bytes.begin());
     if (s == sent.bytes.end()) return std::nullopt;
     return "the logger holds a different block: byte " + std::to_string(s - sent.bytes.begin()) + " was sent as " +
@@ -159,12 +158,8 @@ int RunUploadSensor(const QStringList& arguments) {
     const std::string stored = SensorName(block, channel);
     if (stored != name) Warn("the name " + Quoted(name) + " is cut to " + Quoted(stored) + " to fit the logger");
     const std::string target = "ch." + std::to_string(channel + 1);
-    const ExchangeResult sent = UploadDeviceInfo(*connection->link, block);
-    if (!sent) {
-        return Fail(QString::fromStdString(
-            "upload to " + target + " of" + on + " failed: " +
-            DescribeFailure(DeviceCommand::CMD_WRITE_DEVICE_INFO, sent, *connection->link)));
-    }
+    if (const Status sent = UploadDeviceInfo(*connection->link, block); !sent)
+        return Fail(QString::fromStdString("upload to " + target + " of" + on + " failed: " + sent.detail));
     const bool verify = parser.isSet("verify");
     if (verify) {
         if (const auto difference = VerifyUpload(*connection->link, block)) {

@@ -14,7 +14,7 @@ namespace {
 
 struct IdentityRead {
     std::string text;
-    ExchangeResult result;
+    Status result;
 };
 
 // The buffer starts zeroed and a failed read gives the empty text, so the
@@ -61,12 +61,12 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName) {
     // port that has gone ends it at once, since every exchange would fail.
     auto exchange = [&](DeviceCommand code, const auto& run) {
         if (link.gone()) {
-            state.failures.push_back({code, {}, true});
+            state.failures.push_back(ExchangeStatus(code, Status::Kind::PortGone));
             return false;
         }
-        const ExchangeResult result = run();
+        const Status result = run();
         if (!result) {
-            state.failures.push_back(FailureOf(code, result, link));
+            state.failures.push_back(result);
             // Late bytes of the unanswered reply would shift the next one.
             if (!link.gone()) link.discardInput();
         }

@@ -30,7 +30,7 @@ struct LoggerState {
     bool deviceInfoRead = false;
     bool parametersRead = false;
     bool countRead = false;
-    std::vector<ExchangeFailure> failures;  // each failed exchange
+    std::vector<Status> failures;  // each failed exchange
     DeviceInfoBlock deviceInfo{};       // zero bytes where the read failed
     ParameterBlock parameters{};
 };

@@ -11,31 +11,24 @@ namespace varnelo {
 
 namespace {
 
-ExchangeResult FetchOnce(ByteLink& link, int index, MeasurementRecord& into, ExchangeFailure& failure) {
+Status FetchOnce(ByteLink& link, int index, MeasurementRecord& into) {
     std::array<std::uint8_t, RECORD_INDEX_SIZE> payload;
     WriteI32Le(payload.data(), index);
-    const ExchangeResult selected = Send(link, DeviceCommand::CMD_SELECT_RECORD, payload);
-    if (!selected) {
-        failure = FailureOf(DeviceCommand::CMD_SELECT_RECORD, selected, link);
-        return selected;
-    }
-    const ExchangeResult read = Request(link, DeviceCommand::CMD_READ_RECORD, into.bytes.data(), BLOCK_SIZE);
-    if (!read) failure = FailureOf(DeviceCommand::CMD_READ_RECORD, read, link);
-    return read;
+    Status status = Send(link, DeviceCommand::CMD_SELECT_RECORD, payload);
+    if (status) status = Request(link, DeviceCommand::CMD_READ_RECORD, into.bytes.data(), BLOCK_SIZE);
+    status.record = index;
+    return status;
 }
 
 }  // namespace
 
 RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into) {
-    RecordFetch fetch;
-    const ExchangeResult first = FetchOnce(link, index, into, fetch.failure);
-    fetch.ok = first.ok();
-    if (!fetch.ok && WorthRetrying(first, link)) {
+    RecordFetch fetch{FetchOnce(link, index, into)};
+    if (!fetch.status && WorthRetrying(fetch.status, link)) {
         // Late bytes of the failed reply would shift the next one: drop them first.
         link.discardInput();
         fetch.retried = true;
-        fetch.failure = {};
-        fetch.ok = FetchOnce(link, index, into, fetch.failure).ok();
+        fetch.status = FetchOnce(link, index, into);
     }
     return fetch;
 }

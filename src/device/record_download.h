@@ -18,11 +18,10 @@ inline constexpr std::chrono::milliseconds DOWNLOAD_STEP_DELAY{10};    // betwee
 
 // Record `index` from the logger into `into`: select it, then read it.
 // A failed exchange is retried once after discarding stale input; `into`
-// may hold part of a reply when the result is not ok.
+// may hold part of a reply when the status is not ok.
 struct RecordFetch {
-    bool ok = false;
+    Status status;  // the last attempt's: its command, and the record asked for
     bool retried = false;
-    ExchangeFailure failure;  // not ok: the last attempt's fault
 };
 RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into);
 

@@ -14,8 +14,8 @@ std::string DescribeStop(const SessionStep& step) {
     if (!step.exchange) return "stopped";
     std::string where = step.record < 0 ? std::string() : "record " + std::to_string(step.record);
     if (step.atCheck) where += " (the check)";
-    std::string why = step.exchange->gone && !step.connect.ok() ? "the port has gone and " + step.connect.error
-                                                                : Describe(*step.exchange);
+    const bool gone = step.exchange->kind == Status::Kind::PortGone;
+    std::string why = gone && !step.connect.ok() ? "the port has gone and " + step.connect.error : step.exchange->detail;
     return where.empty() ? why : where + ": " + why;
 }
 
@@ -44,7 +44,7 @@ ConnectReport LoggerSession::connect() {
     const LoggerState& state = m_connection->state;
     if (!state.countRead) {
         // The port is kept: what did answer is worth showing.
-        const std::string why = state.failures.empty() ? std::string("no answer") : Describe(state.failures.front());
+        const std::string why = state.failures.empty() ? std::string("no answer") : state.failures.front().detail;
         return {ConnectOutcome::Failure::NoAnswer, "the logger on " + m_connection->portName + " did not answer: " + why, 0};
     }
     return {};
@@ -139,7 +139,7 @@ SessionStep LoggerSession::stepAppend(SessionStep result) {
 SessionStep LoggerSession::stepCount(SessionStep result) {
     std::array<std::uint8_t, RECORD_COUNT_SIZE> count{};
     ByteLink& link = *m_connection->link;
-    ExchangeResult read = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
+    Status read = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
     if (!read && WorthRetrying(read, link)) {
         link.discardInput();
         read = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
@@ -153,7 +153,7 @@ SessionStep LoggerSession::stepCount(SessionStep result) {
             m_end = m_connection->state.recordCount;
         } else {
             result.record = -1;
-            return stopped(result, FailureOf(DeviceCommand::CMD_READ_RECORD_COUNT, read, link));
+            return stopped(result, read);
         }
     } else {
         LoggerState& state = m_connection->state;
@@ -183,7 +183,7 @@ SessionStep LoggerSession::stepCheck(SessionStep result) {
     MeasurementRecord theirs{};
     const RecordFetch fetched = fetch(m_first - 1, theirs, result);
     if (result.kind != SessionStep::Kind::Idle) return result;
-    if (!fetched.ok) return stopped(result, fetched.failure, true);
+    if (!fetched.status) return stopped(result, fetched.status, true);
     if (std::memcmp(theirs.bytes.data(), m_session.doc().record(m_first - 1).bytes.data(), BLOCK_SIZE) != 0)
         return refuse(AppendRefusal::RecordDiffers);
     if (m_end == m_first) return refuse(AppendRefusal::NoNewRecords);
@@ -195,7 +195,7 @@ SessionStep LoggerSession::stepCheck(SessionStep result) {
 
 RecordFetch LoggerSession::fetch(int index, MeasurementRecord& into, SessionStep& result) {
     RecordFetch fetched = FetchRecord(*m_connection->link, index, into);
-    if (fetched.ok || !m_connection->link->gone() || m_reconnected) return fetched;
+    if (fetched.status || !m_connection->link->gone() || m_reconnected) return fetched;
     // Unplugged and plugged in again, or pulled for good: one new connection says which.
     m_reconnected = result.reconnected = true;
     const ConnectReport report = connect();
@@ -230,7 +230,7 @@ SessionStep LoggerSession::stepDownload(SessionStep result) {
     MeasurementRecord& into = m_began ? doc.record(index) : m_staging;
     const RecordFetch fetched = fetch(index, into, result);
     if (result.kind != SessionStep::Kind::Idle) return result;
-    if (!fetched.ok) return stopped(result, fetched.failure);
+    if (!fetched.status) return stopped(result, fetched.status);
     if (!m_began) {
         m_began = true;
         if (m_job == LoggerJob::Download) {
@@ -262,7 +262,7 @@ SessionStep LoggerSession::stop() {
     return stopped(result, std::nullopt);
 }
 
-SessionStep LoggerSession::stopped(SessionStep result, std::optional<ExchangeFailure> failure, bool atCheck) {
+SessionStep LoggerSession::stopped(SessionStep result, std::optional<Status> failure, bool atCheck) {
     if (!result.cancelled) m_faulted = true;
     result.kind = SessionStep::Kind::Stopped;
     result.exchange = std::move(failure);
@@ -284,7 +284,7 @@ SessionStep LoggerSession::stopped(SessionStep result, std::optional<ExchangeFai
 SessionStep LoggerSession::notConnected(SessionStep result, ConnectReport report) {
     if (m_began) {
         result.connect = std::move(report);
-        return stopped(result, ExchangeFailure{DeviceCommand::CMD_SELECT_RECORD, {}, true});
+        return stopped(result, ExchangeStatus(DeviceCommand::CMD_SELECT_RECORD, Status::Kind::PortGone));
     }
     result.kind = SessionStep::Kind::NotConnected;
     result.connect = std::move(report);

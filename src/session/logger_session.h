@@ -63,7 +63,7 @@ struct SessionStep {
     std::string label;
     // Stopped by a fault: the exchange that failed, at `record` (-1: the
     // count read again), the append's check of record k-1 when atCheck.
-    std::optional<ExchangeFailure> exchange;
+    std::optional<Status> exchange;
     bool atCheck = false;
     AppendRefusal refusal = AppendRefusal::None;
     ConnectReport connect;  // NotConnected; Stopped: no logger answered after the port went
@@ -139,7 +139,7 @@ private:
     // again once per job and the record asked for again.
     RecordFetch fetch(int index, MeasurementRecord& into, SessionStep& result);
     SessionStep end(SessionStep result);
-    SessionStep stopped(SessionStep result, std::optional<ExchangeFailure> failure, bool atCheck = false);
+    SessionStep stopped(SessionStep result, std::optional<Status> failure, bool atCheck = false);
     SessionStep notConnected(SessionStep result, ConnectReport report);
     SessionStep newStep() const;
 

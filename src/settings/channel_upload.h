@@ -23,6 +23,6 @@ bool AssignSensorToChannel(DeviceInfoBlock& block, const SensorTable& table, std
 // Sends the whole block with command 139. After a failure whatever the logger
 // still sends is dropped, so that a late acknowledgement cannot shift the
 // replies of the exchanges that follow.
-ExchangeResult UploadDeviceInfo(ByteLink& link, const DeviceInfoBlock& block);
+Status UploadDeviceInfo(ByteLink& link, const DeviceInfoBlock& block);
 
 }  // namespace varnelo

@@ -38,28 +38,28 @@ bool HasEnglish(const QString& text) {
 
 TEST(LoggerMessages, EveryFailureIsWordedWhollyInTheWindowsLanguage) {
     test::FreshApplication();
-    using S = ExchangeResult::Status;
+    using S = Status::Kind;
     std::vector<SessionStep> steps;
-    for (const auto status : {S::Refused, S::WriteShort, S::ReplyShort, S::ReplyLong}) {
+    for (const auto status : {S::ExchangeRefused, S::WriteShort, S::ReplyShort, S::ReplyLong}) {
         for (const bool gone : {false, true}) {
             for (const auto command : {DeviceCommand::CMD_READ_IDENT_A, DeviceCommand::CMD_READ_IDENT_B,
                                        DeviceCommand::CMD_READ_DEVICE_INFO, DeviceCommand::CMD_READ_PARAMETERS,
                                        DeviceCommand::CMD_READ_RECORD, DeviceCommand::CMD_READ_RECORD_COUNT,
                                        DeviceCommand::CMD_WRITE_DEVICE_INFO, DeviceCommand::CMD_SELECT_RECORD}) {
                 SessionStep step;
-                step.exchange = ExchangeFailure{command, {status, 6728, 3364}, gone};
+                step.exchange = ExchangeStatus(command, gone ? S::PortGone : status, 6728, 3364);
                 steps.push_back(step);
             }
         }
     }
     SessionStep goneForGood;
-    goneForGood.exchange = ExchangeFailure{DeviceCommand::CMD_SELECT_RECORD, {}, true};
+    goneForGood.exchange = ExchangeStatus(DeviceCommand::CMD_SELECT_RECORD, S::PortGone);
     goneForGood.connect = {ConnectOutcome::Failure::NoLogger, "no logger found", 3};
     steps.push_back(goneForGood);
     steps.push_back(SessionStep{});  // the stop control
 
     LoggerState silent;
-    silent.failures.push_back({DeviceCommand::CMD_READ_RECORD_COUNT, {S::ReplyShort, 4, 0}, false});
+    silent.failures.push_back(ExchangeStatus(DeviceCommand::CMD_READ_RECORD_COUNT, S::ReplyShort, 4, 0));
     std::vector<ConnectReport> reports = {{ConnectOutcome::Failure::NoLogger, "", 3},
                                           {ConnectOutcome::Failure::NoAnswer, "", 0}};
     for (const auto problem : {PortProblem::Missing, PortProblem::Permission, PortProblem::InUse,

@@ -39,7 +39,7 @@ TEST(Request, EveryReadCommandWritesItsHeaderThenReadsTheWholeReplyOnce) {
         std::iota(reply.begin(), reply.end(), std::uint8_t{1});
         link.queueReply(reply);
         Bytes buffer(c.length, 0);
-        const ExchangeResult result = Request(link, c.code, buffer.data(), c.length);
+        const Status result = Request(link, c.code, buffer.data(), c.length);
         EXPECT_TRUE(result.ok()) << static_cast<int>(c.code);
         ASSERT_EQ(link.calls().size(), 2u);
         EXPECT_EQ(link.calls()[0].bytes, c.header);
@@ -53,9 +53,9 @@ TEST(Request, ShortReplyFailsWithTheArrivedBytesInTheBuffer) {
     test::FakeLink link;
     link.queueReply({0xAA, 0xBB, 0xCC});
     Bytes buffer(6728, 0x55);
-    const ExchangeResult result = Request(link, DeviceCommand::CMD_READ_RECORD, buffer.data(), buffer.size());
+    const Status result = Request(link, DeviceCommand::CMD_READ_RECORD, buffer.data(), buffer.size());
     EXPECT_FALSE(result);
-    EXPECT_EQ(result.status, ExchangeResult::Status::ReplyShort);
+    EXPECT_EQ(result.kind, Status::Kind::ReplyShort);
     EXPECT_EQ(result.done, 3u);
     EXPECT_EQ(buffer[0], 0xAA);
     EXPECT_EQ(buffer[2], 0xCC);
@@ -67,8 +67,8 @@ TEST(Request, ShortHeaderWriteReadsNothing) {
     link.queueReply({1, 2, 3, 4});
     link.limitNextWrite(3);
     Bytes buffer(4, 0);
-    const ExchangeResult result = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, buffer.data(), 4);
-    EXPECT_EQ(result.status, ExchangeResult::Status::WriteShort);
+    const Status result = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, buffer.data(), 4);
+    EXPECT_EQ(result.kind, Status::Kind::WriteShort);
     ASSERT_EQ(link.calls().size(), 1u);
     EXPECT_EQ(link.calls()[0].kind, CallKind::Write);
     EXPECT_EQ(buffer, Bytes(4, 0));
@@ -77,9 +77,9 @@ TEST(Request, ShortHeaderWriteReadsNothing) {
 TEST(Request, LengthsOutsideTheHeaderFieldAreRefusedWithoutTouchingTheLink) {
     test::FakeLink link;
     Bytes buffer(70000);
-    EXPECT_EQ(Request(link, DeviceCommand::CMD_READ_RECORD, buffer.data(), 0).status, ExchangeResult::Status::Refused);
-    EXPECT_EQ(Request(link, DeviceCommand::CMD_READ_RECORD, buffer.data(), 65536).status,
-              ExchangeResult::Status::Refused);
+    EXPECT_EQ(Request(link, DeviceCommand::CMD_READ_RECORD, buffer.data(), 0).kind, Status::Kind::ExchangeRefused);
+    EXPECT_EQ(Request(link, DeviceCommand::CMD_READ_RECORD, buffer.data(), 65536).kind,
+              Status::Kind::ExchangeRefused);
     EXPECT_TRUE(link.calls().empty());
 }
 
@@ -87,7 +87,7 @@ TEST(Request, WriteAndReadShareOneDeadlineBoundedByTheExchangeTimeout) {
     test::FakeLink link;
     std::uint8_t count[4];
     const Deadline before = LinkClock::now();
-    Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count, 4);
+    (void)Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count, 4);
     const Deadline after = LinkClock::now();
     ASSERT_EQ(link.calls().size(), 2u);
     EXPECT_EQ(link.calls()[0].deadline, link.calls()[1].deadline);
@@ -128,23 +128,23 @@ TEST(Send, EmptyPayloadSendsTheHeaderAlone) {
 TEST(Send, FailsOnAMissingAcknowledgementOrAShortFrame) {
     test::FakeLink silent;
     const Bytes index = {1, 0, 0, 0};
-    EXPECT_EQ(Send(silent, DeviceCommand::CMD_SELECT_RECORD, index).status, ExchangeResult::Status::ReplyShort);
+    EXPECT_EQ(Send(silent, DeviceCommand::CMD_SELECT_RECORD, index).kind, Status::Kind::ReplyShort);
 
     test::FakeLink halfAck;
     halfAck.queueReply({0x06});
-    EXPECT_EQ(Send(halfAck, DeviceCommand::CMD_SELECT_RECORD, index).status, ExchangeResult::Status::ReplyShort);
+    EXPECT_EQ(Send(halfAck, DeviceCommand::CMD_SELECT_RECORD, index).kind, Status::Kind::ReplyShort);
 
     test::FakeLink shortWrite;
     shortWrite.queueReply({0, 0});
     shortWrite.limitNextWrite(7);
-    EXPECT_EQ(Send(shortWrite, DeviceCommand::CMD_SELECT_RECORD, index).status, ExchangeResult::Status::WriteShort);
+    EXPECT_EQ(Send(shortWrite, DeviceCommand::CMD_SELECT_RECORD, index).kind, Status::Kind::WriteShort);
     EXPECT_EQ(shortWrite.calls().size(), 1u) << "no read after a short frame";
 }
 
 TEST(Send, PayloadBeyondTheFrameIsRefused) {
     test::FakeLink link;
     const Bytes tooLong(MAX_SEND_PAYLOAD + 1);
-    EXPECT_EQ(Send(link, DeviceCommand::CMD_WRITE_DEVICE_INFO, tooLong).status, ExchangeResult::Status::Refused);
+    EXPECT_EQ(Send(link, DeviceCommand::CMD_WRITE_DEVICE_INFO, tooLong).kind, Status::Kind::ExchangeRefused);
     EXPECT_TRUE(link.calls().empty());
     link.queueReply({0, 0});
     EXPECT_TRUE(Send(link, DeviceCommand::CMD_WRITE_DEVICE_INFO, Bytes(MAX_SEND_PAYLOAD)));

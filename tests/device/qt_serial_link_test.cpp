@@ -123,8 +123,8 @@ TEST(QtSerialLink, AShortReplyEndsAtTheDeadlineWithWhatArrived) {
     ASSERT_TRUE(link);
     pty.send({9, 8, 7});
     Bytes buffer(6728, 0);
-    const ExchangeResult result = Request(*link, DeviceCommand::CMD_READ_RECORD, buffer.data(), buffer.size(), 200ms);
-    EXPECT_EQ(result.status, ExchangeResult::Status::ReplyShort);
+    const Status result = Request(*link, DeviceCommand::CMD_READ_RECORD, buffer.data(), buffer.size(), 200ms);
+    EXPECT_EQ(result.kind, Status::Kind::ReplyShort);
     EXPECT_EQ(result.done, 3u);
     EXPECT_EQ(buffer[2], 7);
     EXPECT_FALSE(link->gone());
@@ -195,8 +195,8 @@ TEST(QtSerialLink, AReplyRunningLongerThanAskedFails) {
     pty.send({0x2A, 0x00, 0x00, 0x00, 0x99});
     ::usleep(50000);
     Bytes count(4, 0);
-    EXPECT_EQ(Request(*link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), 4).status,
-              ExchangeResult::Status::ReplyLong);
+    EXPECT_EQ(Request(*link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), 4).kind,
+              Status::Kind::ReplyLong);
     link->discardInput();
     pty.drain();
     pty.send({0x2A, 0x00, 0x00, 0x00});

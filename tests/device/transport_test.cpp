@@ -14,7 +14,7 @@
 namespace varnelo {
 namespace {
 
-using Status = ExchangeResult::Status;
+using Kind = Status::Kind;
 
 class GoneLink : public test::FakeLink {
 public:
@@ -24,19 +24,19 @@ public:
 
 TEST(Transport, RetriesAShortLongOrLateReplyButNeverAPortThatHasGone) {
     const struct {
-        Status status;
+        Kind kind;
         bool gone;
         bool retried;
     } cases[] = {
-        {Status::ReplyShort, false, true},  {Status::ReplyLong, false, true},  {Status::WriteShort, false, true},
-        {Status::ReplyShort, true, false},  {Status::ReplyLong, true, false},  {Status::WriteShort, true, false},
-        {Status::Refused, false, false},    {Status::Ok, false, false},
+        {Kind::ReplyShort, false, true},  {Kind::ReplyLong, false, true},  {Kind::WriteShort, false, true},
+        {Kind::ReplyShort, true, false},  {Kind::ReplyLong, true, false},  {Kind::WriteShort, true, false},
+        {Kind::ExchangeRefused, false, false}, {Kind::Ok, false, false},  {Kind::PortGone, false, false},
     };
     for (const auto& c : cases) {
         GoneLink link;
         link.isGone = c.gone;
-        EXPECT_EQ(WorthRetrying({c.status, 8, 3}, link), c.retried)
-            << static_cast<int>(c.status) << (c.gone ? " gone" : "");
+        EXPECT_EQ(WorthRetrying(ExchangeStatus(DeviceCommand::CMD_READ_RECORD, c.kind, 8, 3), link), c.retried)
+            << static_cast<int>(c.kind) << (c.gone ? " gone" : "");
     }
 }
 
@@ -77,7 +77,7 @@ TEST(Transport, TraceWritesEveryExchangeWithItsTime) {
         TracingLink link(std::move(inner), trace, "COM3", TraceForm::Full);
         fake.queueReply({'V', 'N', 'L'});
         std::uint8_t reply[8] = {};
-        EXPECT_EQ(Request(link, DeviceCommand::CMD_READ_RECORD, reply, 8).status, Status::ReplyShort);
+        EXPECT_EQ(Request(link, DeviceCommand::CMD_READ_RECORD, reply, 8).kind, Kind::ReplyShort);
         link.discardInput();
         fake.isGone = true;
         link.read(reply, 2, LinkClock::now());

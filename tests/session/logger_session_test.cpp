@@ -395,7 +395,7 @@ TEST_F(LoggerSessionTest, TheConnectionMakesEveryExchangeAfterOneGoesUnanswered)
     EXPECT_FALSE(state.identityRead);
     EXPECT_TRUE(state.deviceInfoRead && state.parametersRead && state.countRead);
     ASSERT_EQ(state.failures.size(), 1u);
-    EXPECT_EQ(state.failures.front().command, DeviceCommand::CMD_READ_IDENT_B);
+    EXPECT_EQ(CommandOf(state.failures.front()), DeviceCommand::CMD_READ_IDENT_B);
     EXPECT_EQ(Download().kind, Kind::Completed);
     EXPECT_EQ(doc.recordCount(), 5);
 

@@ -60,15 +60,15 @@ TEST(ChannelUpload, AFailedUploadDropsWhateverArrivesLate) {
     const struct {
         const char* what;
         std::size_t writeLimit;
-        ExchangeResult::Status status;
+        Status::Kind kind;
     } cases[] = {
-        {"silent logger", 212, ExchangeResult::Status::ReplyShort},
-        {"frame cut short", 100, ExchangeResult::Status::WriteShort},
+        {"silent logger", 212, Status::Kind::ReplyShort},
+        {"frame cut short", 100, Status::Kind::WriteShort},
     };
     for (const auto& c : cases) {
         test::FakeLink link;
         link.limitNextWrite(c.writeLimit);
-        EXPECT_EQ(UploadDeviceInfo(link, Patterned()).status, c.status) << c.what;
+        EXPECT_EQ(UploadDeviceInfo(link, Patterned()).kind, c.kind) << c.what;
         ASSERT_FALSE(link.calls().empty());
         EXPECT_EQ(link.calls().back().kind, test::FakeLink::Call::Kind::Discard) << c.what;
     }
