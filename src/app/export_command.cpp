@@ -35,7 +35,8 @@ void ExportCommand::write(const QString& path, const QString& label, const QStri
     } else if (result.status.cancelled()) {
         emit m_view->statusWording(outcome.cancelled);
     } else {
-        emit m_view->statusWording([failed = outcome.failed, path] { return failed(FileMessages::exportReason(path)); });
+        emit m_view->statusWording(
+            [failed = outcome.failed, path] { return failed(FileMessages::exportReason(path)); });
         ShowFileProblem(m_parent, outcome.failedBox, path);
     }
 }

@@ -30,7 +30,9 @@ QString LoggerMessages::exchange(const Status& failure) {
         case Status::Kind::PortGone: why = tr("ポートが失われました (ケーブルが抜かれたか、閉じられました)"); break;
         case Status::Kind::ExchangeRefused: why = tr("長さ %1 はプロトコルの範囲外です").arg(expected); break;
         case Status::Kind::WriteShort: why = tr("%1 バイト中 %2 バイトしか書き込めませんでした").arg(expected).arg(done); break;
-        case Status::Kind::ReplyShort: why = tr("%1 バイト中 %2 バイトしか時間内に届きませんでした").arg(expected).arg(done); break;
+        case Status::Kind::ReplyShort:
+            why = tr("%1 バイト中 %2 バイトしか時間内に届きませんでした").arg(expected).arg(done);
+            break;
         case Status::Kind::ReplyLong: why = tr("応答が求めた %1 バイトより長く続きました").arg(expected); break;
         default: why = tr("正常"); break;
     }

@@ -9,10 +9,10 @@
 
 namespace varnelo::cli {
 
-Stop DataFiles(const QCommandLineParser& parser, QStringList& files) {
+Status DataFiles(const QCommandLineParser& parser, QStringList& files) {
     files = parser.positionalArguments();
-    if (files.isEmpty()) return UsageError(QStringLiteral("expected one data file or more, got 0 arguments"));
-    return std::nullopt;
+    if (files.isEmpty()) return UsageStatus(QStringLiteral("expected one data file or more, got 0 arguments"));
+    return {};
 }
 
 int RunBatch(const QStringList& inputs, const std::filesystem::path& folder, std::string_view extension,

@@ -16,7 +16,7 @@
 namespace varnelo::cli {
 
 // The data files named, one at least.
-Stop DataFiles(const QCommandLineParser& parser, QStringList& files);
+Status DataFiles(const QCommandLineParser& parser, QStringList& files);
 
 // Writes one input to one output and returns the exit status, having said
 // on stderr what failed.

@@ -49,41 +49,56 @@ int UsageError(const QString& message) {
     return EXIT_USAGE_ERROR;
 }
 
+Status FailStatus(const QString& message) {
+    Say(message);
+    return {Status::Kind::Failed, message.toStdString()};
+}
+
+Status UsageStatus(const QString& message) {
+    Say(message);
+    return {Status::Kind::Usage, message.toStdString()};
+}
+
+int ExitStatus(const Status& status) {
+    if (status.ok() || status.cancelled()) return 0;
+    return status.kind == Status::Kind::Usage ? EXIT_USAGE_ERROR : EXIT_FAILED;
+}
+
 void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
 
 void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", line.c_str()); }
 
-Stop Parse(QCommandLineParser& parser, const QStringList& arguments) {
+Status Parse(QCommandLineParser& parser, const QStringList& arguments) {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this help"));
     parser.addOption(help);
-    if (!parser.parse(arguments)) return UsageError(parser.errorText());
+    if (!parser.parse(arguments)) return UsageStatus(parser.errorText());
     if (parser.isSet(help)) {
         std::fputs(CommandHelp(parser, arguments.constFirst()).toLocal8Bit().constData(), stdout);
-        return 0;
+        return Status::Stopped();
     }
     for (const QString& name : parser.optionNames()) {
         for (const QString& value : parser.values(name)) {
             if (LooksLikeOption(value)) {
-                return UsageError(QStringLiteral("%1 needs a value, not the option '%2'").arg(Typed(name), value));
+                return UsageStatus(QStringLiteral("%1 needs a value, not the option '%2'").arg(Typed(name), value));
             }
         }
     }
-    return std::nullopt;
+    return {};
 }
 
-Stop SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value) {
+Status SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value) {
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        return UsageError(QStringLiteral("expected one %1, got %2 arguments").arg(what).arg(positional.size()));
+        return UsageStatus(QStringLiteral("expected one %1, got %2 arguments").arg(what).arg(positional.size()));
     }
     value = positional.front();
-    return std::nullopt;
+    return {};
 }
 
-Stop NoPositional(const QCommandLineParser& parser) {
+Status NoPositional(const QCommandLineParser& parser) {
     const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) return std::nullopt;
-    return UsageError(QStringLiteral("unexpected argument '%1'").arg(positional.front()));
+    if (positional.isEmpty()) return {};
+    return UsageStatus(QStringLiteral("unexpected argument '%1'").arg(positional.front()));
 }
 
 QCommandLineOption OutputOption(const QString& valueName) {
@@ -91,21 +106,22 @@ QCommandLineOption OutputOption(const QString& valueName) {
                               valueName);
 }
 
-Stop OutputPath(const QCommandLineParser& parser, const QCommandLineOption& option, OutputKind kind,
-                std::filesystem::path& output) {
+Status OutputPath(const QCommandLineParser& parser, const QCommandLineOption& option, OutputKind kind,
+                  std::filesystem::path& output) {
     const QString value = parser.value(option);
-    if (value.isEmpty()) return UsageError(QStringLiteral("name the file to write with -o %1").arg(option.valueName()));
+    if (value.isEmpty())
+        return UsageStatus(QStringLiteral("name the file to write with -o %1").arg(option.valueName()));
     output = ToPath(value);
     if (kind == OutputKind::Binary && IsStandardOutput(output)) {
-        return UsageError(QStringLiteral("standard output takes text only; name the %1 to write").arg(option.valueName()));
+        return UsageStatus(QStringLiteral("standard output takes text only; name the %1 to write")
+                               .arg(option.valueName()));
     }
-    return std::nullopt;
+    return {};
 }
 
-Stop DistinctFromInput(const QString& input, const std::filesystem::path& output) {
-    if (IsStandardOutput(output) || !SameFile(ToPath(input), output)) return std::nullopt;
-    return Fail(QStringLiteral("%1 is the data file being read; name another output")
-                    .arg(FromPath(output)));
+Status DistinctFromInput(const QString& input, const std::filesystem::path& output) {
+    if (IsStandardOutput(output) || !SameFile(ToPath(input), output)) return {};
+    return FailStatus(QStringLiteral("%1 is the data file being read; name another output").arg(FromPath(output)));
 }
 
 QString DescribeFileError(const Status& error) {
@@ -138,20 +154,23 @@ QString DescribeFileError(const Status& error) {
 
 namespace {
 
-Stop Opened(const QString& path, const Status& opened, int records) {
-    if (!opened) return Fail(DescribeFileError(opened));
+Status Opened(const QString& path, const Status& opened, int records) {
+    if (!opened) {
+        Say(DescribeFileError(opened));
+        return opened;
+    }
     if (records == 0) Warn(PathBytesOfText(path).toStdString() + " holds no records");
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
 
-Stop OpenSession(const QString& path, Session& session) {
+Status OpenSession(const QString& path, Session& session) {
     const Status opened = session.open(ToPath(path));
     return Opened(path, opened, session.doc().recordCount());
 }
 
-Stop OpenDataFile(const QString& path, DataFileReader& reader) {
+Status OpenDataFile(const QString& path, DataFileReader& reader) {
     const Status opened = reader.open(ToPath(path));
     return Opened(path, opened, reader.count());
 }

@@ -2,8 +2,8 @@
 // What every command shares: argument parsing, the one-line messages and
 // exit statuses, outputs, and loading a data file.
 //
-// The checks return std::nullopt to go on, or, once they have said why on
-// stderr, the status the command exits with.
+// The checks return a Status: ok to go on; otherwise, once they have said
+// why on stderr, the command exits with ExitStatus() of it.
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -23,12 +23,18 @@ namespace varnelo::cli {
 inline constexpr int EXIT_FAILED = 1;       // the command ran and failed
 inline constexpr int EXIT_USAGE_ERROR = 2;  // the command line itself is wrong
 
-using Stop = std::optional<int>;
-
 // "varnelo-cli: <message>" on stderr; returns EXIT_FAILED.
 int Fail(const QString& message);
 // The same for a wrong command line; returns EXIT_USAGE_ERROR.
 int UsageError(const QString& message);
+// The same, for a check to return: a failure (Failed), or a wrong command
+// line (Usage), with the message as its detail.
+Status FailStatus(const QString& message);
+Status UsageStatus(const QString& message);
+// What a command that stops on `status` exits with: 0 on success or when
+// it stopped early with nothing wrong (--help), EXIT_USAGE_ERROR for a
+// wrong command line, else EXIT_FAILED.
+int ExitStatus(const Status& status);
 // 0 for a written file; otherwise Fail() with what went wrong.
 int FinishExport(const ExportResult& result);
 
@@ -37,13 +43,13 @@ void Print(const std::string& line);
 void Warn(const std::string& line);
 
 // Parses a command's arguments (its name first). --help prints the command's
-// help and stops with 0. An option whose value looks like another option
+// help and stops, cancelled, with 0. An option whose value looks like another option
 // ("--port -o x") is a usage error: the value was left out.
-Stop Parse(QCommandLineParser& parser, const QStringList& arguments);
+Status Parse(QCommandLineParser& parser, const QStringList& arguments);
 
 // The one positional argument the command expects, or none at all.
-Stop SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value);
-Stop NoPositional(const QCommandLineParser& parser);
+Status SinglePositional(const QCommandLineParser& parser, const QString& what, QString& value);
+Status NoPositional(const QCommandLineParser& parser);
 
 // The -o option: "the file to write" named valueName in the help.
 QCommandLineOption OutputOption(const QString& valueName);
@@ -51,19 +57,19 @@ QCommandLineOption OutputOption(const QString& valueName);
 enum class OutputKind { Text, Binary };
 
 // The output named by -o; "-" (standard output) is taken for text only.
-Stop OutputPath(const QCommandLineParser& parser, const QCommandLineOption& option, OutputKind kind,
-                std::filesystem::path& output);
+Status OutputPath(const QCommandLineParser& parser, const QCommandLineOption& option, OutputKind kind,
+                  std::filesystem::path& output);
 
 // Refuses to write over the input file, under whatever name it is given.
-Stop DistinctFromInput(const QString& input, const std::filesystem::path& output);
+Status DistinctFromInput(const QString& input, const std::filesystem::path& output);
 
 // One English line for a failed open or save: which file and what was wrong.
 QString DescribeFileError(const Status& error);
 
 // Opens a data file in the session; warns when it holds no records.
-Stop OpenSession(const QString& path, Session& session);
+Status OpenSession(const QString& path, Session& session);
 // The same for reading its records straight from the file.
-Stop OpenDataFile(const QString& path, DataFileReader& reader);
+Status OpenDataFile(const QString& path, DataFileReader& reader);
 
 // The logger the switches of AddLoggerOptions name: --sim, else an explicit
 // port (--port, then VARNELO_PORT), else discovery. Without a connection,

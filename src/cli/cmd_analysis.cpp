@@ -33,22 +33,22 @@ QCommandLineOption IndexOption() {
 }
 
 // The --index values in order, or the default four.
-Stop ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption& option,
-                   std::vector<SpectralIndex>& indices) {
+Status ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption& option,
+                     std::vector<SpectralIndex>& indices) {
     const QStringList names = parser.values(option);
     if (names.isEmpty()) {
         indices = DefaultIndices();
-        return std::nullopt;
+        return {};
     }
     indices.clear();
     for (const QString& name : names) {
         std::string error;
         const std::optional<SpectralIndex> index = ParseIndexName(name.toStdString(), error);
-        if (!index) return UsageError(QString::fromStdString(error));
+        if (!index) return UsageStatus(QString::fromStdString(error));
         // Asked for twice, an index is still one column and one property.
         if (std::find(indices.begin(), indices.end(), *index) == indices.end()) indices.push_back(*index);
     }
-    return std::nullopt;
+    return {};
 }
 
 // The stage options a command takes; those it does not take stay unset.
@@ -86,26 +86,26 @@ struct StageOptions {
         }
     }
 
-    Stop read(const QCommandLineParser& parser, RowStages& stages) const {
+    Status read(const QCommandLineParser& parser, RowStages& stages) const {
         std::string error;
         if (smooth && parser.isSet(*smooth)) {
             stages.smoothing = ParseSmoothing(parser.value(*smooth).toStdString(), error);
-            if (!stages.smoothing) return UsageError(QStringLiteral("--smooth ") + QString::fromStdString(error));
+            if (!stages.smoothing) return UsageStatus(QStringLiteral("--smooth ") + QString::fromStdString(error));
             stages.smoothing->derivative = parser.isSet(*derivative);
         } else if (derivative && parser.isSet(*derivative)) {
-            return UsageError(QStringLiteral("--derivative needs --smooth sg:W:P"));
+            return UsageStatus(QStringLiteral("--derivative needs --smooth sg:W:P"));
         }
         if (mean && parser.isSet(*mean)) {
             const std::optional<Grouping> grouping = ParseGrouping(parser.value(*mean).toStdString(), error);
-            if (!grouping) return UsageError(QString::fromStdString(error));
+            if (!grouping) return UsageStatus(QString::fromStdString(error));
             stages.grouping = *grouping;
         }
         if (skyChange && parser.isSet(*skyChange)) {
             const std::optional<double> threshold = ParseSkyChange(parser.value(*skyChange).toStdString(), error);
-            if (!threshold) return UsageError(QString::fromStdString(error));
+            if (!threshold) return UsageStatus(QString::fromStdString(error));
             stages.skyChange = *threshold;
         }
-        return std::nullopt;
+        return {};
     }
 };
 
@@ -123,11 +123,11 @@ int RunPerFile(const QStringList& paths, const std::filesystem::path& target, st
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
         // Straight from the file, as export reads it: never the whole file in memory.
         DataFileReader source;
-        if (const Stop stop = OpenDataFile(path, source)) return *stop;
+        if (const Status checked = OpenDataFile(path, source); !checked) return ExitStatus(checked);
         return FinishExport(write(to, source, path));
     };
     if (paths.size() > 1) return RunBatch(paths, target, extension, one);
-    if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
+    if (const Status checked = DistinctFromInput(paths.front(), target); !checked) return ExitStatus(checked);
     return one(paths.front(), target);
 }
 
@@ -144,13 +144,13 @@ struct Common {
     RowStages stages;
 };
 
-Stop ReadCommon(QCommandLineParser& parser, const QStringList& arguments, const QCommandLineOption& output,
-                OutputKind kind, const QCommandLineOption* index, const StageOptions& stageOptions, Common& common) {
-    if (const Stop stop = Parse(parser, arguments)) return stop;
-    if (const Stop stop = DataFiles(parser, common.paths)) return stop;
-    if (const Stop stop = OutputPath(parser, output, kind, common.target)) return stop;
+Status ReadCommon(QCommandLineParser& parser, const QStringList& arguments, const QCommandLineOption& output,
+                  OutputKind kind, const QCommandLineOption* index, const StageOptions& stageOptions, Common& common) {
+    if (Status checked = Parse(parser, arguments); !checked) return checked;
+    if (Status checked = DataFiles(parser, common.paths); !checked) return checked;
+    if (Status checked = OutputPath(parser, output, kind, common.target); !checked) return checked;
     if (index) {
-        if (const Stop stop = ChosenIndices(parser, *index, common.indices)) return stop;
+        if (Status checked = ChosenIndices(parser, *index, common.indices); !checked) return checked;
     } else {
         common.indices = DefaultIndices();
     }
@@ -159,31 +159,31 @@ Stop ReadCommon(QCommandLineParser& parser, const QStringList& arguments, const 
 
 // The bands --sensor or --srf name; the partial ones left out (said once)
 // unless --partial keeps them.
-Stop ChosenBands(const QCommandLineParser& parser, const QCommandLineOption& sensor, const QCommandLineOption& srf,
-                 bool partial, BandSet& bands) {
+Status ChosenBands(const QCommandLineParser& parser, const QCommandLineOption& sensor, const QCommandLineOption& srf,
+                   bool partial, BandSet& bands) {
     std::string error;
     std::optional<BandSet> set;
     // --sensor is checked even beside a table, which replaces its responses.
     if (parser.isSet(sensor)) {
         set = BuiltInSensor(parser.value(sensor).toStdString(), error);
-        if (!set) return UsageError(QString::fromStdString(error));
+        if (!set) return UsageStatus(QString::fromStdString(error));
     }
     if (parser.isSet(srf)) {
         const QString path = parser.value(srf);
         std::ifstream file(ToPath(path), std::ios::binary);
         std::ostringstream text;
         text << file.rdbuf();
-        if (!file) return UsageError(QStringLiteral("--srf %1 cannot be read").arg(path));
+        if (!file) return UsageStatus(QStringLiteral("--srf %1 cannot be read").arg(path));
         set = ParseResponseTable(text.str(), PathBytesOfText(path).toStdString(), error);
-        if (!set) return UsageError(QStringLiteral("--srf ") + QString::fromStdString(error));
+        if (!set) return UsageStatus(QStringLiteral("--srf ") + QString::fromStdString(error));
     } else if (!set) {
-        return UsageError(QStringLiteral("bands needs --sensor s2a|l8 or --srf TABLE.csv"));
+        return UsageStatus(QStringLiteral("bands needs --sensor s2a|l8 or --srf TABLE.csv"));
     }
     if (!partial) {
         for (const std::string& line : LeaveOutPartialBands(*set)) Warn(line + ": left out; --partial keeps it");
     }
     bands = std::move(*set);
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
@@ -201,7 +201,8 @@ int RunIndices(const QStringList& arguments) {
     parser.addOptions({output, index});
     stageOptions.addTo(parser);
     Common c;
-    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c)) return *stop;
+    const Status read = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c);
+    if (!read) return ExitStatus(read);
     return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
         return ExportIndexTable(to, source, IndexTableOptions{c.indices, c.stages});
     });
@@ -225,7 +226,8 @@ int RunPoints(const QStringList& arguments) {
     parser.addOptions({output, index, profiles});
     stageOptions.addTo(parser);
     Common c;
-    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c)) return *stop;
+    const Status read = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c);
+    if (!read) return ExitStatus(read);
     if (c.stages.smoothing && !parser.isSet(profiles)) {
         return UsageError(QStringLiteral("points takes --smooth with --profiles only"));
     }
@@ -259,9 +261,11 @@ int RunBands(const QStringList& arguments) {
     parser.addOptions({output, sensor, srf, partial});
     stageOptions.addTo(parser);
     Common c;
-    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Text, nullptr, stageOptions, c)) return *stop;
+    const Status read = ReadCommon(parser, arguments, output, OutputKind::Text, nullptr, stageOptions, c);
+    if (!read) return ExitStatus(read);
     BandTableOptions options{{}, c.stages};
-    if (const Stop stop = ChosenBands(parser, sensor, srf, parser.isSet(partial), options.bands)) return *stop;
+    if (const Status checked = ChosenBands(parser, sensor, srf, parser.isSet(partial), options.bands); !checked)
+        return ExitStatus(checked);
     return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
         return ExportBandTable(to, source, options);
     });
@@ -280,7 +284,8 @@ int RunLibrary(const QStringList& arguments) {
     parser.addOptions({output, index});
     stageOptions.addTo(parser);
     Common c;
-    if (const Stop stop = ReadCommon(parser, arguments, output, OutputKind::Binary, &index, stageOptions, c)) return *stop;
+    const Status read = ReadCommon(parser, arguments, output, OutputKind::Binary, &index, stageOptions, c);
+    if (!read) return ExitStatus(read);
     const LibraryFiles files = LibraryFileNames(c.target);
     std::vector<std::filesystem::path> inputs;
     for (const QString& path : c.paths) inputs.push_back(ToPath(path));
@@ -291,7 +296,7 @@ int RunLibrary(const QStringList& arguments) {
     std::vector<DataFileReader*> sources;
     for (const QString& path : c.paths) {
         readers.push_back(std::make_unique<DataFileReader>());
-        if (const Stop stop = OpenDataFile(path, *readers.back())) return *stop;
+        if (const Status checked = OpenDataFile(path, *readers.back()); !checked) return ExitStatus(checked);
         sources.push_back(readers.back().get());
     }
     const LibraryOptions options{c.indices, c.stages, ProvenanceText(MakeProvenance(c.paths, StagesText(c.stages)))};

@@ -231,8 +231,8 @@ int RunSimulate(const QStringList& arguments) {
         {"pace", "a slow logger: wait MS milliseconds before each record reply", "MS"},
         {"wire-log", "write each command that arrives to FILE, one line each (\"140 7\", \"16\")", "FILE"},
     });
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = NoPositional(parser)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = NoPositional(parser); !checked) return ExitStatus(checked);
     QString usageError;
     const auto settings = SimulatorFromOptions(parser, usageError);
     std::optional<long long> pace;
@@ -262,8 +262,8 @@ int RunInfo(const QStringList& arguments) {
         QStringLiteral("Connects to the logger and prints its identity, record count, device information and "
                        "parameters."));
     AddLoggerOptions(parser);
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = NoPositional(parser)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = NoPositional(parser); !checked) return ExitStatus(checked);
 
     CliLogger cli(parser, true);
     if (!cli.ok()) return cli.status;
@@ -317,15 +317,16 @@ int RunDownload(const QStringList& arguments) {
         {"keep-partial", "if the download stops (a fault, or Ctrl+C), save the records completed so far"},
     });
     std::filesystem::path path;
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = NoPositional(parser)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = NoPositional(parser); !checked) return ExitStatus(checked);
     if (parser.isSet("append")) {
         if (parser.isSet(output)) return UsageError(QStringLiteral("--append names the file to extend; leave out -o"));
         const QString file = parser.value("append");
         if (file.isEmpty()) return UsageError(QStringLiteral("name the data file to extend with --append FILE.vrnldata"));
         return RunAppend(parser, ToPath(file));
     }
-    if (const Stop stop = OutputPath(parser, output, OutputKind::Binary, path)) return *stop;
+    if (const Status checked = OutputPath(parser, output, OutputKind::Binary, path); !checked)
+        return ExitStatus(checked);
 
     CliLogger cli(parser, true);
     if (!cli.ok()) return cli.status;

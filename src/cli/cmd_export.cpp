@@ -24,9 +24,10 @@ int RunExport(const QStringList& arguments) {
     parser.addOptions({output, mode, limit});
     QStringList paths;
     std::filesystem::path target;
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = DataFiles(parser, paths)) return *stop;
-    if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = DataFiles(parser, paths); !checked) return ExitStatus(checked);
+    if (const Status checked = OutputPath(parser, output, OutputKind::Text, target); !checked)
+        return ExitStatus(checked);
 
     CsvOptions options;
     options.limitRange = parser.isSet(limit);
@@ -42,11 +43,11 @@ int RunExport(const QStringList& arguments) {
         // Straight from the file: the same bytes as through a session, without
         // first reading the whole file into memory.
         DataFileReader source;
-        if (const Stop stop = OpenDataFile(path, source)) return *stop;
+        if (const Status checked = OpenDataFile(path, source); !checked) return ExitStatus(checked);
         return FinishExport(ExportCsv(to, source, options));
     };
     if (paths.size() > 1) return RunBatch(paths, target, ".csv", one);
-    if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
+    if (const Status checked = DistinctFromInput(paths.front(), target); !checked) return ExitStatus(checked);
     return one(paths.front(), target);
 }
 
@@ -64,9 +65,10 @@ int RunTrack(const QStringList& arguments) {
     parser.addOptions({output, format});
     QStringList paths;
     std::filesystem::path target;
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = DataFiles(parser, paths)) return *stop;
-    if (const Stop stop = OutputPath(parser, output, OutputKind::Text, target)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = DataFiles(parser, paths); !checked) return ExitStatus(checked);
+    if (const Status checked = OutputPath(parser, output, OutputKind::Text, target); !checked)
+        return ExitStatus(checked);
     const bool batch = paths.size() > 1;
     std::optional<TrackFormat> trackFormat;
     if (parser.isSet(format)) {
@@ -86,11 +88,11 @@ int RunTrack(const QStringList& arguments) {
     }
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
         const auto session = std::make_unique<Session>();
-        if (const Stop stop = OpenSession(path, *session)) return *stop;
+        if (const Status checked = OpenSession(path, *session); !checked) return ExitStatus(checked);
         return FinishExport(session->exportTrack(to, *trackFormat));
     };
     if (batch) return RunBatch(paths, target, *trackFormat == TrackFormat::Gpx ? ".gpx" : ".geojson", one);
-    if (const Stop stop = DistinctFromInput(paths.front(), target)) return *stop;
+    if (const Status checked = DistinctFromInput(paths.front(), target); !checked) return ExitStatus(checked);
     return one(paths.front(), target);
 }
 

@@ -11,11 +11,12 @@ int RunList(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral("Prints one date/time label per record, in record order."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the data file (*.vrnldata)"));
     QString path;
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = SinglePositional(parser, QStringLiteral("data file"), path); !checked)
+        return ExitStatus(checked);
 
     Session session;
-    if (const Stop stop = OpenSession(path, session)) return *stop;
+    if (const Status checked = OpenSession(path, session); !checked) return ExitStatus(checked);
     const CVarneloDoc& doc = session.doc();
     // One small buffer written out as it fills: a text for the whole file
     // would be fresh memory, and fresh memory is what a list pays most for.

@@ -48,9 +48,11 @@ int RunPlot(const QStringList& arguments) {
     parser.addOptions({recordOption, limitOption, outputOption, colourOption});
     QString path;
     std::filesystem::path target;
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = SinglePositional(parser, QStringLiteral("data file"), path)) return *stop;
-    if (const Stop stop = OutputPath(parser, outputOption, OutputKind::Binary, target)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = SinglePositional(parser, QStringLiteral("data file"), path); !checked)
+        return ExitStatus(checked);
+    if (const Status checked = OutputPath(parser, outputOption, OutputKind::Binary, target); !checked)
+        return ExitStatus(checked);
     int k = 0;
     if (parser.isSet(recordOption)) {
         bool ok = false;
@@ -66,7 +68,7 @@ int RunPlot(const QStringList& arguments) {
         colourBy = ParseIndexName(parser.value(colourOption).toStdString(), error);
         if (!colourBy) return UsageError(QString::fromStdString(error));
     }
-    if (const Stop stop = DistinctFromInput(path, target)) return *stop;
+    if (const Status checked = DistinctFromInput(path, target); !checked) return ExitStatus(checked);
     const std::optional<ImageFormat> format = ImageFormatForPath(target);
     if (!format) {
         return UsageError(QStringLiteral("-o %1: plot writes PNG (.png) or JPEG (.jpg, .jpeg) images")
@@ -74,7 +76,7 @@ int RunPlot(const QStringList& arguments) {
     }
 
     Session session;
-    if (const Stop stop = OpenSession(path, session)) return *stop;
+    if (const Status checked = OpenSession(path, session); !checked) return ExitStatus(checked);
     const CVarneloDoc& doc = session.doc();
     const int n = doc.recordCount();
     const bool empty = n == 0 && !parser.isSet(recordOption);

@@ -93,9 +93,10 @@ int RunSensors(const QStringList& arguments) {
         QStringLiteral("Lists the sensor heads of a settings file: the name in double quotes, then the six "
                        "coefficients."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the settings file (*.csv)"));
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
     QString path;
-    if (const Stop stop = SinglePositional(parser, QStringLiteral("settings file"), path)) return *stop;
+    if (const Status checked = SinglePositional(parser, QStringLiteral("settings file"), path); !checked)
+        return ExitStatus(checked);
     const auto table = ReadTable(path);
     if (!table) return EXIT_FAILED;
     if (table->heads.empty()) Warn(PathBytesOfText(path).toStdString() + " lists no " + SENSOR_TAG + " heads");
@@ -122,8 +123,8 @@ int RunUploadSensor(const QStringList& arguments) {
         {"channel", "the channel: 1 or 2", "1|2"},
         {"verify", "read the block back afterwards and fail unless it equals what was sent"},
     });
-    if (const Stop stop = Parse(parser, arguments)) return *stop;
-    if (const Stop stop = NoPositional(parser)) return *stop;
+    if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
+    if (const Status checked = NoPositional(parser); !checked) return ExitStatus(checked);
     QString usageError;
     std::optional<long long> channelNumber;
     if (const auto missing = MissingOption(parser)) {

@@ -18,6 +18,7 @@ public:
         Ok,
         Cancelled,  // the user stopped it: nothing changed, nothing to report
         Failed,     // detail says what; nothing finer is known
+        Usage,      // the request itself is wrong (a command line's arguments): nothing was tried
         // A file.
         OpenFailed,        // cannot be read at all, or a read failed half way
         UnexpectedFormat,  // not a data file this program can take

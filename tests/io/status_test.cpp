@@ -20,6 +20,7 @@ TEST(Status, OnlySuccessReadsTrue) {
         {Status::Success(), true, false},
         {Status::Stopped(), false, true},
         {Status{Status::Kind::Failed, "x"}, false, false},
+        {Status{Status::Kind::Usage, "x"}, false, false},
         {busy, false, false},
         {Status{Status::Kind::ReplyShort, {}}, false, false},
         {Status{Status::Kind::PortGone, {}}, false, false},
