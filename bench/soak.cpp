@@ -72,7 +72,7 @@ std::vector<std::uint64_t> Round(Session& session, const std::string& port, cons
     OpenedPort opened = OpenSerialPort(port);
     if (!opened.link) Fail(opened.error);
     LoggerSession logger(session, ConnectOnce(std::move(opened.link), port));
-    if (const ConnectReport report = logger.connect(); !report.ok()) Fail(report.error);
+    if (const Status report = logger.connect(); !report) Fail(report.detail);
     if (!logger.state()->failures.empty()) Fail(logger.state()->failures.front().detail);
     if (!logger.startDownload().delay) Fail("the download did not start");
     SessionStep step;

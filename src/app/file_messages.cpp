@@ -35,7 +35,7 @@ QString FileMessages::reason(const Status& error) {
             return tr("レコード数 %1 が 0〜%2 の範囲外です").arg(error.announced).arg(RECORD_CAPACITY);
         case Status::Cause::EmptyStream: return tr("パイプまたはデバイスから何も届きませんでした");
         case Status::Cause::Busy: return tr("別のプログラムが書き込み中です");
-        case Status::Cause::Other: break;
+        default: break;
     }
     if (error.kind == Status::Kind::NotRegular) return tr("パイプ、FIFO またはデバイスです");
     const QFileInfo file(FromPath(PathOfText(error.path)));

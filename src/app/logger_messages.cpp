@@ -41,34 +41,32 @@ QString LoggerMessages::exchange(const Status& failure) {
 
 QString LoggerMessages::stopCause(const SessionStep& step) {
     if (!step.exchange) return tr("中止しました");
-    if (step.exchange->kind == Status::Kind::PortGone && !step.connect.ok()) return tr("ポートが失われ、ロガーに接続し直せませんでした");
+    if (step.exchange->kind == Status::Kind::PortGone && !step.connect) return tr("ポートが失われ、ロガーに接続し直せませんでした");
     return exchange(*step.exchange);
 }
 
-QString LoggerMessages::connection(const ConnectReport& report, const LoggerState* state) {
-    switch (report.failure) {
-        case ConnectOutcome::Failure::None:
-        case ConnectOutcome::Failure::NoAnswer:
-            if (state != nullptr && !state->failures.empty())
-                return tr("ロガーが応答しません: %1").arg(exchange(state->failures.front()));
-            return tr("ロガーが応答しません");
-        case ConnectOutcome::Failure::NoLogger:
-            return tr("ロガーが見つかりません: %1 個のシリアルポートのどれも USB ID %2 を持っていません")
-                .arg(report.portsSeen)
-                .arg(QString::fromLatin1(LOGGER_HARDWARE_ID.data(), static_cast<qsizetype>(LOGGER_HARDWARE_ID.size())));
-        case ConnectOutcome::Failure::PortUnavailable: break;
+QString LoggerMessages::connection(const Status& report, const LoggerState* state) {
+    if (report.kind == Status::Kind::NoLogger) {
+        return tr("ロガーが見つかりません: %1 個のシリアルポートのどれも USB ID %2 を持っていません")
+            .arg(report.portsSeen)
+            .arg(QString::fromLatin1(LOGGER_HARDWARE_ID.data(), static_cast<qsizetype>(LOGGER_HARDWARE_ID.size())));
     }
-    const QString port = QString::fromLocal8Bit(report.port);
-    switch (report.portProblem) {
-        case PortProblem::Missing: return tr("ロガーのポート %1 がありません").arg(port);
-        case PortProblem::Permission:
+    if (report.kind != Status::Kind::PortUnavailable) {
+        if (state != nullptr && !state->failures.empty())
+            return tr("ロガーが応答しません: %1").arg(exchange(state->failures.front()));
+        return tr("ロガーが応答しません");
+    }
+    const QString port = QString::fromLocal8Bit(report.path);
+    switch (report.cause) {
+        case Status::Cause::PortMissing: return tr("ロガーのポート %1 がありません").arg(port);
+        case Status::Cause::PortPermission:
             return tr("ロガーのポート %1 を開く権限がありません。dialout グループに入るか、パッケージの udev "
                       "ルールをインストールしてください")
                 .arg(port);
-        case PortProblem::InUse: return tr("ロガーのポート %1 は別のプログラムが使っています").arg(port);
-        case PortProblem::NotSerial: return tr("%1 はシリアルポートではありません").arg(port);
-        case PortProblem::RawRefused: return tr("%1 のドライバーが raw モードを拒否しました").arg(port);
-        case PortProblem::Other: break;
+        case Status::Cause::PortInUse: return tr("ロガーのポート %1 は別のプログラムが使っています").arg(port);
+        case Status::Cause::PortNotSerial: return tr("%1 はシリアルポートではありません").arg(port);
+        case Status::Cause::PortRawRefused: return tr("%1 のドライバーが raw モードを拒否しました").arg(port);
+        default: break;
     }
     // The system's own word, in the system's language.
     return tr("ロガーのポート %1 を開けません (%2)").arg(port, QString::fromLocal8Bit(report.systemError));

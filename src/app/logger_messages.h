@@ -18,7 +18,7 @@ public:
     // Why a job stopped, without where: the exchange, or a port gone for good.
     static QString stopCause(const SessionStep& step);
     // Why no logger answered the connection.
-    static QString connection(const ConnectReport& report, const LoggerState* state);
+    static QString connection(const Status& report, const LoggerState* state);
 };
 
 }  // namespace varnelo

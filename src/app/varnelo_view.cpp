@@ -121,7 +121,7 @@ void CVarneloView::OnInitialUpdate() {
     m_twoChannel->setChecked(true);
     m_reflectance->setChecked(m_exportMode == ExportMode::Reflectance);
     if (m_firstUpdate) {
-        const ConnectReport report = m_logger.connect();
+        const Status report = m_logger.connect();
         // A data file named on the command line keeps its own blocks; only a
         // new document takes the logger's.
         if (m_logger.state() && m_session.path().empty()) AdoptLoggerBlocks(*m_logger.state(), m_session.doc());
@@ -145,7 +145,7 @@ void CVarneloView::OnInitialUpdate() {
     emit stateChanged();
 }
 
-void CVarneloView::showConnection(const ConnectReport& report) {
+void CVarneloView::showConnection(const Status& report) {
     // Each connection is shown once; a failure every time.
     if (report.ok() && m_shownConnection == m_logger.connections()) return;
     m_shownConnection = m_logger.connections();
@@ -179,7 +179,7 @@ void CVarneloView::OnReadButton() {
     if (downloading()) return;
     // Connecting touches nothing of the document: when no logger answers,
     // the records on screen stay as they are, and nothing is asked.
-    const ConnectReport report = m_logger.ensureConnected();
+    const Status report = m_logger.ensureConnected();
     showConnection(report);
     if (!report.ok()) return;
     if (m_downloadGate && !m_downloadGate()) return;

@@ -122,7 +122,7 @@ private:
     // The counter's text; unread: the logger's count could not be read.
     void showCount(const QString& label, bool unread);
     // The labels and, for a failure, the status bar after a connection.
-    void showConnection(const ConnectReport& report);
+    void showConnection(const Status& report);
     // A job that could not start, or a step that ended one.
     void showEnd(const SessionStep& step);
     void startJob(const JobStart& start);

@@ -140,7 +140,8 @@ QString DescribeFileError(const Status& error) {
         case Status::Cause::CountOutside:
         case Status::Cause::EmptyStream:
         case Status::Cause::Busy:
-        case Status::Cause::Other: break;
+        case Status::Cause::Other:
+        default: break;
     }
     switch (error.kind) {
         case Status::Kind::UnexpectedFormat: return QStringLiteral("not a Varnelo data file: %1").arg(detail);

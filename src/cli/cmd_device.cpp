@@ -115,12 +115,12 @@ struct CliLogger {
         discovered = choice->kind == LoggerChoice::Kind::Discover;
         logger.emplace(session, [choice = *choice] { return ConnectAsChosen(choice, nullptr); });
         if (!connect) return;
-        const ConnectReport report = logger->connect();
+        const Status report = logger->connect();
         if (!logger->connected()) status = Fail(Text(Unreached(report)));
     }
     // Why no logger answered, with the way out when discovery found none.
-    std::string Unreached(const ConnectReport& report) const {
-        return report.error + (discovered ? "; name the port with --port PATH" : "");
+    std::string Unreached(const Status& report) const {
+        return report.detail + (discovered ? "; name the port with --port PATH" : "");
     }
     bool ok() const { return status == 0; }
 };
@@ -199,7 +199,7 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
             }
             return Fail(Text("nothing appended to " + name + ": " +
                              DescribeRefusal(step.refusal, kept, logger.state()->recordCount) + FULL_DOWNLOAD_HINT));
-        case SessionStep::Kind::NotConnected: return Fail(Text(step.connect.error + "; nothing appended to " + name));
+        case SessionStep::Kind::NotConnected: return Fail(Text(step.connect.detail + "; nothing appended to " + name));
         case SessionStep::Kind::Stopped:
             if (appended == 0) {
                 const std::string keepHint = step.done > 0 && !keepPartial ? " (--keep-partial keeps the " +
@@ -353,7 +353,7 @@ int RunDownload(const QStringList& arguments) {
         if (file) file->advance(doc.recordCount());
     });
     if (step.kind == SessionStep::Kind::NotConnected)
-        return Fail(Text(step.connect.error + "; nothing saved"));
+        return Fail(Text(step.connect.detail + "; nothing saved"));
 
     const bool stopped = step.kind == SessionStep::Kind::Stopped;
     if (stopped) {

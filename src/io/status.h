@@ -30,6 +30,10 @@ public:
         ReplyShort,       // fewer reply bytes than expected arrived in time
         ReplyLong,        // more came than were asked for: the reply cannot be trusted
         PortGone,         // the port went away: nothing more goes through it
+        // A connection to the logger.
+        NoLogger,         // no port has the logger's USB id: portsSeen
+        PortUnavailable,  // the port is there but cannot be opened: path, cause
+        NoAnswer,         // the port opened, but the logger did not say how many records it holds
     };
 
     // Within a file's failure, what exactly was wrong, for wording it.
@@ -41,6 +45,12 @@ public:
         CountOutside,  // a count outside what a file can hold: announced
         EmptyStream,   // nothing arrived from a pipe or device
         Busy,          // another program is writing the file
+        // A port that cannot be opened.
+        PortMissing,     // no such port
+        PortPermission,  // this user may not open it
+        PortInUse,       // another program holds it
+        PortNotSerial,   // it opened but is no serial port
+        PortRawRefused,  // its driver refused raw mode
     };
 
     static constexpr int NO_RECORD = -1;
@@ -70,6 +80,7 @@ public:
     std::uintmax_t size = 0;         // TooShort: the file's bytes
     std::size_t expected = 0;        // an exchange: bytes of the frame or of the reply
     std::size_t done = 0;            // an exchange: bytes written or received
+    int portsSeen = 0;               // NoLogger: the serial ports discovery looked at
 };
 
 }  // namespace varnelo

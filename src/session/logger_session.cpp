@@ -15,7 +15,7 @@ std::string DescribeStop(const SessionStep& step) {
     std::string where = step.record < 0 ? std::string() : "record " + std::to_string(step.record);
     if (step.atCheck) where += " (the check)";
     const bool gone = step.exchange->kind == Status::Kind::PortGone;
-    std::string why = gone && !step.connect.ok() ? "the port has gone and " + step.connect.error : step.exchange->detail;
+    std::string why = gone && !step.connect.ok() ? "the port has gone and " + step.connect.detail : step.exchange->detail;
     return where.empty() ? why : where + ": " + why;
 }
 
@@ -27,30 +27,50 @@ std::function<ConnectOutcome()> ConnectOnce(std::unique_ptr<ByteLink> link, std:
     };
 }
 
+Status ConnectStatus(const ConnectOutcome& outcome) {
+    Status status;
+    switch (outcome.failure) {
+        case ConnectOutcome::Failure::None: return status;
+        case ConnectOutcome::Failure::NoLogger: status.kind = Status::Kind::NoLogger; break;
+        case ConnectOutcome::Failure::PortUnavailable: status.kind = Status::Kind::PortUnavailable; break;
+        case ConnectOutcome::Failure::NoAnswer: status.kind = Status::Kind::NoAnswer; break;
+    }
+    switch (outcome.portProblem) {
+        case PortProblem::Other: break;
+        case PortProblem::Missing: status.cause = Status::Cause::PortMissing; break;
+        case PortProblem::Permission: status.cause = Status::Cause::PortPermission; break;
+        case PortProblem::InUse: status.cause = Status::Cause::PortInUse; break;
+        case PortProblem::NotSerial: status.cause = Status::Cause::PortNotSerial; break;
+        case PortProblem::RawRefused: status.cause = Status::Cause::PortRawRefused; break;
+    }
+    status.detail = outcome.error;
+    status.portsSeen = outcome.portsSeen;
+    status.path = outcome.port;
+    status.systemError = outcome.systemError;
+    return status;
+}
+
 LoggerSession::LoggerSession(Session& session, Connector connector)
     : m_session(session), m_connector(std::move(connector)) {}
 
-ConnectReport LoggerSession::connect() {
+Status LoggerSession::connect() {
     // One port at a time: the old one is closed before discovery looks again.
     m_connection.reset();
     ++m_connections;
     ConnectOutcome outcome = m_connector();
-    if (!outcome.connection) {
-        return {outcome.failure,   outcome.error,       outcome.portsSeen,
-                outcome.port,      outcome.portProblem, outcome.systemError};
-    }
+    if (!outcome.connection) return ConnectStatus(outcome);
     m_connection = std::move(outcome.connection);
     m_faulted = false;
     const LoggerState& state = m_connection->state;
     if (!state.countRead) {
         // The port is kept: what did answer is worth showing.
         const std::string why = state.failures.empty() ? std::string("no answer") : state.failures.front().detail;
-        return {ConnectOutcome::Failure::NoAnswer, "the logger on " + m_connection->portName + " did not answer: " + why, 0};
+        return {Status::Kind::NoAnswer, "the logger on " + m_connection->portName + " did not answer: " + why};
     }
     return {};
 }
 
-ConnectReport LoggerSession::ensureConnected() {
+Status LoggerSession::ensureConnected() {
     if (m_connection && !m_connection->link->gone() && m_connection->state.countRead && !m_faulted) return {};
     return connect();
 }
@@ -66,10 +86,10 @@ SessionStep LoggerSession::newStep() const {
 JobStart LoggerSession::startDownload() {
     JobStart start;
     if (busy()) return start;
-    if (const ConnectReport report = ensureConnected(); !report.ok()) {
+    if (Status report = ensureConnected(); !report) {
         start.refused.kind = SessionStep::Kind::NotConnected;
         start.refused.job = LoggerJob::Download;
-        start.refused.connect = report;
+        start.refused.connect = std::move(report);
         return start;
     }
     m_job = LoggerJob::Download;
@@ -97,10 +117,10 @@ JobStart LoggerSession::startAppend(bool keepPartial) {
     // one's is asked for again by the append itself.
     bool fresh = false;
     if (!m_connection || m_connection->link->gone() || m_faulted) {
-        const ConnectReport report = connect();
+        Status report = connect();
         if (!m_connection) {
             start.refused.kind = SessionStep::Kind::NotConnected;
-            start.refused.connect = report;
+            start.refused.connect = std::move(report);
             return start;
         }
         fresh = report.ok();
@@ -147,8 +167,8 @@ SessionStep LoggerSession::stepCount(SessionStep result) {
     if (!read) {
         if (link.gone() && !m_reconnected) {
             m_reconnected = result.reconnected = true;
-            const ConnectReport report = connect();
-            if (!report.ok()) return notConnected(result, report);
+            Status report = connect();
+            if (!report) return notConnected(result, std::move(report));
             // The new connection has just read the count.
             m_end = m_connection->state.recordCount;
         } else {
@@ -198,8 +218,8 @@ RecordFetch LoggerSession::fetch(int index, MeasurementRecord& into, SessionStep
     if (fetched.status || !m_connection->link->gone() || m_reconnected) return fetched;
     // Unplugged and plugged in again, or pulled for good: one new connection says which.
     m_reconnected = result.reconnected = true;
-    const ConnectReport report = connect();
-    if (!report.ok() && !(m_began && m_connection)) {
+    Status report = connect();
+    if (!report && !(m_began && m_connection)) {
         result = notConnected(result, report);
         return fetched;
     }
@@ -281,7 +301,7 @@ SessionStep LoggerSession::stopped(SessionStep result, std::optional<Status> fai
     return end(result);
 }
 
-SessionStep LoggerSession::notConnected(SessionStep result, ConnectReport report) {
+SessionStep LoggerSession::notConnected(SessionStep result, Status report) {
     if (m_began) {
         result.connect = std::move(report);
         return stopped(result, ExchangeStatus(DeviceCommand::CMD_SELECT_RECORD, Status::Kind::PortGone));

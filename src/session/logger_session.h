@@ -29,17 +29,10 @@ namespace varnelo {
 
 enum class LoggerJob { None, Download, Append };
 
-// Why no logger could be had; what failed, in English, naming the port.
-struct ConnectReport {
-    ConnectOutcome::Failure failure = ConnectOutcome::Failure::None;
-    std::string error;
-    int portsSeen = 0;  // NoLogger
-    // PortUnavailable: the port and why it would not open.
-    std::string port{};
-    PortProblem portProblem = PortProblem::Other;
-    std::string systemError{};
-    bool ok() const { return failure == ConnectOutcome::Failure::None; }
-};
+// Why no logger could be had, as a Status: NoLogger, PortUnavailable (the
+// port as the path, why it would not open as the cause and the system's
+// word) or NoAnswer; what failed, in English, naming the port, as detail.
+Status ConnectStatus(const ConnectOutcome& outcome);
 
 struct SessionStep {
     enum class Kind {
@@ -66,7 +59,7 @@ struct SessionStep {
     std::optional<Status> exchange;
     bool atCheck = false;
     AppendRefusal refusal = AppendRefusal::None;
-    ConnectReport connect;  // NotConnected; Stopped: no logger answered after the port went
+    Status connect;  // NotConnected; Stopped: no logger answered after the port went
     std::optional<std::chrono::milliseconds> rearm;  // when to step again; empty once the job is over
 };
 
@@ -97,10 +90,10 @@ public:
 
     // The start-up connection, or a new one: whatever talked to the old
     // port goes first. The logger's blocks stay the session's (state()).
-    ConnectReport connect();
+    Status connect();
     // Connects when there is no port, it has gone, its count was never
     // read, or the last job stopped on a fault; else keeps the one there is.
-    ConnectReport ensureConnected();
+    Status ensureConnected();
 
     bool connected() const { return m_connection.has_value(); }
     // Grows with each connection made, answered or not.
@@ -140,7 +133,7 @@ private:
     RecordFetch fetch(int index, MeasurementRecord& into, SessionStep& result);
     SessionStep end(SessionStep result);
     SessionStep stopped(SessionStep result, std::optional<Status> failure, bool atCheck = false);
-    SessionStep notConnected(SessionStep result, ConnectReport report);
+    SessionStep notConnected(SessionStep result, Status report);
     SessionStep newStep() const;
 
     Session& m_session;

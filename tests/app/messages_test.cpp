@@ -54,24 +54,26 @@ TEST(LoggerMessages, EveryFailureIsWordedWhollyInTheWindowsLanguage) {
     }
     SessionStep goneForGood;
     goneForGood.exchange = ExchangeStatus(DeviceCommand::CMD_SELECT_RECORD, S::PortGone);
-    goneForGood.connect = {ConnectOutcome::Failure::NoLogger, "no logger found", 3};
+    goneForGood.connect = ConnectStatus({std::nullopt, ConnectOutcome::Failure::NoLogger, "no logger found", 3});
     steps.push_back(goneForGood);
     steps.push_back(SessionStep{});  // the stop control
 
     LoggerState silent;
     silent.failures.push_back(ExchangeStatus(DeviceCommand::CMD_READ_RECORD_COUNT, S::ReplyShort, 4, 0));
-    std::vector<ConnectReport> reports = {{ConnectOutcome::Failure::NoLogger, "", 3},
-                                          {ConnectOutcome::Failure::NoAnswer, "", 0}};
+    std::vector<Status> reports = {ConnectStatus({std::nullopt, ConnectOutcome::Failure::NoLogger, "", 3}),
+                                   ConnectStatus({std::nullopt, ConnectOutcome::Failure::NoAnswer, "", 0})};
     for (const auto problem : {PortProblem::Missing, PortProblem::Permission, PortProblem::InUse,
-                               PortProblem::NotSerial, PortProblem::RawRefused})
-        reports.push_back({ConnectOutcome::Failure::PortUnavailable, "", 0, "/dev/ttyACM0", problem, ""});
+                               PortProblem::NotSerial, PortProblem::RawRefused}) {
+        reports.push_back(ConnectStatus(
+            {std::nullopt, ConnectOutcome::Failure::PortUnavailable, "", 0, "/dev/ttyACM0", problem, ""}));
+    }
 
     for (const char* code : {"ja", "en"}) {
         InstallLanguage(QString::fromLatin1(code));
         const bool japanese = QLatin1String(code) == QLatin1String("ja");
         std::vector<QString> said;
         for (const SessionStep& step : steps) said.push_back(LoggerMessages::stopCause(step));
-        for (const ConnectReport& report : reports) said.push_back(LoggerMessages::connection(report, &silent));
+        for (const Status& report : reports) said.push_back(LoggerMessages::connection(report, &silent));
         for (const QString& text : said) {
             EXPECT_FALSE(text.isEmpty());
             EXPECT_EQ(HasJapanese(text), japanese) << code << ": " << text.toStdString();
