@@ -70,7 +70,7 @@ std::uint64_t PngFingerprint(const ChartSurface& surface) {
 // One round; returns the fingerprints of everything it wrote.
 std::vector<std::uint64_t> Round(Session& session, const std::string& port, const test::TempDir& dir, int records) {
     OpenedPort opened = OpenSerialPort(port);
-    if (!opened.link) Fail(opened.error);
+    if (!opened.link) Fail(opened.status.detail);
     LoggerSession logger(session, ConnectOnce(std::move(opened.link), port));
     if (const Status report = logger.connect(); !report) Fail(report.detail);
     if (!logger.state()->failures.empty()) Fail(logger.state()->failures.front().detail);

@@ -188,7 +188,8 @@ std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser,
     ConnectOutcome outcome = ConnectAsChosen(chosen, doc);
     if (!outcome.connection) {
         const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
-        status = Fail(QString::fromStdString(outcome.error + (discovered ? "; name the port with --port PATH" : "")));
+        const std::string hint = discovered ? "; name the port with --port PATH" : "";
+        status = Fail(QString::fromStdString(outcome.status.detail + hint));
         return std::nullopt;
     }
     return std::move(outcome.connection);

@@ -110,21 +110,18 @@ LoggerConnection ConnectLink(std::unique_ptr<ByteLink> link, std::string portNam
 
 ConnectOutcome ConnectToPort(PortCatalog& catalog, const std::string& portName, CVarneloDoc* doc) {
     OpenedPort opened = catalog.open(portName);
-    if (!opened.link) {
-        return {std::nullopt, ConnectOutcome::Failure::PortUnavailable, opened.error, 0, portName, opened.problem,
-                opened.systemError};
-    }
-    return {ConnectLink(std::move(opened.link), portName, doc), ConnectOutcome::Failure::None, {}};
+    if (!opened.link) return {std::nullopt, std::move(opened.status)};
+    return {ConnectLink(std::move(opened.link), portName, doc), {}};
 }
 
 ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc* doc) {
     const std::vector<PortEntry> devices = catalog.ports();
     const std::vector<std::string> candidates = LoggerPortCandidates(devices);
     if (candidates.empty()) {
-        return {std::nullopt, ConnectOutcome::Failure::NoLogger,
-                "no logger found: none of the " + std::to_string(devices.size()) +
-                    " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID),
-                static_cast<int>(devices.size())};
+        Status none{Status::Kind::NoLogger, "no logger found: none of the " + std::to_string(devices.size()) +
+                                                " serial ports has the USB id " + std::string(LOGGER_HARDWARE_ID)};
+        none.portsSeen = static_cast<int>(devices.size());
+        return {std::nullopt, std::move(none)};
     }
     std::optional<ConnectOutcome> first;
     for (const std::string& name : candidates) {
@@ -132,7 +129,7 @@ ConnectOutcome Connect(PortCatalog& catalog, CVarneloDoc* doc) {
         if (outcome.connection) return outcome;
         if (!first) first = std::move(outcome);
     }
-    first->error = "the logger was found but its port cannot be opened: " + first->error;
+    first->status.detail = "the logger was found but its port cannot be opened: " + first->status.detail;
     return std::move(*first);
 }
 

@@ -43,20 +43,11 @@ struct LoggerConnection {
 
 // A connection, or why there is none.
 struct ConnectOutcome {
-    enum class Failure {
-        None,
-        NoLogger,         // no port has the logger's USB id
-        PortUnavailable,  // the port is there but cannot be opened (busy, permission, gone)
-        NoAnswer,         // the port opened, but the logger did not say how many records it holds
-    };
     std::optional<LoggerConnection> connection;
-    Failure failure = Failure::None;
-    std::string error;  // what failed, in English, naming the port
-    int portsSeen = 0;  // NoLogger: the serial ports discovery looked at
-    // PortUnavailable: which port, and why, as values.
-    std::string port{};
-    PortProblem portProblem = PortProblem::Other;
-    std::string systemError{};
+    // Without a connection: NoLogger (with the serial ports discovery looked
+    // at, portsSeen) or PortUnavailable (as the port's OpenedPort says);
+    // what failed, in English, naming the port, as detail.
+    Status status;
 };
 
 // The text of a Request of n bytes up to its first NUL; empty when the read fails.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/byte_link.h"
+#include "io/status.h"
 
 namespace varnelo {
 
@@ -19,23 +20,25 @@ struct PortEntry {
     std::optional<std::string> description;  // empty optional when it cannot be read
 };
 
-// Why a port could not be opened, as a value each program words in its language.
-enum class PortProblem {
-    Other,       // systemError says it
-    Missing,     // no such port
-    Permission,  // this user may not open it
-    InUse,       // another program holds it (a live lock, or the device is busy)
-    NotSerial,   // it opened but is no serial port
-    RawRefused,  // its driver refused raw mode
-};
-
 struct OpenedPort {
     std::unique_ptr<ByteLink> link;  // null when the port could not be opened
-    std::string error;               // why not, in English: busy, permission, missing
+    Status status;                   // without a link: PortRefusal's
     std::vector<std::string> notes{};  // what the port refused and is used without, for a trace
-    PortProblem problem = PortProblem::Other;
-    std::string systemError{};  // the system's word, where it said one
 };
+
+// Why a port could not be opened, as values each program words in its
+// language: PortUnavailable, the port as the path, why not in English
+// (busy, permission, missing) as detail, a cause where one is known (a port
+// held by another program, a live lock or a busy device, is PortInUse) and
+// the system's word where it said one.
+inline Status PortRefusal(const std::string& portName, std::string why, Status::Cause cause = Status::Cause::Other,
+                          std::string systemError = {}) {
+    Status status{Status::Kind::PortUnavailable, std::move(why)};
+    status.path = portName;
+    status.cause = cause;
+    status.systemError = std::move(systemError);
+    return status;
+}
 
 class PortCatalog {
 public:

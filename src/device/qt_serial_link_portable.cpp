@@ -45,10 +45,10 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     port->setPortName(QString::fromStdString(portName));
     if (!port->open(QIODevice::ReadWrite)) {
         // Windows says "access denied" both for a port held and one not allowed.
-        const PortProblem problem = port->error() == QSerialPort::DeviceNotFoundError ? PortProblem::Missing
-                                    : port->error() == QSerialPort::PermissionError  ? PortProblem::InUse
-                                                                                     : PortProblem::Other;
-        return {nullptr, OpenError(*port, portName), {}, problem, port->errorString().toStdString()};
+        const Status::Cause cause = port->error() == QSerialPort::DeviceNotFoundError ? Status::Cause::PortMissing
+                                    : port->error() == QSerialPort::PermissionError  ? Status::Cause::PortInUse
+                                                                                     : Status::Cause::Other;
+        return {nullptr, PortRefusal(portName, OpenError(*port, portName), cause, port->errorString().toStdString())};
     }
 
     // A USB virtual port ignores line settings; a real UART needs them. A

@@ -91,15 +91,15 @@ std::string InUse(const std::string& portName, const QLockFile& lock) {
     return text;
 }
 
-PortProblem ProblemOf(int error) {
+Status::Cause CauseOf(int error) {
     switch (error) {
         case ENOENT:
         case ENODEV:
-        case ENXIO: return PortProblem::Missing;
+        case ENXIO: return Status::Cause::PortMissing;
         case EACCES:
-        case EPERM: return PortProblem::Permission;
-        case EBUSY: return PortProblem::InUse;
-        default: return PortProblem::Other;
+        case EPERM: return Status::Cause::PortPermission;
+        case EBUSY: return Status::Cause::PortInUse;
+        default: return Status::Cause::Other;
     }
 }
 
@@ -179,7 +179,7 @@ OpenedPort OpenSerialPort(const std::string& portName) {
         lock->setStaleLockTime(0);
         if (!lock->tryLock(0)) {
             if (lock->error() == QLockFile::LockFailedError)
-                return {nullptr, InUse(portName, *lock), {}, PortProblem::InUse};
+                return {nullptr, PortRefusal(portName, InUse(portName, *lock), Status::Cause::PortInUse)};
             // A lock folder that cannot be written keeps no one out.
             opened.notes.push_back("no lock file could be made at " + lockPath.toStdString());
             lock.reset();
@@ -192,7 +192,7 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int error = errno;
-        return {nullptr, OpenError(portName, path, error), {}, ProblemOf(error), std::strerror(error)};
+        return {nullptr, PortRefusal(portName, OpenError(portName, path, error), CauseOf(error), std::strerror(error))};
     }
     // Other programs of this user are kept out while the port is ours.
     ::ioctl(fd, TIOCEXCL);
@@ -201,8 +201,9 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     if (::tcgetattr(fd, &original) != 0) {
         const int error = errno;
         ::close(fd);
-        return {nullptr, "cannot open " + portName + ": not a serial port (" + std::strerror(error) + ")", {},
-                PortProblem::NotSerial, std::strerror(error)};
+        const std::string why = std::strerror(error);
+        return {nullptr, PortRefusal(portName, "cannot open " + portName + ": not a serial port (" + why + ")",
+                                     Status::Cause::PortNotSerial, why)};
     }
     termios settled = original;
     // Raw mode is not optional: a terminal that echoed, translated line ends
@@ -218,8 +219,9 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     if (!raw) {
         const int error = errno;
         ::close(fd);
-        return {nullptr, "cannot open " + portName + ": the driver refused raw mode (" + std::strerror(error) + ")", {},
-                PortProblem::RawRefused, std::strerror(error)};
+        const std::string why = std::strerror(error);
+        return {nullptr, PortRefusal(portName, "cannot open " + portName + ": the driver refused raw mode (" + why + ")",
+                                     Status::Cause::PortRawRefused, why)};
     }
     // A USB virtual port ignores the line settings; a real UART needs them.
     // A driver that refuses one (some USB bridges do) is used as it is.

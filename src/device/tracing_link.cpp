@@ -77,7 +77,7 @@ OpenedPort TracingCatalog::open(const std::string& portName) {
         opened.link = std::move(traced);
     } else {
         m_trace->begin(portName);
-        m_trace->event("cannot open: " + opened.error);
+        m_trace->event("cannot open: " + opened.status.detail);
     }
     return opened;
 }

@@ -138,7 +138,7 @@ ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc) {
         case LoggerChoice::Kind::Simulated: {
             std::unique_ptr<ByteLink> link = std::make_unique<SimulatedLink>(choice.simulator);
             if (trace) link = std::make_unique<TracingLink>(std::move(link), trace, SIMULATED_PORT_NAME, form);
-            return {ConnectLink(std::move(link), SIMULATED_PORT_NAME, doc), ConnectOutcome::Failure::None, {}};
+            return {ConnectLink(std::move(link), SIMULATED_PORT_NAME, doc), {}};
         }
         case LoggerChoice::Kind::Port: return ConnectToPort(catalog, PortToOpen(PathBytesOfText(choice.port).toStdString()), doc);
         case LoggerChoice::Kind::Discover: break;

@@ -22,32 +22,9 @@ std::string DescribeStop(const SessionStep& step) {
 std::function<ConnectOutcome()> ConnectOnce(std::unique_ptr<ByteLink> link, std::string portName) {
     auto held = std::make_shared<std::unique_ptr<ByteLink>>(std::move(link));
     return [held, portName = std::move(portName)]() -> ConnectOutcome {
-        if (!*held) return {std::nullopt, ConnectOutcome::Failure::NoLogger, "no logger found: " + portName + " has gone"};
-        return {ConnectLink(std::move(*held), portName), ConnectOutcome::Failure::None, {}};
+        if (!*held) return {std::nullopt, Status{Status::Kind::NoLogger, "no logger found: " + portName + " has gone"}};
+        return {ConnectLink(std::move(*held), portName), {}};
     };
-}
-
-Status ConnectStatus(const ConnectOutcome& outcome) {
-    Status status;
-    switch (outcome.failure) {
-        case ConnectOutcome::Failure::None: return status;
-        case ConnectOutcome::Failure::NoLogger: status.kind = Status::Kind::NoLogger; break;
-        case ConnectOutcome::Failure::PortUnavailable: status.kind = Status::Kind::PortUnavailable; break;
-        case ConnectOutcome::Failure::NoAnswer: status.kind = Status::Kind::NoAnswer; break;
-    }
-    switch (outcome.portProblem) {
-        case PortProblem::Other: break;
-        case PortProblem::Missing: status.cause = Status::Cause::PortMissing; break;
-        case PortProblem::Permission: status.cause = Status::Cause::PortPermission; break;
-        case PortProblem::InUse: status.cause = Status::Cause::PortInUse; break;
-        case PortProblem::NotSerial: status.cause = Status::Cause::PortNotSerial; break;
-        case PortProblem::RawRefused: status.cause = Status::Cause::PortRawRefused; break;
-    }
-    status.detail = outcome.error;
-    status.portsSeen = outcome.portsSeen;
-    status.path = outcome.port;
-    status.systemError = outcome.systemError;
-    return status;
 }
 
 LoggerSession::LoggerSession(Session& session, Connector connector)
@@ -58,7 +35,7 @@ Status LoggerSession::connect() {
     m_connection.reset();
     ++m_connections;
     ConnectOutcome outcome = m_connector();
-    if (!outcome.connection) return ConnectStatus(outcome);
+    if (!outcome.connection) return std::move(outcome.status);
     m_connection = std::move(outcome.connection);
     m_faulted = false;
     const LoggerState& state = m_connection->state;

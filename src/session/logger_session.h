@@ -29,10 +29,6 @@ namespace varnelo {
 
 enum class LoggerJob { None, Download, Append };
 
-// Why no logger could be had, as a Status: NoLogger, PortUnavailable (the
-// port as the path, why it would not open as the cause and the system's
-// word) or NoAnswer; what failed, in English, naming the port, as detail.
-Status ConnectStatus(const ConnectOutcome& outcome);
 
 struct SessionStep {
     enum class Kind {

@@ -54,19 +54,18 @@ TEST(LoggerMessages, EveryFailureIsWordedWhollyInTheWindowsLanguage) {
     }
     SessionStep goneForGood;
     goneForGood.exchange = ExchangeStatus(DeviceCommand::CMD_SELECT_RECORD, S::PortGone);
-    goneForGood.connect = ConnectStatus({std::nullopt, ConnectOutcome::Failure::NoLogger, "no logger found", 3});
+    Status noLogger{S::NoLogger, "no logger found"};
+    noLogger.portsSeen = 3;
+    goneForGood.connect = noLogger;
     steps.push_back(goneForGood);
     steps.push_back(SessionStep{});  // the stop control
 
     LoggerState silent;
     silent.failures.push_back(ExchangeStatus(DeviceCommand::CMD_READ_RECORD_COUNT, S::ReplyShort, 4, 0));
-    std::vector<Status> reports = {ConnectStatus({std::nullopt, ConnectOutcome::Failure::NoLogger, "", 3}),
-                                   ConnectStatus({std::nullopt, ConnectOutcome::Failure::NoAnswer, "", 0})};
-    for (const auto problem : {PortProblem::Missing, PortProblem::Permission, PortProblem::InUse,
-                               PortProblem::NotSerial, PortProblem::RawRefused}) {
-        reports.push_back(ConnectStatus(
-            {std::nullopt, ConnectOutcome::Failure::PortUnavailable, "", 0, "/dev/ttyACM0", problem, ""}));
-    }
+    std::vector<Status> reports = {noLogger, Status{S::NoAnswer, ""}};
+    using C = Status::Cause;
+    for (const auto cause : {C::PortMissing, C::PortPermission, C::PortInUse, C::PortNotSerial, C::PortRawRefused})
+        reports.push_back(PortRefusal("/dev/ttyACM0", "", cause));
 
     for (const char* code : {"ja", "en"}) {
         InstallLanguage(QString::fromLatin1(code));

@@ -31,7 +31,8 @@ public:
     std::vector<PortEntry> ports() override { return m_devices; }
     OpenedPort open(const std::string& name) override {
         opened.push_back(name);
-        if (busy.count(name)) return {nullptr, "cannot open " + name + ": the port is in use by another program"};
+        if (busy.count(name))
+            return {nullptr, PortRefusal(name, "cannot open " + name + ": the port is in use by another program")};
         return {std::make_unique<SimulatedLink>(SimulatorSettings{3, 7, {}}), {}};
     }
     std::vector<std::string> opened;
@@ -80,7 +81,7 @@ TEST(Connect, OpensOnlyTheLoggerPortNeverTheOthers) {
     FakeCatalog catalog({Other("COM3"), Other("COM5"), Logger("COM12"), Other("COM1")});
     CVarneloDoc doc;
     const ConnectOutcome outcome = Connect(catalog, doc);
-    ASSERT_TRUE(outcome.connection) << outcome.error;
+    ASSERT_TRUE(outcome.connection) << outcome.status.detail;
     EXPECT_EQ(catalog.opened, std::vector<std::string>{"COM12"});
     EXPECT_EQ(outcome.connection->portName, "COM12");
     const std::string& label = outcome.connection->state.identityLabel;
@@ -94,7 +95,7 @@ TEST(Connect, NoLoggerMeansNothingOpenedAndNothingWritten) {
     const ConnectOutcome outcome = Connect(catalog, doc);
     EXPECT_FALSE(outcome.connection);
     EXPECT_TRUE(catalog.opened.empty());
-    EXPECT_NE(outcome.error.find("VID_0C2B&PID_08B0"), std::string::npos);
+    EXPECT_NE(outcome.status.detail.find("VID_0C2B&PID_08B0"), std::string::npos);
     EXPECT_EQ(doc.parameterBlock().bytes[0], 0x5A);
 }
 
@@ -104,7 +105,8 @@ TEST(Connect, ABusyLoggerPortIsSkippedAndReported) {
     CVarneloDoc doc;
     const ConnectOutcome refused = Connect(busyOnly, doc);
     EXPECT_FALSE(refused.connection);
-    EXPECT_NE(refused.error.find("in use"), std::string::npos);
+    EXPECT_NE(refused.status.detail.find("in use"), std::string::npos);
+    EXPECT_EQ(refused.status.path, "COM4");
 
     FakeCatalog twoLoggers({Logger("COM9"), Logger("COM4")});
     twoLoggers.busy["COM4"] = true;

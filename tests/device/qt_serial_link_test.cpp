@@ -68,7 +68,7 @@ private:
 
 std::unique_ptr<ByteLink> OpenLink(const std::string& path) {
     OpenedPort opened = OpenSerialPort(path);
-    EXPECT_TRUE(opened.link) << opened.error;
+    EXPECT_TRUE(opened.link) << opened.status.detail;
     return std::move(opened.link);
 }
 
@@ -292,15 +292,17 @@ TEST(QtSerialLink, AStaleLockIsClearedAndALiveOneKeepsThePort) {
     ::waitpid(alive, nullptr, 0);
     ::unlink(lockPath.c_str());
     EXPECT_FALSE(held.link);
-    EXPECT_NE(held.error.find("in use by another program (process " + std::to_string(alive)), std::string::npos)
-        << held.error;
+    EXPECT_EQ(held.status.cause, Status::Cause::PortInUse);
+    EXPECT_NE(held.status.detail.find("in use by another program (process " + std::to_string(alive)), std::string::npos)
+        << held.status.detail;
 }
 
 TEST(QtSerialLink, AMissingPortIsNamedInTheError) {
     const OpenedPort opened = OpenSerialPort("/dev/varnelo-no-such-port");
     EXPECT_FALSE(opened.link);
-    EXPECT_NE(opened.error.find("/dev/varnelo-no-such-port"), std::string::npos);
-    EXPECT_NE(opened.error.find("no such port"), std::string::npos);
+    EXPECT_EQ(opened.status.cause, Status::Cause::PortMissing);
+    EXPECT_NE(opened.status.detail.find("/dev/varnelo-no-such-port"), std::string::npos);
+    EXPECT_NE(opened.status.detail.find("no such port"), std::string::npos);
 }
 
 }  // namespace

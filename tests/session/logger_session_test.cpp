@@ -39,8 +39,8 @@ public:
 
     LoggerSession::Connector connector() {
         return [this]() -> ConnectOutcome {
-            if (!m_plugged) return {std::nullopt, ConnectOutcome::Failure::NoLogger, "no logger found"};
-            return {ConnectLink(std::make_unique<Tap>(*m_plugged, frames), "SIM"), ConnectOutcome::Failure::None, {}};
+            if (!m_plugged) return {std::nullopt, Status{Status::Kind::NoLogger, "no logger found"}};
+            return {ConnectLink(std::make_unique<Tap>(*m_plugged, frames), "SIM"), {}};
         };
     }
 
