@@ -30,27 +30,27 @@ std::uintmax_t AnnouncedLength(std::span<const std::uint8_t> taken) {
 Status CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t size) {
     if (size == 0 || size >= DATA_FILE_HEADER_SIZE) return {};
     Status error = Refused(path, std::to_string(size) + " bytes, shorter than the " +
-                                        std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count",
-                              Status::Cause::TooShort);
+                                     std::to_string(DATA_FILE_HEADER_SIZE) + "-byte parameter block and count",
+                           Status::Cause::TooShort);
     error.size = size;
     return error;
 }
 
 Status CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
-                               int& count) {
+                          int& count) {
     const std::int32_t announced = ReadI32Le(countBytes);
     if (announced < 0 || announced > RECORD_CAPACITY) {
         Status error = Refused(path, "record count " + std::to_string(announced) + " is outside 0.." +
-                                            std::to_string(RECORD_CAPACITY),
-                                  Status::Cause::CountOutside);
+                                         std::to_string(RECORD_CAPACITY),
+                               Status::Cause::CountOutside);
         error.announced = announced;
         return error;
     }
     if (size < DataFileSize(announced)) {
         const auto complete = (size - DATA_FILE_HEADER_SIZE) / BLOCK_SIZE;
         Status error = Refused(path, "announces " + std::to_string(announced) + " records but holds only " +
-                                            std::to_string(complete) + " complete ones",
-                                  Status::Cause::CutShort);
+                                         std::to_string(complete) + " complete ones",
+                               Status::Cause::CutShort);
         error.announced = announced;
         error.holds = static_cast<int>(complete);
         return error;

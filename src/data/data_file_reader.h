@@ -18,7 +18,7 @@ Status CheckDataFileLength(const std::filesystem::path& path, std::uintmax_t siz
 // The count of a data file of `size` bytes (at least DATA_FILE_HEADER_SIZE)
 // whose count field holds `countBytes`, refused as LoadDataFile refuses it.
 Status CheckDataFileCount(const std::filesystem::path& path, std::uintmax_t size, const std::uint8_t* countBytes,
-                               int& count);
+                          int& count);
 
 class DataFileReader {
 public:

@@ -10,7 +10,6 @@ namespace {
 
 std::string Why(Status::Kind kind, std::size_t expected, std::size_t done) {
     switch (kind) {
-        case Status::Kind::Ok: return "ok";
         case Status::Kind::PortGone: return "the port has gone (device unplugged or closed)";
         case Status::Kind::ExchangeRefused: return "length " + std::to_string(expected) + " is outside the protocol";
         case Status::Kind::WriteShort:

@@ -16,7 +16,7 @@ class [[nodiscard]] Status {
 public:
     enum class Kind : std::uint8_t {
         Ok,
-        Cancelled,  // the user stopped it: nothing changed, nothing to report
+        Cancelled,  // the user stopped it, or asked for nothing more: nothing wrong to report
         Failed,     // detail says what; nothing finer is known
         Usage,      // the request itself is wrong (a command line's arguments): nothing was tried
         // A file.
@@ -36,7 +36,8 @@ public:
         NoAnswer,         // the port opened, but the logger did not say how many records it holds
     };
 
-    // Within a file's failure, what exactly was wrong, for wording it.
+    // What exactly was wrong, for wording it: with a file, or with a port
+    // that would not open.
     enum class Cause : std::uint8_t {
         Other,         // detail says it; systemError where the system had a word
         CutShort,      // shorter than its count announces: announced, holds
@@ -59,8 +60,7 @@ public:
     Status() = default;  // success
     Status(Kind k, std::string what) : kind(k), detail(std::move(what)) {}
 
-    static Status Success() { return {}; }
-    static Status Stopped() { return {Kind::Cancelled, {}}; }
+    static Status Stopped() { return {Kind::Cancelled, {}}; }  // Cancelled
 
     bool ok() const { return kind == Kind::Ok; }
     bool cancelled() const { return kind == Kind::Cancelled; }
@@ -70,7 +70,7 @@ public:
     Kind kind = Kind::Ok;
     Cause cause = Cause::Other;
     std::string detail;              // English: the path or command, then what happened
-    std::string path;                // the file, where one is named
+    std::string path;                // the file or port, where one is named
     int record = NO_RECORD;          // the record, where one is named
     int command = NO_COMMAND;        // the logger command's code, where one is named
     std::string systemError;         // the system's word for it, where it had one
