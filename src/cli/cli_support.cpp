@@ -176,11 +176,11 @@ Status OpenDataFile(const QString& path, DataFileReader& reader) {
     return Opened(path, opened, reader.count());
 }
 
-std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, int& status) {
+std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, Status& status) {
     QString error;
     const auto choice = LoggerChoiceFromOptions(parser, error);
     if (!choice) {
-        status = UsageError(error);
+        status = UsageStatus(error);
         return std::nullopt;
     }
     LoggerChoice chosen = *choice;
@@ -189,7 +189,7 @@ std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser,
     if (!outcome.connection) {
         const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
         const std::string hint = discovered ? "; name the port with --port PATH" : "";
-        status = Fail(QString::fromStdString(outcome.status.detail + hint));
+        status = FailStatus(QString::fromStdString(outcome.status.detail + hint));
         return std::nullopt;
     }
     return std::move(outcome.connection);

@@ -74,7 +74,7 @@ Status OpenDataFile(const QString& path, DataFileReader& reader);
 // The logger the switches of AddLoggerOptions name: --sim, else an explicit
 // port (--port, then VARNELO_PORT), else discovery. Without a connection,
 // status says how the command ends (a usage error or a failure, said).
-std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, int& status);
+std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, Status& status);
 
 // The exit status of a command that ended with `status`: standard output
 // is flushed, and a success whose output cannot be written fails, said.

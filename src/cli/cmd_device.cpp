@@ -101,7 +101,7 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 struct CliLogger {
     Session session;
     std::optional<LoggerSession> logger;
-    int status = 0;
+    Status status;
     bool discovered = false;
 
     // connect: now, else when the job starts.
@@ -109,20 +109,19 @@ struct CliLogger {
         QString error;
         const auto choice = LoggerChoiceFromOptions(parser, error);
         if (!choice) {
-            status = UsageError(error);
+            status = UsageStatus(error);
             return;
         }
         discovered = choice->kind == LoggerChoice::Kind::Discover;
         logger.emplace(session, [choice = *choice] { return ConnectAsChosen(choice, nullptr); });
         if (!connect) return;
         const Status report = logger->connect();
-        if (!logger->connected()) status = Fail(Text(Unreached(report)));
+        if (!logger->connected()) status = FailStatus(Text(Unreached(report)));
     }
     // Why no logger answered, with the way out when discovery found none.
     std::string Unreached(const Status& report) const {
         return report.detail + (discovered ? "; name the port with --port PATH" : "");
     }
-    bool ok() const { return status == 0; }
 };
 
 // Steps the job back to back; Ctrl+C stops it between two steps as a fault
@@ -177,7 +176,7 @@ int RunAppend(const QCommandLineParser& parser, const std::filesystem::path& pat
     if (kept == 0) return Fail(Text("nothing appended to " + name + ": " + DescribeRefusal(AppendRefusal::NoRecords, 0, 0) + FULL_DOWNLOAD_HINT));
 
     CliLogger cli(parser, false);
-    if (!cli.ok()) return cli.status;
+    if (!cli.status) return ExitStatus(cli.status);
     CVarneloDoc& doc = cli.session.doc();
     if (file.read(kept - 1, 1, &doc.record(kept - 1)) != 1)
         return Fail(Text("cannot open " + name + ": record " + std::to_string(kept - 1) + " cannot be read"));
@@ -266,7 +265,7 @@ int RunInfo(const QStringList& arguments) {
     if (const Status checked = NoPositional(parser); !checked) return ExitStatus(checked);
 
     CliLogger cli(parser, true);
-    if (!cli.ok()) return cli.status;
+    if (!cli.status) return ExitStatus(cli.status);
     const LoggerState& state = *cli.logger->state();
     const std::string& port = cli.logger->portName();
     WarnCountHeld(state);
@@ -329,7 +328,7 @@ int RunDownload(const QStringList& arguments) {
         return ExitStatus(checked);
 
     CliLogger cli(parser, true);
-    if (!cli.ok()) return cli.status;
+    if (!cli.status) return ExitStatus(cli.status);
     LoggerSession& logger = *cli.logger;
     const LoggerState& state = *logger.state();
     // The parameter block goes into the file and the count decides what is

@@ -143,9 +143,9 @@ int RunUploadSensor(const QStringList& arguments) {
     if (!index) return Fail(QString::fromStdString(MissingSensor(name, settingsPath, *table)));
 
     auto doc = std::make_unique<CVarneloDoc>();
-    int status = 0;
+    Status status;
     const auto connection = ConnectAsAsked(parser, *doc, status);
-    if (!connection) return status;
+    if (!connection) return ExitStatus(status);
     const std::string on = " the logger on " + connection->portName;
     if (!connection->state.deviceInfoRead) {
         // Sending a block that did not come from the logger would overwrite

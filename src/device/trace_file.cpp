@@ -19,9 +19,10 @@ TraceFile::~TraceFile() = default;
 
 void TraceFile::stop(const std::string& why) {
     m_sink.reset();
-    if (!m_error.empty()) return;
-    m_error = "trace stopped: " + m_name + ": " + why;
-    if (m_stopped) m_stopped(m_error);
+    if (!m_status) return;
+    m_status = {Status::Kind::SaveFailed, "trace stopped: " + m_name + ": " + why};
+    m_status.path = m_name;
+    if (m_stopped) m_stopped(m_status.detail);
 }
 
 void TraceFile::write(std::string_view text) {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "device/byte_link.h"
+#include "io/status.h"
 
 namespace varnelo {
 
@@ -26,9 +27,9 @@ public:
     TraceFile(const TraceFile&) = delete;
     TraceFile& operator=(const TraceFile&) = delete;
 
-    // False once the trace has stopped (or never started); error() says why.
-    bool ok() const { return m_sink != nullptr; }
-    const std::string& error() const { return m_error; }
+    // Fails (SaveFailed, naming the file) once the trace has stopped or
+    // never started, with the line the report said.
+    const Status& status() const { return m_status; }
 
     // Starts the clock of the times the events carry.
     void begin(const std::string& portName);
@@ -48,7 +49,7 @@ private:
 
     SinkHandle m_sink;
     std::string m_name;
-    std::string m_error;
+    Status m_status;
     StopReport m_stopped;
     LinkClock::time_point m_start = LinkClock::now();
 };

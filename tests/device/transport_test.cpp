@@ -73,7 +73,7 @@ TEST(Transport, TraceWritesEveryExchangeWithItsTime) {
     GoneLink& fake = *inner;
     {
         auto trace = std::make_shared<TraceFile>(path);
-        ASSERT_TRUE(trace->ok()) << trace->error();
+        ASSERT_TRUE(trace->status()) << trace->status().detail;
         TracingLink link(std::move(inner), trace, "COM3", TraceForm::Full);
         fake.queueReply({'V', 'N', 'L'});
         std::uint8_t reply[8] = {};
@@ -94,8 +94,8 @@ TEST(Transport, TraceWritesEveryExchangeWithItsTime) {
     EXPECT_NE(trace.find("    0.0"), std::string::npos) << "times since the start";
 
     TraceFile unwritable(dir / "no such folder" / "trace.txt");
-    EXPECT_FALSE(unwritable.ok());
-    EXPECT_NE(unwritable.error().find("no such folder"), std::string::npos) << unwritable.error();
+    EXPECT_FALSE(unwritable.status());
+    EXPECT_NE(unwritable.status().detail.find("no such folder"), std::string::npos) << unwritable.status().detail;
 }
 
 }  // namespace
