@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "export/index_export.h"
+#include "export/profile_style.h"
 #include "launch/path_text.h"
 
 namespace varnelo {
@@ -43,7 +44,14 @@ void GisExport::exportTo(const QString& path) {
     write(path,
           //: Progress dialog while the GIS point layer is written.
           tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"),
-          [&](const ExportProgress& progress) { return ExportPointLayer(ToPath(path), m_session.doc(), options, progress); },
+          [&](const ExportProgress& progress) {
+              // The style beside the layer is what makes spectral tools read
+              // its profiles as a library, as the command line's layer does.
+              ExportResult result = ExportPointLayer(ToPath(path), m_session.doc(), options, progress);
+              if (!result.status) return result;
+              const ExportResult style = ExportProfileStyle(ProfileStylePath(ToPath(path)));
+              return style.status ? result : style;
+          },
           outcome);
 }
 

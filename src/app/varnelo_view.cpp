@@ -200,7 +200,7 @@ void CVarneloView::startJob(const JobStart& start) {
     }
     showConnection({});
     setState(FormState::Downloading);
-    m_downloadTimer.start(*start.delay);
+    armDownloadTimer(*start.delay, false);
     emit downloadProgress(0, m_logger.job() == LoggerJob::Download ? m_logger.state()->recordCount : 0);
 }
 
@@ -219,12 +219,26 @@ bool CVarneloView::stopDownload(const std::function<QString()>& why) {
     return true;
 }
 
+void CVarneloView::armDownloadTimer(std::chrono::milliseconds delay, bool fromDueTick) {
+    // Counted from when the last tick was due rather than from when it came,
+    // so that the event loop's waking late does not add up over the records.
+    const auto now = std::chrono::steady_clock::now();
+    const bool onTime = fromDueTick && now - m_downloadTickDue < delay;
+    m_downloadTickDue = (onTime ? m_downloadTickDue : now) + delay;
+    m_downloadTimer.start(std::chrono::floor<std::chrono::milliseconds>(m_downloadTickDue - now));
+}
+
 void CVarneloView::OnTimerDownload() {
     if (!downloading()) return;
+    // Ticks come a period apart, as from a periodic timer: the exchange and
+    // the list and progress bar drawn below fall into the wait, not after it.
+    armDownloadTimer(DOWNLOAD_STEP_DELAY, true);
     const SessionStep step = m_logger.step();
-    // The next tick counts from the exchange, not from the list and the
-    // progress bar drawn below: they fall into the wait.
-    if (step.rearm) m_downloadTimer.start(*step.rearm);
+    if (!step.rearm) {
+        m_downloadTimer.stop();
+    } else if (*step.rearm != DOWNLOAD_STEP_DELAY) {
+        armDownloadTimer(*step.rearm, false);
+    }
     showConnection({});
     switch (step.kind) {
         case SessionStep::Kind::Idle: return;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -126,6 +127,8 @@ private:
     // A job that could not start, or a step that ended one.
     void showEnd(const SessionStep& step);
     void startJob(const JobStart& start);
+    // Timer 2 after delay, from the tick that was due or from now.
+    void armDownloadTimer(std::chrono::milliseconds delay, bool fromDueTick);
     void setState(FormState state);
     void dropUnkeptLines();
     void OnTimerEmptyCharts();
@@ -151,6 +154,7 @@ private:
 
     QTimer m_emptyChartsTimer;  // timer 1
     QTimer m_downloadTimer;     // timer 2
+    std::chrono::steady_clock::time_point m_downloadTickDue;  // when timer 2 was last meant to fire
     QTimer m_showRecordsTimer;  // timer 3
 
     QLabel* m_title = nullptr;

@@ -131,19 +131,16 @@ std::string LibraryHeader(const LibraryOptions& options, const std::vector<std::
     return text + "}\n";
 }
 
-// float32 little-endian, whatever the machine's order.
-void AppendSpectrum(std::vector<std::uint8_t>& bytes, const ReflectanceArray& reflectance) {
-    std::array<std::uint32_t, SPECTRUM_LENGTH> words;
+// float32 little-endian, whatever the machine's order; returns the end.
+char* PutSpectrum(char* at, const ReflectanceArray& reflectance) {
     for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
-        words[j] = std::bit_cast<std::uint32_t>(static_cast<float>(reflectance[j]));
+        std::uint32_t word = std::bit_cast<std::uint32_t>(static_cast<float>(reflectance[j]));
         if constexpr (std::endian::native == std::endian::big) {
-            const std::uint32_t w = words[j];
-            words[j] = (w >> 24) | ((w >> 8) & 0xff00u) | ((w << 8) & 0xff0000u) | (w << 24);
+            word = (word >> 24) | ((word >> 8) & 0xff00u) | ((word << 8) & 0xff0000u) | (word << 24);
         }
+        std::memcpy(at + j * sizeof word, &word, sizeof word);
     }
-    const std::size_t at = bytes.size();
-    bytes.resize(at + sizeof words);
-    std::memcpy(bytes.data() + at, words.data(), sizeof words);
+    return at + SPECTRUM_BYTES;
 }
 
 }  // namespace
@@ -187,28 +184,28 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
         const std::optional<std::vector<RecordRange>> rows = PlanFileRows(batches, options.stages.grouping);
         if (!rows) return ExportResult::Failed(Status::Kind::OpenFailed, batches.unreadable(batches.count()));
         planned += static_cast<int>(rows->size());
-        // Made on every core, per row: the spectrum's bytes, the name it
-        // would have ("\n"), then its table row without the name. The
-        // names are made unique in order, as the rows are taken.
+        // Made on every core: a batch's spectra side by side, so that each
+        // batch goes to the library in one write, then per row the name it
+        // would have ("\n") and its table row without the name. The names
+        // are made unique in order, as the rows are taken.
         const std::size_t itemMax = LibraryItemMax(options.indices.size());
+        const std::size_t textMax = itemMax - SPECTRUM_BYTES;
         const std::size_t batchBytes = export_text::RECORDS_PER_BATCH * itemMax;
         const FormatBatch format = [&](std::size_t begin, std::size_t end, char* out) {
-            thread_local std::vector<std::uint8_t> bytes;
-            const export_text::BatchRoom room(out, batchBytes, end - begin, itemMax, "a spectral library row");
+            char* spectrum = out;
+            out += (end - begin) * SPECTRUM_BYTES;
+            const export_text::BatchRoom room(out, batchBytes - (end - begin) * SPECTRUM_BYTES, end - begin, textMax,
+                                              "a spectral library row");
             ReadRows(batches, *rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
                 thread_local ResultRow row;
                 maker.make(members, previous, range.first, row);
-                bytes.clear();
-                AppendSpectrum(bytes, row.reflectance);
+                spectrum = PutSpectrum(spectrum, row.reflectance);
                 std::string name = RecordIsoTime(members.front());
                 if (name.empty()) name = std::string(UNNAMED_PREFIX) + std::to_string(range.first);
                 name += '\n';
                 name += LibraryCsvRow({}, row, members.front(), options);
-                room.expect(bytes.size() + name.size());
-                out = room.line(out, [&](char* at) {
-                    at = static_cast<char*>(std::memcpy(at, bytes.data(), bytes.size())) + bytes.size();
-                    return static_cast<char*>(std::memcpy(at, name.data(), name.size())) + name.size();
-                });
+                room.expect(name.size());
+                out = room.line(out, [&](char* at) { return export_text::Append(at, name); });
             });
             return out;
         };
@@ -217,9 +214,9 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
         const TakeBatch take = [&](std::string_view text, std::size_t done) {
             if (done > 0) error = batches.unreadable((*rows)[done - 1].last + 1);
             if (!error.empty()) return false;
+            if (!sli.write(text.data(), (done - taken) * SPECTRUM_BYTES)) return false;
+            text.remove_prefix((done - taken) * SPECTRUM_BYTES);
             for (; taken < done; ++taken) {
-                if (!sli.write(text.data(), SPECTRUM_BYTES)) return false;
-                text.remove_prefix(SPECTRUM_BYTES);
                 const std::size_t nameEnd = text.find('\n');
                 const std::size_t lineEnd = text.find(LIBRARY_LINE_END, nameEnd) + LIBRARY_LINE_END.size();
                 if (!csv.write(names.add(std::string(text.substr(0, nameEnd)), (*rows)[taken].first)) ||

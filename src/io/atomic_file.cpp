@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t WRITE_BUFFER_SIZE = 1 << 20;
+constexpr std::size_t WRITE_BACK_STEP = 4 << 20;
 constexpr int MAX_LINK_HOPS = 40;  // as the kernel's own limit
 
 // The file a name finally stands for: each symlink replaced by its target
@@ -154,6 +155,14 @@ Status AtomicFileWriter::open() {
 Status AtomicFileWriter::write(const void* data, std::size_t size) {
     if (!m_file) return closed();
     if (size != 0 && std::fwrite(data, 1, size, m_file) != size) return fail("cannot write", errno);
+    m_unflushed += size;
+    if (m_mode == Mode::Replace && m_unflushed >= WRITE_BACK_STEP) {
+        // The disk starts on what is written while more is made, so that
+        // the flush before the rename waits for the last stretch only.
+        if (std::fflush(m_file) != 0) return fail("cannot write", errno);
+        system_file::StartWriteBack(m_file);
+        m_unflushed = 0;
+    }
     return {};
 }
 

@@ -76,6 +76,7 @@ private:
     Mode m_mode = Mode::Replace;
     std::FILE* m_file = nullptr;
     std::unique_ptr<char[]> m_buffer;  // m_file's, outlives it
+    std::size_t m_unflushed = 0;        // bytes written since the disk was last asked to take them
     bool m_prepared = false;
     bool m_unnamed = false;  // m_file has no name until the commit gives it m_temporary
     Status m_status;

@@ -14,6 +14,9 @@ std::FILE* CreateExclusive(const std::filesystem::path& path);
 
 // The file's bytes on the disk, not only in the system's cache.
 bool FlushToDisk(std::FILE* file);
+// Asks the system to start writing what the file holds to the disk, without
+// waiting; where there is no such call, nothing.
+void StartWriteBack(std::FILE* file);
 
 // The new file takes the old one's name in one step.
 bool Replace(const std::filesystem::path& from, const std::filesystem::path& to, std::string& why);

@@ -19,6 +19,8 @@ std::FILE* CreateExclusive(const std::filesystem::path& path) {
 
 bool FlushToDisk(std::FILE* file) { return ::_commit(::_fileno(file)) == 0; }
 
+void StartWriteBack(std::FILE*) {}
+
 // The rename is itself written through before it returns, and a file that
 // another program holds open without sharing its deletion is refused with
 // the old file left as it was.

@@ -22,6 +22,7 @@
 #include "charts/dialog_units.h"
 #include "charts/track_chart.h"
 #include "export/index_export.h"
+#include "export/profile_style.h"
 #include "simulator/simulated_content.h"
 #include "support/test_support.h"
 #include "ui/chart_surface.h"
@@ -164,6 +165,8 @@ TEST_F(IndicesInTheWindow, GisExportWritesThePointLayerOfTheDocument) {
     ASSERT_EQ(ExportPointLayer(dir / "expected.geojson", session().doc(), {DefaultIndices(), true, {}, {}}).status.kind,
               Status::Kind::Ok);
     EXPECT_EQ(test::ReadFileBytes(dir / "layer.geojson"), test::ReadFileBytes(dir / "expected.geojson"));
+    ASSERT_TRUE(ExportProfileStyle(dir / "expected.qml").status);
+    EXPECT_EQ(test::ReadFileBytes(dir / "layer.qml"), test::ReadFileBytes(dir / "expected.qml"));
     EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QRegularExpression(QStringLiteral("^[1-5]?[0-9] 点を GIS")))) <<
         frame->statusBar()->currentMessage().toStdString();
 }
