@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto owned = std::make_unique<FuzzLink>(std::span(data, size));
     FuzzLink& replay = *owned;
     LoggerSession logger(session, ConnectOnce(std::move(owned), "FUZZ"));
-    logger.connect();
+    (void)logger.connect();
     const LoggerState& connected = *logger.state();
     FUZZ_EXPECT(connected.recordCount == state.recordCount);
     int steps = 0;
