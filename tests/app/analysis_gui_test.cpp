@@ -141,8 +141,7 @@ TEST_F(IndicesInTheWindow, GisExportWritesThePointLayerOfTheDocument) {
     {
         // A pattern is no name, here as in the CSV dialog.
         ModalAnswer<QFileDialog> pattern([&](QFileDialog& dialog) {
-            dialog.selectFile(test::PathText(dir / "*.geojson"));
-            static_cast<QDialog&>(dialog).accept();
+            test::ChooseFile(dialog, test::PathText(dir / "*.geojson"));
         });
         QString refused;
         ModalAnswer<QMessageBox> ok([&](QMessageBox& box) {
@@ -156,8 +155,7 @@ TEST_F(IndicesInTheWindow, GisExportWritesThePointLayerOfTheDocument) {
     QString offered;
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
         offered = dialog.selectedFiles().value(0);
-        dialog.selectFile(QString::fromStdString((dir / "layer").string()));
-        static_cast<QDialog&>(dialog).accept();
+        test::ChooseFile(dialog, QString::fromStdString((dir / "layer").string()));
     });
     command->trigger();
     ASSERT_TRUE(name.answered());
@@ -178,8 +176,7 @@ TEST_F(IndicesInTheWindow, LibraryExportWritesEveryRecordsSpectrum) {
     ASSERT_NE(command, nullptr);
     ASSERT_TRUE(command->isEnabled());
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-        dialog.selectFile(test::PathText(dir / "plot"));
-        static_cast<QDialog&>(dialog).accept();
+        test::ChooseFile(dialog, test::PathText(dir / "plot"));
     });
     command->trigger();
     ASSERT_TRUE(name.answered());

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QSettings>
@@ -81,6 +83,17 @@ private:
     QPointer<T> m_last;
     int m_answers = 0;
 };
+
+// Chooses path in a file dialog as a user typing it whole would, and
+// accepts it. selectFile() clears the list's selection, but leaves the name
+// field alone while the field has the focus, which the dialog gives it at
+// some moment after it shows: the dialog would then take its folder for the
+// answer, stay open, and the test wait for ever.
+inline void ChooseFile(QFileDialog& dialog, const QString& path) {
+    dialog.selectFile(path);
+    dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    static_cast<QDialog&>(dialog).accept();  // the file dialog's own accept checks the name
+}
 
 // A file size limit for this process while the object lives: writes past
 // it fail as on a full disk (with EFBIG instead of a signal).

@@ -83,8 +83,7 @@ protected:
     // The window's CSV, and varnelo-cli's of the same records saved to a file.
     void ExpectCsvAsTheCommandLineWritesIt() {
         ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-            dialog.selectFile(test::PathText(dir / "window.csv"));
-            static_cast<QDialog&>(dialog).accept();
+            test::ChooseFile(dialog, test::PathText(dir / "window.csv"));
         });
         QTest::mouseClick(view().csvButton(), Qt::LeftButton);
         ASSERT_TRUE(name.answered());
@@ -132,8 +131,7 @@ TEST_F(DownloadSequences, ADownloadNeverSavesOverTheFileThatWasOpen) {
     // Answering "はい" to the question on New goes through the same dialog.
     ModalAnswer<QMessageBox> yes([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-        dialog.selectFile(test::PathText(dir / "B.vrnldata"));
-        static_cast<QDialog&>(dialog).accept();
+        test::ChooseFile(dialog, test::PathText(dir / "B.vrnldata"));
     });
     frame->action(Command::New)->trigger();
     EXPECT_EQ(test::ReadFileBytes(yesterday), before);
@@ -297,8 +295,7 @@ TEST_F(DownloadSequences, TheCsvDialogOffersTheDocumentsNameAndRefusesPatterns) 
     QString offered;
     ModalAnswer<QFileDialog> pattern([&](QFileDialog& dialog) {
         offered = dialog.selectedFiles().value(0);
-        dialog.selectFile(test::PathText(dir / "*.csv"));
-        static_cast<QDialog&>(dialog).accept();
+        test::ChooseFile(dialog, test::PathText(dir / "*.csv"));
     });
     QString refused;
     ModalAnswer<QMessageBox> ok([&](QMessageBox& box) {

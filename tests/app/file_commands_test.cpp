@@ -64,8 +64,7 @@ TEST_F(FileCommands, CsvButtonExportsWithTheFormsModeAndRange) {
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
         initialName = dialog.selectedFiles().value(0);
         EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("csv file(*.csv)")});
-        dialog.selectFile(test::PathText(dir / "day"));
-        static_cast<QDialog&>(dialog).accept();
+        test::ChooseFile(dialog, test::PathText(dir / "day"));
     });
     QTest::mouseClick(view().csvButton(), Qt::LeftButton);
     ASSERT_TRUE(name.answered());
@@ -84,8 +83,7 @@ TEST_F(FileCommands, AFailedExportSaysWhichFileInAMessageBox) {
     test::WriteFileBytes(dir / "day.csv", {'o', 'l', 'd'});
     QString shown;
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-        dialog.selectFile(test::PathText(dir / "day.csv"));
-        static_cast<QDialog&>(dialog).accept();
+        test::ChooseFile(dialog, test::PathText(dir / "day.csv"));
     });
     ModalAnswer<QMessageBox> answers([&](QMessageBox& box) {
         if (box.text().contains(QStringLiteral("day.csv")) && box.buttons().size() > 1) {

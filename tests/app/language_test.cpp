@@ -261,8 +261,7 @@ TEST_F(Language, FilesAreTheSameInBothLanguages) {
         for (const char* kind : {"csv", "vrnldata"}) {
             const auto path = dir / (code.toStdString() + "." + kind);
             ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-                dialog.selectFile(QString::fromStdString(path.string()));
-                static_cast<QDialog&>(dialog).accept();
+                test::ChooseFile(dialog, QString::fromStdString(path.string()));
             });
             if (std::string_view(kind) == "csv") {
                 frame->view()->OnSaveCsv();

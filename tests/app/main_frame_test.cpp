@@ -329,8 +329,7 @@ TEST_F(MainFrame, AnUnsavedDownloadIsAskedAboutUntilItIsSaved) {
     {
         ModalAnswer<QMessageBox> yes([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
         ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-            dialog.selectFile(saved.chopped(9));  // typed without the extension
-            static_cast<QDialog&>(dialog).accept();
+            test::ChooseFile(dialog, saved.chopped(9));  // typed without the extension
         });
         frame->action(Command::New)->trigger();
         EXPECT_EQ(yes.answers(), 1);

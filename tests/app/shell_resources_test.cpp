@@ -232,8 +232,7 @@ TEST_F(ShellResources, FileDialogsFiltersAndTheSaveFailure) {
 
     QString failure;
     ModalAnswer<QFileDialog> name([&](QFileDialog& dialog) {
-        dialog.selectFile(QString::fromStdString((dir / "no-such-folder" / "x.vrnldata").string()));
-        static_cast<QDialog&>(dialog).accept();
+        test::ChooseFile(dialog, QString::fromStdString((dir / "no-such-folder" / "x.vrnldata").string()));
     });
     ModalAnswer<QMessageBox> ok([&](QMessageBox& box) {
         failure = box.text();
