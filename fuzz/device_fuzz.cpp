@@ -35,6 +35,13 @@ namespace {
 using namespace varnelo;
 using Bytes = std::vector<std::uint8_t>;
 
+// What the logger's side saw, kept apart from the link: a session drops a
+// link it finds gone and connects again, and the checks come after.
+struct Seen {
+    std::map<std::int32_t, Bytes> completeReplies;  // the last whole, clean reply to command 16 per record
+    std::map<std::int32_t, int> selections;        // how often each record was selected
+};
+
 class FuzzLink : public ByteLink {
 public:
     explicit FuzzLink(std::span<const std::uint8_t> input) : m_input(input) {}
@@ -65,7 +72,7 @@ public:
         m_surplus = control >= 0xFC && got == n;
         if (got == n && m_lastCode == static_cast<std::uint8_t>(DeviceCommand::CMD_READ_RECORD) && n == BLOCK_SIZE &&
             !m_surplus) {
-            completeReplies[m_selected] = Bytes(buffer, buffer + n);
+            seen->completeReplies[m_selected] = Bytes(buffer, buffer + n);
         }
         return got;
     }
@@ -74,8 +81,7 @@ public:
     bool inputPending() override { return m_surplus; }
     bool gone() const override { return m_gone; }
 
-    std::map<std::int32_t, Bytes> completeReplies;  // the last whole, clean reply to command 16 per record
-    std::map<std::int32_t, int> selections;        // how often each record was selected
+    const std::shared_ptr<Seen> seen = std::make_shared<Seen>();
 
 private:
     std::uint8_t next() { return m_position < m_input.size() ? m_input[m_position++] : 0xF0; }
@@ -93,7 +99,7 @@ private:
                 FUZZ_EXPECT(length == RECORD_INDEX_SIZE && frame.size() == HEADER_SIZE + RECORD_INDEX_SIZE);
                 m_selected = ReadI32Le(frame.data() + HEADER_SIZE);
                 FUZZ_EXPECT(m_selected >= 0 && m_selected < RECORD_CAPACITY);
-                ++selections[m_selected];
+                ++seen->selections[m_selected];
                 break;
             case DeviceCommand::CMD_WRITE_DEVICE_INFO:
                 FUZZ_EXPECT(length == DEVICE_INFO_SIZE && frame.size() == HEADER_SIZE + DEVICE_INFO_SIZE);
@@ -133,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same replies once more, now through the session's download.
     Session session;
     auto owned = std::make_unique<FuzzLink>(std::span(data, size));
-    FuzzLink& replay = *owned;
+    const std::shared_ptr<const Seen> seen = owned->seen;
     LoggerSession logger(session, ConnectOnce(std::move(owned), "FUZZ"));
     (void)logger.connect();
     const LoggerState& connected = *logger.state();
@@ -155,11 +161,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_EXPECT(count == step.record);
     }
     for (int i = 0; i < count; ++i) {
-        const auto reply = replay.completeReplies.find(i);
-        FUZZ_EXPECT(reply != replay.completeReplies.end());
+        const auto reply = seen->completeReplies.find(i);
+        FUZZ_EXPECT(reply != seen->completeReplies.end());
         FUZZ_EXPECT(std::equal(reply->second.begin(), reply->second.end(), downloaded.record(i).bytes.begin()));
     }
-    for (const auto& [record, times] : replay.selections) FUZZ_EXPECT(times <= 2);
+    for (const auto& [record, times] : seen->selections) FUZZ_EXPECT(times <= 2);
 
     // An upload of the device information after whatever happened.
     AssignSensor(doc->deviceInfo(), static_cast<int>(size % 2), "FUZZ", {1, 2, 3, 4, 5, 6});
