@@ -45,12 +45,7 @@ void GisExport::exportTo(const QString& path) {
           //: Progress dialog while the GIS point layer is written.
           tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"),
           [&](const ExportProgress& progress) {
-              // The style beside the layer is what makes spectral tools read
-              // its profiles as a library, as the command line's layer does.
-              ExportResult result = ExportPointLayer(ToPath(path), m_session.doc(), options, progress);
-              if (!result.status) return result;
-              const ExportResult style = ExportProfileStyle(ProfileStylePath(ToPath(path)));
-              return style.status ? result : style;
+              return WithProfileStyle(ToPath(path), ExportPointLayer(ToPath(path), m_session.doc(), options, progress));
           },
           outcome);
 }

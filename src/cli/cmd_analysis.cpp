@@ -236,9 +236,7 @@ int RunPoints(const QStringList& arguments) {
         PointLayerOptions options{c.indices, withProfiles, c.stages,
                                   ProvenanceJson(MakeProvenance({input}, StagesText(c.stages)))};
         ExportResult result = ExportPointLayer(to, source, options);
-        if (result.status && withProfiles && !IsStandardOutput(to)) {
-            result = ExportProfileStyle(ProfileStylePath(to));
-        }
+        if (withProfiles && !IsStandardOutput(to)) result = WithProfileStyle(to, std::move(result));
         return result;
     });
 }

@@ -35,4 +35,10 @@ ExportResult ExportProfileStyle(const std::filesystem::path& target) {
     return {};
 }
 
+ExportResult WithProfileStyle(const std::filesystem::path& layer, ExportResult layerWritten) {
+    if (!layerWritten.status) return layerWritten;
+    ExportResult style = ExportProfileStyle(ProfileStylePath(layer));
+    return style.status ? layerWritten : style;
+}
+
 }  // namespace varnelo

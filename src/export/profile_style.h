@@ -14,4 +14,8 @@ std::filesystem::path ProfileStylePath(const std::filesystem::path& layer);
 
 ExportResult ExportProfileStyle(const std::filesystem::path& target);
 
+// Writes the style beside a layer just written with profiles, unless the
+// layer failed: the layer's result stands unless the style fails.
+ExportResult WithProfileStyle(const std::filesystem::path& layer, ExportResult layerWritten);
+
 }  // namespace varnelo
