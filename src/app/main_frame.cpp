@@ -27,6 +27,7 @@
 #include "app/file_messages.h"
 #include "app/form_style.h"
 #include "app/language.h"
+#include "app/logger_thread.h"
 #include "app/gis_export.h"
 #include "app/index_readout.h"
 #include "app/library_export.h"
@@ -62,8 +63,11 @@ QString FileProblemText(Status::Kind kind) {
 
 CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     : QMainWindow(parent),
-      m_session(std::make_unique<Session>()),
-      m_logger(std::make_unique<LoggerSession>(*m_session, [logger] { return ConnectAsChosen(logger, nullptr); })) {
+      m_session(std::make_unique<Session>()) {
+    auto interrupt = std::make_shared<LinkInterrupt>();
+    LoggerChoice chosen = logger;
+    chosen.interrupt = interrupt;
+    m_logger = std::make_unique<LoggerThread>([chosen] { return ConnectAsChosen(chosen, nullptr); }, interrupt);
     // A fixed frame: minimise and close, no sizing border, no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -82,6 +86,7 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
         updateState();
     });
     connect(m_view, &CVarneloView::stateChanged, this, &CMainFrame::updateState);
+    connect(m_logger.get(), &LoggerThread::stateChanged, this, &CMainFrame::updateState);
     // Reading over records no file has asks first, as New and Open do.
     m_view->setDownloadGate([this] { return maybeSave(); });
 
@@ -545,15 +550,17 @@ void CMainFrame::OnAppAbout() {
 }
 
 void CMainFrame::OnEditHardware() {
-    if (!m_view->connected()) return;
+    const LoggerState* logger = m_view->loggerState();
+    if (logger == nullptr) return;
     // The logger's own blocks, whatever file the document came from.
-    LoggerState& logger = *m_view->loggerState();
-    CSettingDlg dialog(logger.deviceInfo, logger.parameters, m_view->link(), logger.deviceInfoRead, this);
+    CSettingDlg dialog(logger->deviceInfo, logger->parameters, m_logger.get(), logger->deviceInfoRead, this);
     dialog.exec();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (readyToReplace(QT_TR_NOOP("終了"))) {
+        // A connection under way ends with the window, not seconds after it.
+        m_view->stopDownload({});
         event->accept();
     } else {
         event->ignore();

@@ -25,6 +25,7 @@ class QToolButton;
 namespace varnelo {
 
 class CVarneloView;
+class LoggerThread;
 class IndexReadout;
 
 class CMainFrame : public QMainWindow {
@@ -41,6 +42,7 @@ public:
 
     Session& session() { return *m_session; }
     CVarneloView* view() const { return m_view; }
+    LoggerThread& logger() const { return *m_logger; }
 
     // Menu and toolbar commands, by what they do; for the enabling rules and tests.
     enum class Command { New, Open, Save, SaveAs, Exit, Undo, Cut, Copy, Paste, Print, EditHardware, Toolbar,
@@ -102,8 +104,9 @@ private:
     QString documentTitle() const;
 
     std::unique_ptr<Session> m_session;
-    // The logger: its port, what the connection read, the job under way.
-    std::unique_ptr<LoggerSession> m_logger;
+    // The logger, on a thread of its own: its port, what the connection
+    // read, the job under way.
+    std::unique_ptr<LoggerThread> m_logger;
     CVarneloView* m_view = nullptr;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_editMenu = nullptr;

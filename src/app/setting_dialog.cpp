@@ -10,6 +10,7 @@
 #include <QSettings>
 
 #include "app/form_style.h"
+#include "app/logger_thread.h"
 #include "launch/path_text.h"
 #include "settings/channel_upload.h"
 
@@ -36,15 +37,16 @@ QPushButton* NewButton(QWidget* parent, const QString& text, const QRect& rect) 
 
 }  // namespace
 
-CSettingDlg::CSettingDlg(DeviceInfoBlock& deviceInfo, const ParameterBlock& parameters, ByteLink* link,
+CSettingDlg::CSettingDlg(const DeviceInfoBlock& deviceInfo, const ParameterBlock& parameters, LoggerThread* logger,
                          bool deviceInfoRead, QWidget* parent)
     : QDialog(parent),
       m_deviceInfo(deviceInfo),
       m_parameters(parameters),
-      m_link(link),
+      m_logger(logger),
       m_deviceInfoRead(deviceInfoRead),
       m_settingsFilePath(QSettings().value(PROFILE_KEY).toString()) {
     buildControls();
+    if (m_logger != nullptr) connect(m_logger, &LoggerThread::uploaded, this, &CSettingDlg::showUploaded);
     if (!m_settingsFilePath.isEmpty()) loadSettingsFile();
     showPage();
 }
@@ -155,22 +157,35 @@ void CSettingDlg::onChannel(int channel) {
     const QList<QListWidgetItem*> selected = m_sensorList->selectedItems();
     const int index = selected.isEmpty() ? -1 : m_sensorList->row(selected.front());
     // Without a head nothing is sent, and an earlier outcome must not read as this one's.
-    m_footWording = nullptr;
-    if (AssignSensorToChannel(m_deviceInfo, m_sensorTable, index, channel)) m_footWording = uploadOutcome(channel + 1);
-    m_footLine->setText(m_footWording ? m_footWording() : QString());
+    setFootLine(nullptr);
+    if (AssignSensorToChannel(m_deviceInfo, m_sensorTable, index, channel)) upload(channel + 1);
     showPage();
 }
 
-std::function<QString()> CSettingDlg::uploadOutcome(int number) {
-    if (m_link == nullptr) return [number] { return tr("ch.%1 未送信: ロガー未接続").arg(number); };
-    if (!m_deviceInfoRead) return [number] { return tr("ch.%1 未送信: ロガーの装置情報を読み出せていません").arg(number); };
-    const Status sent = UploadDeviceInfo(*m_link, m_deviceInfo);
-    if (sent) return [number] { return tr("ch.%1 に書き込みました").arg(number); };
-    if (m_link->gone()) return [number] { return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number); };
-    if (sent.kind == Status::Kind::ReplyShort) {
-        return [number] { return tr("ch.%1 書き込み失敗: 応答がありません").arg(number); };
-    }
-    return [number] { return tr("ch.%1 書き込み失敗: 送信できません").arg(number); };
+void CSettingDlg::setFootLine(std::function<QString()> wording) {
+    m_footWording = std::move(wording);
+    m_footLine->setText(m_footWording ? m_footWording() : QString());
+}
+
+void CSettingDlg::upload(int number) {
+    if (m_logger == nullptr) return setFootLine([number] { return tr("ch.%1 未送信: ロガー未接続").arg(number); });
+    if (!m_deviceInfoRead)
+        return setFootLine([number] { return tr("ch.%1 未送信: ロガーの装置情報を読み出せていません").arg(number); });
+    m_sending = number;
+    setFootLine([number] { return tr("ch.%1 に送信しています…").arg(number); });
+    m_logger->upload(m_deviceInfo);
+}
+
+void CSettingDlg::showUploaded(const Status& sent) {
+    const int number = m_sending;
+    if (number == 0) return;
+    m_sending = 0;
+    if (sent) return setFootLine([number] { return tr("ch.%1 に書き込みました").arg(number); });
+    if (sent.kind == Status::Kind::PortGone)
+        return setFootLine([number] { return tr("ch.%1 書き込み失敗: ポートが失われました").arg(number); });
+    if (sent.kind == Status::Kind::ReplyShort)
+        return setFootLine([number] { return tr("ch.%1 書き込み失敗: 応答がありません").arg(number); });
+    setFootLine([number] { return tr("ch.%1 書き込み失敗: 送信できません").arg(number); });
 }
 
 }  // namespace varnelo

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "data/document.h"
-#include "device/byte_link.h"
+#include "io/status.h"
 #include "settings/setting_page.h"
 #include "settings/settings_file.h"
 
@@ -22,20 +22,20 @@ class QRadioButton;
 
 namespace varnelo {
 
+class LoggerThread;
+
 class CSettingDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // link is the connected logger's, or null when there is none: assignments
-    // then change the document only, and the foot line says so. Without
-    // deviceInfoRead the document's block is not the logger's, and sending
-    // it would overwrite the other channel and the reserved bytes: nothing is
-    // sent then either.
-    CSettingDlg(DeviceInfoBlock& deviceInfo, const ParameterBlock& parameters, ByteLink* link,
+    // The blocks shown are copies; logger is the logger thread that sends
+    // an assignment, or null when no logger is connected: assignments then
+    // change the dialog's copy only, and the foot line says so. Without
+    // deviceInfoRead the block is not the logger's, and sending it would
+    // overwrite the other channel and the reserved bytes: nothing is sent
+    // then either. The foot line says how a sending ended once it has.
+    CSettingDlg(const DeviceInfoBlock& deviceInfo, const ParameterBlock& parameters, LoggerThread* logger,
                 bool deviceInfoRead = true, QWidget* parent = nullptr);
-    // The document's blocks.
-    CSettingDlg(CVarneloDoc& doc, ByteLink* link, bool deviceInfoRead = true, QWidget* parent = nullptr)
-        : CSettingDlg(doc.deviceInfo(), doc.parameterBlock(), link, deviceInfoRead, parent) {}
     ~CSettingDlg() override;
 
     SettingPage currentPage() const { return m_currentPage; }
@@ -52,12 +52,15 @@ private:
     void loadSettingsFile();
     void onBrowse();
     void onChannel(int channel);
-    // Sends the block; the wording of the foot line's text for ch.`number`.
-    std::function<QString()> uploadOutcome(int number);
+    // Sends the block, or says why not.
+    void upload(int number);
+    void showUploaded(const Status& sent);
+    void setFootLine(std::function<QString()> wording);
 
-    DeviceInfoBlock& m_deviceInfo;
-    const ParameterBlock& m_parameters;
-    ByteLink* m_link;
+    DeviceInfoBlock m_deviceInfo;
+    ParameterBlock m_parameters;
+    LoggerThread* m_logger;
+    int m_sending = 0;  // the channel whose block is on its way; 0: none
     bool m_deviceInfoRead;
     SettingPage m_currentPage = SettingPage::Hardware;
     QString m_settingsFilePath;

@@ -31,15 +31,15 @@ QSize ToQSize(PixelSize size) { return QSize(size.width, size.height); }
 
 }  // namespace
 
-CVarneloView::CVarneloView(Session& session, LoggerSession& logger, QWidget* parent)
-    : QWidget(parent), m_session(session), m_logger(logger) {
+CVarneloView::CVarneloView(Session& session, LoggerThread& logger, QWidget* parent)
+    : QWidget(parent), m_session(session), m_logger(logger), m_feed(session) {
     m_limitRange = QSettings().value(PROFILE_LIMIT, 0).toInt();
-    for (QTimer* timer : {&m_emptyChartsTimer, &m_downloadTimer, &m_showRecordsTimer}) timer->setSingleShot(true);
-    // Fifteen thousand 10 ms waits: a coarse timer's slack would add minutes.
-    m_downloadTimer.setTimerType(Qt::PreciseTimer);
+    for (QTimer* timer : {&m_emptyChartsTimer, &m_showRecordsTimer}) timer->setSingleShot(true);
     connect(&m_emptyChartsTimer, &QTimer::timeout, this, &CVarneloView::OnTimerEmptyCharts);
-    connect(&m_downloadTimer, &QTimer::timeout, this, &CVarneloView::OnTimerDownload);
     connect(&m_showRecordsTimer, &QTimer::timeout, this, &CVarneloView::OnTimerShowRecords);
+    connect(&m_logger, &LoggerThread::connectionMade, this, &CVarneloView::onConnectionMade);
+    connect(&m_logger, &LoggerThread::jobStarted, this, &CVarneloView::onJobStarted);
+    connect(&m_logger, &LoggerThread::stepped, this, &CVarneloView::onStepped);
     buildControls();
 }
 
@@ -121,11 +121,9 @@ void CVarneloView::OnInitialUpdate() {
     m_twoChannel->setChecked(true);
     m_reflectance->setChecked(m_exportMode == ExportMode::Reflectance);
     if (m_firstUpdate) {
-        const Status report = m_logger.connect();
-        // A data file named on the command line keeps its own blocks; only a
-        // new document takes the logger's.
-        if (m_logger.state() && m_session.path().empty()) AdoptLoggerBlocks(*m_logger.state(), m_session.doc());
-        showConnection(report);
+        // The window is there at once; what the logger says comes when it does.
+        beginConnecting(LoggerJob::None);
+        m_logger.connectLogger(true);
         m_firstUpdate = false;
     }
     m_limitBox->setChecked(m_limitRange != 0);
@@ -175,39 +173,84 @@ void CVarneloView::setState(FormState state) {
     emit stateChanged();
 }
 
+void CVarneloView::beginConnecting(LoggerJob job) {
+    m_pending = job;
+    setState(FormState::Connecting);
+    emit statusWording([] { return tr("ロガーに接続しています…"); });
+}
+
 void CVarneloView::OnReadButton() {
-    if (downloading()) return;
+    if (busy()) return;
     // Connecting touches nothing of the document: when no logger answers,
     // the records on screen stay as they are, and nothing is asked.
-    const Status report = m_logger.ensureConnected();
-    showConnection(report);
-    if (!report.ok()) return;
-    if (m_downloadGate && !m_downloadGate()) return;
-    if (downloading()) return;
-    startJob(m_logger.startDownload());
+    beginConnecting(LoggerJob::Download);
+    m_logger.connectLogger(false);
 }
 
 void CVarneloView::OnReadNewButton() {
-    if (downloading() || m_session.doc().recordCount() == 0) return;
-    startJob(m_logger.startAppend(false));
+    if (busy() || m_session.doc().recordCount() == 0) return;
+    beginConnecting(LoggerJob::Append);
+    m_feed.begin(LoggerJob::Append, m_session.doc().recordCount(), false);
+    m_logger.startAppend(AppendBaseOf(m_session.doc()));
 }
 
-void CVarneloView::startJob(const JobStart& start) {
+void CVarneloView::onConnectionMade(const Status& report) {
+    const bool first = m_firstConnection;
+    m_firstConnection = false;
+    // A data file named on the command line keeps its own blocks; only a
+    // new document takes the logger's.
+    if (first && m_logger.state() && m_session.path().empty())
+        AdoptLoggerBlocks(*m_logger.state(), m_session.doc());
+    const bool download = m_pending == LoggerJob::Download;
+    m_pending = LoggerJob::None;
+    setState(FormState::Idle);
+    emit statusWording({});
+    showConnection(report);
+    if (!download || !report.ok()) return;
+    if (m_downloadGate && !m_downloadGate()) return;
+    if (busy()) return;
+    beginConnecting(LoggerJob::Download);
+    m_feed.begin(LoggerJob::Download, 0, true);
+    m_logger.startDownload();
+}
+
+void CVarneloView::onJobStarted(const JobStart& start) {
     if (!start.delay) {
+        m_feed.stop();
+        m_pending = LoggerJob::None;
+        setState(FormState::Idle);
+        emit statusWording({});
         if (start.refused.kind == SessionStep::Kind::NotConnected) showConnection(start.refused.connect);
         else showEnd(start.refused);
         return;
     }
+    emit statusWording({});
     showConnection({});
     setState(FormState::Downloading);
-    armDownloadTimer(*start.delay, false);
-    emit downloadProgress(0, m_logger.job() == LoggerJob::Download ? m_logger.state()->recordCount : 0);
+    const LoggerState* state = m_logger.state();
+    emit downloadProgress(0, m_pending == LoggerJob::Download && state ? state->recordCount : 0);
 }
 
 bool CVarneloView::stopDownload(const std::function<QString()>& why) {
-    if (!downloading()) return false;
-    m_downloadTimer.stop();
-    const SessionStep step = m_logger.stop();
+    if (!busy()) return false;
+    m_logger.stop();
+    SessionStep step;
+    step.kind = SessionStep::Kind::Stopped;
+    step.cancelled = true;
+    step.job = m_pending;
+    step.done = m_feed.applied();
+    step.kept = m_feed.stop();
+    const bool connecting = m_state == FormState::Connecting;
+    m_pending = LoggerJob::None;
+    if (connecting) {
+        setState(FormState::Idle);
+        emit statusWording([why] {
+            const QString stopped = tr("ロガーへの接続を中止しました");
+            return why ? stopped + QStringLiteral(": ") + why() : stopped;
+        });
+        emit downloadProgress(0, -1);
+        return true;
+    }
     emit statusWording([job = step.job, kept = step.kept, why]() -> QString {
         const QString stopped = job == LoggerJob::Append
                                     ? (kept > 0 ? tr("新しいレコードの読み出しを中止しました (%1 件を追加)").arg(kept)
@@ -219,26 +262,9 @@ bool CVarneloView::stopDownload(const std::function<QString()>& why) {
     return true;
 }
 
-void CVarneloView::armDownloadTimer(std::chrono::milliseconds delay, bool fromDueTick) {
-    // Counted from when the last tick was due rather than from when it came,
-    // so that the event loop's waking late does not add up over the records.
-    const auto now = std::chrono::steady_clock::now();
-    const bool onTime = fromDueTick && now - m_downloadTickDue < delay;
-    m_downloadTickDue = (onTime ? m_downloadTickDue : now) + delay;
-    m_downloadTimer.start(std::chrono::floor<std::chrono::milliseconds>(m_downloadTickDue - now));
-}
-
-void CVarneloView::OnTimerDownload() {
+void CVarneloView::onStepped(const SessionStep& step) {
     if (!downloading()) return;
-    // Ticks come a period apart, as from a periodic timer: the exchange and
-    // the list and progress bar drawn below fall into the wait, not after it.
-    armDownloadTimer(DOWNLOAD_STEP_DELAY, true);
-    const SessionStep step = m_logger.step();
-    if (!step.rearm) {
-        m_downloadTimer.stop();
-    } else if (*step.rearm != DOWNLOAD_STEP_DELAY) {
-        armDownloadTimer(*step.rearm, false);
-    }
+    m_feed.apply(step, m_logger.state());
     showConnection({});
     switch (step.kind) {
         case SessionStep::Kind::Idle: return;
@@ -294,6 +320,7 @@ void CVarneloView::OnTimerDownload() {
 }
 
 void CVarneloView::showEnd(const SessionStep& step) {
+    m_pending = LoggerJob::None;
     setState(FormState::Idle);
     emit downloadProgress(step.done, -1);
     if (step.kind == SessionStep::Kind::NotConnected) showConnection(step.connect);

@@ -1,8 +1,9 @@
 #pragma once
 // The main form: the connection label and record counter, the read and CSV
 // buttons, the export options, the record list and the two chart frames.
-// It steps the logger session (which owns the port, the connection and the
-// download) from its timer, shows what each step says, and draws the charts at four moments only: the empty charts (timer 1), the
+// It asks the logger thread (whose session owns the port, the connection
+// and the download) for each job, puts each record it brings into the
+// document through a DocumentFeed, shows what each step says, and draws the charts at four moments only: the empty charts (timer 1), the
 // first record of an opened document (timer 3), the end of a download and a
 // change of the selected line. A download that ends early (stopped, or cut
 // by a fault) draws what it kept, so nothing on screen describes records the
@@ -18,6 +19,8 @@
 #include <optional>
 
 #include "export/csv_export.h"
+#include "app/logger_thread.h"
+#include "session/document_feed.h"
 #include "session/form_state.h"
 #include "session/logger_session.h"
 #include "session/session.h"
@@ -40,8 +43,8 @@ inline constexpr std::chrono::milliseconds TIMER_SHOW_RECORDS_PERIOD{100};
 class CVarneloView : public QWidget {
     Q_OBJECT
 public:
-    // The logger session is the frame's; the view steps it and shows its steps.
-    CVarneloView(Session& session, LoggerSession& logger, QWidget* parent);
+    // The logger thread is the frame's; the view asks it for jobs and shows their steps.
+    CVarneloView(Session& session, LoggerThread& logger, QWidget* parent);
     ~CVarneloView() override;  // keeps the 400-800 nm option in the profile
 
     // Run after the document was created or opened: the first time it makes
@@ -49,22 +52,26 @@ public:
     void OnInitialUpdate();
 
     FormState state() const { return m_state; }
-    bool downloading() const { return m_state == FormState::Downloading; }
+    // A job is under way, or being connected for: the document may change.
+    bool downloading() const {
+        return m_state == FormState::Downloading || (m_state == FormState::Connecting && m_pending != LoggerJob::None);
+    }
+    // The logger is being connected to, or a job runs: the stop control ends either.
+    bool busy() const { return m_state != FormState::Idle; }
     bool connected() const { return m_logger.connected(); }
-    // The connected logger's port, for the settings dialog; null when none.
-    ByteLink* link() { return m_logger.link(); }
     // What the connection learnt, with the logger's own blocks; null when
-    // there is none. The settings dialog shows and uploads these, whatever
-    // file the document came from.
-    LoggerState* loggerState() { return m_logger.state(); }
-    // Ends a download that is under way, keeping what is complete, with the
-    // reason (if any) in the status bar. False when none was under way.
+    // there is none. The settings dialog shows these, whatever file the
+    // document came from.
+    const LoggerState* loggerState() const { return m_logger.state(); }
+    // Ends a connection or download that is under way, keeping what is
+    // complete, with the reason (if any) in the status bar. False when none
+    // was under way.
     bool stopDownload(const std::function<QString()>& why);
     // Asked before a full download replaces records no file has; false
     // keeps the document and starts nothing.
     void setDownloadGate(std::function<bool()> gate) { m_downloadGate = std::move(gate); }
     // Whether what is under way appends to the document rather than replacing it.
-    bool appending() const { return m_logger.job() == LoggerJob::Append; }
+    bool appending() const { return m_pending == LoggerJob::Append; }
 
     ExportMode exportMode() const { return m_exportMode; }
     bool limitRange() const { return m_limitRange != 0; }
@@ -126,13 +133,16 @@ private:
     void showConnection(const Status& report);
     // A job that could not start, or a step that ended one.
     void showEnd(const SessionStep& step);
-    void startJob(const JobStart& start);
-    // Timer 2 after delay, from the tick that was due or from now.
-    void armDownloadTimer(std::chrono::milliseconds delay, bool fromDueTick);
+    // The logger thread's answers.
+    void onConnectionMade(const Status& report);
+    void onJobStarted(const JobStart& start);
+    void onStepped(const SessionStep& step);
+    // Says so and offers the stop control while the logger thread connects
+    // (for `job`, when one is to follow).
+    void beginConnecting(LoggerJob job);
     void setState(FormState state);
     void dropUnkeptLines();
     void OnTimerEmptyCharts();
-    void OnTimerDownload();
     void OnTimerShowRecords();
     void ShowFirstRecord();
     void drawSpectrum(int record);
@@ -141,10 +151,13 @@ private:
     void exportTo(const QString& path);
 
     Session& m_session;
-    LoggerSession& m_logger;
+    LoggerThread& m_logger;
+    DocumentFeed m_feed;
+    LoggerJob m_pending = LoggerJob::None;  // the job asked for, connecting or under way
     std::function<bool()> m_downloadGate;
     FormState m_state = FormState::Idle;
     bool m_firstUpdate = true;
+    bool m_firstConnection = true;  // the start-up connection's answer is yet to come
     int m_shownConnection = -1;  // the logger session's connection the labels show
     ExportMode m_exportMode = ExportMode::TwoChannel;
     int m_limitRange = 0;
@@ -153,8 +166,6 @@ private:
     bool m_drawnLimit = false;
 
     QTimer m_emptyChartsTimer;  // timer 1
-    QTimer m_downloadTimer;     // timer 2
-    std::chrono::steady_clock::time_point m_downloadTickDue;  // when timer 2 was last meant to fire
     QTimer m_showRecordsTimer;  // timer 3
 
     QLabel* m_title = nullptr;

@@ -176,23 +176,23 @@ Status OpenDataFile(const QString& path, DataFileReader& reader) {
     return Opened(path, opened, reader.count());
 }
 
-std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, Status& status) {
+CliLogger::CliLogger(const QCommandLineParser& parser, bool connect) {
     QString error;
-    const auto choice = LoggerChoiceFromOptions(parser, error);
+    auto choice = LoggerChoiceFromOptions(parser, error);
     if (!choice) {
         status = UsageStatus(error);
-        return std::nullopt;
+        return;
     }
-    LoggerChoice chosen = *choice;
-    chosen.traceStopped = [](const std::string& line) { Warn(line); };
-    ConnectOutcome outcome = ConnectAsChosen(chosen, doc);
-    if (!outcome.connection) {
-        const bool discovered = choice->kind == LoggerChoice::Kind::Discover;
-        const std::string hint = discovered ? "; name the port with --port PATH" : "";
-        status = FailStatus(QString::fromStdString(outcome.status.detail + hint));
-        return std::nullopt;
-    }
-    return std::move(outcome.connection);
+    choice->traceStopped = [](const std::string& line) { Warn(line); };
+    discovered = choice->kind == LoggerChoice::Kind::Discover;
+    logger.emplace(session, [choice = *choice] { return ConnectAsChosen(choice, nullptr); });
+    if (!connect) return;
+    report = logger->connect();
+    if (!logger->connected()) status = FailStatus(QString::fromStdString(Unreached(report)));
+}
+
+std::string CliLogger::Unreached(const Status& report) const {
+    return report.detail + (discovered ? "; name the port with --port PATH" : "");
 }
 
 int FinishCommand(int status) {

@@ -16,6 +16,7 @@
 #include "data/data_file.h"
 #include "data/data_file_reader.h"
 #include "device/connection.h"
+#include "session/logger_session.h"
 #include "session/session.h"
 
 namespace varnelo::cli {
@@ -71,10 +72,22 @@ Status OpenSession(const QString& path, Session& session);
 // The same for reading its records straight from the file.
 Status OpenDataFile(const QString& path, DataFileReader& reader);
 
-// The logger the switches of AddLoggerOptions name: --sim, else an explicit
-// port (--port, then VARNELO_PORT), else discovery. Without a connection,
-// status says how the command ends (a usage error or a failure, said).
-std::optional<LoggerConnection> ConnectAsAsked(const QCommandLineParser& parser, CVarneloDoc& doc, Status& status);
+// The logger the switches of AddLoggerOptions name (--sim, else an explicit
+// port: --port, then VARNELO_PORT, else discovery), with the session it
+// fills. Usage errors and a logger that cannot be reached end the command
+// with status, said.
+struct CliLogger {
+    Session session;
+    std::optional<LoggerSession> logger;
+    Status status;
+    Status report;  // the connection's: not ok when the logger's count did not come
+    bool discovered = false;
+
+    // connect: now, else when the job starts.
+    CliLogger(const QCommandLineParser& parser, bool connect);
+    // Why no logger answered, with the way out when discovery found none.
+    std::string Unreached(const Status& report) const;
+};
 
 // The exit status of a command that ended with `status`: standard output
 // is flushed, and a success whose output cannot be written fails, said.

@@ -96,34 +96,6 @@ extern "C" void StopDownload(int) { g_stopDownload = 1; }
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-// The logger the switches name, with the session it fills. Usage errors
-// and a logger that cannot be reached end the command with its status.
-struct CliLogger {
-    Session session;
-    std::optional<LoggerSession> logger;
-    Status status;
-    bool discovered = false;
-
-    // connect: now, else when the job starts.
-    CliLogger(const QCommandLineParser& parser, bool connect) {
-        QString error;
-        const auto choice = LoggerChoiceFromOptions(parser, error);
-        if (!choice) {
-            status = UsageStatus(error);
-            return;
-        }
-        discovered = choice->kind == LoggerChoice::Kind::Discover;
-        logger.emplace(session, [choice = *choice] { return ConnectAsChosen(choice, nullptr); });
-        if (!connect) return;
-        const Status report = logger->connect();
-        if (!logger->connected()) status = FailStatus(Text(Unreached(report)));
-    }
-    // Why no logger answered, with the way out when discovery found none.
-    std::string Unreached(const Status& report) const {
-        return report.detail + (discovered ? "; name the port with --port PATH" : "");
-    }
-};
-
 // Steps the job back to back; Ctrl+C stops it between two steps as a fault
 // would. `each` sees every step.
 SessionStep RunJob(LoggerSession& logger, const std::function<void(const SessionStep&)>& each) {
@@ -330,19 +302,18 @@ int RunDownload(const QStringList& arguments) {
     CliLogger cli(parser, true);
     if (!cli.status) return ExitStatus(cli.status);
     LoggerSession& logger = *cli.logger;
+    // The count decides what is read: without it there is nothing to download.
+    if (!cli.report) return Fail(Text(cli.report.detail));
     const LoggerState& state = *logger.state();
-    // The parameter block goes into the file and the count decides what is
-    // read: without them a "successful" download would be a lie.
-    if (!state.parametersRead || !state.countRead) {
-        return Fail(QString::fromStdString("the logger on " + logger.portName() +
-                                           " did not answer: " + state.failures.front().detail));
-    }
+    // The session refuses a logger whose parameter block did not come: the
+    // file needs it, and a zeroed one would be a lie.
+    const JobStart start = logger.startDownload();
+    if (!start.delay) return Fail(Text(start.refused.connect.detail));
     for (const Status& failure : state.failures) Warn(failure.detail);
     WarnCountHeld(state);
 
     CVarneloDoc& doc = cli.session.doc();
     const bool keepPartial = parser.isSet("keep-partial");
-    if (!logger.startDownload().delay) return Fail(QStringLiteral("the logger cannot be reached"));
     // The file is written while the logger prepares the next records, from
     // the first record on, when the document has taken the logger's blocks.
     std::unique_ptr<DataFileStream> file;

@@ -3,7 +3,6 @@
 #include <QCommandLineParser>
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "cli/commands.h"
 #include "data/device_info_block.h"
 #include "device/device_link.h"
+#include "session/logger_session.h"
 #include "launch/path_text.h"
 #include "launch/logger_options.h"
 #include "settings/channel_upload.h"
@@ -74,17 +74,6 @@ std::optional<QString> MissingOption(const QCommandLineParser& parser) {
     return std::nullopt;
 }
 
-// Reads the block back with command 6; what differs from what was sent, or nothing.
-std::optional<std::string> VerifyUpload(ByteLink& link, const DeviceInfoBlock& sent) {
-    DeviceInfoBlock back{};
-    const Status read = Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, back.bytes.data(), back.bytes.size());
-    if (!read) return "cannot read the block back: " + read.detail;
-    const auto [s, b] = std::mismatch(sent.bytes.begin(), sent.bytes.end(), back.bytes.begin());
-    if (s == sent.bytes.end()) return std::nullopt;
-    return "the logger holds a different block: byte " + std::to_string(s - sent.bytes.begin()) + " was sent as " +
-           std::to_string(*s) + " and reads back as " + std::to_string(*b);
-}
-
 }  // namespace
 
 int RunSensors(const QStringList& arguments) {
@@ -142,30 +131,24 @@ int RunUploadSensor(const QStringList& arguments) {
     const auto index = FindSensor(*table, name);
     if (!index) return Fail(QString::fromStdString(MissingSensor(name, settingsPath, *table)));
 
-    auto doc = std::make_unique<CVarneloDoc>();
-    Status status;
-    const auto connection = ConnectAsAsked(parser, *doc, status);
-    if (!connection) return ExitStatus(status);
-    const std::string on = " the logger on " + connection->portName;
-    if (!connection->state.deviceInfoRead) {
-        // Sending a block that did not come from the logger would overwrite
-        // its other channel and the bytes we do not interpret.
-        return Fail(QString::fromStdString("cannot read the device information block of" + on +
-                                           "; nothing was uploaded"));
-    }
-
-    DeviceInfoBlock& block = doc->deviceInfo();
-    AssignSensorToChannel(block, *table, static_cast<std::ptrdiff_t>(*index), channel);
+    CliLogger cli(parser, true);
+    if (!cli.status) return ExitStatus(cli.status);
+    LoggerSession& logger = *cli.logger;
+    const std::string on = " the logger on " + logger.portName();
+    // Sending a block that did not come from the logger would overwrite its
+    // other channel and the bytes we do not interpret: the session refuses.
+    DeviceInfoBlock block = logger.state()->deviceInfo;
+    const bool readable = logger.state()->deviceInfoRead;
+    if (readable) AssignSensorToChannel(block, *table, static_cast<std::ptrdiff_t>(*index), channel);
     const std::string stored = SensorName(block, channel);
-    if (stored != name) Warn("the name " + Quoted(name) + " is cut to " + Quoted(stored) + " to fit the logger");
+    if (readable && stored != name) Warn("the name " + Quoted(name) + " is cut to " + Quoted(stored) + " to fit the logger");
     const std::string target = "ch." + std::to_string(channel + 1);
-    if (const Status sent = UploadDeviceInfo(*connection->link, block); !sent)
-        return Fail(QString::fromStdString("upload to " + target + " of" + on + " failed: " + sent.detail));
     const bool verify = parser.isSet("verify");
-    if (verify) {
-        if (const auto difference = VerifyUpload(*connection->link, block)) {
-            return Fail(QString::fromStdString("upload to " + target + " of" + on + " not confirmed: " + *difference));
-        }
+    if (const Status sent = logger.upload(block, verify); !sent) {
+        if (!readable) return Fail(QString::fromStdString(sent.detail));
+        const bool readBack = CommandOf(sent) == DeviceCommand::CMD_READ_DEVICE_INFO;
+        return Fail(QString::fromStdString("upload to " + target + " of" + on + (readBack ? " not confirmed: " : " failed: ") +
+                                           sent.detail));
     }
     Print(target + " of" + on + " now holds " + Quoted(stored) + (verify ? " (read back and verified)" : ""));
     return 0;

@@ -54,6 +54,23 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName, CVarneloD
     return state;
 }
 
+Status ReadRecordCount(ByteLink& link, LoggerState& state) {
+    std::array<std::uint8_t, RECORD_COUNT_SIZE> count{};
+    Status read = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
+    if (!read) return read;
+    state.reportedCount = ReadI32Le(count.data());
+    state.recordCount = HoldRecordCount(state.reportedCount);
+    state.countRead = true;
+    state.countLabel = CountLabel(0, state.recordCount);
+    return read;
+}
+
+namespace {
+
+bool NothingArrived(const Status& result) { return result.kind == Status::Kind::ReplyShort && result.done == 0; }
+
+}  // namespace
+
 LoggerState ReadLoggerState(ByteLink& link, std::string_view portName) {
     LoggerState state;
     // Every exchange is made even after one went unanswered: a logger that
@@ -91,13 +108,14 @@ LoggerState ReadLoggerState(ByteLink& link, std::string_view portName) {
     const std::string identA = identity(DeviceCommand::CMD_READ_IDENT_A, IDENT_A_SIZE, identARead);
     state.identityRead = identARead && identBRead;
     state.identityLabel = identA + " " + identB + "(" + PortText(portName) + ")";
+    state.countLabel = CountLabel(0, 0);
+    // Two requests that got no byte at all: nobody is there, and three more
+    // would only keep the user waiting another six seconds to hear it.
+    state.silent = state.failures.size() == 2 && NothingArrived(state.failures[0]) && NothingArrived(state.failures[1]);
+    if (state.silent) return state;
     state.deviceInfoRead = request(DeviceCommand::CMD_READ_DEVICE_INFO, state.deviceInfo.bytes.data(), DEVICE_INFO_SIZE);
     state.parametersRead = request(DeviceCommand::CMD_READ_PARAMETERS, state.parameters.bytes.data(), BLOCK_SIZE);
-    std::array<std::uint8_t, RECORD_COUNT_SIZE> count{};
-    state.countRead = request(DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
-    state.reportedCount = state.countRead ? ReadI32Le(count.data()) : 0;
-    state.recordCount = HoldRecordCount(state.reportedCount);
-    state.countLabel = CountLabel(0, state.recordCount);
+    exchange(DeviceCommand::CMD_READ_RECORD_COUNT, [&] { return ReadRecordCount(link, state); });
     return state;
 }
 

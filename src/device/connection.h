@@ -22,6 +22,9 @@ namespace varnelo {
 // the logger's (the settings dialog shows them, an upload starts from them)
 // while the document may hold a file's blocks.
 struct LoggerState {
+    // True when the first two exchanges got no byte at all: the rest were
+    // not tried, since a logger that is not there would cost two seconds each.
+    bool silent = false;
     std::string identityLabel;       // A, " ", B, "(", "(port)", ")"
     std::int32_t reportedCount = 0;  // as the logger sent it; 0 when the read failed
     int recordCount = 0;             // reportedCount held to 0..RECORD_CAPACITY: the download length
@@ -64,6 +67,10 @@ int HoldRecordCount(std::int32_t reported);
 // one whose records a download is about to replace. A block whose read
 // failed leaves the document's as it was.
 void AdoptLoggerBlocks(const LoggerState& state, CVarneloDoc& doc);
+
+// Asks the logger how many records it holds (command 18) and keeps the
+// answer in state; a failed read leaves the state as it was.
+Status ReadRecordCount(ByteLink& link, LoggerState& state);
 
 // Runs the connection exchanges on an open link. Without a document the
 // blocks stay in the state alone, and nothing of a document changes even

@@ -54,4 +54,16 @@ Status Send(ByteLink& link, DeviceCommand code, std::span<const std::uint8_t> pa
 // was refused, which a second try would only repeat.
 bool WorthRetrying(const Status& result, const ByteLink& link);
 
+// Makes the exchange, and once more after discarding stale input when the
+// first try failed in a way WorthRetrying allows. The one retry rule of
+// every download and append.
+template <typename Exchange>
+Status RetriedOnce(ByteLink& link, Exchange&& exchange, bool* retried = nullptr) {
+    Status result = exchange();
+    if (result || !WorthRetrying(result, link)) return result;
+    link.discardInput();
+    if (retried != nullptr) *retried = true;
+    return exchange();
+}
+
 }  // namespace varnelo

@@ -23,13 +23,9 @@ Status FetchOnce(ByteLink& link, int index, MeasurementRecord& into) {
 }  // namespace
 
 RecordFetch FetchRecord(ByteLink& link, int index, MeasurementRecord& into) {
-    RecordFetch fetch{FetchOnce(link, index, into)};
-    if (!fetch.status && WorthRetrying(fetch.status, link)) {
-        // Late bytes of the failed reply would shift the next one: drop them first.
-        link.discardInput();
-        fetch.retried = true;
-        fetch.status = FetchOnce(link, index, into);
-    }
+    RecordFetch fetch;
+    // Late bytes of a failed reply would shift the next one: the retry drops them first.
+    fetch.status = RetriedOnce(link, [&] { return FetchOnce(link, index, into); }, &fetch.retried);
     return fetch;
 }
 

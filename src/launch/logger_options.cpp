@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 
+#include "device/interruptible_link.h"
 #include "device/port_path.h"
 #include "device/qt_port_catalog.h"
 #include "device/tracing_link.h"
@@ -119,7 +120,10 @@ std::optional<LoggerChoice> LoggerChoiceFromOptions(const QCommandLineParser& pa
 }
 
 ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc) {
-    QtPortCatalog ports;
+    QtPortCatalog qtPorts;
+    // Innermost, so that the trace still sees each exchange's read as one.
+    InterruptibleCatalog interruptible(qtPorts, choice.interrupt);
+    PortCatalog& ports = choice.interrupt ? static_cast<PortCatalog&>(interruptible) : qtPorts;
     std::shared_ptr<TraceFile> trace;
     if (!choice.trace.isEmpty()) {
         TraceFile::StopReport report = choice.traceStopped;
@@ -136,7 +140,10 @@ ConnectOutcome ConnectAsChosen(const LoggerChoice& choice, CVarneloDoc* doc) {
     PortCatalog& catalog = trace ? static_cast<PortCatalog&>(traced) : ports;
     switch (choice.kind) {
         case LoggerChoice::Kind::Simulated: {
-            std::unique_ptr<ByteLink> link = std::make_unique<SimulatedLink>(choice.simulator);
+            auto simulated = std::make_unique<SimulatedLink>(choice.simulator);
+            if (choice.simulatorOpened) choice.simulatorOpened(*simulated);
+            std::unique_ptr<ByteLink> link = std::move(simulated);
+            if (choice.interrupt) link = std::make_unique<InterruptibleLink>(std::move(link), choice.interrupt);
             if (trace) link = std::make_unique<TracingLink>(std::move(link), trace, SIMULATED_PORT_NAME, form);
             return {ConnectLink(std::move(link), SIMULATED_PORT_NAME, doc), {}};
         }

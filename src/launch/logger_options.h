@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "data/document.h"
@@ -14,6 +15,9 @@
 #include "simulator/logger_model.h"
 
 namespace varnelo {
+
+class LinkInterrupt;
+class SimulatedLink;
 
 // The simulated logger's content and fault switches.
 void AddSimulatorOptions(QCommandLineParser& parser);
@@ -37,6 +41,11 @@ struct LoggerChoice {
     // Says once why the trace stopped; the connection and download go on
     // without it. Unset: the line goes to standard error.
     std::function<void(const std::string&)> traceStopped;
+    // Cuts every wait of the links short once raised; none: waits run to their deadline.
+    std::shared_ptr<const LinkInterrupt> interrupt;
+    // Told of each simulated logger as it is connected to, on the thread
+    // that connects (tests reach its cable and memory through it).
+    std::function<void(SimulatedLink&)> simulatorOpened;
 };
 
 // On contradicting or bad switches returns nothing, with error set.

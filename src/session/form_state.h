@@ -7,6 +7,7 @@ namespace varnelo {
 
 enum class FormState {
     Idle,
+    Connecting,   // the logger is being connected to: the document is untouched, the stop control ends it
     Downloading,  // records are arriving into the document, one per tick (all of them, or only the new ones)
 };
 

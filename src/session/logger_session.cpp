@@ -6,7 +6,9 @@
 
 #include "data/byte_order.h"
 #include "device/device_link.h"
+#include "device/device_info_upload.h"
 #include "device/record_download.h"
+#include "session/document_feed.h"
 
 namespace varnelo {
 
@@ -27,13 +29,30 @@ std::function<ConnectOutcome()> ConnectOnce(std::unique_ptr<ByteLink> link, std:
     };
 }
 
+AppendBase AppendBaseOf(const CVarneloDoc& doc) {
+    AppendBase base;
+    base.kept = doc.recordCount();
+    if (base.kept > 0) base.last = doc.record(base.kept - 1);
+    return base;
+}
+
 LoggerSession::LoggerSession(Session& session, Connector connector)
-    : m_session(session), m_connector(std::move(connector)) {}
+    : m_session(&session), m_feed(std::make_unique<DocumentFeed>(session)), m_connector(std::move(connector)) {}
+
+LoggerSession::LoggerSession(Connector connector) : m_connector(std::move(connector)) {}
+
+LoggerSession::~LoggerSession() = default;
+
+const std::string& LoggerSession::portName() const {
+    static const std::string none;
+    return m_connection ? m_connection->portName : none;
+}
 
 Status LoggerSession::connect() {
     // One port at a time: the old one is closed before discovery looks again.
     m_connection.reset();
     ++m_connections;
+    ++m_stateVersion;
     ConnectOutcome outcome = m_connector();
     if (!outcome.connection) return std::move(outcome.status);
     m_connection = std::move(outcome.connection);
@@ -42,13 +61,16 @@ Status LoggerSession::connect() {
     if (!state.countRead) {
         // The port is kept: what did answer is worth showing.
         const std::string why = state.failures.empty() ? std::string("no answer") : state.failures.front().detail;
-        return {Status::Kind::NoAnswer, "the logger on " + m_connection->portName + " did not answer: " + why};
+        const char* says = state.silent ? " does not answer: " : " did not answer: ";
+        return {Status::Kind::NoAnswer, "the logger on " + m_connection->portName + says + why};
     }
     return {};
 }
 
 Status LoggerSession::ensureConnected() {
-    if (m_connection && !m_connection->link->gone() && m_connection->state.countRead && !m_faulted) return {};
+    if (m_connection && !m_connection->link->gone() && m_connection->state.countRead &&
+        m_connection->state.parametersRead && !m_faulted)
+        return {};
     return connect();
 }
 
@@ -69,6 +91,16 @@ JobStart LoggerSession::startDownload() {
         start.refused.connect = std::move(report);
         return start;
     }
+    if (const LoggerState& state = m_connection->state; !state.parametersRead) {
+        // The records' file needs the logger's parameter block: a zeroed one
+        // would be a lie. The next job connects afresh for it.
+        m_faulted = true;
+        start.refused.kind = SessionStep::Kind::NotConnected;
+        start.refused.job = LoggerJob::Download;
+        const std::string why = state.failures.empty() ? std::string("no parameter block") : state.failures.front().detail;
+        start.refused.connect = {Status::Kind::NoAnswer, "the logger on " + portName() + " did not answer: " + why};
+        return start;
+    }
     m_job = LoggerJob::Download;
     m_phase = Phase::Fetch;
     m_keepPartial = true;
@@ -76,15 +108,20 @@ JobStart LoggerSession::startDownload() {
     m_first = m_next = 0;
     // The count of the connection, as read then: the download never asks again.
     m_end = m_connection->state.recordCount;
+    if (m_feed) m_feed->begin(LoggerJob::Download, 0, true);
     start.delay = DOWNLOAD_START_DELAY;
     return start;
 }
 
 JobStart LoggerSession::startAppend(bool keepPartial) {
+    return startAppend(keepPartial, m_session ? AppendBaseOf(m_session->doc()) : AppendBase{});
+}
+
+JobStart LoggerSession::startAppend(bool keepPartial, const AppendBase& base) {
     JobStart start;
     if (busy()) return start;
     start.refused.job = LoggerJob::Append;
-    const int kept = m_session.doc().recordCount();
+    const int kept = base.kept;
     if (kept == 0) {
         start.refused.kind = SessionStep::Kind::Refused;
         start.refused.refusal = AppendRefusal::NoRecords;
@@ -95,12 +132,13 @@ JobStart LoggerSession::startAppend(bool keepPartial) {
     bool fresh = false;
     if (!m_connection || m_connection->link->gone() || m_faulted) {
         Status report = connect();
-        if (!m_connection) {
+        if (!report) {
+            // Nothing answered the count: blaming a later exchange would mislead.
             start.refused.kind = SessionStep::Kind::NotConnected;
             start.refused.connect = std::move(report);
             return start;
         }
-        fresh = report.ok();
+        fresh = true;
     }
     m_job = LoggerJob::Append;
     m_phase = fresh ? Phase::Check : Phase::Count;
@@ -108,6 +146,8 @@ JobStart LoggerSession::startAppend(bool keepPartial) {
     m_began = m_reconnected = false;
     m_first = m_next = kept;
     m_end = fresh ? m_connection->state.recordCount : kept;
+    m_lastKept = base.last;
+    if (m_feed) m_feed->begin(LoggerJob::Append, kept, keepPartial);
     start.delay = DOWNLOAD_START_DELAY;
     return start;
 }
@@ -116,9 +156,10 @@ SessionStep LoggerSession::step() {
     SessionStep result = newStep();
     switch (m_job) {
         case LoggerJob::None: return result;
-        case LoggerJob::Download: return stepDownload(result);
-        case LoggerJob::Append: return stepAppend(result);
+        case LoggerJob::Download: result = stepDownload(result); break;
+        case LoggerJob::Append: result = stepAppend(result); break;
     }
+    if (m_feed) m_feed->apply(result, state());
     return result;
 }
 
@@ -134,13 +175,8 @@ SessionStep LoggerSession::stepAppend(SessionStep result) {
 // The logger may have been refilled, cleared or swapped since the
 // connection: the append is judged on what it holds now.
 SessionStep LoggerSession::stepCount(SessionStep result) {
-    std::array<std::uint8_t, RECORD_COUNT_SIZE> count{};
     ByteLink& link = *m_connection->link;
-    Status read = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
-    if (!read && WorthRetrying(read, link)) {
-        link.discardInput();
-        read = Request(link, DeviceCommand::CMD_READ_RECORD_COUNT, count.data(), count.size());
-    }
+    const Status read = RetriedOnce(link, [&] { return ReadRecordCount(link, m_connection->state); });
     if (!read) {
         if (link.gone() && !m_reconnected) {
             m_reconnected = result.reconnected = true;
@@ -153,11 +189,8 @@ SessionStep LoggerSession::stepCount(SessionStep result) {
             return stopped(result, read);
         }
     } else {
-        LoggerState& state = m_connection->state;
-        state.reportedCount = ReadI32Le(count.data());
-        state.recordCount = m_end = HoldRecordCount(state.reportedCount);
-        state.countRead = true;
-        state.countLabel = CountLabel(0, state.recordCount);
+        m_end = m_connection->state.recordCount;
+        ++m_stateVersion;
     }
     m_phase = Phase::Check;
     result = newStep();
@@ -181,7 +214,7 @@ SessionStep LoggerSession::stepCheck(SessionStep result) {
     const RecordFetch fetched = fetch(m_first - 1, theirs, result);
     if (result.kind != SessionStep::Kind::Idle) return result;
     if (!fetched.status) return stopped(result, fetched.status, true);
-    if (std::memcmp(theirs.bytes.data(), m_session.doc().record(m_first - 1).bytes.data(), BLOCK_SIZE) != 0)
+    if (std::memcmp(theirs.bytes.data(), m_lastKept.bytes.data(), BLOCK_SIZE) != 0)
         return refuse(AppendRefusal::RecordDiffers);
     if (m_end == m_first) return refuse(AppendRefusal::NoNewRecords);
     m_phase = Phase::Fetch;
@@ -215,38 +248,25 @@ RecordFetch LoggerSession::fetch(int index, MeasurementRecord& into, SessionStep
 }
 
 SessionStep LoggerSession::stepDownload(SessionStep result) {
-    CVarneloDoc& doc = m_session.doc();
     if (m_next >= m_end) {
         result.kind = SessionStep::Kind::Completed;
-        if (m_began) m_session.markChanged();
         return end(result);
     }
     const int index = m_next;
     result.record = index;
-    // The first record waits aside: until it is whole the document is untouched.
-    MeasurementRecord& into = m_began ? doc.record(index) : m_staging;
-    const RecordFetch fetched = fetch(index, into, result);
+    // The record waits aside: until it is whole nothing of it is handed on.
+    const RecordFetch fetched = fetch(index, m_staging, result);
     if (result.kind != SessionStep::Kind::Idle) return result;
     if (!fetched.status) return stopped(result, fetched.status);
-    if (!m_began) {
-        m_began = true;
-        if (m_job == LoggerJob::Download) {
-            // The logger's records replace the document's, and its blocks go with them.
-            AdoptLoggerBlocks(m_connection->state, doc);
-            m_session.beginDownload();
-            m_session.markChanged();
-        }
-        doc.record(index) = m_staging;
-    }
-    doc.setRecordCount(index + 1);
-    m_session.recordsChanged();
+    m_began = true;
     ++m_next;
     result = newStep();
     result.kind = SessionStep::Kind::Record;
     result.record = index;
     result.first = index == m_first;
     result.reconnected = m_reconnected;
-    result.label = RecordTimeLabel(doc.record(index));
+    result.label = RecordTimeLabel(m_staging);
+    result.bytes = std::make_shared<const MeasurementRecord>(m_staging);
     result.rearm = DOWNLOAD_STEP_DELAY;
     return result;
 }
@@ -256,7 +276,9 @@ SessionStep LoggerSession::stop() {
     SessionStep result = newStep();
     result.cancelled = true;
     result.record = m_next;
-    return stopped(result, std::nullopt);
+    result = stopped(result, std::nullopt);
+    if (m_feed) m_feed->apply(result, state());
+    return result;
 }
 
 SessionStep LoggerSession::stopped(SessionStep result, std::optional<Status> failure, bool atCheck) {
@@ -264,17 +286,7 @@ SessionStep LoggerSession::stopped(SessionStep result, std::optional<Status> fai
     result.kind = SessionStep::Kind::Stopped;
     result.exchange = std::move(failure);
     result.atCheck = atCheck;
-    if (m_began) {
-        CVarneloDoc& doc = m_session.doc();
-        const int keep = keepsPartial() ? m_next : m_first;
-        doc.setRecordCount(keep);
-        // Blocks past the count, the half-received one included, go back
-        // to the zero bytes of unfilled blocks.
-        for (int i = keep; i <= std::min(m_next, RECORD_CAPACITY - 1); ++i) doc.record(i).bytes.fill(0);
-        m_session.recordsChanged();
-        if (keep > m_first) m_session.markChanged();
-        result.kept = keep - m_first;
-    }
+    if (m_began) result.kept = keepsPartial() ? m_next - m_first : 0;
     return end(result);
 }
 
@@ -292,6 +304,32 @@ SessionStep LoggerSession::end(SessionStep result) {
     m_job = LoggerJob::None;
     result.rearm.reset();
     return result;
+}
+
+Status LoggerSession::upload(const DeviceInfoBlock& block, bool verify) {
+    if (!m_connection) return {Status::Kind::NoLogger, "no logger is connected"};
+    const std::string on = "the logger on " + portName();
+    if (!m_connection->state.deviceInfoRead)
+        return {Status::Kind::Failed, "cannot read the device information block of " + on + "; nothing was uploaded"};
+    ByteLink& link = *m_connection->link;
+    if (const Status sent = UploadDeviceInfo(link, block); !sent) return sent;
+    m_connection->state.deviceInfo = block;
+    ++m_stateVersion;
+    if (!verify) return {};
+    DeviceInfoBlock back{};
+    Status read = Request(link, DeviceCommand::CMD_READ_DEVICE_INFO, back.bytes.data(), back.bytes.size());
+    if (!read) {
+        read.detail = "cannot read the block back: " + read.detail;
+        return read;
+    }
+    const auto [s, b] = std::mismatch(block.bytes.begin(), block.bytes.end(), back.bytes.begin());
+    if (s == block.bytes.end()) return {};
+    Status differs{Status::Kind::Failed, "the logger holds a different block: byte " +
+                                             std::to_string(s - block.bytes.begin()) + " was sent as " +
+                                             std::to_string(*s) + " and reads back as " + std::to_string(*b)};
+    differs.command = static_cast<int>(DeviceCommand::CMD_READ_DEVICE_INFO);
+    m_connection->state.deviceInfo = back;
+    return differs;
 }
 
 }  // namespace varnelo

@@ -7,6 +7,11 @@
 //
 //   idle --startDownload()/startAppend()--> [connect when needed] --> one exchange pair per step() --> idle
 //
+// Made with a Session, it fills that session's document itself (the command
+// line, tests). Made without one it touches no document at all: each record
+// step carries the record, and a DocumentFeed on the document's own thread
+// takes it (the window, whose session runs on a thread of its own).
+//
 // The document changes only when the job's first record has arrived:
 // until then a connection that fails, a port that has gone or a refusal
 // leaves it, its name and its records exactly as they were. From then on
@@ -50,6 +55,7 @@ struct SessionStep {
     bool cancelled = false;    // Stopped by stop(), not by a fault
     int kept = 0;              // Stopped: records of this job the document keeps
     std::string label;
+    std::shared_ptr<const MeasurementRecord> bytes;  // Record: the record itself, whole
     // Stopped by a fault: the exchange that failed, at `record` (-1: the
     // count read again), the append's check of record k-1 when atCheck.
     std::optional<Status> exchange;
@@ -70,6 +76,15 @@ struct JobStart {
 };
 
 class LoggerSession;
+class DocumentFeed;
+
+// What an append checks the logger against: how many records the document
+// holds, and a copy of its last one.
+struct AppendBase {
+    int kept = 0;
+    MeasurementRecord last{};
+};
+AppendBase AppendBaseOf(const CVarneloDoc& doc);
 
 // A link that is open already (the in-process simulated logger, a test's
 // link): the first connection gets it, every later one finds no logger.
@@ -80,15 +95,20 @@ public:
     // Opens the logger afresh: discovery, an explicit port, or the simulated one.
     using Connector = std::function<ConnectOutcome()>;
 
+    // Fills session's document as the steps come.
     LoggerSession(Session& session, Connector connector);
+    // Touches no document: the records travel in the steps.
+    explicit LoggerSession(Connector connector);
+    ~LoggerSession();
     LoggerSession(const LoggerSession&) = delete;
     LoggerSession& operator=(const LoggerSession&) = delete;
 
     // The start-up connection, or a new one: whatever talked to the old
     // port goes first. The logger's blocks stay the session's (state()).
     Status connect();
-    // Connects when there is no port, it has gone, its count was never
-    // read, or the last job stopped on a fault; else keeps the one there is.
+    // Connects when there is no port, it has gone, its count or parameter
+    // block was never read, or the last job stopped on a fault; else keeps
+    // the one there is.
     Status ensureConnected();
 
     bool connected() const { return m_connection.has_value(); }
@@ -98,15 +118,30 @@ public:
     ByteLink* link() { return m_connection ? m_connection->link.get() : nullptr; }
     LoggerState* state() { return m_connection ? &m_connection->state : nullptr; }
     const LoggerState* state() const { return m_connection ? &m_connection->state : nullptr; }
-    const std::string& portName() const { return m_connection->portName; }
+    // Empty when there is no connection.
+    const std::string& portName() const;
+    // Grows each time what state() holds changes: a connection, the count
+    // read again, an upload.
+    int stateVersion() const { return m_stateVersion; }
 
     // Every record of the logger, counted at the connection, into a new
-    // untitled document (from the first record on).
+    // untitled document (from the first record on). Refused (NotConnected)
+    // unless the connection read the parameter block, which the records'
+    // file needs.
     JobStart startDownload();
     // Only the records the document lacks, after the logger's count is
-    // read again and its record k-1 is byte for byte the document's. A
-    // stop appends nothing unless keepPartial.
+    // read again and its record k-1 is byte for byte the document's (the
+    // base's). A stop appends nothing unless keepPartial.
+    JobStart startAppend(bool keepPartial, const AppendBase& base);
+    // The base of the session's own document.
     JobStart startAppend(bool keepPartial);
+
+    // Sends the device information block (command 139): the channel
+    // upload. Refused unless the connection read the logger's block, since
+    // a block from elsewhere would overwrite the other channel. With verify
+    // the block is read back (command 6); a difference or a failed read
+    // names command 6. Once sent, state() holds the block.
+    Status upload(const DeviceInfoBlock& block, bool verify = false);
 
     LoggerJob job() const { return m_job; }
     bool busy() const { return m_job != LoggerJob::None; }
@@ -132,8 +167,10 @@ private:
     SessionStep notConnected(SessionStep result, Status report);
     SessionStep newStep() const;
 
-    Session& m_session;
+    Session* m_session = nullptr;
+    std::unique_ptr<DocumentFeed> m_feed;
     Connector m_connector;
+    int m_stateVersion = 0;
     std::optional<LoggerConnection> m_connection;
     bool m_faulted = false;  // the last job stopped on a failed exchange
     int m_connections = 0;
@@ -146,7 +183,8 @@ private:
     int m_first = 0;             // the document's first record this job brings
     int m_next = 0;
     int m_end = 0;
-    MeasurementRecord m_staging{};  // the first record, until it is whole
+    MeasurementRecord m_staging{};  // the record under way, until it is whole
+    MeasurementRecord m_lastKept{};  // an append's base: what record k-1 must be
 };
 
 }  // namespace varnelo

@@ -8,10 +8,4 @@ bool AssignSensorToChannel(DeviceInfoBlock& block, const SensorTable& table, std
     return AssignSensor(block, channel, head.name, head.coefficients);
 }
 
-Status UploadDeviceInfo(ByteLink& link, const DeviceInfoBlock& block) {
-    Status result = Send(link, DeviceCommand::CMD_WRITE_DEVICE_INFO, block.bytes);
-    if (!result) link.discardInput();
-    return result;
-}
-
 }  // namespace varnelo

@@ -3,6 +3,7 @@
 // connects to. No time passes here, so a reply that is short or missing is
 // known at once and the read returns without waiting for its deadline.
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -23,7 +24,8 @@ public:
     bool inputPending() override { return !m_gone && m_readPosition < m_incoming.size(); }
     bool gone() const override { return m_gone; }
 
-    // The cable is pulled: every later write and read moves nothing.
+    // The cable is pulled: every later write and read moves nothing. Any
+    // thread may pull it.
     void unplug() { m_gone = true; }
 
     LoggerModel& model() { return m_model; }
@@ -33,7 +35,7 @@ private:
     LoggerModel m_model;
     std::vector<std::uint8_t> m_incoming;
     std::size_t m_readPosition = 0;
-    bool m_gone = false;
+    std::atomic<bool> m_gone{false};
 };
 
 }  // namespace varnelo

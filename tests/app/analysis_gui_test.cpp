@@ -68,7 +68,7 @@ protected:
         nowhere.kind = LoggerChoice::Kind::Port;
         nowhere.port = QString::fromStdString((dir / "no-such-port").string());
         frame = std::make_unique<CMainFrame>(nowhere);
-        ASSERT_TRUE(frame->start(QString::fromStdString(file.string())));
+        ASSERT_TRUE(test::StartAndConnect(*frame, QString::fromStdString(file.string())));
         ASSERT_TRUE(WaitFor([&] { return frame->view()->recordList()->currentRow() == 0; }, 5000));
     }
     QImage Shown() const { return frame->view()->trackFrame()->grab().toImage().convertToFormat(QImage::Format_RGB32); }

@@ -19,14 +19,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <csignal>
 #include <functional>
 #include <memory>
 
+#include "app/main_frame.h"
+#include "app/varnelo_view.h"
 #include "launch/logger_options.h"
 #include "launch/path_text.h"
 #include "session/session.h"
 #include "simulator/simulated_content.h"
+#include "simulator/simulated_link.h"
 
 namespace varnelo::test {
 
@@ -170,6 +174,19 @@ inline void WriteSimulatedDataFile(const std::filesystem::path& path, int count,
 // Lets the event loop run until done() holds or the time is up.
 inline bool WaitFor(const std::function<bool()>& done, int milliseconds = 10000) {
     return QTest::qWaitFor(done, milliseconds);
+}
+
+// The window connects on its logger thread: what the connection read is
+// there once its answer has come.
+inline bool StartAndConnect(CMainFrame& frame, const QString& file = {}) {
+    return frame.start(file) && WaitFor([&] { return !frame.view()->busy(); }, 30000);
+}
+
+// The simulated logger the window's thread connected to last: its cable and memory.
+using SimulatorSeen = std::shared_ptr<std::atomic<SimulatedLink*>>;
+inline LoggerChoice Watched(LoggerChoice choice, const SimulatorSeen& seen) {
+    choice.simulatorOpened = [seen](SimulatedLink& link) { *seen = &link; };
+    return choice;
 }
 
 }  // namespace varnelo::test

@@ -81,7 +81,7 @@ protected:
         logger.port = QString::fromStdString(port);
         const auto start = Clock::now();
         frame = std::make_unique<CMainFrame>(logger);
-        EXPECT_TRUE(frame->start({}));
+        EXPECT_TRUE(test::StartAndConnect(*frame));
         return Clock::now() - start;
     }
     // Presses the read button and waits for the end; returns how long it took.

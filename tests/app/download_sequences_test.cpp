@@ -53,12 +53,13 @@ protected:
     }
 
     void Start(const LoggerChoice& logger, const QString& file = {}) {
-        frame = std::make_unique<CMainFrame>(logger);
-        ASSERT_TRUE(frame->start(file));
+        frame = std::make_unique<CMainFrame>(test::Watched(logger, simulator));
+        ASSERT_TRUE(test::StartAndConnect(*frame, file));
         frame->activateWindow();  // keys reach the window's shortcuts
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     }
     CVarneloView& view() { return *frame->view(); }
+    test::SimulatorSeen simulator = std::make_shared<std::atomic<SimulatedLink*>>(nullptr);
     const CVarneloDoc& doc() const { return frame->session().doc(); }
     int Listed() { return view().recordList()->count(); }
     QString Status() const { return frame->statusBar()->currentMessage(); }
@@ -206,7 +207,7 @@ TEST_F(DownloadSequences, ReplacingTheDocumentAsksBeforeStoppingADownload) {
 TEST_F(DownloadSequences, AfterAnUnplugReadingReconnectsAndAsksFirst) {
     Start(test::SimulatedLogger(60, SEED));
     ReadSome(10);
-    auto* cable = dynamic_cast<SimulatedLink*>(view().link());
+    SimulatedLink* cable = *simulator;
     ASSERT_NE(cable, nullptr);
     cable->unplug();
     ASSERT_TRUE(WaitFor([&] { return !view().downloading(); }));
@@ -219,8 +220,8 @@ TEST_F(DownloadSequences, AfterAnUnplugReadingReconnectsAndAsksFirst) {
         EXPECT_EQ(cancel.answers(), 1);
     }
     EXPECT_FALSE(view().downloading());
-    ASSERT_NE(view().link(), nullptr);
-    EXPECT_FALSE(view().link()->gone()) << "connected again";
+    ASSERT_NE(simulator->load(), cable) << "connected again";
+    EXPECT_FALSE(simulator->load()->gone());
     ExpectKeptWhole(kept);
 
     ModalAnswer<QMessageBox> no([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });

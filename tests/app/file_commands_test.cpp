@@ -43,7 +43,7 @@ protected:
     void SetUp() override {
         test::FreshApplication();
         frame = std::make_unique<CMainFrame>(test::SimulatedLogger(6, 9));
-        ASSERT_TRUE(frame->start({}));
+        ASSERT_TRUE(test::StartAndConnect(*frame));
         QTest::mouseClick(view().readButton(), Qt::LeftButton);
         ASSERT_TRUE(WaitFor([&] { return !view().downloading() && view().recordList()->count() == 6; }));
     }

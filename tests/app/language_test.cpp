@@ -97,7 +97,7 @@ protected:
     }
     CMainFrame& Start(int records = 4) {
         frame = std::make_unique<CMainFrame>(test::SimulatedLogger(records, 5));
-        EXPECT_TRUE(frame->start({}));
+        EXPECT_TRUE(test::StartAndConnect(*frame));
         return *frame;
     }
     void Download() {
@@ -147,7 +147,7 @@ TEST_F(Language, SwitchingToEnglishLeavesNoJapaneseAndSwitchingBackRestoresEvery
     ASSERT_TRUE(LanguageEntry(QStringLiteral("ja"))->isChecked());
     // Dialogs open at the switch follow it too.
     CAboutDlg openAbout;
-    CSettingDlg openSettings(frame->session().doc(), nullptr, false);
+    CSettingDlg openSettings(frame->session().doc().deviceInfo(), frame->session().doc().parameterBlock(), nullptr, false);
 
     LanguageEntry(QStringLiteral("en"))->trigger();
     EXPECT_EQ(CurrentLanguage(), QStringLiteral("en"));
@@ -235,10 +235,10 @@ TEST_F(Language, EveryTextFitsItsDialogUnitRectangleInBothLanguages) {
     for (const QString& code : AvailableLanguages()) {
         InstallLanguage(code);
         frame = std::make_unique<CMainFrame>(none);
-        ASSERT_TRUE(frame->start({}));
+        ASSERT_TRUE(test::StartAndConnect(*frame));
         ExpectTextsFit(*frame->view(), code);
         {
-            CSettingDlg settings(frame->session().doc(), nullptr, false);
+            CSettingDlg settings(frame->session().doc().deviceInfo(), frame->session().doc().parameterBlock(), nullptr, false);
             ExpectTextsFit(settings, code);
             auto* footLine = settings.findChild<QLabel*>(QStringLiteral("footLine"));
             for (const char* message : footLines) {

@@ -64,7 +64,7 @@ protected:
     // A frame on the given logger, started with file (none: a new document).
     CMainFrame& Start(const LoggerChoice& logger, const QString& file = {}) {
         frame = std::make_unique<CMainFrame>(logger);
-        EXPECT_TRUE(frame->start(file));
+        EXPECT_TRUE(test::StartAndConnect(*frame, file));
         return *frame;
     }
     CVarneloView& view() { return *frame->view(); }
@@ -151,14 +151,14 @@ TEST_F(MainFrame, OpeningAnotherFileRelistsKeepsTheLimitAndResetsTheMode) {
     WriteDataFile(dir / "a.vrnldata", 4, 1);
     WriteDataFile(dir / "b.vrnldata", 2, 2);
     Start(Simulated(5));
-    ByteLink* link = view().link();
+    const int connections = frame->logger().connections();
     ASSERT_TRUE(frame->openDocument(QString::fromStdString((dir / "a.vrnldata").string())));
     QTest::mouseClick(view().reflectanceRadio(), Qt::LeftButton);
     QTest::mouseClick(view().limitBox(), Qt::LeftButton);
     ASSERT_TRUE(frame->openDocument(QString::fromStdString((dir / "b.vrnldata").string())));
 
     EXPECT_EQ(view().recordList()->count(), 2);
-    EXPECT_EQ(view().link(), link) << "no second connection";
+    EXPECT_EQ(frame->logger().connections(), connections) << "no second connection";
     EXPECT_EQ(view().exportMode(), ExportMode::TwoChannel);
     EXPECT_TRUE(view().twoChannelRadio()->isChecked());
     EXPECT_FALSE(view().reflectanceRadio()->isChecked());
@@ -277,7 +277,8 @@ TEST_F(MainFrame, TheSettingsDialogUploadsBetweenDownloadStepsWithoutHarmingThem
     const std::string text = "C12880MA,HEAD-X,1,2,3,4,5,6\n";
     test::WriteFileBytes(settings, std::vector<std::uint8_t>(text.begin(), text.end()));
     QSettings().setValue(QStringLiteral("setting/file"), QString::fromStdString(settings.string()));
-    Start(Simulated(40));
+    auto simulator = std::make_shared<std::atomic<SimulatedLink*>>(nullptr);
+    Start(test::Watched(Simulated(40), simulator));
     QTest::mouseClick(view().readButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return view().recordList()->count() >= 5; }));
 
@@ -288,7 +289,9 @@ TEST_F(MainFrame, TheSettingsDialogUploadsBetweenDownloadStepsWithoutHarmingThem
             downloadingMeanwhile = view().downloading();
             dialog.findChild<QListWidget*>(QStringLiteral("sensorList"))->setCurrentRow(0);
             dialog.findChild<QPushButton*>(QStringLiteral("ch.1"))->click();
-            foot = dialog.findChild<QLabel*>(QStringLiteral("footLine"))->text();
+            const QLabel* footLine = dialog.findChild<QLabel*>(QStringLiteral("footLine"));
+            EXPECT_TRUE(WaitFor([&] { return !footLine->text().endsWith(QStringLiteral("…")); }));
+            foot = footLine->text();
             dialog.accept();
         });
         frame->action(Command::EditHardware)->trigger();
@@ -300,7 +303,7 @@ TEST_F(MainFrame, TheSettingsDialogUploadsBetweenDownloadStepsWithoutHarmingThem
     const SimulatedContent content(40, 7);
     ASSERT_EQ(frame->session().doc().recordCount(), 40);
     for (int i = 0; i < 40; ++i) EXPECT_EQ(frame->session().doc().record(i).bytes, content.record(i).bytes) << i;
-    const auto* logger = dynamic_cast<SimulatedLink*>(view().link());
+    const SimulatedLink* logger = *simulator;
     ASSERT_NE(logger, nullptr);
     EXPECT_EQ(SensorName(logger->model().deviceInfo(), 0), "HEAD-X");
     EXPECT_EQ(logger->model().recordReplies(), 40) << "no record needed a second attempt";
@@ -351,7 +354,7 @@ TEST(StatusBar, AMessageKeepsHalfTheBarAndOutlastsPromptsAndReadouts) {
     static QString warnings;
     const auto previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& t) { warnings += t; });
     CMainFrame frame(test::SimulatedLogger(5, 7));
-    ASSERT_TRUE(frame.start({}));
+    ASSERT_TRUE(test::StartAndConnect(frame));
     qInstallMessageHandler(previous);
     EXPECT_FALSE(warnings.contains(QStringLiteral("StatusBar"))) << warnings.toStdString();
     for (const char* language : {"ja", "en"}) {

@@ -136,7 +136,7 @@ TEST(FileMessages, EveryFileProblemSaysWhyInTheWindowsLanguage) {
 
     // The window says why, not only that opening failed.
     CMainFrame frame(test::SimulatedLogger(0, 1));
-    ASSERT_TRUE(frame.start({}));
+    ASSERT_TRUE(test::StartAndConnect(frame));
     test::ModalAnswer<QMessageBox> ok([&](QMessageBox& box) { box.accept(); });
     EXPECT_FALSE(frame.openDocument(test::PathText(dir / "missing.vrnldata")));
     const QString said = frame.statusBar()->currentMessage();

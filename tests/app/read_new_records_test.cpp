@@ -60,7 +60,7 @@ TEST_P(ReadNewRecords, ListsOnlyTheNewRecordsOrLeavesTheDocumentAsItWas) {
     logger.simulator.faults.shortReplyAt = c.shortReplyAt;
     logger.simulator.faults.persistent = true;
     CMainFrame frame(logger);
-    ASSERT_TRUE(frame.start(QString::fromStdString(file.string())));
+    ASSERT_TRUE(test::StartAndConnect(frame, QString::fromStdString(file.string())));
     CVarneloView& view = *frame.view();
     QAction* readNew = frame.readNewAction();
     EXPECT_EQ(readNew->text(), QStringLiteral("新しいレコードを読み出し"));
@@ -105,7 +105,7 @@ TEST_F(ReadNewRecords, IsOfferedWithRecordsToCheckAndNeverSavesOverAnOutsideAppe
     none.kind = LoggerChoice::Kind::Port;
     none.port = QString::fromStdString((dir / "no-such-port").string());
     CMainFrame unconnected(none);
-    ASSERT_TRUE(unconnected.start({}));
+    ASSERT_TRUE(test::StartAndConnect(unconnected));
     EXPECT_FALSE(unconnected.readNewAction()->isEnabled());
 
     const SimulatedContent content(HELD + 5, READ_NEW_SEED);
@@ -133,7 +133,7 @@ TEST_F(ReadNewRecords, IsOfferedWithRecordsToCheckAndNeverSavesOverAnOutsideAppe
     LoggerChoice simulated;
     simulated.kind = LoggerChoice::Kind::Simulated;
     CMainFrame empty(simulated);
-    ASSERT_TRUE(empty.start({}));
+    ASSERT_TRUE(test::StartAndConnect(empty));
     EXPECT_FALSE(empty.readNewAction()->isEnabled()) << "a new document takes a full download";
 }
 

@@ -56,7 +56,7 @@ protected:
     void SetUp() override {
         test::FreshApplication();
         frame = std::make_unique<CMainFrame>(test::SimulatedLogger(2, 3));
-        ASSERT_TRUE(frame->start({}));
+        ASSERT_TRUE(test::StartAndConnect(*frame));
     }
     void TearDown() override { frame->session().renew(); }
     CVarneloView& view() { return *frame->view(); }
@@ -250,7 +250,7 @@ TEST_F(ShellResources, ClosingAsksAboutAnUnsavedDownload) {
         EXPECT_FALSE(unexpected.answered()) << "nothing to save yet";
     }
     frame = std::make_unique<CMainFrame>(test::SimulatedLogger(2, 3));
-    ASSERT_TRUE(frame->start({}));
+    ASSERT_TRUE(test::StartAndConnect(*frame));
     QTest::mouseClick(view().readButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !view().downloading() && frame->session().changed(); }));
     QString asked;
@@ -267,7 +267,7 @@ TEST_F(ShellResources, ClosingAsksAboutAnUnsavedDownload) {
 // the form is shown, and not before.
 TEST_F(ShellResources, EmptyChartsAreDrawnShortlyAfterStart) {
     frame = std::make_unique<CMainFrame>(test::SimulatedLogger(0, 3));
-    ASSERT_TRUE(frame->start({}));
+    ASSERT_TRUE(test::StartAndConnect(*frame));
     const auto empty = [](const PixelSize size, void (*draw)(Canvas&)) {
         ChartSurface surface(QSize(size.width, size.height));
         surface.draw(draw);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device/fake_link.h"
+#include "device/device_info_upload.h"
 #include "settings/channel_upload.h"
 
 namespace varnelo {
