@@ -346,6 +346,10 @@ About</translation>
         <extracomment>Title of the hardware settings dialog (the logger&apos;s sensor heads and parameters).</extracomment>
         <translation>Hardware settings</translation>
     </message>
+    <message>
+        <source>ch.%1 に送信しています…</source>
+        <translation>Sending to ch.%1…</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::CVarneloView</name>
@@ -468,6 +472,14 @@ About</translation>
     <message>
         <source>%1。何も追加していません: %2</source>
         <translation>%1. Nothing was added: %2</translation>
+    </message>
+    <message>
+        <source>ロガーに接続しています…</source>
+        <translation>Connecting to the logger…</translation>
+    </message>
+    <message>
+        <source>ロガーへの接続を中止しました</source>
+        <translation>Stopped connecting to the logger</translation>
     </message>
 </context>
 <context>

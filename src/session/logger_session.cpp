@@ -68,9 +68,7 @@ Status LoggerSession::connect() {
 }
 
 Status LoggerSession::ensureConnected() {
-    if (m_connection && !m_connection->link->gone() && m_connection->state.countRead &&
-        m_connection->state.parametersRead && !m_faulted)
-        return {};
+    if (m_connection && !m_connection->link->gone() && m_connection->state.countRead && !m_faulted) return {};
     return connect();
 }
 

@@ -106,9 +106,9 @@ public:
     // The start-up connection, or a new one: whatever talked to the old
     // port goes first. The logger's blocks stay the session's (state()).
     Status connect();
-    // Connects when there is no port, it has gone, its count or parameter
-    // block was never read, or the last job stopped on a fault; else keeps
-    // the one there is.
+    // Connects when there is no port, it has gone, its count was never
+    // read, or the last job stopped on a fault (or was refused for want of
+    // the parameter block); else keeps the one there is.
     Status ensureConnected();
 
     bool connected() const { return m_connection.has_value(); }

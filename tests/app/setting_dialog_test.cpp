@@ -201,7 +201,7 @@ TEST_F(SettingDialog, TheFootLineSaysWhenTheUploadFailed) {
         Send(dialog, "ch.1");
         EXPECT_EQ(FootLine(dialog), c.foot) << c.what;
         // The dialog keeps the assignment all the same.
-        EXPECT_TRUE(PageLines(dialog).front().endsWith(QStringLiteral(", HEAD-C"))) << c.what;
+        EXPECT_TRUE(PageLines(dialog).join(QString()).contains(QStringLiteral("HEAD-C"))) << c.what;
     }
     EXPECT_EQ(logger().model().deviceInfo().bytes, stored.bytes) << "nothing reached the logger";
 }

@@ -161,19 +161,35 @@ TEST(PtyDownload, AStaleLockOfTheLoggersPortIsTakenOverAtOnce) {
     EXPECT_NE(::access((lock + ".rmlock").c_str(), F_OK), 0);
 }
 
-TEST(PtyDownload, InfoFailsWhenTheLoggerNeverAnswers) {
-    // A terminal nobody serves: every request runs into its deadline.
+// A terminal nobody serves: the first two requests run into their
+// deadlines, and every command gives up there, saying why, in one line.
+TEST(PtyDownload, EveryCommandGivesUpQuicklyWhenTheLoggerNeverAnswers) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
     const std::string port = ::ptsname(master);
-    const auto result = test::RunCli({"info", "--port", port});
+    test::TempDir dir;
+    const auto held = dir / "held.vrnldata";
+    test::WriteFileBytes(held, test::ExpectedDataFile(SimulatedContent(3, 1), 3));
+    const std::vector<std::vector<std::string>> commands = {
+        {"info", "--port", port},
+        {"download", "--port", port, "-o", (dir / "new.vrnldata").string()},
+        {"download", "--port", port, "--append", held.string()},
+    };
+    for (const auto& command : commands) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto result = test::RunCli(command);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms) << command[0];
+        EXPECT_EQ(result.status, 1) << result.err;
+        EXPECT_NE(result.err.find("does not answer: identity B (command 2)"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("record count"), std::string::npos) << result.err;
+        EXPECT_EQ(test::LineCount(result.err), 1u) << result.err;
+        EXPECT_EQ(result.out.find("identity"), std::string::npos) << result.out;
+    }
     ::close(master);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("does not answer"), std::string::npos) << result.err;
-    EXPECT_EQ(test::LineCount(result.err), 1u);
-    EXPECT_EQ(result.out.find("identity"), std::string::npos) << result.out;
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.vrnldata"));
+    EXPECT_EQ(test::ReadFileBytes(held), test::ExpectedDataFile(SimulatedContent(3, 1), 3));
 }
 
 TEST(PtyDownload, ALoggerFallingSilentStopsWithinTheDeadlineKeepingCompleteRecords) {
