@@ -4,8 +4,13 @@
 // program's resident memory with the full document; and, run on its own with
 // --benchmark_filter=Download, a GUI download of 15000 records from the
 // simulated logger on a pseudo-terminal against the N x 10 ms its timer
-// paces it at (ms_per_record: the goal is 10.5 at most).
+// paces it at (ms_per_record: the goal is 10.5 at most). Each logger run
+// also reports the window's worst event-loop stall (a 1 ms probe timer's
+// worst lateness): over that download, over a connection to a port nobody
+// serves, and over a stop in the middle of a silent exchange (the goal is
+// 30 ms for each; stop_ms: from Esc to the window idle, goal 100).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -49,12 +55,38 @@ LoggerChoice SimulatedLogger(int records) {
     return logger;
 }
 
+// The event loop's worst lateness, from a timer due every millisecond.
+class StallProbe {
+public:
+    StallProbe() {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const auto now = Clock::now();
+            m_worst = std::max(m_worst, now - m_last);
+            m_last = now;
+        });
+        m_timer.start(1);
+    }
+    double worstMs() const { return std::chrono::duration<double, std::milli>(m_worst).count(); }
+
+private:
+    QTimer m_timer;
+    Clock::time_point m_last = Clock::now();
+    Clock::duration m_worst{};
+};
+
+bool WaitUntilIdle(CMainFrame& frame, int milliseconds = 600000) {
+    return QTest::qWaitFor([&] { return !frame.view()->busy(); }, milliseconds);
+}
+
 bool WaitForFirstChart(CMainFrame& frame) {
     return QTest::qWaitFor([&] { return frame.view()->recordList()->currentRow() == 0; }, 600000);
 }
 
 // mode: "start FILE" (start with the file; the parent times the process),
-// "open FILE" (File > Open timed inside), "download N [PORT]".
+// "open FILE" (File > Open timed inside), "download N [PORT]", "dead PORT"
+// (a connection nobody answers), "stop N PORT" (Esc once N records are in
+// and the next exchange has waited a while).
 int Child(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("VarneloBench"));
@@ -73,6 +105,18 @@ int Child(int argc, char** argv) {
         std::printf("%.6f\n", std::chrono::duration<double>(Clock::now() - start).count());
         return 0;
     }
+    if (mode == "dead") {
+        LoggerChoice logger;
+        logger.kind = LoggerChoice::Kind::Port;
+        logger.port = QString::fromLocal8Bit(argv[3]);
+        CMainFrame frame(logger);
+        const StallProbe probe;
+        const auto start = Clock::now();
+        frame.start({});
+        if (!WaitUntilIdle(frame)) return 1;
+        std::printf("%.6f 0 %.3f\n", std::chrono::duration<double>(Clock::now() - start).count(), probe.worstMs());
+        return 0;
+    }
     const int records = std::atoi(argv[3]);
     LoggerChoice logger = SimulatedLogger(records);
     if (argc >= 5) {
@@ -81,19 +125,35 @@ int Child(int argc, char** argv) {
     }
     CMainFrame frame(logger);
     frame.start({});
+    if (!WaitUntilIdle(frame)) return 1;
+    if (mode == "stop") {
+        const StallProbe probe;
+        QTest::mouseClick(frame.view()->readButton(), Qt::LeftButton);
+        if (!QTest::qWaitFor([&] { return frame.view()->recordList()->count() >= records; }, 60000)) return 1;
+        QTest::qWait(300);
+        const auto start = Clock::now();
+        QTest::keyClick(&frame, Qt::Key_Escape);
+        if (!WaitUntilIdle(frame)) return 1;
+        const double stopped = std::chrono::duration<double>(Clock::now() - start).count();
+        QTest::qWait(100);
+        std::printf("%.6f 0 %.3f\n", stopped, probe.worstMs());
+        frame.session().renew();
+        return 0;
+    }
+    const StallProbe probe;
     const auto start = Clock::now();
     const std::clock_t cpuStart = std::clock();
     // The program's own event loop, as a user's run has it: a wait that
     // polls and sleeps between looks would pace the ticks itself.
     QEventLoop loop;
     QObject::connect(frame.view(), &CVarneloView::stateChanged, &loop, [&] {
-        if (!frame.view()->downloading()) loop.quit();
+        if (!frame.view()->busy()) loop.quit();
     });
     QTest::mouseClick(frame.view()->readButton(), Qt::LeftButton);
     loop.exec();
     if (frame.session().doc().recordCount() != records) return 1;
-    std::printf("%.6f %.6f\n", std::chrono::duration<double>(Clock::now() - start).count(),
-                static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    std::printf("%.6f %.6f %.3f\n", std::chrono::duration<double>(Clock::now() - start).count(),
+                static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC, probe.worstMs());
     frame.session().renew();
     return 0;
 }
@@ -180,12 +240,43 @@ void BM_Download(benchmark::State& state) {
         double seconds = 0;
         const std::string out = RunChild({"download", std::to_string(records), logger.port()}, seconds);
         if (out.empty()) state.SkipWithError("the program failed");
-        double wall = 0;
-        std::sscanf(out.c_str(), "%lf %lf", &wall, &cpu);
+        double wall = 0, stall = 0;
+        std::sscanf(out.c_str(), "%lf %lf %lf", &wall, &cpu, &stall);
         state.SetIterationTime(wall);
+        state.counters["worst_stall_ms"] = stall;
         state.counters["ms_per_record"] = wall * 1000.0 / records;
         state.counters["overhead_ms_per_record"] = (wall - records * 0.010) * 1000.0 / records;
         state.counters["cpu_ms_per_record"] = cpu * 1000.0 / records;
+    }
+}
+
+// A terminal nobody serves: connecting gives up, the window never stalls.
+void BM_DownloadDeadPort(benchmark::State& state) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return state.SkipWithError("no terminal");
+    const std::string port = ::ptsname(master);
+    for (auto _ : state) {
+        double seconds = 0, wall = 0, cpu = 0, stall = 0;
+        const std::string out = RunChild({"dead", port}, seconds);
+        if (out.empty()) state.SkipWithError("the program failed");
+        std::sscanf(out.c_str(), "%lf %lf %lf", &wall, &cpu, &stall);
+        state.SetIterationTime(wall);
+        state.counters["worst_stall_ms"] = stall;
+    }
+    ::close(master);
+}
+
+// Esc while the logger has fallen silent in the middle of an exchange.
+void BM_DownloadStopInASilentExchange(benchmark::State& state) {
+    test::SimulatorProcess logger({"--records", "100", "--silent-from", "20"});
+    for (auto _ : state) {
+        double seconds = 0, stopped = 0, cpu = 0, stall = 0;
+        const std::string out = RunChild({"stop", "20", logger.port()}, seconds);
+        if (out.empty()) state.SkipWithError("the program failed");
+        std::sscanf(out.c_str(), "%lf %lf %lf", &stopped, &cpu, &stall);
+        state.SetIterationTime(stopped);
+        state.counters["stop_ms"] = stopped * 1000.0;
+        state.counters["worst_stall_ms"] = stall;
     }
 }
 
@@ -193,6 +284,8 @@ BENCHMARK(BM_StartEmptyToFirstChart)->UseManualTime()->Unit(benchmark::kMillisec
 BENCHMARK(BM_StartWithFullFileToFirstChart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_FileOpenFullFileToFirstChart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Download)->Arg(1000)->Arg(15000)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_DownloadDeadPort)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DownloadStopInASilentExchange)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -8,17 +8,14 @@
 
 namespace varnelo {
 
-class LoggerThread::Worker : public QObject {
+// The logger thread's side: the session, and the timer that paces its steps.
+class LoggerWorker : public QObject {
+    Q_OBJECT
 public:
-    Worker(LoggerThread& owner, LoggerSession::Connector connector, std::shared_ptr<LinkInterrupt> interrupt)
-        : session(std::move(connector)), m_owner(owner), m_interrupt(std::move(interrupt)) {
-        m_tick->setSingleShot(true);
-        // Fifteen thousand 10 ms waits: a coarse timer's slack would add minutes.
-        m_tick->setTimerType(Qt::PreciseTimer);
-        connect(m_tick, &QTimer::timeout, this, &Worker::tick);
-    }
+    LoggerWorker(LoggerThread& owner, LoggerSession::Connector connector, std::shared_ptr<LinkInterrupt> interrupt)
+        : m_owner(owner), m_connector(std::move(connector)), m_interrupt(std::move(interrupt)) {}
 
-    // Everything below runs on the logger thread.
+    LoggerSession& session() { return *m_session; }
 
     void begin(int request, const JobStart& start) {
         if (start.delay) {
@@ -32,36 +29,68 @@ public:
     // the session is idle again.
     void halt() {
         m_tick->stop();
-        if (session.busy()) (void)session.stop();
+        if (m_session->busy()) (void)m_session->stop();
         m_interrupt->clear();
-        reply(0, nullptr);
+        reply(0, {});
     }
 
-    // The state first, if it changed, so that the answer finds it there.
-    template <typename Fn>
-    void reply(int request, Fn&& fn) {
+    // The session goes, and its port with it, on the thread that opened it.
+    void finish() {
+        delete m_tick;
+        m_tick = nullptr;
+        m_session.reset();
+        // Passed under the lock, so that the window's thread, which deletes
+        // this object next, sees everything done here.
+        const std::lock_guard lock(m_owner.m_mutex);
+        m_owner.m_requests.clear();
+    }
+
+    // The state first, if it changed, so that the answer finds it there;
+    // then the answer, shown only while request is the one under way
+    // (request < 0: always).
+    void reply(int request, std::function<void(LoggerThread&)> answer) {
         std::optional<std::optional<LoggerState>> snapshot;
-        if (session.stateVersion() != m_reportedVersion) {
-            m_reportedVersion = session.stateVersion();
-            snapshot.emplace(session.state() ? std::optional<LoggerState>(*session.state()) : std::nullopt);
+        if (m_session->stateVersion() != m_reportedVersion) {
+            m_reportedVersion = m_session->stateVersion();
+            snapshot.emplace(m_session->state() ? std::optional<LoggerState>(*m_session->state()) : std::nullopt);
         }
-        const int connections = session.connections();
-        QMetaObject::invokeMethod(
-            &m_owner,
-            [owner = &m_owner, request, connections, snapshot = std::move(snapshot), fn = std::forward<Fn>(fn)] {
+        const int connections = m_session->connections();
+        {
+            const std::lock_guard lock(m_owner.m_mutex);
+            m_owner.m_answers.push_back([=, snapshot = std::move(snapshot)](LoggerThread& owner) {
                 if (snapshot) {
-                    owner->m_state = *snapshot;
-                    owner->m_connections = connections;
-                    emit owner->stateChanged();
+                    owner.m_state = *snapshot;
+                    owner.m_connections = connections;
+                    emit owner.stateChanged();
                 }
-                if constexpr (!std::is_same_v<std::decay_t<Fn>, std::nullptr_t>) {
-                    if (request == owner->m_current || request < 0) fn(*owner);
-                }
-            },
-            Qt::QueuedConnection);
+                if (answer && (request == owner.m_current || request < 0)) answer(owner);
+            });
+        }
+        QMetaObject::invokeMethod(&m_owner, "takeAnswers", Qt::QueuedConnection);
     }
 
-    LoggerSession session;
+public slots:
+    void takeRequests() {
+        if (m_session == nullptr) {
+            // Made here, so that the session and the timer belong to this thread.
+            m_session = std::make_unique<LoggerSession>(std::move(m_connector));
+            m_tick = new QTimer(this);
+            m_tick->setSingleShot(true);
+            // Fifteen thousand 10 ms waits: a coarse timer's slack would add minutes.
+            m_tick->setTimerType(Qt::PreciseTimer);
+            connect(m_tick, &QTimer::timeout, this, &LoggerWorker::tick);
+        }
+        for (;;) {
+            std::function<void()> request;
+            {
+                const std::lock_guard lock(m_owner.m_mutex);
+                if (m_owner.m_requests.empty()) return;
+                request = std::move(m_owner.m_requests.front());
+                m_owner.m_requests.pop_front();
+            }
+            request();
+        }
+    }
 
 private:
     void arm(std::chrono::milliseconds delay, bool fromDueTick) {
@@ -74,9 +103,9 @@ private:
     }
 
     void tick() {
-        if (!session.busy()) return;
+        if (m_session == nullptr || !m_session->busy()) return;
         arm(DOWNLOAD_STEP_DELAY, true);
-        SessionStep step = session.step();
+        SessionStep step = m_session->step();
         if (!step.rearm) {
             m_tick->stop();
         } else if (*step.rearm != DOWNLOAD_STEP_DELAY) {
@@ -86,8 +115,10 @@ private:
     }
 
     LoggerThread& m_owner;
+    LoggerSession::Connector m_connector;
     std::shared_ptr<LinkInterrupt> m_interrupt;
-    QTimer* m_tick = new QTimer(this);
+    std::unique_ptr<LoggerSession> m_session;
+    QTimer* m_tick = nullptr;
     std::chrono::steady_clock::time_point m_due;
     int m_request = 0;
     int m_reportedVersion = -1;
@@ -97,56 +128,82 @@ LoggerThread::LoggerThread(LoggerSession::Connector connector, std::shared_ptr<L
                            QObject* parent)
     : QObject(parent), m_interrupt(std::move(interrupt)) {
     m_thread.setObjectName(QStringLiteral("logger"));
-    m_worker = new Worker(*this, std::move(connector), m_interrupt);
+    m_worker = new LoggerWorker(*this, std::move(connector), m_interrupt);
     m_worker->moveToThread(&m_thread);
     m_thread.start();
+    // Nothing to do yet but make the session on its thread.
+    QMetaObject::invokeMethod(m_worker, "takeRequests", Qt::QueuedConnection);
 }
 
 LoggerThread::~LoggerThread() {
     m_current = 0;
     m_interrupt->raise();
-    // The session closes its port on the thread that opened it.
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { delete worker; }, Qt::BlockingQueuedConnection);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_requests.push_back([worker = m_worker] { worker->finish(); });
+    }
+    QMetaObject::invokeMethod(m_worker, "takeRequests", Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
+    const std::lock_guard lock(m_mutex);
+    delete m_worker;
 }
 
-template <typename Fn>
-void LoggerThread::post(Fn&& fn) {
-    m_current = ++m_lastRequest;
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, request = m_current, fn = std::forward<Fn>(fn)] {
-        fn(*worker, request);
-    }, Qt::QueuedConnection);
+void LoggerThread::post(std::function<void(LoggerWorker&, int)> request, bool numbered) {
+    const int number = numbered ? ++m_lastRequest : -1;
+    if (numbered) m_current = number;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_requests.push_back([worker = m_worker, number, request = std::move(request)] { request(*worker, number); });
+    }
+    QMetaObject::invokeMethod(m_worker, "takeRequests", Qt::QueuedConnection);
+}
+
+void LoggerThread::takeAnswers() {
+    for (;;) {
+        std::function<void(LoggerThread&)> answer;
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_answers.empty()) return;
+            answer = std::move(m_answers.front());
+            m_answers.pop_front();
+        }
+        answer(*this);
+    }
 }
 
 void LoggerThread::connectLogger(bool fresh) {
-    post([fresh](Worker& worker, int request) {
-        Status report = fresh ? worker.session.connect() : worker.session.ensureConnected();
+    post([fresh](LoggerWorker& worker, int request) {
+        Status report = fresh ? worker.session().connect() : worker.session().ensureConnected();
         worker.reply(request, [report = std::move(report)](LoggerThread& owner) { emit owner.connectionMade(report); });
     });
 }
 
 void LoggerThread::startDownload() {
-    post([](Worker& worker, int request) { worker.begin(request, worker.session.startDownload()); });
+    post([](LoggerWorker& worker, int request) { worker.begin(request, worker.session().startDownload()); });
 }
 
 void LoggerThread::startAppend(const AppendBase& base) {
     // The window's append keeps nothing of a stopped one: a file is never
     // extended by part of what the logger has.
-    post([base](Worker& worker, int request) { worker.begin(request, worker.session.startAppend(false, base)); });
+    post([base](LoggerWorker& worker, int request) { worker.begin(request, worker.session().startAppend(false, base)); });
 }
 
 void LoggerThread::upload(const DeviceInfoBlock& block) {
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, block] {
-        Status sent = worker->session.upload(block);
-        worker->reply(-1, [sent = std::move(sent)](LoggerThread& owner) { emit owner.uploaded(sent); });
-    }, Qt::QueuedConnection);
+    post(
+        [block](LoggerWorker& worker, int request) {
+            Status sent = worker.session().upload(block);
+            worker.reply(request, [sent = std::move(sent)](LoggerThread& owner) { emit owner.uploaded(sent); });
+        },
+        false);
 }
 
 void LoggerThread::stop() {
     m_current = 0;
     m_interrupt->raise();
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->halt(); }, Qt::QueuedConnection);
+    post([](LoggerWorker& worker, int) { worker.halt(); }, false);
 }
 
 }  // namespace varnelo
+
+#include "logger_thread.moc"

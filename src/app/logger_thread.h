@@ -15,16 +15,25 @@
 //   next one connects afresh: a late reply cannot pass for its own.
 // - The steps of a job come a period apart, counted from when each was due,
 //   as from a periodic timer.
+// - Requests and answers cross between the threads only through two queues
+//   under one std::mutex; Qt's queued calls carry no data, they only wake
+//   the other side to empty its queue. What crosses is thereby ordered in a
+//   way ThreadSanitizer sees, whatever Qt does inside.
 
 #include <QObject>
 #include <QThread>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "device/interruptible_link.h"
 #include "session/logger_session.h"
 
 namespace varnelo {
+
+class LoggerWorker;
 
 class LoggerThread : public QObject {
     Q_OBJECT
@@ -60,18 +69,21 @@ signals:
     // state() changed.
     void stateChanged();
 
+private slots:
+    // Runs the answers that have come from the logger thread.
+    void takeAnswers();
+
 private:
-    class Worker;
-    // Runs fn on the logger thread, as request number `request`.
-    template <typename Fn>
-    void post(Fn&& fn);
-    // From the logger thread: the state if it changed, then the answer, if
-    // request is still the one under way.
-    template <typename Fn>
-    void answer(int request, Fn&& fn);
+    friend class LoggerWorker;
+    // Runs request on the logger thread; numbered requests (all but an
+    // upload's) become the one whose answers are shown.
+    void post(std::function<void(LoggerWorker&, int)> request, bool numbered = true);
 
     QThread m_thread;
-    Worker* m_worker = nullptr;
+    LoggerWorker* m_worker = nullptr;
+    std::mutex m_mutex;  // guards the two queues
+    std::deque<std::function<void()>> m_requests;
+    std::deque<std::function<void(LoggerThread&)>> m_answers;
     std::shared_ptr<LinkInterrupt> m_interrupt;
     int m_lastRequest = 0;
     int m_current = 0;  // the request whose answers are shown; 0: none

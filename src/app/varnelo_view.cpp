@@ -201,15 +201,17 @@ void CVarneloView::onConnectionMade(const Status& report) {
     // new document takes the logger's.
     if (first && m_logger.state() && m_session.path().empty())
         AdoptLoggerBlocks(*m_logger.state(), m_session.doc());
-    const bool download = m_pending == LoggerJob::Download;
-    m_pending = LoggerJob::None;
-    setState(FormState::Idle);
-    emit statusWording({});
+    const bool download = m_pending == LoggerJob::Download && report.ok();
+    auto idle = [this] {
+        m_pending = LoggerJob::None;
+        setState(FormState::Idle);
+        emit statusWording({});
+    };
+    // A download to follow keeps the stop control up: no idle moment between.
+    if (!download) idle();
     showConnection(report);
-    if (!download || !report.ok()) return;
-    if (m_downloadGate && !m_downloadGate()) return;
-    if (busy()) return;
-    beginConnecting(LoggerJob::Download);
+    if (!download) return;
+    if (m_downloadGate && !m_downloadGate()) return idle();
     m_feed.begin(LoggerJob::Download, 0, true);
     m_logger.startDownload();
 }

@@ -25,6 +25,8 @@ TEST(FormState, EveryCommandFollowsTheStateAndTheConnection) {
         {{Downloading, true, true}, /**/ false, false, true, false, false, true},
         // A download whose port has gone still has to be stoppable.
         {{Downloading, false, true}, /**/ false, false, true, false, false, false},
+        // Connecting changes no record, but the settings wait for what it says.
+        {{Connecting, true, true}, /**/ false, false, true, true, true, false},
     };
     for (const Case& c : cases) {
         const CommandEnabling on = EnablingFor(c.facts);

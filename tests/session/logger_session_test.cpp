@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
+#include <thread>
 
+#include "device/interruptible_link.h"
 #include "session/logger_session.h"
 #include "simulator/simulated_link.h"
 
@@ -402,6 +405,35 @@ TEST_F(LoggerSessionTest, TheConnectionMakesEveryExchangeAfterOneGoesUnanswered)
     cable.unplug();
     EXPECT_EQ(logger.connect().kind, Status::Kind::NoLogger);
     EXPECT_FALSE(logger.connected());
+}
+
+// A logger that never answers, on another thread than the one that stops
+// it: the interrupt ends even the connection's two-second waits at once,
+// and the session is left to connect afresh.
+class NeverAnswers : public ByteLink {
+public:
+    std::size_t write(std::span<const std::uint8_t> bytes, Deadline) override { return bytes.size(); }
+    std::size_t read(std::uint8_t*, std::size_t, Deadline deadline) override {
+        std::this_thread::sleep_until(deadline);
+        return 0;
+    }
+    void discardInput() override {}
+};
+
+TEST(LoggerSession, AnInterruptFromAnotherThreadEndsASilentConnectionAtOnce) {
+    auto interrupt = std::make_shared<LinkInterrupt>();
+    LoggerSession logger(ConnectOnce(std::make_unique<InterruptibleLink>(std::make_unique<NeverAnswers>(), interrupt), "P"));
+    Status report;
+    const auto start = std::chrono::steady_clock::now();
+    std::thread connecting([&] { report = logger.connect(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    interrupt->raise();
+    connecting.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(report.kind, Status::Kind::NoAnswer);
+    EXPECT_EQ(logger.portName(), "P");
+    interrupt->clear();
+    EXPECT_EQ(logger.startDownload().refused.kind, SessionStep::Kind::NotConnected) << "the once-only link is gone";
 }
 
 }  // namespace
