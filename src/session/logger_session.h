@@ -1,8 +1,8 @@
 #pragma once
 // The one owner of a logger: its link, what the connection read, and the
-// job under way (a full download, or only the new records). The window
-// steps it from its timer with the periods the delays say; the command line
-// steps it back to back. Whoever steps it only shows what each step says:
+// job under way (a full download, or only the new records, or a channel
+// upload). The window's logger thread steps it with the periods the delays
+// say; the command line steps it back to back. Whoever steps it only shows what each step says:
 // no rule about the logger lives anywhere else.
 //
 //   idle --startDownload()/startAppend()--> [connect when needed] --> one exchange pair per step() --> idle
@@ -114,8 +114,7 @@ public:
     bool connected() const { return m_connection.has_value(); }
     // Grows with each connection made, answered or not.
     int connections() const { return m_connections; }
-    // The logger's link and what its connection read; null when none.
-    ByteLink* link() { return m_connection ? m_connection->link.get() : nullptr; }
+    // What the connection read; null when none.
     LoggerState* state() { return m_connection ? &m_connection->state : nullptr; }
     const LoggerState* state() const { return m_connection ? &m_connection->state : nullptr; }
     // Empty when there is no connection.
