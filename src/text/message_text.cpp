@@ -1,0 +1,53 @@
+#include "text/message_text.h"
+
+#include <algorithm>
+
+namespace varnelo {
+
+namespace {
+
+constexpr std::string_view ELLIPSIS = "\u2026";
+
+void AppendHexByte(std::string& text, unsigned char byte) {
+    constexpr char HEX[] = "0123456789ABCDEF";
+    text += {'\\', 'x', HEX[byte >> 4], HEX[byte & 0xF]};
+}
+
+void AppendEscaped(std::string& text, unsigned char byte) {
+    switch (byte) {
+        case '\n': text += "\\n"; break;
+        case '\r': text += "\\r"; break;
+        case '\t': text += "\\t"; break;
+        case '\0': text += "\\0"; break;
+        default: AppendHexByte(text, byte);
+    }
+}
+
+bool Continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::string MessageText(std::string_view value, std::size_t maxCharacters) {
+    std::string text;
+    text.reserve(std::min(value.size(), maxCharacters == MESSAGE_UNCUT ? value.size() : 4 * maxCharacters) + 8);
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(value[i]);
+        if (!Continuation(byte) && characters++ == maxCharacters) return text += ELLIPSIS;
+        if (byte < 0x20 || byte == 0x7F) {
+            AppendEscaped(text, byte);
+        } else if (byte == 0xC2 && i + 1 < value.size() && static_cast<unsigned char>(value[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(value[i + 1]) <= 0x9F) {
+            // U+0080..U+009F: terminals take some of them as commands.
+            AppendHexByte(text, byte);
+            AppendHexByte(text, static_cast<unsigned char>(value[++i]));
+        } else {
+            text += static_cast<char>(byte);
+        }
+    }
+    return text;
+}
+
+std::string QuotedValue(std::string_view value) { return '\'' + MessageText(value) + '\''; }
+
+}  // namespace varnelo
