@@ -14,7 +14,6 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "export/index_export.h"
-#include "export/profile_style.h"
 #include "export/provenance.h"
 #include "export/spectral_library.h"
 #include "io/atomic_file.h"
@@ -234,10 +233,9 @@ int RunPoints(const QStringList& arguments) {
     const bool withProfiles = parser.isSet(profiles);
     return RunPerFile(c.paths, c.target, ".geojson", [&](const auto& to, DataFileReader& source, const QString& input) {
         PointLayerOptions options{c.indices, withProfiles, c.stages,
-                                  ProvenanceJson(MakeProvenance({input}, StagesText(c.stages)))};
-        ExportResult result = ExportPointLayer(to, source, options);
-        if (withProfiles && !IsStandardOutput(to)) result = WithProfileStyle(to, std::move(result));
-        return result;
+                                  ProvenanceJson(MakeProvenance({input}, StagesText(c.stages))),
+                                  withProfiles && !IsStandardOutput(to)};
+        return ExportPointLayer(to, source, options);
     });
 }
 

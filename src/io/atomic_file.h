@@ -54,6 +54,10 @@ public:
     // Several files that must change together are all prepared before the
     // first is committed, so that a failure leaves every one as it was.
     Status prepare();
+    // Once prepared: the old file is removed ahead of the commit, its
+    // permissions passed to the new one, so that until the commit nothing
+    // stands under its name (io/file_set.h). A device or FIFO stays.
+    Status withdraw();
     Status commit();
 
     const Status& status() const { return m_status; }
