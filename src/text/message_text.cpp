@@ -6,7 +6,9 @@ namespace varnelo {
 
 namespace {
 
-constexpr std::string_view ELLIPSIS = "\u2026";
+// ASCII, as every word of the command line's messages: a terminal in a
+// locale that is not UTF-8 shows it as it is.
+constexpr std::string_view ELLIPSIS = "...";
 
 void AppendHexByte(std::string& text, unsigned char byte) {
     constexpr char HEX[] = "0123456789ABCDEF";

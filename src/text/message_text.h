@@ -3,7 +3,7 @@
 // it is shown inside a one-line message: every control character escaped
 // (\n, \r, \t, \0, else \xNN; a C1 control's bytes as \xNN too), so that
 // nothing a file holds can break the line or steer a terminal; and cut
-// after a short prefix with "…", so that a megabyte cell cannot bury the
+// after a short prefix with "...", so that a megabyte cell cannot bury the
 // reason. A multibyte character is never split; other bytes pass as they
 // are (file names are bytes).
 
