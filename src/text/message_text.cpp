@@ -27,15 +27,31 @@ void AppendEscaped(std::string& text, unsigned char byte) {
 
 bool Continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
+// The continuation bytes a lead byte announces; 0 for any other byte.
+int Announced(unsigned char byte) {
+    if (byte >= 0xC2 && byte <= 0xDF) return 1;
+    if (byte >= 0xE0 && byte <= 0xEF) return 2;
+    if (byte >= 0xF0 && byte <= 0xF4) return 3;
+    return 0;
+}
+
 }  // namespace
 
 std::string MessageText(std::string_view value, std::size_t maxCharacters) {
     std::string text;
     text.reserve(std::min(value.size(), maxCharacters == MESSAGE_UNCUT ? value.size() : 4 * maxCharacters) + 8);
     std::size_t characters = 0;
+    int pending = 0;  // continuation bytes still due to the character under way
     for (std::size_t i = 0; i < value.size(); ++i) {
         const auto byte = static_cast<unsigned char>(value[i]);
-        if (!Continuation(byte) && characters++ == maxCharacters) return text += ELLIPSIS;
+        // A stray continuation byte (a name in Latin-1, say) counts as a
+        // character of its own, so that no run of bytes escapes the cut.
+        if (pending > 0 && Continuation(byte)) {
+            --pending;
+        } else {
+            if (characters++ == maxCharacters) return text += ELLIPSIS;
+            pending = Announced(byte);
+        }
         if (byte < 0x20 || byte == 0x7F) {
             AppendEscaped(text, byte);
         } else if (byte == 0xC2 && i + 1 < value.size() && static_cast<unsigned char>(value[i + 1]) >= 0x80 &&
@@ -43,6 +59,7 @@ std::string MessageText(std::string_view value, std::size_t maxCharacters) {
             // U+0080..U+009F: terminals take some of them as commands.
             AppendHexByte(text, byte);
             AppendHexByte(text, static_cast<unsigned char>(value[++i]));
+            pending = 0;
         } else {
             text += static_cast<char>(byte);
         }

@@ -23,6 +23,7 @@ TEST(MessageText, AwkwardValuesStayOneShortLine) {
         {"\xC2\x9B" "31m", 10, "\\xC2\\x9B31m"},  // the 8-bit CSI in UTF-8
         {"日本語の名前", 3, "日本語..."},           // characters, not bytes
         {"caf\xE9 \xFF", 10, "caf\xE9 \xFF"},        // a Latin-1 name keeps its bytes
+        {std::string(100, '\x89'), 3, "\x89\x89\x89..."},  // stray continuation bytes count too
         {std::string(1 << 20, '\n'), 2, "\\n\\n..."},
         {"", 0, ""},
         {"x", 0, "..."},
