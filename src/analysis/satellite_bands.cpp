@@ -80,8 +80,8 @@ std::string LowerCase(std::string_view text) {
     return lower;
 }
 
-bool IsWavelengthHeader(std::string name) {
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+bool IsWavelengthHeader(const std::string& cell) {
+    const std::string name = LowerCase(cell);
     return name.starts_with("wavelength") || name == "nm" || name == "lambda";
 }
 

@@ -13,10 +13,10 @@
 
 #include "io/atomic_file.h"
 #include "io/file_set.h"
-#include "export/profile_style.h"
 #include "export/export_text.h"
 #include "export/file_batches.h"
 #include "export/ordered_batches.h"
+#include "export/profile_style.h"
 #include "export/record_rows.h"
 #include "export/track_export.h"
 #include "text/fixed_format.h"
