@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/message_text.h"
+
 namespace varnelo {
 
 namespace {
@@ -14,9 +16,7 @@ std::string Shortest(double value) {
 }
 
 std::string MeanError(std::string_view text, std::string_view what) {
-    std::string out = "--mean '";
-    out.append(text).append("' ").append(what);
-    return out;
+    return "--mean " + QuotedValue(text) + ' ' + std::string(what);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/message_text.h"
+
 namespace varnelo {
 
 std::string QualityText(unsigned flags) {
@@ -31,7 +33,7 @@ std::optional<double> ParseSkyChange(std::string_view percent, std::string& erro
     const auto [end, failure] = std::from_chars(percent.data(), percent.data() + percent.size(), value);
     if (percent.empty() || failure != std::errc() || end != percent.data() + percent.size() || !std::isfinite(value) ||
         value < 0.0) {
-        error = "--sky-change '" + std::string(percent) + "' is not a percentage of 0 or more";
+        error = "--sky-change " + QuotedValue(percent) + " is not a percentage of 0 or more";
         return std::nullopt;
     }
     return value / 100.0;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <span>
 
+#include "text/message_text.h"
+
 namespace varnelo {
 
 namespace {
@@ -72,8 +74,14 @@ std::optional<double> Number(const std::string& cell) {
     return value;
 }
 
-bool IsWavelengthHeader(std::string name) {
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+bool IsWavelengthHeader(const std::string& cell) {
+    const std::string name = LowerCase(cell);
     return name.starts_with("wavelength") || name == "nm" || name == "lambda";
 }
 
@@ -94,25 +102,31 @@ SpectralBand GaussianBand(std::string name, double centreNm, double fwhmNm) {
 
 std::optional<BandSet> BuiltInSensor(std::string_view name, std::string& error) {
     const auto make = [&](std::span<const Published> published) {
-        BandSet set{std::string(name), {}};
+        BandSet set{LowerCase(name), {}};
         for (const Published& p : published) set.bands.push_back(GaussianBand(p.name, p.centre, p.fwhm));
         return set;
     };
-    if (name == "s2a") return make(SENTINEL_2A);
-    if (name == "l8") return make(LANDSAT_8);
-    error = "unknown sensor '" + std::string(name) + "' (s2a or l8)";
+    // Named in any case, as the indices are.
+    const std::string lower = LowerCase(name);
+    if (lower == "s2a") return make(SENTINEL_2A);
+    if (lower == "l8") return make(LANDSAT_8);
+    error = "unknown sensor " + QuotedValue(name) + " (s2a or l8)";
     return std::nullopt;
 }
 
 std::optional<BandSet> ParseResponseTable(std::string_view text, std::string_view sensor, std::string& error) {
     const auto fail = [&](const std::string& why) {
-        error = std::string(sensor) + ": " + why;
+        error = MessageText(sensor, MESSAGE_PATH_MAX) + ": " + why;
         return std::nullopt;
     };
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    std::vector<std::vector<std::string>> rows;
+    // Each row becomes numbers as it is read: memory stays a few doubles a
+    // cell, whatever the table holds.
+    std::vector<std::string> header;
+    std::size_t wl = 0;
+    std::vector<double> nm;
+    std::vector<std::vector<double>> response;
     std::size_t lineNumber = 0;
-    std::vector<std::size_t> lineNumbers;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -120,28 +134,35 @@ std::optional<BandSet> ParseResponseTable(std::string_view text, std::string_vie
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (Trimmed(line).empty()) continue;
-        rows.push_back(Cells(line));
-        lineNumbers.push_back(lineNumber);
-    }
-    if (rows.empty()) return fail("the table is empty");
-    const std::vector<std::string>& header = rows.front();
-    const auto wavelengthColumn = std::find_if(header.begin(), header.end(), IsWavelengthHeader);
-    if (wavelengthColumn == header.end()) return fail("no wavelength column (a header named wavelength, nm or lambda)");
-    const auto wl = static_cast<std::size_t>(wavelengthColumn - header.begin());
-    if (header.size() < 2) return fail("no band columns beside the wavelength");
-    std::vector<double> nm;
-    std::vector<std::vector<double>> response(header.size());
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        if (rows[r].size() != header.size()) {
-            return fail("line " + std::to_string(lineNumbers[r]) + " has " + std::to_string(rows[r].size()) + " cells, the header " +
-                        std::to_string(header.size()));
+        const std::string at = "line " + std::to_string(lineNumber);
+        if (header.empty()) {
+            if (std::count(line.begin(), line.end(), ',') >= static_cast<std::ptrdiff_t>(RESPONSE_COLUMNS_MAX)) {
+                return fail(at + " has more than the " + std::to_string(RESPONSE_COLUMNS_MAX) + " columns a table may have");
+            }
+            header = Cells(line);
+            const auto column = std::find_if(header.begin(), header.end(), IsWavelengthHeader);
+            if (column == header.end()) return fail("no wavelength column (a header named wavelength, nm or lambda)");
+            wl = static_cast<std::size_t>(column - header.begin());
+            if (header.size() < 2) return fail("no band columns beside the wavelength");
+            response.resize(header.size());
+            continue;
         }
+        const std::size_t cells = static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
+        if (cells != header.size()) {
+            return fail(at + " has " + std::to_string(cells) + " cells, the header " + std::to_string(header.size()));
+        }
+        const std::vector<std::string> row = Cells(line);
         for (std::size_t c = 0; c < header.size(); ++c) {
-            const std::optional<double> v = Number(rows[r][c]);
-            if (!v) return fail("line " + std::to_string(lineNumbers[r]) + ": '" + rows[r][c] + "' is not a number");
+            const std::optional<double> v = Number(row[c]);
+            if (!v) return fail(at + ": " + QuotedValue(row[c]) + " is not a number");
             if (c == wl) {
                 if (!nm.empty() && *v <= nm.back()) {
-                    return fail("line " + std::to_string(lineNumbers[r]) + ": wavelength " + rows[r][c] + " does not increase");
+                    return fail(at + ": wavelength " + MessageText(row[c]) + " does not increase");
+                }
+                if (*v < TABLE_WAVELENGTH_MIN_NM || *v > TABLE_WAVELENGTH_MAX_NM) {
+                    return fail(at + ": wavelength " + MessageText(row[c]) + " is outside " +
+                                std::to_string(static_cast<int>(TABLE_WAVELENGTH_MIN_NM)) + ".." +
+                                std::to_string(static_cast<int>(TABLE_WAVELENGTH_MAX_NM)) + " nm");
                 }
                 nm.push_back(*v);
             } else {
@@ -149,6 +170,7 @@ std::optional<BandSet> ParseResponseTable(std::string_view text, std::string_vie
             }
         }
     }
+    if (header.empty()) return fail("the table is empty");
     if (nm.size() < 2) return fail("fewer than two wavelengths");
     BandSet set{std::string(sensor), {}};
     for (std::size_t c = 0; c < header.size(); ++c) {
@@ -184,7 +206,7 @@ std::vector<std::string> LeaveOutPartialBands(BandSet& set) {
     std::vector<std::string> lines;
     std::erase_if(set.bands, [&lines](const SpectralBand& band) {
         if (band.coverage >= FULL_COVERAGE) return false;
-        lines.push_back(band.name + " covers " + std::to_string(static_cast<int>(std::floor(band.coverage * 100.0))) +
+        lines.push_back(MessageText(band.name) + " covers " + std::to_string(static_cast<int>(std::floor(band.coverage * 100.0))) +
                         " % of its response");
         return true;
     });

@@ -29,6 +29,9 @@
 namespace varnelo {
 
 inline constexpr double FULL_COVERAGE = 0.99;
+inline constexpr std::size_t RESPONSE_COLUMNS_MAX = 256;
+inline constexpr double TABLE_WAVELENGTH_MIN_NM = 1.0;
+inline constexpr double TABLE_WAVELENGTH_MAX_NM = 100000.0;  // far infrared: every optical sensor fits
 
 struct SpectralBand {
     std::string name;
@@ -49,13 +52,16 @@ struct BandSet {
 // A Gaussian response of the given centre and FWHM (nm).
 SpectralBand GaussianBand(std::string name, double centreNm, double fwhmNm);
 
-// "s2a" or "l8"; anything else gives nothing, with `error` naming it.
+// "s2a" or "l8", in any case; anything else gives nothing, with `error` naming it.
 std::optional<BandSet> BuiltInSensor(std::string_view name, std::string& error);
 
 // A CSV table: a wavelength column in nm (its header starts with
 // "wavelength", or is "nm" or "lambda"), increasing, and one column per
 // band named by its header. The response is interpolated linearly to each
-// whole nm of the table's range.
+// whole nm of the table's range. At most RESPONSE_COLUMNS_MAX columns and
+// wavelengths inside TABLE_WAVELENGTH_MIN_NM..TABLE_WAVELENGTH_MAX_NM, so
+// that the work stays bounded whatever the table says; values quoted in
+// `error` are cut short and escaped (text/message_text.h).
 std::optional<BandSet> ParseResponseTable(std::string_view text, std::string_view sensor, std::string& error);
 
 // Removes the bands below FULL_COVERAGE and returns one line for each:

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/message_text.h"
+
 namespace varnelo {
 
 namespace {
@@ -66,9 +68,7 @@ Basis OrthonormalBasis(int window, int order) {
 }
 
 std::string SmoothingError(std::string_view text, std::string_view what) {
-    std::string out = "'";
-    out.append(text).append("' ").append(what);
-    return out;
+    return QuotedValue(text) + ' ' + std::string(what);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/message_text.h"
 #include "text/number_text.h"
 
 namespace varnelo {
@@ -55,11 +56,7 @@ IndexValue NormalisedDifference(R& r, int a, int b) {
 bool InGrid(int nm) { return nm >= WAVELENGTH_BASE_NM && nm <= LAST_NM; }
 
 // "'text' " and what is wrong with it.
-std::string Quoted(std::string_view text, std::string_view what) {
-    std::string out = "'";
-    out.append(text).append("' ").append(what);
-    return out;
-}
+std::string Quoted(std::string_view text, std::string_view what) { return QuotedValue(text) + ' ' + std::string(what); }
 
 std::string Lower(std::string_view text) {
     std::string out(text);

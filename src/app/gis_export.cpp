@@ -4,7 +4,6 @@
 #include <QMenu>
 
 #include "export/index_export.h"
-#include "export/profile_style.h"
 #include "launch/path_text.h"
 
 namespace varnelo {
@@ -27,7 +26,7 @@ ExportCommand::SaveDialog GisExport::saveDialog() const {
 }
 
 void GisExport::exportTo(const QString& path) {
-    const PointLayerOptions options{DefaultIndices(), true, {}, {}};
+    const PointLayerOptions options{DefaultIndices(), true, {}, {}, true};
     Outcome outcome;
     outcome.written = [path](int items) {
         //: Status bar: %1 points (records with a GPS fix) were written as a GIS point layer to file %2.
@@ -45,7 +44,7 @@ void GisExport::exportTo(const QString& path) {
           //: Progress dialog while the GIS point layer is written.
           tr("GIS ポイントレイヤーに書き出しています..."), tr("キャンセル"),
           [&](const ExportProgress& progress) {
-              return WithProfileStyle(ToPath(path), ExportPointLayer(ToPath(path), m_session.doc(), options, progress));
+              return ExportPointLayer(ToPath(path), m_session.doc(), options, progress);
           },
           outcome);
 }

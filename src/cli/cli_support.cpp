@@ -8,12 +8,19 @@
 #include "io/atomic_file.h"
 #include "launch/logger_options.h"
 #include "launch/path_text.h"
+#include "text/message_text.h"
 
 namespace varnelo::cli {
 
 namespace {
 
-void Say(const QString& message) { std::fprintf(stderr, "varnelo-cli: %s\n", message.toLocal8Bit().constData()); }
+// Whatever a message quotes, it stays one line that cannot steer the terminal.
+std::string OneLine(const std::string& message) { return MessageText(message, MESSAGE_UNCUT); }
+
+void Say(const QString& message) {
+    const QString line = QString::fromStdString(OneLine(message.toStdString()));
+    std::fprintf(stderr, "varnelo-cli: %s\n", line.toLocal8Bit().constData());
+}
 
 // "-o" or "--port", as it would be typed.
 QString Typed(const QString& name) { return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name; }
@@ -66,7 +73,15 @@ int ExitStatus(const Status& status) {
 
 void Print(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
 
-void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", line.c_str()); }
+void Warn(const std::string& line) { std::fprintf(stderr, "varnelo-cli: warning: %s\n", OneLine(line).c_str()); }
+
+QString Shown(const QString& value) { return QString::fromStdString(MessageText(PathBytesOfText(value).toStdString())); }
+
+QString ShownPath(const QString& path) {
+    return QString::fromStdString(MessageText(PathBytesOfText(path).toStdString(), MESSAGE_PATH_MAX));
+}
+
+QString Quoted(const QString& value) { return QString::fromStdString(QuotedValue(PathBytesOfText(value).toStdString())); }
 
 Status Parse(QCommandLineParser& parser, const QStringList& arguments) {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this help"));
@@ -79,7 +94,7 @@ Status Parse(QCommandLineParser& parser, const QStringList& arguments) {
     for (const QString& name : parser.optionNames()) {
         for (const QString& value : parser.values(name)) {
             if (LooksLikeOption(value)) {
-                return UsageStatus(QStringLiteral("%1 needs a value, not the option '%2'").arg(Typed(name), value));
+                return UsageStatus(QStringLiteral("%1 needs a value, not the option %2").arg(Typed(name), Quoted(value)));
             }
         }
     }
@@ -98,7 +113,7 @@ Status SinglePositional(const QCommandLineParser& parser, const QString& what, Q
 Status NoPositional(const QCommandLineParser& parser) {
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) return {};
-    return UsageStatus(QStringLiteral("unexpected argument '%1'").arg(positional.front()));
+    return UsageStatus(QStringLiteral("unexpected argument %1").arg(Quoted(positional.front())));
 }
 
 QCommandLineOption OutputOption(const QString& valueName) {
@@ -126,7 +141,7 @@ Status DistinctFromInput(const QString& input, const std::filesystem::path& outp
 
 QString DescribeFileError(const Status& error) {
     const QString detail = QString::fromStdString(error.detail);
-    const QString path = QString::fromStdString(error.path);
+    const QString path = QString::fromStdString(MessageText(error.path, MESSAGE_PATH_MAX));
     switch (error.cause) {
         case Status::Cause::CutShort:
             return QStringLiteral("%1 is cut short: it announces %2 records but holds %3")

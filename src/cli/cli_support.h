@@ -64,6 +64,12 @@ Status OutputPath(const QCommandLineParser& parser, const QCommandLineOption& op
 // Refuses to write over the input file, under whatever name it is given.
 Status DistinctFromInput(const QString& input, const std::filesystem::path& output);
 
+// A value or file name as a message shows it (text/message_text.h): cut
+// short, control characters escaped; Quoted puts it in single quotes.
+QString Shown(const QString& value);
+QString ShownPath(const QString& path);
+QString Quoted(const QString& value);
+
 // One English line for a failed open or save: which file and what was wrong.
 QString DescribeFileError(const Status& error);
 

@@ -3,10 +3,8 @@
 // the stages (smoothing, grouping) and the outputs; the core does the rest.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,10 +12,11 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "export/index_export.h"
-#include "export/profile_style.h"
 #include "export/provenance.h"
 #include "export/spectral_library.h"
 #include "io/atomic_file.h"
+#include "io/path_text.h"
+#include "io/table_file.h"
 #include "launch/path_text.h"
 
 namespace varnelo::cli {
@@ -163,20 +162,22 @@ Status ChosenBands(const QCommandLineParser& parser, const QCommandLineOption& s
                    bool partial, BandSet& bands) {
     std::string error;
     std::optional<BandSet> set;
-    // --sensor is checked even beside a table, which replaces its responses.
+    // A table replaces the built-in responses: naming both is a contradiction.
+    if (parser.isSet(sensor) && parser.isSet(srf)) {
+        return UsageStatus(QStringLiteral("bands takes --sensor or --srf, not both"));
+    }
     if (parser.isSet(sensor)) {
         set = BuiltInSensor(parser.value(sensor).toStdString(), error);
         if (!set) return UsageStatus(QString::fromStdString(error));
-    }
-    if (parser.isSet(srf)) {
-        const QString path = parser.value(srf);
-        std::ifstream file(ToPath(path), std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        if (!file) return UsageStatus(QStringLiteral("--srf %1 cannot be read").arg(path));
-        set = ParseResponseTable(text.str(), PathBytesOfText(path).toStdString(), error);
+    } else if (parser.isSet(srf)) {
+        const std::filesystem::path path = ToPath(parser.value(srf));
+        std::string text;
+        if (const Status read = ReadTableFile(path, text); !read) {
+            return UsageStatus(QStringLiteral("--srf ") + QString::fromStdString(read.detail));
+        }
+        set = ParseResponseTable(text, PathText(path), error);
         if (!set) return UsageStatus(QStringLiteral("--srf ") + QString::fromStdString(error));
-    } else if (!set) {
+    } else {
         return UsageStatus(QStringLiteral("bands needs --sensor s2a|l8 or --srf TABLE.csv"));
     }
     if (!partial) {
@@ -234,10 +235,9 @@ int RunPoints(const QStringList& arguments) {
     const bool withProfiles = parser.isSet(profiles);
     return RunPerFile(c.paths, c.target, ".geojson", [&](const auto& to, DataFileReader& source, const QString& input) {
         PointLayerOptions options{c.indices, withProfiles, c.stages,
-                                  ProvenanceJson(MakeProvenance({input}, StagesText(c.stages)))};
-        ExportResult result = ExportPointLayer(to, source, options);
-        if (withProfiles && !IsStandardOutput(to)) result = WithProfileStyle(to, std::move(result));
-        return result;
+                                  ProvenanceJson(MakeProvenance({input}, StagesText(c.stages))),
+                                  withProfiles && !IsStandardOutput(to)};
+        return ExportPointLayer(to, source, options);
     });
 }
 

@@ -37,7 +37,7 @@ int RunExport(const QStringList& arguments) {
     } else if (modeText == QLatin1String("reflectance")) {
         options.mode = ExportMode::Reflectance;
     } else {
-        return UsageError(QStringLiteral("unknown mode '%1' (2ch or reflectance)").arg(modeText));
+        return UsageError(QStringLiteral("unknown mode %1 (2ch or reflectance)").arg(Quoted(modeText)));
     }
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
         // Straight from the file: the same bytes as through a session, without
@@ -75,7 +75,7 @@ int RunTrack(const QStringList& arguments) {
         std::string name = "track.";
         name += parser.value(format).toStdString();
         trackFormat = TrackFormatForPath(name);
-        if (!trackFormat) return UsageError(QStringLiteral("unknown format '%1' (gpx or geojson)").arg(parser.value(format)));
+        if (!trackFormat) return UsageError(QStringLiteral("unknown format %1 (gpx or geojson)").arg(Quoted(parser.value(format))));
     } else if (batch) {
         return UsageError(QStringLiteral("name the format of the tracks in %1 with --format gpx|geojson")
                               .arg(parser.value(output)));

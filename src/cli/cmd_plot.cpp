@@ -58,8 +58,8 @@ int RunPlot(const QStringList& arguments) {
         bool ok = false;
         k = parser.value(recordOption).toInt(&ok);
         if (!ok || k < 0) {
-            return UsageError(QStringLiteral("--record '%1' is not a record number (they count from 0)")
-                                  .arg(parser.value(recordOption)));
+            return UsageError(QStringLiteral("--record %1 is not a record number (they count from 0)")
+                                  .arg(Quoted(parser.value(recordOption))));
         }
     }
     std::optional<SpectralIndex> colourBy;
@@ -82,8 +82,8 @@ int RunPlot(const QStringList& arguments) {
     const bool empty = n == 0 && !parser.isSet(recordOption);
     if (!empty && (k < 0 || k >= n)) {
         return Fail(QStringLiteral("%1: record %2 is not in the file, which holds %3 records%4")
-                        .arg(path)
-                        .arg(parser.value(recordOption))
+                        .arg(ShownPath(path))
+                        .arg(Shown(parser.value(recordOption)))
                         .arg(n)
                         .arg(n > 0 ? QStringLiteral(" (0 to %1)").arg(n - 1) : QString()));
     }

@@ -15,6 +15,7 @@
 #include "launch/logger_options.h"
 #include "settings/channel_upload.h"
 #include "settings/settings_file.h"
+#include "text/message_text.h"
 #include "text/number_text.h"
 
 namespace varnelo::cli {
@@ -23,20 +24,10 @@ namespace {
 
 constexpr std::size_t NAMES_LISTED_MAX = 20;  // in the message for a head that is not there
 
-// A name in double quotes, its control bytes as \xNN, so that blanks show and
-// nothing in a file can steer the terminal.
-std::string Quoted(std::string_view name) {
-    std::string text = "\"";
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            constexpr char HEX[] = "0123456789ABCDEF";
-            text += {'\\', 'x', HEX[byte >> 4], HEX[byte & 0xF]};
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
+// A head's name in double quotes, so that blanks show, escaped as every
+// quoted value is (text/message_text.h); the listing shows it whole.
+std::string HeadName(std::string_view name, std::size_t maxCharacters = MESSAGE_VALUE_MAX) {
+    return '"' + MessageText(name, maxCharacters) + '"';
 }
 
 std::optional<SensorTable> ReadTable(const QString& path) {
@@ -54,13 +45,13 @@ std::optional<SensorTable> ReadTable(const QString& path) {
 }
 
 std::string MissingSensor(const std::string& name, const QString& path, const SensorTable& table) {
-    std::string text = "no sensor head named " + Quoted(name) + " in " + PathBytesOfText(path).toStdString();
+    std::string text = "no sensor head named " + HeadName(name) + " in " + ShownPath(path).toStdString();
     if (table.heads.empty()) return text + "; it lists no " + SENSOR_TAG + " heads";
     text += "; it lists";
     const std::size_t listed = std::min(table.heads.size(), NAMES_LISTED_MAX);
     for (std::size_t i = 0; i < listed; ++i) {
         text += i == 0 ? " " : ", ";
-        text += Quoted(table.heads[i].name);
+        text += HeadName(table.heads[i].name);
     }
     if (listed < table.heads.size()) text += " and " + std::to_string(table.heads.size() - listed) + " more";
     return text;
@@ -90,7 +81,7 @@ int RunSensors(const QStringList& arguments) {
     if (!table) return EXIT_FAILED;
     if (table->heads.empty()) Warn(PathBytesOfText(path).toStdString() + " lists no " + SENSOR_TAG + " heads");
     for (const SensorHead& head : table->heads) {
-        std::string line = Quoted(head.name);
+        std::string line = HeadName(head.name, MESSAGE_UNCUT);
         for (const double c : head.coefficients) {
             line += ' ';
             line += ScientificText(c);
@@ -141,7 +132,8 @@ int RunUploadSensor(const QStringList& arguments) {
     const bool readable = logger.state()->deviceInfoRead;
     if (readable) AssignSensorToChannel(block, *table, static_cast<std::ptrdiff_t>(*index), channel);
     const std::string stored = SensorName(block, channel);
-    if (readable && stored != name) Warn("the name " + Quoted(name) + " is cut to " + Quoted(stored) + " to fit the logger");
+    if (readable && stored != name)
+        Warn("the name " + HeadName(name) + " is cut to " + HeadName(stored) + " to fit the logger");
     const std::string target = "ch." + std::to_string(channel + 1);
     const bool verify = parser.isSet("verify");
     if (const Status sent = logger.upload(block, verify); !sent) {
@@ -150,7 +142,7 @@ int RunUploadSensor(const QStringList& arguments) {
         return Fail(QString::fromStdString("upload to " + target + " of" + on + (readBack ? " not confirmed: " : " failed: ") +
                                            sent.detail));
     }
-    Print(target + " of" + on + " now holds " + Quoted(stored) + (verify ? " (read back and verified)" : ""));
+    Print(target + " of" + on + " now holds " + HeadName(stored) + (verify ? " (read back and verified)" : ""));
     return 0;
 }
 

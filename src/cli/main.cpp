@@ -68,8 +68,8 @@ int Dispatch(int argc, char** argv) {
     if (helpAsked && argc > 3) return UsageError(QStringLiteral("help takes one command"));
     const Command* command = FindCommand(helpAsked ? argv[2] : argv[1]);
     if (command == nullptr) {
-        return UsageError(QStringLiteral("unknown command '%1' (try varnelo-cli --help)")
-                              .arg(varnelo::ArgumentText(helpAsked ? argv[2] : argv[1])));
+        return UsageError(QStringLiteral("unknown command %1 (try varnelo-cli --help)")
+                              .arg(Quoted(varnelo::ArgumentText(helpAsked ? argv[2] : argv[1]))));
     }
 
     // The arguments as given, before the application may take any of them.

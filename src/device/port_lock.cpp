@@ -41,11 +41,12 @@ std::string LockFileName(std::string_view devicePath) {
 std::optional<LockHolder> ReadLockHolder(std::string_view content) {
     const std::size_t end = content.find('\n');
     if (const auto pid = LineNumber(content.substr(0, end))) {
-        LockHolder holder{*pid, {}};
+        LockHolder holder{*pid, {}, {}};
         // Qt's lock goes on with the program's name and the host's.
         if (end != std::string_view::npos) {
             std::string_view rest = content.substr(end + 1);
             const std::size_t app = rest.find('\n');
+            holder.program = std::string(rest.substr(0, app));
             if (app != std::string_view::npos) {
                 rest.remove_prefix(app + 1);
                 holder.host = std::string(rest.substr(0, rest.find('\n')));
@@ -56,7 +57,7 @@ std::optional<LockHolder> ReadLockHolder(std::string_view content) {
     if (content.size() == sizeof(std::int32_t)) {
         std::int32_t pid = 0;
         std::memcpy(&pid, content.data(), sizeof pid);
-        if (pid > 0) return LockHolder{pid, {}};
+        if (pid > 0) return LockHolder{pid, {}, {}};
     }
     return std::nullopt;
 }
@@ -72,7 +73,8 @@ bool ProcessStatSaysEnded(std::string_view stat) {
 bool LockIsStale(std::string_view content, std::string_view thisHost, std::chrono::seconds age,
                  const std::function<bool(long)>& processGone) {
     const auto holder = ReadLockHolder(content);
-    if (!holder || (!holder->host.empty() && holder->host != thisHost)) return age > UNJUDGED_LOCK_AGE;
+    if (!holder) return age > UNREADABLE_LOCK_AGE;
+    if (!holder->host.empty() && holder->host != thisHost) return age > UNJUDGED_LOCK_AGE;
     return processGone(holder->pid);
 }
 

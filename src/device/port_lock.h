@@ -24,7 +24,8 @@ std::string LockFileName(std::string_view devicePath);
 
 struct LockHolder {
     long pid = 0;
-    std::string host;  // empty when the lock does not say
+    std::string host;     // empty when the lock does not say
+    std::string program;  // Qt's form only
 };
 
 // The holder a lock names, in any of the forms in use: Qt's ("pid\napp\nhost\n"),
@@ -37,14 +38,21 @@ std::optional<LockHolder> ReadLockHolder(std::string_view content);
 // no files: true when the text of its /proc/PID/stat says so.
 bool ProcessStatSaysEnded(std::string_view stat);
 
-// A lock that names no process this machine can look up (garbage, or
-// another machine's) is judged by its age alone, as other serial programs
-// judge it: older than this, it is stale.
+// A lock of another machine names a process this one cannot look up: it
+// is judged by its age alone, as other serial programs judge it, and is
+// stale when older than this.
 inline constexpr std::chrono::seconds UNJUDGED_LOCK_AGE{30};
+// Every writer we know of makes its lock whole before it shows (a linked
+// temporary, as ours and lockdev's) or writes it at once after creating it
+// (Qt's): a lock that names no process at all (empty, unreadable or
+// garbled) this long after it was made belongs to a writer that died
+// half way, and would otherwise keep the port for good.
+inline constexpr std::chrono::seconds UNREADABLE_LOCK_AGE{5};
 
 // A lock is stale when it names a process of this machine that no longer
 // exists; one that names a living process is never stale, however old.
-// processGone(pid) is asked only for a lock of this machine.
+// processGone(pid) is asked only for a lock of this machine. An unreadable
+// lock is passed as empty content.
 bool LockIsStale(std::string_view content, std::string_view thisHost, std::chrono::seconds age,
                  const std::function<bool(long)>& processGone);
 

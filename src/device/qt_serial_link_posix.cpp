@@ -3,6 +3,8 @@
 // by PosixSerialLink. QSerialPort itself is not used here: its open gives
 // the port up when the driver refuses a speed or framing it does not need,
 // and a lock left by a killed program keeps it out for half a minute.
+// Nor is QLockFile: the lock it makes shows empty for a moment, and such a
+// lock is taken for one whose writer died (port_lock.h).
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -10,16 +12,17 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
 #include <cstring>
 #include <functional>
 #include <memory>
 
 #include "device/port_lock.h"
+#include "device/port_lock_file.h"
 #include "device/posix_serial_link.h"
 #include "device/qt_serial_link.h"
 
@@ -61,35 +64,49 @@ bool ProcessGone(long pid) {
     return ProcessStatSaysEnded(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
 }
 
-// A lock, or the lock on its removal, that names a process no longer
-// running is removed; a live one stays.
+// A lock, or the lock on its removal (QLockFile's), that names a process no
+// longer running is removed; a live one stays. One that cannot be read
+// counts as naming nobody.
 void ClearStaleLock(const QString& lockPath) {
     const std::string host = HostName();
     for (const QString& path : {lockPath + QStringLiteral(".rmlock"), lockPath}) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) continue;
-        const QByteArray content = file.read(MAX_LOCK_CONTENT);
-        const std::chrono::seconds age{
-            QFileInfo(path).lastModified().secsTo(QDateTime::currentDateTime())};
-        file.close();
-        if (LockIsStale(std::string_view(content.constData(), static_cast<std::size_t>(content.size())), host, age,
-                        ProcessGone)) {
-            QFile::remove(path);
-        }
+        const QFileInfo info(path);
+        if (!info.exists()) continue;
+        const std::chrono::seconds age{info.lastModified().secsTo(QDateTime::currentDateTime())};
+        std::string content;
+        if (!ReadPortLock(path.toStdString(), content, MAX_LOCK_CONTENT)) content.clear();
+        if (LockIsStale(content, host, age, ProcessGone)) QFile::remove(path);
     }
 }
 
-std::string InUse(const std::string& portName, const QLockFile& lock) {
+std::string InUse(const std::string& portName, const std::string& lockPath) {
     std::string text = "cannot open " + portName + ": the port is in use by another program";
-    qint64 pid = 0;
-    QString host, app;
-    if (lock.getLockInfo(&pid, &host, &app) && pid > 0) {
-        text += " (process " + std::to_string(pid);
-        if (!app.isEmpty()) text += ", " + QFileInfo(app).fileName().toStdString();
+    std::string content;
+    const auto holder = ReadPortLock(lockPath, content) ? ReadLockHolder(content) : std::nullopt;
+    if (holder) {
+        text += " (process " + std::to_string(holder->pid);
+        if (!holder->program.empty()) text += ", " + QFileInfo(QString::fromStdString(holder->program)).fileName().toStdString();
         text += ")";
     }
     return text;
 }
+
+std::string ProgramName() {
+    const QString name = QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
+    return name.isEmpty() ? std::string("varnelo") : name.toStdString();
+}
+
+// The lock this process holds on its port, given back when the port closes.
+class HeldLock {
+public:
+    explicit HeldLock(std::string path) : m_path(std::move(path)) {}
+    ~HeldLock() { GivePortLockBack(m_path); }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    std::string m_path;
+};
 
 Status::Cause CauseOf(int error) {
     switch (error) {
@@ -136,7 +153,7 @@ bool Settle(int fd, termios& settled, const std::function<void(termios&)>& chang
 // The open port: its descriptor, its lock and the settings to restore.
 class PosixPort : public ByteLink {
 public:
-    PosixPort(int fd, std::unique_ptr<QLockFile> lock, const termios& original)
+    PosixPort(int fd, std::unique_ptr<HeldLock> lock, const termios& original)
         : m_fd(fd), m_lock(std::move(lock)), m_original(original), m_exchanges(fd) {}
     ~PosixPort() override {
         ::tcsetattr(m_fd, TCSANOW, &m_original);
@@ -158,7 +175,7 @@ public:
 
 private:
     int m_fd;
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<HeldLock> m_lock;
     termios m_original;
     PosixSerialLink m_exchanges;
 };
@@ -169,20 +186,22 @@ OpenedPort OpenSerialPort(const std::string& portName) {
     const std::string path = DevicePath(portName);
     OpenedPort opened;
 
-    std::unique_ptr<QLockFile> lock;
+    std::unique_ptr<HeldLock> lock;
     const QString lockPath = LockPath(path);
     if (!lockPath.isEmpty()) {
+        // Staleness is judged here, by the holder; by age alone a live
+        // program's lock would be taken from it.
         ClearStaleLock(lockPath);
-        lock = std::make_unique<QLockFile>(lockPath);
-        // Staleness is judged above; by age alone a live program's lock
-        // would be taken from it after half a minute.
-        lock->setStaleLockTime(0);
-        if (!lock->tryLock(0)) {
-            if (lock->error() == QLockFile::LockFailedError)
-                return {nullptr, PortRefusal(portName, InUse(portName, *lock), Status::Cause::PortInUse)};
-            // A lock folder that cannot be written keeps no one out.
-            opened.notes.push_back("no lock file could be made at " + lockPath.toStdString());
-            lock.reset();
+        const std::string lockFile = lockPath.toStdString();
+        int error = 0;
+        switch (TakePortLock(lockFile, LockContent(::getpid(), ProgramName(), HostName()), error)) {
+            case LockTaking::Taken: lock = std::make_unique<HeldLock>(lockFile); break;
+            case LockTaking::Held:
+                return {nullptr, PortRefusal(portName, InUse(portName, lockFile), Status::Cause::PortInUse)};
+            case LockTaking::Unwritable:
+                // A lock folder that cannot be written keeps no one out.
+                opened.notes.push_back("no lock file could be made at " + lockFile + ": " + std::strerror(error));
+                break;
         }
     }
 

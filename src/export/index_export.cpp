@@ -12,9 +12,11 @@
 #include <tuple>
 
 #include "io/atomic_file.h"
+#include "io/file_set.h"
 #include "export/export_text.h"
 #include "export/file_batches.h"
 #include "export/ordered_batches.h"
+#include "export/profile_style.h"
 #include "export/record_rows.h"
 #include "export/track_export.h"
 #include "text/fixed_format.h"
@@ -134,7 +136,20 @@ struct Layout {
     std::string_view footer;
     std::size_t itemTextMax = 0;
     bool trimFirstByte = false;  // every item starts with a separator that the first one goes without
+    // The file that describes this one and is replaced with it, last
+    // (io/file_set.h); none when empty.
+    std::filesystem::path describedBy = {};
+    std::string_view description = {};
 };
+
+// The finished file replaces its old one, with the file that describes it.
+Status CommitWithDescription(AtomicFileWriter& file, const Layout& layout) {
+    if (layout.describedBy.empty()) return file.commit();
+    AtomicFileWriter description(layout.describedBy);
+    if (!description.open() || !description.write(layout.description)) return description.status();
+    AtomicFileWriter* const data[] = {&file};
+    return CommitFileSet(data, description);
+}
 
 std::size_t BatchBytes(const Layout& layout) { return RECORDS_PER_BATCH * layout.itemTextMax; }
 
@@ -167,8 +182,8 @@ ExportResult WriteInOrder(const std::filesystem::path& target, const Layout& lay
         if (!file.status()) return ExportResult{file.status()};
         return ExportResult{Status::Stopped()};
     }
-    if (!file.write(layout.footer) || !file.commit()) return ExportResult{file.status()};
-    return {};
+    if (!file.write(layout.footer)) return ExportResult{file.status()};
+    return ExportResult{CommitWithDescription(file, layout)};
 }
 
 // `item(out, row records, members, previous)` writes one row's text from
@@ -487,7 +502,11 @@ ExportResult PointLayer(const std::filesystem::path& target, Records& records, c
     std::string header = "{\"type\":\"FeatureCollection\",";
     if (!options.provenance.empty()) header += "\"varnelo\":" + options.provenance + ",";
     header += "\"features\":[";
-    const Layout layout{header, "\n]}\n", itemMax, true};
+    Layout layout{header, "\n]}\n", itemMax, true};
+    if (options.style) {
+        layout.describedBy = ProfileStylePath(target);
+        layout.description = ProfileStyleText();
+    }
     const RowMaker maker(options.stages, IndicesElements(options.indices), options.profiles);
     // Records without a fix have no feature: the features are counted as made.
     std::atomic<int> features{0};

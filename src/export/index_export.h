@@ -37,6 +37,9 @@ struct PointLayerOptions {
     bool profiles = false;  // each feature's reflectance, 340..850 nm
     RowStages stages;       // smoothing only: a feature is one record
     std::string provenance;  // a JSON object, the collection's "varnelo" member
+    // With profiles: the layer's QGIS style beside it (export/profile_style.h),
+    // replaced together with the layer.
+    bool style = false;
 };
 
 // Satellite band reflectances (analysis/satellite_bands.h), one row per

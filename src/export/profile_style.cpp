@@ -35,10 +35,6 @@ ExportResult ExportProfileStyle(const std::filesystem::path& target) {
     return {};
 }
 
-ExportResult WithProfileStyle(const std::filesystem::path& layer, ExportResult layerWritten) {
-    if (!layerWritten.status) return layerWritten;
-    ExportResult style = ExportProfileStyle(ProfileStylePath(layer));
-    return style.status ? layerWritten : style;
-}
+std::string_view ProfileStyleText() { return STYLE; }
 
 }  // namespace varnelo

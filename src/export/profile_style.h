@@ -12,10 +12,12 @@ namespace varnelo {
 // OUT.geojson → OUT.qml, the name QGIS looks for beside a layer.
 std::filesystem::path ProfileStylePath(const std::filesystem::path& layer);
 
-ExportResult ExportProfileStyle(const std::filesystem::path& target);
+// The style's whole text. It describes the layer's "profiles" field, so it is
+// the member of the pair replaced last (io/file_set.h): a style beside a layer
+// without profiles would have EnMAP-Box look for a field that is not there,
+// while a layer without its style still opens as a plain point layer.
+std::string_view ProfileStyleText();
 
-// Writes the style beside a layer just written with profiles, unless the
-// layer failed: the layer's result stands unless the style fails.
-ExportResult WithProfileStyle(const std::filesystem::path& layer, ExportResult layerWritten);
+ExportResult ExportProfileStyle(const std::filesystem::path& target);
 
 }  // namespace varnelo

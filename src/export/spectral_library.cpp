@@ -10,6 +10,7 @@
 #include "export/export_text.h"
 #include "export/ordered_batches.h"
 #include "io/atomic_file.h"
+#include "io/file_set.h"
 #include "io/path_text.h"
 #include "text/fixed_format.h"
 #include "text/shortest_text.h"
@@ -237,13 +238,9 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
         }
     }
     if (!hdr.write(LibraryHeader(options, names.names()))) return failed(hdr);
-    // All three on the disk before the first replaces its old file.
-    if (!sli.prepare()) return failed(sli);
-    if (!csv.prepare()) return failed(csv);
-    if (!hdr.prepare()) return failed(hdr);
-    if (!sli.commit()) return failed(sli);
-    if (!csv.commit()) return failed(csv);
-    if (!hdr.commit()) return failed(hdr);
+    // ENVI readers open the .sli through its .hdr: the header goes last.
+    AtomicFileWriter* const data[] = {&sli, &csv};
+    if (Status committed = CommitFileSet(data, hdr); !committed) return ExportResult{std::move(committed)};
     return {Status{}, written};
 }
 

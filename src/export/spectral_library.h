@@ -10,7 +10,9 @@
 //             record(s), time, position, altitude, indices, qc, and the
 //             position as WKT for a GIS
 // All three are written through temporary files and flushed to the disk
-// before the first replaces its old file, so a failure leaves all as they were.
+// before the first replaces its old file, so a failure leaves all as they
+// were; the .hdr, through which readers open the rest, is replaced last
+// (io/file_set.h).
 
 #include <filesystem>
 #include <span>

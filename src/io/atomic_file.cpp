@@ -186,6 +186,17 @@ Status AtomicFileWriter::prepare() {
     return {};
 }
 
+Status AtomicFileWriter::withdraw() {
+    if (Status prepared = prepare(); !prepared) return prepared;
+    if (m_mode != Mode::Replace) return {};
+    std::error_code code;
+    const fs::file_status existing = fs::status(m_destination, code);
+    if (code || !fs::is_regular_file(existing)) return {};
+    fs::permissions(m_temporary, existing.permissions(), code);
+    if (!fs::remove(m_destination, code) && code) return fail("cannot remove the old", code.message(), code.value());
+    return {};
+}
+
 Status AtomicFileWriter::commit() {
     if (Status prepared = prepare(); !prepared) return prepared;
     m_prepared = false;

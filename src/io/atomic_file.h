@@ -4,10 +4,12 @@
 // replaces it only once everything is written and flushed. A symlink is
 // followed: its target is replaced, the link stays. A device or FIFO cannot
 // be replaced, so it is written directly; the name "-" is standard output.
-// Where the system allows, the temporary sibling has no name until the
-// commit, so a process killed half way leaves nothing behind. Elsewhere, and
-// in the portable build, it is a hidden sibling ".NAME.<pid>.<16 hex
-// digits>~" that such a process leaves, and that the next writer of the same
+// Where the system allows, the temporary sibling has no name until it is
+// written and flushed, so a process killed while writing leaves nothing
+// behind; it is named just before the rename, and one killed in that moment
+// leaves it under that name. Elsewhere, and in the portable build, it has
+// the name from the start: a hidden sibling ".NAME.<pid>.<16 hex digits>~"
+// that a killed process leaves, and that the next writer of the same
 // target removes once that process is gone. The commit waits a moment for a
 // writer that extends the old file in place (LockedFile), and refuses,
 // changing nothing, when that writer goes on.
@@ -54,6 +56,10 @@ public:
     // Several files that must change together are all prepared before the
     // first is committed, so that a failure leaves every one as it was.
     Status prepare();
+    // Once prepared: the old file is removed ahead of the commit, its
+    // permissions passed to the new one, so that until the commit nothing
+    // stands under its name (io/file_set.h). A device or FIFO stays.
+    Status withdraw();
     Status commit();
 
     const Status& status() const { return m_status; }

@@ -12,6 +12,7 @@
 #include "device/tracing_link.h"
 #include "launch/path_text.h"
 #include "simulator/simulated_link.h"
+#include "text/message_text.h"
 
 namespace varnelo {
 
@@ -55,11 +56,11 @@ bool IntOption(const QCommandLineParser& parser, const QString& name, long long 
     bool ok = false;
     const long long v = parser.value(name).toLongLong(&ok);
     if (!ok || v < low || v > high) {
-        error = QStringLiteral("--%1 must be a whole number in %2..%3, not '%4'")
+        error = QStringLiteral("--%1 must be a whole number in %2..%3, not %4")
                     .arg(name)
                     .arg(low)
                     .arg(high)
-                    .arg(parser.value(name));
+                    .arg(QString::fromStdString(QuotedValue(PathBytesOfText(parser.value(name)).toStdString())));
         return false;
     }
     value = v;

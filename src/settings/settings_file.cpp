@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 
-#include "io/open_file.h"
+#include "io/path_text.h"
+#include "io/table_file.h"
 #include "text/decimal_prefix.h"
 
 namespace varnelo {
@@ -88,10 +86,6 @@ SensorTable ReadPieces(NextByte nextByte) {
     return table;
 }
 
-struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 SensorTable ParseSensorTable(std::string_view text) {
@@ -100,18 +94,19 @@ SensorTable ParseSensorTable(std::string_view text) {
 }
 
 std::optional<SensorTable> LoadSettingsFile(const std::filesystem::path& path, std::string& error) {
-    const std::unique_ptr<std::FILE, CloseFile> file(OpenFile(path, "rb"));
-    if (!file) {
-        error = PathText(path) + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
-    SensorTable table = ReadPieces([&] { return std::getc(file.get()); });
-    if (std::ferror(file.get())) {
+    // Its lines are read in pieces whatever their length: only the file's
+    // size is bounded.
+    std::string text;
+    if (const Status read = ReadTableFile(path, text, NO_LINE_LIMIT); !read) {
         // A half-read file would replace a good list with part of one.
-        error = PathText(path) + ": " + std::strerror(errno);
+        const std::string name = PathText(path);
+        const bool named = read.detail.starts_with(name + " ");
+        error = name + ": " + (!read.systemError.empty() ? read.systemError
+                               : named                   ? read.detail.substr(name.size() + 1)
+                                                         : read.detail);
         return std::nullopt;
     }
-    return table;
+    return ParseSensorTable(text);
 }
 
 std::optional<std::size_t> FindSensor(const SensorTable& table, std::string_view name) {

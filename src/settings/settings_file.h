@@ -46,7 +46,8 @@ struct SensorTable {
 SensorTable ParseSensorTable(std::string_view text);
 
 // Nothing, with error naming the file and the cause, when the file cannot be
-// opened or a read fails part way: a caller then keeps what it had.
+// opened, is no regular file or larger than a table may be (io/table_file.h),
+// or a read fails part way: a caller then keeps what it had.
 std::optional<SensorTable> LoadSettingsFile(const std::filesystem::path& path, std::string& error);
 
 // Index of the first head whose name is exactly `name`.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -64,7 +65,13 @@ TEST(CliSettings, FailuresAndUsageErrorsAreOneLine) {
         {{"upload-sensor", "--sim", "--sensor", "RED-7", "--channel", "1"}, 2, "--settings FILE"},
         {{"sensors"}, 2, "expected one settings file"},
         {{"sensors", (dir / "none.csv").string()}, 1, "none.csv"},
+        {{"sensors", dir.path().string()}, 1, dir.path().string() + ": is a directory"},
+        {{"sensors", (dir / "fifo").string()}, 1, "fifo: is not a regular file"},
+        {{"upload-sensor", "--sim", "--settings", path, "--sensor", "A\nB" + std::string(60, 'C'), "--channel", "1"},
+         1,
+         "named \"A\\nB" + std::string(37, 'C') + "...\" in"},
     };
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);  // nobody ever writes it
     for (const auto& c : cases) {
         const auto result = test::RunCli(c.arguments);
         EXPECT_EQ(result.status, c.status) << result.err;

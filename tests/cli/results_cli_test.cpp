@@ -2,6 +2,11 @@
 // left out said once.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+
 #include "cli/cli_fixture.h"
 
 namespace varnelo::test {
@@ -13,6 +18,12 @@ TEST_F(CliFixture, BadStageAndBandValuesAreUsageErrorsNamingTheValue) {
     WriteFileBytes(dir / "nowl.csv", {'n', 'm', '2', ',', 'A', '\n', '5', '0', '0', ',', '1', '\n'});
     const std::string text = "nm,A\n500,0\n500,1\n";
     WriteFileBytes(dir / "down.csv", std::vector<std::uint8_t>(text.begin(), text.end()));
+    const std::string cell = "nm,A\n500,1\n501,x\t\033[2J" + std::string(100, 'y') + '\0' + "\n";
+    WriteFileBytes(dir / "cell.csv", std::vector<std::uint8_t>(cell.begin(), cell.end()));
+    WriteFileBytes(dir / "long.csv", std::vector<std::uint8_t>((64 << 10) + 1, '0'));
+    std::ofstream(dir / "big.csv") << "nm,A\n";
+    fs::resize_file(dir / "big.csv", (16 << 20) + 1);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);  // nobody ever writes it
     const std::string in = input.string(), out = (dir / "o.csv").string();
     const struct {
         std::vector<std::string> arguments;
@@ -28,9 +39,20 @@ TEST_F(CliFixture, BadStageAndBandValuesAreUsageErrorsNamingTheValue) {
         {{"bands", in, "-o", out, "--sensor", "s2b"}, "'s2b'"},
         {{"bands", in, "-o", out, "--srf", (dir / "nowl.csv").string()}, "wavelength column"},
         {{"bands", in, "-o", out, "--srf", (dir / "down.csv").string()}, "500 does not increase"},
+        {{"bands", in, "-o", out, "--srf", (dir / "cell.csv").string()}, "line 3: 'x\\t\\x1B[2Jyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy...' is"},
+        {{"bands", in, "-o", out, "--srf", dir.path().string()}, "is a directory"},
+        {{"bands", in, "-o", out, "--srf", (dir / "fifo").string()}, "fifo is not a regular file"},
+        {{"bands", in, "-o", out, "--srf", "/dev/zero"}, "/dev/zero is not a regular file"},
+        {{"bands", in, "-o", out, "--srf", (dir / "big.csv").string()}, "larger than the 16 MiB"},
+        {{"bands", in, "-o", out, "--srf", (dir / "long.csv").string()}, "line 1 is longer than the 64 KiB"},
+        {{"bands", in, "-o", out, "--srf", (dir / "down.csv").string(), "--sensor", "l8"}, "not both"},
     };
+    CliSetting bounded;
+    bounded.memoryLimit = 1L << 30;
     for (const auto& c : cases) {
-        const ProcessResult result = RunCli(c.arguments);
+        const auto start = std::chrono::steady_clock::now();
+        const ProcessResult result = RunCli(c.arguments, bounded);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.named;
         EXPECT_EQ(result.status, 2) << c.named << ": " << result.err;
         EXPECT_NE(result.err.find(c.named), std::string::npos) << result.err;
         ExpectOneLine(result, c.named);
@@ -47,7 +69,7 @@ TEST_F(CliFixture, BandsLeftOutAreSaidOnceAndPartialKeepsThem) {
     EXPECT_EQ(left.err,
               "varnelo-cli: warning: B8 covers 65 % of its response: left out; --partial keeps it\n"
               "varnelo-cli: warning: B8A covers 5 % of its response: left out; --partial keeps it\n");
-    const ProcessResult kept = RunCli({"bands", input.string(), "-o", "-", "--sensor", "s2a", "--partial"});
+    const ProcessResult kept = RunCli({"bands", input.string(), "-o", "-", "--sensor", "S2a", "--partial"});
     EXPECT_EQ(kept.out.substr(0, kept.out.find('\r')),
               "record,time,latitude (deg),longitude (deg),qc,B1,B2,B3,B4,B5,B6,B7,B8,B8_coverage,B8A,B8A_coverage");
     const fs::path layer = dir / "p.geojson";

@@ -39,6 +39,8 @@ TEST(PortLock, ALockIsStaleOnlyWhenItNamesAGoneProcessOfThisMachine) {
         EXPECT_EQ(asked, c.ofThisMachine ? c.holder : 0) << "only a holder of this machine is looked up";
         EXPECT_FALSE(LockIsStale(c.content, "field-pc", 1s, alive)) << c.content;
         EXPECT_EQ(LockIsStale(c.content, "field-pc", 1h, alive), !c.ofThisMachine) << "a living holder keeps it";
+        // One naming nobody, empty or garbled, is a writer's that died half way.
+        EXPECT_EQ(LockIsStale(c.content, "field-pc", 6s, alive), c.holder == 0) << c.content;
     }
     for (const auto& [stat, ended] : std::initializer_list<std::pair<const char*, bool>>{
              {"4321 (varnelo-cli) Z 1 4321", true}, {"4321 (a) b) X 1", true}, {"4321 (sleep) S 1 4321", false},

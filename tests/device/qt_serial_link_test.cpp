@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,10 +9,13 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "device/device_link.h"
 #include "device/port_lock.h"
+#include "device/port_lock_file.h"
 #include "device/qt_serial_link.h"
 
 namespace varnelo {
@@ -279,6 +283,23 @@ TEST(QtSerialLink, AStaleLockIsClearedAndALiveOneKeepsThePort) {
         EXPECT_NE(::access(lockPath.c_str(), F_OK), 0) << "closing gives the lock back";
     }
     ::waitpid(dead, nullptr, 0);
+
+    // A lock naming nobody, as a writer killed half way leaves it: kept while
+    // it may still be being written, cleared once older than that. The port's
+    // own lock is whole from the moment it shows.
+    for (const auto& [content, age, opens] : {std::tuple{"", 6, true}, {"\x01garbled", 6, true}, {"", 0, false}}) {
+        std::ofstream(lockPath, std::ios::binary | std::ios::trunc) << content;
+        const timeval then[2] = {{::time(nullptr) - age, 0}, {::time(nullptr) - age, 0}};
+        ::utimes(lockPath.c_str(), then);
+        const OpenedPort port = OpenSerialPort(pty.path);
+        EXPECT_EQ(port.link != nullptr, opens) << content << " " << age;
+        std::string held;
+        if (opens) {
+            EXPECT_TRUE(ReadPortLock(lockPath, held) && ReadLockHolder(held)->pid == ::getpid()) << held;
+        } else {
+            ::unlink(lockPath.c_str());
+        }
+    }
 
     const pid_t alive = ::fork();
     if (alive == 0) {

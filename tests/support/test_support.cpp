@@ -129,6 +129,10 @@ ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting
             const rlimit limit{static_cast<rlim_t>(setting.fileSizeLimit), static_cast<rlim_t>(setting.fileSizeLimit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
+        if (setting.memoryLimit >= 0 && !SANITIZED) {
+            const rlimit limit{static_cast<rlim_t>(setting.memoryLimit), static_cast<rlim_t>(setting.memoryLimit)};
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
         for (const std::string& variable : setting.environment) ::putenv(const_cast<char*>(variable.c_str()));
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(cli));

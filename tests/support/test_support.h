@@ -62,6 +62,7 @@ struct CliSetting {
     std::filesystem::path workingDirectory;
     int standardOutput = -1;
     long fileSizeLimit = -1;
+    long memoryLimit = -1;  // address space, ignored under the sanitizers, which reserve terabytes
     std::vector<std::string> environment;
     std::filesystem::path program;  // another varnelo-cli to run (a copy, say)
 };

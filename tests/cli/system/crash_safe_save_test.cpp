@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -212,6 +213,76 @@ TEST_F(CrashSafeSave, AKilledCsvExportLeavesTheOlderFileWhole) {
     ASSERT_EQ(later.status, 0) << later.err;
     EXPECT_TRUE(SameBytes(target, complete));
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+}
+
+// A library (.sli, .csv and the .hdr that describes them) or a layer and its
+// .qml style, killed at each call that replaces or removes one of its files
+// (strace's fault injection): readers find the old set, the new set, or no
+// header at all, never a header beside data it does not describe; the next
+// run leaves the whole new set and nothing else.
+TEST_F(CrashSafeSave, AKilledSetOfFilesNeverLeavesAHeaderBesideOtherData) {
+    if (::access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "strace is not installed";
+    auto doc = std::make_unique<CVarneloDoc>();
+    FillDocument(*doc, 30);
+    ASSERT_TRUE(SaveDataFile(dir / "old.vrnldata", *doc));
+    FillDocument(*doc, 50);
+    ASSERT_TRUE(SaveDataFile(dir / "new.vrnldata", *doc));
+    const struct {
+        std::vector<std::string> arguments;  // the input follows
+        std::vector<std::string> files;      // the header last
+    } sets[] = {
+        {{"library", "-o", "lib.sli"}, {"lib.sli", "lib.csv", "lib.hdr"}},
+        {{"points", "--profiles", "-o", "p.geojson"}, {"p.geojson", "p.qml"}},
+    };
+    const auto run = [&](const auto& set, const char* input, const std::vector<std::string>& before) {
+        test::CliSetting setting;
+        setting.workingDirectory = dir.path();
+        std::vector<std::string> arguments = before;
+        if (!before.empty()) {
+            setting.program = "/usr/bin/strace";
+            arguments.push_back(test::CliPath());
+            // LeakSanitizer cannot work under a tracer.
+            const char* options = std::getenv("ASAN_OPTIONS");
+            setting.environment = {std::string("ASAN_OPTIONS=") + (options ? options : "") + ":detect_leaks=0"};
+        }
+        arguments.insert(arguments.end(), set.arguments.begin(), set.arguments.end());
+        arguments.push_back(input);
+        return test::RunCli(arguments, setting);
+    };
+    using Set = std::vector<std::vector<std::uint8_t>>;
+    const auto files = [&](const auto& set) {
+        Set bytes;
+        for (const std::string& name : set.files) bytes.push_back(fs::exists(dir / name) ? test::ReadFileBytes(dir / name) : std::vector<std::uint8_t>{});
+        return bytes;
+    };
+    for (const auto& set : sets) {
+        ASSERT_EQ(run(set, "new.vrnldata", {}).status, 0);
+        const Set fresh = files(set);
+        ASSERT_EQ(run(set, "old.vrnldata", {}).status, 0);
+        const Set old = files(set);
+        for (const char* call : {"fsync,fdatasync", "link,linkat", "unlink,unlinkat", "rename,renameat,renameat2"}) {
+            for (int n = 1;; ++n) {
+                const std::string inject = std::string("inject=") + call + ":signal=KILL:when=" + std::to_string(n);
+                const test::ProcessResult killed = run(set, "new.vrnldata", {"-f", "-o", "/dev/null", "-e", inject, "--"});
+                const Set now = files(set);
+                const std::string at = set.files.front() + " killed at " + call + " " + std::to_string(n);
+                EXPECT_TRUE(now == old || now == fresh || !fs::exists(dir / set.files.back())) << at;
+                if (killed.status == 0) {
+                    // Only a file without a name until it is written whole is linked.
+                    EXPECT_TRUE(n > 1 || std::string(call).starts_with("link")) << at << ": no such call was made";
+                    break;
+                }
+                ASSERT_LT(n, 10) << at << ": " << killed.err;
+                ASSERT_EQ(run(set, "old.vrnldata", {}).status, 0) << at;
+            }
+        }
+        fs::permissions(dir / set.files.back(), fs::perms(0640));
+        EXPECT_EQ(run(set, "new.vrnldata", {}).status, 0);
+        EXPECT_EQ(files(set), fresh);
+        EXPECT_EQ(fs::status(dir / set.files.back()).permissions(), fs::perms(0640)) << "the header keeps its mode";
+        for (const std::string& name : set.files) fs::remove(dir / name);
+        EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"new.vrnldata", "old.vrnldata"})) << set.files.front();
+    }
 }
 
 // The file size limit stands in for a full disk: writes beyond it fail the
