@@ -130,8 +130,11 @@ TEST_P(LoggerThreadSequences, TheWindowNeverWaits) {
     DeadPort dead;
     std::optional<test::SimulatorProcess> simulator;
     if (!sequence.deadPort) {
+        // Silent for two commands: the one the stop cuts short, and the
+        // first of the next connection, whether or not the logger saw the
+        // port close in between.
         simulator.emplace(std::vector<std::string>{"--records", std::to_string(SEQUENCE_RECORDS), "--silent-from",
-                                                   std::to_string(SEQUENCE_SILENT_FROM)});
+                                                   std::to_string(SEQUENCE_SILENT_FROM), "--silent-for", "2"});
     }
     auto frame = std::make_unique<CMainFrame>(test::LoggerAtPort(sequence.deadPort ? dead.path() : simulator->port()));
     const StallProbe probe;
