@@ -11,21 +11,22 @@ void DocumentFeed::begin(LoggerJob job, int from, bool keepPartial) {
     m_keepPartial = job == LoggerJob::Download || keepPartial;
 }
 
-void DocumentFeed::apply(const SessionStep& step, const LoggerState* logger) {
+void DocumentFeed::apply(const SessionStep& step, const LoggerState* logger, const MeasurementRecord* record) {
     if (!active()) return;
     CVarneloDoc& doc = m_session.doc();
     switch (step.kind) {
         case SessionStep::Kind::Idle:
         case SessionStep::Kind::Exchanged: return;
         case SessionStep::Kind::Record:
-            if (!step.bytes) return;
+            if (record == nullptr) record = step.bytes.get();
+            if (record == nullptr) return;
             if (m_applied == 0 && m_job == LoggerJob::Download) {
                 // The logger's records replace the document's, and its blocks go with them.
                 if (logger != nullptr) AdoptLoggerBlocks(*logger, doc);
                 m_session.beginDownload();
                 m_session.markChanged();
             }
-            doc.record(step.record) = *step.bytes;
+            doc.record(step.record) = *record;
             doc.setRecordCount(step.record + 1);
             m_session.recordsChanged();
             ++m_applied;

@@ -20,8 +20,9 @@ public:
     // A job begins whose records go from record `from` on.
     void begin(LoggerJob job, int from, bool keepPartial);
     // Takes a step of the job: a record, its end. `logger` holds the blocks
-    // a download's first record brings with it.
-    void apply(const SessionStep& step, const LoggerState* logger);
+    // a download's first record brings with it; `record`, when given, is
+    // the step's record (else the one the step carries).
+    void apply(const SessionStep& step, const LoggerState* logger, const MeasurementRecord* record = nullptr);
     // Ends the job on the document's side at once, as a stop would; the
     // records kept of it.
     int stop();

@@ -157,7 +157,8 @@ SessionStep LoggerSession::step() {
         case LoggerJob::Download: result = stepDownload(result); break;
         case LoggerJob::Append: result = stepAppend(result); break;
     }
-    if (m_feed) m_feed->apply(result, state());
+    // The record is taken where it waits: a copy only where it must travel.
+    if (m_feed) m_feed->apply(result, state(), &m_staging);
     return result;
 }
 
@@ -264,7 +265,7 @@ SessionStep LoggerSession::stepDownload(SessionStep result) {
     result.first = index == m_first;
     result.reconnected = m_reconnected;
     result.label = RecordTimeLabel(m_staging);
-    result.bytes = std::make_shared<const MeasurementRecord>(m_staging);
+    if (!m_feed) result.bytes = std::make_shared<const MeasurementRecord>(m_staging);
     result.rearm = DOWNLOAD_STEP_DELAY;
     return result;
 }

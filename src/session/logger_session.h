@@ -55,7 +55,8 @@ struct SessionStep {
     bool cancelled = false;    // Stopped by stop(), not by a fault
     int kept = 0;              // Stopped: records of this job the document keeps
     std::string label;
-    std::shared_ptr<const MeasurementRecord> bytes;  // Record: the record itself, whole
+    // Record, of a session without a document: the record itself, whole.
+    std::shared_ptr<const MeasurementRecord> bytes;
     // Stopped by a fault: the exchange that failed, at `record` (-1: the
     // count read again), the append's check of record k-1 when atCheck.
     std::optional<Status> exchange;
