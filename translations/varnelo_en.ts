@@ -290,6 +290,14 @@ About</translation>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>%1 を保存しました</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>メイン フォーム</source>
+        <translation>Main form</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::CSettingDlg</name>
@@ -403,7 +411,7 @@ About</translation>
     </message>
     <message>
         <source>件数を読めません</source>
-        <translation>Count unknown</translation>
+        <translation>The record count could not be read</translation>
     </message>
     <message>
         <source>新しいレコードの読み出しを中止しました。何も追加していません</source>
@@ -468,6 +476,10 @@ About</translation>
     <message>
         <source>%1。何も追加していません: %2</source>
         <translation>%1. Nothing was added: %2</translation>
+    </message>
+    <message>
+        <source>件数不明</source>
+        <translation>Count n/a</translation>
     </message>
 </context>
 <context>
