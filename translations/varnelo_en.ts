@@ -279,8 +279,12 @@ About</translation>
         <translation>No new record is added.</translation>
     </message>
     <message>
-        <source>%1 は開いた後に別のプログラムで変更されています。置き換えますか?</source>
-        <translation>%1 was changed by another program since it was opened. Replace it?</translation>
+        <source>%1 は開いた後に別のプログラムで変更されています。</source>
+        <translation>%1 was changed by another program since it was opened.</translation>
+    </message>
+    <message>
+        <source>置き換えますか?</source>
+        <translation>Replace it?</translation>
     </message>
     <message>
         <source>置き換える(&amp;R)</source>

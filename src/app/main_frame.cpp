@@ -500,8 +500,10 @@ bool CMainFrame::saveDocument(const QString& path) {
     // written over unasked.
     if (ToPath(path) == m_session->path() && m_session->changedOnDisk()) {
         QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
-                        tr("%1 は開いた後に別のプログラムで変更されています。置き換えますか?").arg(documentTitle()),
+                        tr("%1 は開いた後に別のプログラムで変更されています。").arg(documentTitle()),
                         QMessageBox::Yes | QMessageBox::Cancel, this);
+        // The question on a line of its own: the box never wraps it mid-word.
+        box.setInformativeText(tr("置き換えますか?"));
         box.button(QMessageBox::Yes)->setText(tr("置き換える(&R)"));
         box.button(QMessageBox::Cancel)->setText(tr("キャンセル"));
         box.setDefaultButton(QMessageBox::Cancel);

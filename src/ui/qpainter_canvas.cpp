@@ -8,6 +8,7 @@
 #include <QPolygon>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -84,6 +85,11 @@ void QPainterCanvas::applyPen() {
     QPen pen(ToQColor(m_pen.colour));
     pen.setStyle(Qt::SolidLine);
     pen.setWidth(std::max(1, m_pen.width));
+    if (scaled()) {
+        // Whole device pixels, so that lines of one width look alike wherever they fall.
+        pen.setCosmetic(true);
+        pen.setWidth(std::max(1, static_cast<int>(std::lround(m_pen.width * m_scale))));
+    }
     // Thin lines are set pixel by pixel (each pixel a square-capped point);
     // wide pens get round ends and joins, as wide solid pens have.
     pen.setCapStyle(m_pen.width > 1 ? Qt::RoundCap : Qt::SquareCap);
