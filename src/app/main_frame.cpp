@@ -16,7 +16,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -27,6 +26,7 @@
 #include "app/app_icons.h"
 #include "app/file_messages.h"
 #include "app/form_geometry.h"
+#include "app/form_scroll_area.h"
 #include "app/form_style.h"
 #include "app/message_status_bar.h"
 #include "app/window_size.h"
@@ -74,9 +74,7 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
 
     m_view = new CVarneloView(*m_session, *m_logger, this);
     // The form scrolls in a window smaller than it, and grows in a larger one.
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
+    m_scroll = new FormScrollArea(this);
     m_scroll->setWidget(m_view);
     setCentralWidget(m_scroll);
     connect(m_view, &CVarneloView::jobStarting, this, [this] { showStatus(QString()); });
@@ -286,6 +284,15 @@ void CMainFrame::buildStatusBar() {
         label->setEnabled(false);
         bar->addPermanentWidget(label);
     }
+    // As tall from the start as when a download shows its panes, so that the
+    // form's room does not change while records arrive.
+    m_progress->show();
+    m_stopButton->show();
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(bar, &request);
+    bar->setMinimumHeight(bar->sizeHint().height());
+    m_progress->hide();
+    m_stopButton->hide();
 }
 
 bool CMainFrame::start(const QString& file) {

@@ -19,13 +19,13 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
-class QScrollArea;
 class QShortcut;
 class QToolButton;
 
 namespace varnelo {
 
 class CVarneloView;
+class FormScrollArea;
 class IndexReadout;
 
 class CMainFrame : public QMainWindow {
@@ -49,7 +49,7 @@ public:
     QAction* action(Command command) const;
     QMenu* recentFileMenu() const { return m_fileMenu; }
     // What holds the form: it scrolls when the window is smaller than the form.
-    QScrollArea* formArea() const { return m_scroll; }
+    FormScrollArea* formArea() const { return m_scroll; }
     QStringList recentFiles() const { return m_recentFiles; }
     // The status bar's control that stops a download; shown while one runs.
     QToolButton* stopButton() const { return m_stopButton; }
@@ -108,7 +108,7 @@ private:
     // The logger: its port, what the connection read, the job under way.
     std::unique_ptr<LoggerSession> m_logger;
     CVarneloView* m_view = nullptr;
-    QScrollArea* m_scroll = nullptr;  // holds the form
+    FormScrollArea* m_scroll = nullptr;  // holds the form
     QMenu* m_fileMenu = nullptr;
     QMenu* m_editMenu = nullptr;
     QMenu* m_viewMenu = nullptr;

@@ -1,5 +1,6 @@
 #include "app/message_status_bar.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>

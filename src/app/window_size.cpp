@@ -7,14 +7,12 @@
 namespace varnelo {
 
 QSize OpeningSize(QMainWindow& window, QWidget* central, QSize content) {
-    // The bars' share is the layout's: asked with the central widget held
-    // at the content's size for a moment.
-    const QSize least = central->minimumSize();
-    central->setMinimumSize(content);
-    window.layout()->invalidate();
-    const QSize wanted = window.layout()->totalMinimumSize();
-    central->setMinimumSize(least);
-    window.layout()->invalidate();
+    // The bars' share is measured as the layout gives it, at the content's
+    // size: their least sizes can be smaller than the ones they get.
+    window.resize(content);
+    window.layout()->activate();
+    const QSize bars = window.size() - central->size();
+    const QSize wanted = (content + bars).expandedTo(window.layout()->totalMinimumSize());
     const QScreen* screen = window.screen();
     return screen == nullptr ? wanted : wanted.boundedTo(screen->availableGeometry().size());
 }
