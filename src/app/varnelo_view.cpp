@@ -101,6 +101,8 @@ void CVarneloView::layOutControls() {
     PlaceFormWidgets({m_title, m_identity, m_limitBox, m_readButton, m_csvButton, m_counter, m_twoChannel, m_reflectance,
                       m_list, m_spectrumFrame, m_trackFrame},
                      size());
+    // A wider label shows more of the identity; its tip holds what is still cut.
+    SetElidedText(m_identity, m_identity->toolTip().isEmpty() ? m_identity->text() : m_identity->toolTip());
 }
 
 void CVarneloView::resizeEvent(QResizeEvent* event) {

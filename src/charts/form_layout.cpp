@@ -55,6 +55,8 @@ FormLayout LayOutForm(PixelSize room) {
 
     const auto at = [&](FormPart part) -> PixelRect& { return layout.parts[static_cast<std::size_t>(part)]; };
     at(FormPart::Spectrum).width += spectrumGrows;
+    // The identity label widens into the room the option beside it leaves.
+    at(FormPart::Identity).width += spectrumGrows;
     at(FormPart::Spectrum).height += dy;
     // The option above the spectrum stays at its right end; the column of
     // controls at its right moves with it.

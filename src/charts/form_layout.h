@@ -2,8 +2,9 @@
 // Where the main form's controls stand when the window gives it more room
 // than its own size. The form never shrinks: a smaller window scrolls it.
 // Beyond its size the spectrum chart, the record list and the track chart
-// take the extra room; every other control keeps its size and its place
-// beside its neighbours. At exactly the form's size every control stands
+// take the extra room, and the identity label the width its neighbour
+// leaves; every other control keeps its size and its place beside its
+// neighbours. At exactly the form's size every control stands
 // where its dialog units put it.
 
 #include <array>

@@ -10,19 +10,16 @@ constexpr PixelSize FORM{851, 531};
 bool Overlap(const PixelRect& a, const PixelRect& b) {
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
+int Right(const PixelRect& r) { return r.x + r.width; }
+int Bottom(const PixelRect& r) { return r.y + r.height; }
 
 TEST(FormLayout, TheChartsAndTheListTakeTheRoomAndNothingElseMovesApart) {
     const struct {
         const char* what;
-        PixelSize room;
-        PixelSize form;
-    } cases[] = {
-        {"the form's own size", FORM, FORM},
-        {"smaller: the form scrolls at its own size", {400, 300}, FORM},
-        {"wider only", {1400, 531}, {1400, 531}},
-        {"taller only", {851, 1100}, {851, 1100}},
-        {"a large screen", {1920, 1120}, {1920, 1120}},
-    };
+        PixelSize room, form;
+    } cases[] = {{"the form's own size", FORM, FORM},          {"smaller: scrolled", {400, 300}, FORM},
+                 {"wider only", {1400, 531}, {1400, 531}},     {"taller only", {851, 1100}, {851, 1100}},
+                 {"a large screen", {1920, 1120}, {1920, 1120}}};
     const FormLayout native = LayOutForm(FORM);
     for (std::size_t i = 0; i < FORM_PART_COUNT; ++i)
         EXPECT_EQ(native.parts[i], DialogUnitsToPixels(FormPartUnits(static_cast<FormPart>(i)))) << i;
@@ -31,26 +28,22 @@ TEST(FormLayout, TheChartsAndTheListTakeTheRoomAndNothingElseMovesApart) {
         EXPECT_EQ(l.size, c.form) << c.what;
         for (std::size_t i = 0; i < FORM_PART_COUNT; ++i) {
             const auto part = static_cast<FormPart>(i);
-            const PixelRect& r = l.parts[i];
-            const PixelRect& was = native.parts[i];
+            const PixelRect &r = l.parts[i], &was = native.parts[i];
             const bool grows = part == FormPart::Spectrum || part == FormPart::RecordList || part == FormPart::Track;
-            EXPECT_EQ(grows ? was.width <= r.width : was.width == r.width, true) << c.what << " part " << i;
-            EXPECT_EQ(grows ? was.height <= r.height : was.height == r.height, true) << c.what << " part " << i;
-            EXPECT_LE(r.x + r.width, l.size.width) << c.what << " part " << i;
-            EXPECT_LE(r.y + r.height, l.size.height) << c.what << " part " << i;
+            EXPECT_TRUE(grows || part == FormPart::Identity ? was.width <= r.width : was.width == r.width) << c.what << i;
+            EXPECT_TRUE(grows ? was.height <= r.height : was.height == r.height) << c.what << " part " << i;
+            EXPECT_TRUE(Right(r) <= l.size.width && Bottom(r) <= l.size.height) << c.what << " part " << i;
             for (std::size_t j = i + 1; j < FORM_PART_COUNT; ++j)
                 EXPECT_EQ(Overlap(r, l.parts[j]), Overlap(was, native.parts[j])) << c.what << " parts " << i << ", " << j;
         }
-        // The margins at the right and the bottom stay as they were.
-        const auto right = [](const PixelRect& r) { return r.x + r.width; };
-        const auto bottom = [](const PixelRect& r) { return r.y + r.height; };
-        EXPECT_EQ(l.size.width - right(l[FormPart::Track]), FORM.width - right(native[FormPart::Track])) << c.what;
-        EXPECT_EQ(l.size.height - bottom(l[FormPart::Spectrum]), FORM.height - bottom(native[FormPart::Spectrum]));
-        EXPECT_EQ(l.size.height - bottom(l[FormPart::Track]), FORM.height - bottom(native[FormPart::Track])) << c.what;
-        EXPECT_EQ(l[FormPart::Track].y - bottom(l[FormPart::RecordList]),
-                  native[FormPart::Track].y - bottom(native[FormPart::RecordList])) << c.what;
-        EXPECT_EQ(right(l[FormPart::LimitBox]) - right(l[FormPart::Spectrum]),
-                  right(native[FormPart::LimitBox]) - right(native[FormPart::Spectrum])) << c.what;
+        // The margins and the gaps between neighbours stay as they were.
+        const auto keeps = [&](int now, int before) { EXPECT_EQ(now, before) << c.what; };
+        keeps(l.size.width - Right(l[FormPart::Track]), FORM.width - Right(native[FormPart::Track]));
+        keeps(l.size.height - Bottom(l[FormPart::Spectrum]), FORM.height - Bottom(native[FormPart::Spectrum]));
+        keeps(l.size.height - Bottom(l[FormPart::Track]), FORM.height - Bottom(native[FormPart::Track]));
+        keeps(l[FormPart::Track].y - Bottom(l[FormPart::RecordList]), native[FormPart::Track].y - Bottom(native[FormPart::RecordList]));
+        keeps(Right(l[FormPart::LimitBox]) - Right(l[FormPart::Spectrum]), Right(native[FormPart::LimitBox]) - Right(native[FormPart::Spectrum]));
+        keeps(l[FormPart::LimitBox].x - Right(l[FormPart::Identity]), native[FormPart::LimitBox].x - Right(native[FormPart::Identity]));
     }
 }
 
@@ -60,10 +53,8 @@ TEST(FormLayout, AChartIsScaledUniformlyAndLaidOutOverItsLongerWay) {
         double factor;
         Rect client;
     } cases[] = {
-        {{586, 483}, {586, 483}, 1.0, {0, 0, 586, 483}},
-        {{586, 483}, {1172, 966}, 2.0, {0, 0, 586, 483}},
-        {{586, 483}, {1172, 1200}, 2.0, {0, 0, 586, 600}},
-        {{233, 172}, {699, 344}, 2.0, {0, 0, 349, 172}},
+        {{586, 483}, {586, 483}, 1.0, {0, 0, 586, 483}},   {{586, 483}, {1172, 966}, 2.0, {0, 0, 586, 483}},
+        {{586, 483}, {1172, 1200}, 2.0, {0, 0, 586, 600}}, {{233, 172}, {699, 344}, 2.0, {0, 0, 349, 172}},
         {{233, 172}, {233, 500}, 1.0, {0, 0, 233, 500}},
     };
     for (const auto& c : cases) {
