@@ -14,10 +14,7 @@ int Right(const PixelRect& r) { return r.x + r.width; }
 int Bottom(const PixelRect& r) { return r.y + r.height; }
 
 TEST(FormLayout, TheChartsAndTheListTakeTheRoomAndNothingElseMovesApart) {
-    const struct {
-        const char* what;
-        PixelSize room, form;
-    } cases[] = {{"the form's own size", FORM, FORM},          {"smaller: scrolled", {400, 300}, FORM},
+    const struct { const char* what; PixelSize room, form; } cases[] = {{"the form's own size", FORM, FORM},          {"smaller: scrolled", {400, 300}, FORM},
                  {"wider only", {1400, 531}, {1400, 531}},     {"taller only", {851, 1100}, {851, 1100}},
                  {"a large screen", {1920, 1120}, {1920, 1120}}};
     const FormLayout native = LayOutForm(FORM);
@@ -48,11 +45,7 @@ TEST(FormLayout, TheChartsAndTheListTakeTheRoomAndNothingElseMovesApart) {
 }
 
 TEST(FormLayout, AChartIsScaledUniformlyAndLaidOutOverItsLongerWay) {
-    const struct {
-        PixelSize native, shown;
-        double factor;
-        Rect client;
-    } cases[] = {
+    const struct { PixelSize native, shown; double factor; Rect client; } cases[] = {
         {{586, 483}, {586, 483}, 1.0, {0, 0, 586, 483}},   {{586, 483}, {1172, 966}, 2.0, {0, 0, 586, 483}},
         {{586, 483}, {1172, 1200}, 2.0, {0, 0, 586, 600}}, {{233, 172}, {699, 344}, 2.0, {0, 0, 349, 172}},
         {{233, 172}, {233, 500}, 1.0, {0, 0, 233, 500}},

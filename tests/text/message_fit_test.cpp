@@ -13,11 +13,7 @@ int Characters(std::string_view text) {
 }
 
 TEST(MessageFit, APathLosesItsMiddleFoldersFirstThenWholeWordsGo) {
-    const struct {
-        const char* text;
-        int room;
-        const char* shown;
-    } cases[] = {
+    const struct { const char* text; int room; const char* shown; } cases[] = {
         {"Saved /home/ann/day.vrnldata", 40, "Saved /home/ann/day.vrnldata"},
         {"Exported 3 records to CSV: /home/ann/field/2026/july/day.csv", 50,
          "Exported 3 records to CSV: /home/…/july/day.csv"},
