@@ -320,6 +320,12 @@ void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The readout pane keeps to its half of the bar at any width.
+    if (isVisible()) fitStatusPanes();
+}
+
 bool CMainFrame::event(QEvent* event) {
     // A menu's or a button's prompt covers the message pane only while the
     // pointer is on it: the last message, an error above all, comes back.
