@@ -44,13 +44,20 @@ double ChartSurface::factor() const { return ScaleChart(ToPixelSize(m_native), T
 Rect ChartSurface::clientRect() const { return ScaleChart(ToPixelSize(m_native), ToPixelSize(m_shown)).client; }
 
 Point ChartSurface::chartPoint(QPointF shown) const {
-    const double f = factor() / m_ratio;
-    return {static_cast<int>(std::floor(shown.x() / f)), static_cast<int>(std::floor(shown.y() / f))};
+    const Rect client = clientRect();
+    if (m_shown.isEmpty()) return {};
+    return {static_cast<int>(std::floor(shown.x() * client.right / m_shown.width())),
+            static_cast<int>(std::floor(shown.y() * client.bottom / m_shown.height()))};
 }
 
 void ChartSurface::draw(const std::function<void(Canvas&)>& drawing) {
     QPainter painter(&m_image);
-    QPainterCanvas canvas(painter, clientRect(), m_font, factor());
+    // The factor, made good to the picture's edges in each direction: the
+    // two differ by less than a pixel over the whole picture.
+    const Rect client = clientRect();
+    const double across = client.right > 0 ? static_cast<double>(m_image.width()) / client.right : factor();
+    const double down = client.bottom > 0 ? static_cast<double>(m_image.height()) / client.bottom : factor();
+    QPainterCanvas canvas(painter, client, m_font, across, down);
     drawing(canvas);
 }
 

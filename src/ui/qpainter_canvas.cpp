@@ -55,8 +55,11 @@ QPolygon ThinLinePixels(Point a, Point b, int width, int height) {
 
 QColor ToQColor(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
-QPainterCanvas::QPainterCanvas(QPainter& painter, Rect client, const QFont& font, double scale)
-    : m_painter(painter), m_client(client), m_scale(scale > 0.0 ? scale : 1.0) {
+QPainterCanvas::QPainterCanvas(QPainter& painter, Rect client, const QFont& font, double scale, double scaleY)
+    : m_painter(painter),
+      m_client(client),
+      m_scale(scale > 0.0 ? scale : 1.0),
+      m_scaleY(scaleY > 0.0 ? scaleY : m_scale) {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     // A scaled chart is read on a screen of fine pixels: smooth text reads
     // better there; its lines stay sharp-edged.
@@ -66,7 +69,7 @@ QPainterCanvas::QPainterCanvas(QPainter& painter, Rect client, const QFont& font
     // Glyphs placed as drawn at the native size, only larger.
     if (scaled()) aliased.setHintingPreference(QFont::PreferNoHinting);
     m_painter.setFont(aliased);
-    if (scaled()) m_painter.scale(m_scale, m_scale);
+    if (scaled()) m_painter.scale(m_scale, m_scaleY);
     m_painter.setBackgroundMode(Qt::OpaqueMode);
     m_painter.setBackground(Qt::white);
     m_painter.setBrush(Qt::NoBrush);
@@ -88,7 +91,7 @@ void QPainterCanvas::applyPen() {
     if (scaled()) {
         // Whole device pixels, so that lines of one width look alike wherever they fall.
         pen.setCosmetic(true);
-        pen.setWidth(std::max(1, static_cast<int>(std::lround(m_pen.width * m_scale))));
+        pen.setWidth(std::max(1, static_cast<int>(std::lround(m_pen.width * std::min(m_scale, m_scaleY)))));
     }
     // Thin lines are set pixel by pixel (each pixel a square-capped point);
     // wide pens get round ends and joins, as wide solid pens have.

@@ -19,8 +19,10 @@ public:
     // canvas sets the painter up and leaves it set up that way. With a
     // scale other than 1 the chart is drawn as vectors, that many device
     // pixels to one of the client rectangle's, text and pens included; at 1
-    // every pixel is set as the conventions above say.
-    QPainterCanvas(QPainter& painter, Rect client, const QFont& font, double scale = 1.0);
+    // every pixel is set as the conventions above say. scaleY (0: the same
+    // as scale) lets the client rectangle end exactly on the device's edge
+    // where a uniform scale would leave a fraction of a pixel over.
+    QPainterCanvas(QPainter& painter, Rect client, const QFont& font, double scale = 1.0, double scaleY = 0.0);
     ~QPainterCanvas() override;
     QPainterCanvas(const QPainterCanvas&) = delete;
     QPainterCanvas& operator=(const QPainterCanvas&) = delete;
@@ -44,13 +46,14 @@ public:
 
 private:
     void applyPen();
-    bool scaled() const { return m_scale != 1.0; }
+    bool scaled() const { return m_scale != 1.0 || m_scaleY != 1.0; }
     // Scaled lines are gathered into one polyline until anything else is drawn.
     void flushLines();
 
     QPainter& m_painter;
     Rect m_client;
     double m_scale = 1.0;
+    double m_scaleY = 1.0;
     Pen m_pen = DEFAULT_PEN;
     Point m_position;
     QPolygonF m_lines;
