@@ -174,8 +174,8 @@ void BM_BothChartsAtLargeWindow(benchmark::State& state) {
     const TrackColouring colouring = MakeTrackColouring(NDVI, values);
     constexpr int WINDOW_BARS = 81;  // menu bar, toolbar and status bar
     const FormLayout layout = LayOutForm({1920, 1200 - WINDOW_BARS});
-    const PixelRect spectrumRect = layout[FormPart::Spectrum];
-    const PixelRect trackRect = layout[FormPart::Track];
+    const PixelRect spectrumRect = layout[FormControl::Spectrum];
+    const PixelRect trackRect = layout[FormControl::Track];
     ChartSurface spectrum(QSize(586, 483));
     ChartSurface track(QSize(233, 172));
     spectrum.resize(QSize(spectrumRect.width, spectrumRect.height));

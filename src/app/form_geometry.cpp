@@ -13,8 +13,8 @@ QSize NativeFormSize() {
 
 void PlaceFormWidgets(const FormWidgets& widgets, QSize room) {
     const FormLayout layout = LayOutForm({room.width(), room.height()});
-    for (std::size_t i = 0; i < FORM_PART_COUNT; ++i) {
-        if (widgets[i] != nullptr) widgets[i]->setGeometry(ToQRect(layout.parts[i]));
+    for (std::size_t i = 0; i < FORM_CONTROL_COUNT; ++i) {
+        if (widgets[i] != nullptr) widgets[i]->setGeometry(ToQRect(layout.controls[i]));
     }
 }
 

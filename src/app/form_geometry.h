@@ -12,7 +12,7 @@ class QWidget;
 
 namespace varnelo {
 
-using FormWidgets = std::array<QWidget*, FORM_PART_COUNT>;
+using FormWidgets = std::array<QWidget*, FORM_CONTROL_COUNT>;
 
 QRect ToQRect(const PixelRect& r);
 // The form's own size: its least, below which the window scrolls it.

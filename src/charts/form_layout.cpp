@@ -7,7 +7,7 @@ namespace varnelo {
 
 namespace {
 
-constexpr std::array<DialogUnitRect, FORM_PART_COUNT> NATIVE_UNITS{{
+constexpr std::array<DialogUnitRect, FORM_CONTROL_COUNT> NATIVE_UNITS{{
     {14, 10, 89, 8},     // title
     {139, 10, 111, 8},   // identity
     {269, 9, 76, 10},    // 400-800 nm option
@@ -21,11 +21,11 @@ constexpr std::array<DialogUnitRect, FORM_PART_COUNT> NATIVE_UNITS{{
     TRACK_FRAME_UNITS,
 }};
 
-PixelRect Native(FormPart part) { return DialogUnitsToPixels(FormPartUnits(part)); }
+PixelRect Native(FormControl control) { return DialogUnitsToPixels(FormControlUnits(control)); }
 
 }  // namespace
 
-DialogUnitRect FormPartUnits(FormPart part) { return NATIVE_UNITS[static_cast<std::size_t>(part)]; }
+DialogUnitRect FormControlUnits(FormControl control) { return NATIVE_UNITS[static_cast<std::size_t>(control)]; }
 
 PixelRect DialogUnitsToPixels(const DialogUnitRect& r) {
     return {DialogUnitsToPixelsX(r.x), DialogUnitsToPixelsY(r.y), DialogUnitsToPixelsX(r.width),
@@ -36,38 +36,38 @@ FormLayout LayOutForm(PixelSize room) {
     const PixelSize native = DialogSizeToPixels(FORM_UNITS.width, FORM_UNITS.height);
     FormLayout layout;
     layout.size = {std::max(room.width, native.width), std::max(room.height, native.height)};
-    for (std::size_t i = 0; i < FORM_PART_COUNT; ++i) layout.parts[i] = Native(static_cast<FormPart>(i));
+    for (std::size_t i = 0; i < FORM_CONTROL_COUNT; ++i) layout.controls[i] = Native(static_cast<FormControl>(i));
     const int dx = layout.size.width - native.width;
     const int dy = layout.size.height - native.height;
 
     // The spectrum takes all the height, and the width that keeps it in its
     // own proportions, so that it grows uniformly; what width is left widens
     // the list and the track. A window tall for its width gives it all the width.
-    const PixelRect spectrum = Native(FormPart::Spectrum);
+    const PixelRect spectrum = Native(FormControl::Spectrum);
     const long long proportional =
         static_cast<long long>(spectrum.width) * (spectrum.height + dy) / spectrum.height - spectrum.width;
     const int spectrumGrows = static_cast<int>(std::min<long long>(dx, proportional));
     const int columnGrows = dx - spectrumGrows;
     // The list and the track share the height in their own proportions.
-    const PixelRect list = Native(FormPart::RecordList);
-    const PixelRect track = Native(FormPart::Track);
+    const PixelRect list = Native(FormControl::RecordList);
+    const PixelRect track = Native(FormControl::Track);
     const int listGrows = static_cast<int>(static_cast<long long>(dy) * list.height / (list.height + track.height));
 
-    const auto at = [&](FormPart part) -> PixelRect& { return layout.parts[static_cast<std::size_t>(part)]; };
-    at(FormPart::Spectrum).width += spectrumGrows;
+    const auto at = [&](FormControl control) -> PixelRect& { return layout.controls[static_cast<std::size_t>(control)]; };
+    at(FormControl::Spectrum).width += spectrumGrows;
     // The identity label widens into the room the option beside it leaves.
-    at(FormPart::Identity).width += spectrumGrows;
-    at(FormPart::Spectrum).height += dy;
+    at(FormControl::Identity).width += spectrumGrows;
+    at(FormControl::Spectrum).height += dy;
     // The option above the spectrum stays at its right end; the column of
     // controls at its right moves with it.
-    for (FormPart part : {FormPart::LimitBox, FormPart::ReadButton, FormPart::CsvButton, FormPart::Counter,
-                          FormPart::TwoChannel, FormPart::Reflectance, FormPart::RecordList, FormPart::Track})
-        at(part).x += spectrumGrows;
-    at(FormPart::RecordList).width += columnGrows;
-    at(FormPart::RecordList).height += listGrows;
-    at(FormPart::Track).width += columnGrows;
-    at(FormPart::Track).y += listGrows;
-    at(FormPart::Track).height += dy - listGrows;
+    for (FormControl control : {FormControl::LimitBox, FormControl::ReadButton, FormControl::CsvButton, FormControl::Counter,
+                          FormControl::TwoChannel, FormControl::Reflectance, FormControl::RecordList, FormControl::Track})
+        at(control).x += spectrumGrows;
+    at(FormControl::RecordList).width += columnGrows;
+    at(FormControl::RecordList).height += listGrows;
+    at(FormControl::Track).width += columnGrows;
+    at(FormControl::Track).y += listGrows;
+    at(FormControl::Track).height += dy - listGrows;
     return layout;
 }
 

@@ -15,7 +15,7 @@
 
 namespace varnelo {
 
-enum class FormPart : std::size_t {
+enum class FormControl : std::size_t {
     Title,
     Identity,
     LimitBox,
@@ -28,12 +28,12 @@ enum class FormPart : std::size_t {
     Spectrum,
     Track,
 };
-inline constexpr std::size_t FORM_PART_COUNT = static_cast<std::size_t>(FormPart::Track) + 1;
+inline constexpr std::size_t FORM_CONTROL_COUNT = static_cast<std::size_t>(FormControl::Track) + 1;
 
 inline constexpr DialogUnitRect FORM_UNITS{0, 0, 486, 327};
 
-// The part's place at the form's own size, in dialog units.
-DialogUnitRect FormPartUnits(FormPart part);
+// The control's place at the form's own size, in dialog units.
+DialogUnitRect FormControlUnits(FormControl control);
 
 struct PixelRect {
     int x = 0;
@@ -47,11 +47,11 @@ PixelRect DialogUnitsToPixels(const DialogUnitRect& r);
 
 struct FormLayout {
     PixelSize size;  // the form's, never below its own size
-    std::array<PixelRect, FORM_PART_COUNT> parts;
-    const PixelRect& operator[](FormPart part) const { return parts[static_cast<std::size_t>(part)]; }
+    std::array<PixelRect, FORM_CONTROL_COUNT> controls;
+    const PixelRect& operator[](FormControl control) const { return controls[static_cast<std::size_t>(control)]; }
 };
 
-// The form laid out in room pixels (the part of the window it may fill).
+// The form laid out in room pixels (what of the window it may fill).
 FormLayout LayOutForm(PixelSize room);
 
 // How a chart drawn for its native size fills a frame of another size:

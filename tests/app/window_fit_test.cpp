@@ -50,10 +50,10 @@ void CheckWindow(const WindowCase& c) {
     EXPECT_EQ(viewport.height() + area->verticalScrollBar()->maximum(), std::max(viewport.height(), native.height));
     // The charts and the list take the room the form's layout gives them, the charts drawn for it.
     const FormLayout layout = LayOutForm({viewport.width(), viewport.height()});
-    for (const auto& [widget, part] : {std::pair<QWidget*, FormPart>{frame.view()->spectrumFrame(), FormPart::Spectrum},
-                                       {frame.view()->trackFrame(), FormPart::Track},
-                                       {frame.view()->recordList(), FormPart::RecordList}}) {
-        const PixelRect r = layout[part];
+    for (const auto& [widget, control] : {std::pair<QWidget*, FormControl>{frame.view()->spectrumFrame(), FormControl::Spectrum},
+                                       {frame.view()->trackFrame(), FormControl::Track},
+                                       {frame.view()->recordList(), FormControl::RecordList}}) {
+        const PixelRect r = layout[control];
         EXPECT_EQ(widget->geometry(), QRect(r.x, r.y, r.width, r.height));
         if (const auto* chart = qobject_cast<ChartFrame*>(widget)) {
             EXPECT_EQ(chart->image().size(), (QSizeF(chart->size()) * frame.devicePixelRatioF()).toSize());

@@ -18,29 +18,29 @@ TEST(FormLayout, TheChartsAndTheListTakeTheRoomAndNothingElseMovesApart) {
                  {"wider only", {1400, 531}, {1400, 531}},     {"taller only", {851, 1100}, {851, 1100}},
                  {"a large screen", {1920, 1120}, {1920, 1120}}};
     const FormLayout native = LayOutForm(FORM);
-    for (std::size_t i = 0; i < FORM_PART_COUNT; ++i)
-        EXPECT_EQ(native.parts[i], DialogUnitsToPixels(FormPartUnits(static_cast<FormPart>(i)))) << i;
+    for (std::size_t i = 0; i < FORM_CONTROL_COUNT; ++i)
+        EXPECT_EQ(native.controls[i], DialogUnitsToPixels(FormControlUnits(static_cast<FormControl>(i)))) << i;
     for (const auto& c : cases) {
         const FormLayout l = LayOutForm(c.room);
         EXPECT_EQ(l.size, c.form) << c.what;
-        for (std::size_t i = 0; i < FORM_PART_COUNT; ++i) {
-            const auto part = static_cast<FormPart>(i);
-            const PixelRect &r = l.parts[i], &was = native.parts[i];
-            const bool grows = part == FormPart::Spectrum || part == FormPart::RecordList || part == FormPart::Track;
-            EXPECT_TRUE(grows || part == FormPart::Identity ? was.width <= r.width : was.width == r.width) << c.what << i;
-            EXPECT_TRUE(grows ? was.height <= r.height : was.height == r.height) << c.what << " part " << i;
-            EXPECT_TRUE(Right(r) <= l.size.width && Bottom(r) <= l.size.height) << c.what << " part " << i;
-            for (std::size_t j = i + 1; j < FORM_PART_COUNT; ++j)
-                EXPECT_EQ(Overlap(r, l.parts[j]), Overlap(was, native.parts[j])) << c.what << " parts " << i << ", " << j;
+        for (std::size_t i = 0; i < FORM_CONTROL_COUNT; ++i) {
+            const auto control = static_cast<FormControl>(i);
+            const PixelRect &r = l.controls[i], &was = native.controls[i];
+            const bool grows = control == FormControl::Spectrum || control == FormControl::RecordList || control == FormControl::Track;
+            EXPECT_TRUE(grows || control == FormControl::Identity ? was.width <= r.width : was.width == r.width) << c.what << i;
+            EXPECT_TRUE(grows ? was.height <= r.height : was.height == r.height) << c.what << " control " << i;
+            EXPECT_TRUE(Right(r) <= l.size.width && Bottom(r) <= l.size.height) << c.what << " control " << i;
+            for (std::size_t j = i + 1; j < FORM_CONTROL_COUNT; ++j)
+                EXPECT_EQ(Overlap(r, l.controls[j]), Overlap(was, native.controls[j])) << c.what << " controls " << i << ", " << j;
         }
         // The margins and the gaps between neighbours stay as they were.
         const auto keeps = [&](int now, int before) { EXPECT_EQ(now, before) << c.what; };
-        keeps(l.size.width - Right(l[FormPart::Track]), FORM.width - Right(native[FormPart::Track]));
-        keeps(l.size.height - Bottom(l[FormPart::Spectrum]), FORM.height - Bottom(native[FormPart::Spectrum]));
-        keeps(l.size.height - Bottom(l[FormPart::Track]), FORM.height - Bottom(native[FormPart::Track]));
-        keeps(l[FormPart::Track].y - Bottom(l[FormPart::RecordList]), native[FormPart::Track].y - Bottom(native[FormPart::RecordList]));
-        keeps(Right(l[FormPart::LimitBox]) - Right(l[FormPart::Spectrum]), Right(native[FormPart::LimitBox]) - Right(native[FormPart::Spectrum]));
-        keeps(l[FormPart::LimitBox].x - Right(l[FormPart::Identity]), native[FormPart::LimitBox].x - Right(native[FormPart::Identity]));
+        keeps(l.size.width - Right(l[FormControl::Track]), FORM.width - Right(native[FormControl::Track]));
+        keeps(l.size.height - Bottom(l[FormControl::Spectrum]), FORM.height - Bottom(native[FormControl::Spectrum]));
+        keeps(l.size.height - Bottom(l[FormControl::Track]), FORM.height - Bottom(native[FormControl::Track]));
+        keeps(l[FormControl::Track].y - Bottom(l[FormControl::RecordList]), native[FormControl::Track].y - Bottom(native[FormControl::RecordList]));
+        keeps(Right(l[FormControl::LimitBox]) - Right(l[FormControl::Spectrum]), Right(native[FormControl::LimitBox]) - Right(native[FormControl::Spectrum]));
+        keeps(l[FormControl::LimitBox].x - Right(l[FormControl::Identity]), native[FormControl::LimitBox].x - Right(native[FormControl::Identity]));
     }
 }
 
@@ -57,7 +57,7 @@ TEST(FormLayout, AChartIsScaledUniformlyAndLaidOutOverItsLongerWay) {
     }
     // The spectrum as the form grows it keeps its native width of nanometres.
     for (const PixelSize room : {PixelSize{1920, 1120}, PixelSize{1000, 1500}, PixelSize{3000, 600}}) {
-        const PixelRect r = LayOutForm(room)[FormPart::Spectrum];
+        const PixelRect r = LayOutForm(room)[FormControl::Spectrum];
         EXPECT_EQ(ScaleChart({586, 483}, {r.width, r.height}).client.right, 586) << room.width << "x" << room.height;
     }
 }
