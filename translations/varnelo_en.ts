@@ -279,8 +279,12 @@ About</translation>
         <translation>No new record is added.</translation>
     </message>
     <message>
-        <source>%1 は開いた後に別のプログラムで変更されています。置き換えますか?</source>
-        <translation>%1 was changed by another program since it was opened. Replace it?</translation>
+        <source>%1 は開いた後に別のプログラムで変更されています。</source>
+        <translation>%1 was changed by another program since it was opened.</translation>
+    </message>
+    <message>
+        <source>置き換えますか?</source>
+        <translation>Replace it?</translation>
     </message>
     <message>
         <source>置き換える(&amp;R)</source>
@@ -289,6 +293,14 @@ About</translation>
     <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 を保存しました</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>メイン フォーム</source>
+        <translation>Main form</translation>
     </message>
 </context>
 <context>
@@ -407,7 +419,7 @@ About</translation>
     </message>
     <message>
         <source>件数を読めません</source>
-        <translation>Count unknown</translation>
+        <translation>The record count could not be read</translation>
     </message>
     <message>
         <source>新しいレコードの読み出しを中止しました。何も追加していません</source>
@@ -480,6 +492,10 @@ About</translation>
     <message>
         <source>ロガーへの接続を中止しました</source>
         <translation>Stopped connecting to the logger</translation>
+    </message>
+    <message>
+        <source>件数不明</source>
+        <translation>Count n/a</translation>
     </message>
 </context>
 <context>

@@ -16,12 +16,20 @@
 
 namespace varnelo {
 
+namespace {
+
+void DrawEmptyFrame(Canvas& canvas) { canvas.rectangle(canvas.clientRect()); }
+
+}  // namespace
+
 ChartFrame::ChartFrame(QSize size, QWidget* parent) : QWidget(parent), m_surface(size) {
-    setFixedSize(size);
+    // Never smaller than the chart's own size; the form gives it more.
+    setMinimumSize(size);
+    resize(size);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Until the first chart is drawn the frame looks as an empty black frame does.
-    m_surface.draw([](Canvas& canvas) { canvas.rectangle(canvas.clientRect()); });
+    m_surface.draw(DrawEmptyFrame);
 }
 
 void ChartFrame::draw(const std::function<void(Canvas&)>& drawing) {
@@ -29,9 +37,25 @@ void ChartFrame::draw(const std::function<void(Canvas&)>& drawing) {
     update();
 }
 
+void ChartFrame::fitSurface() {
+    const QSize before = m_surface.size();
+    m_surface.resize(size(), devicePixelRatioF());
+    if (m_surface.size() == before) return;
+    m_surface.draw(DrawEmptyFrame);
+    update();
+    emit resized();
+}
+
+void ChartFrame::resizeEvent(QResizeEvent*) { fitSurface(); }
+
 void ChartFrame::paintEvent(QPaintEvent*) {
+    // A screen of other pixels (the window moved to it): drawn anew soon,
+    // the old picture meanwhile.
+    if ((QSizeF(size()) * devicePixelRatioF()).toSize() != m_surface.size()) {
+        QMetaObject::invokeMethod(this, &ChartFrame::fitSurface, Qt::QueuedConnection);
+    }
     QPainter painter(this);
-    painter.drawImage(0, 0, m_surface.image());
+    painter.drawImage(rect(), m_surface.image());
 }
 
 void ChartFrame::contextMenuEvent(QContextMenuEvent* event) {

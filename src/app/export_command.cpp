@@ -29,6 +29,8 @@ void ExportCommand::run() {
 
 void ExportCommand::write(const QString& path, const QString& label, const QString& cancel,
                           const std::function<ExportResult(const ExportProgress&)>& write, const Outcome& outcome) {
+    // What the pane said before is not this export's.
+    emit m_view->statusWording({});
     const ExportResult result = WriteWithProgress(m_parent, label, cancel, m_session.doc().recordCount(), write);
     if (result.status) {
         emit m_view->statusWording([written = outcome.written, items = result.items] { return written(items); });

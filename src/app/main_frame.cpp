@@ -25,7 +25,11 @@
 #include "app/about_dialog.h"
 #include "app/app_icons.h"
 #include "app/file_messages.h"
+#include "app/form_geometry.h"
+#include "app/form_scroll_area.h"
 #include "app/form_style.h"
+#include "app/message_status_bar.h"
+#include "app/window_size.h"
 #include "app/language.h"
 #include "app/logger_thread.h"
 #include "app/gis_export.h"
@@ -68,14 +72,16 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     LoggerChoice chosen = logger;
     chosen.interrupt = interrupt;
     m_logger = std::make_unique<LoggerThread>([chosen] { return ConnectAsChosen(chosen, nullptr); }, interrupt);
-    // A fixed frame: minimise and close, no sizing border, no maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ApplicationIcon());
     setAcceptDrops(true);
+    setStatusBar(new MessageStatusBar(this));
 
     m_view = new CVarneloView(*m_session, *m_logger, this);
-    setCentralWidget(m_view);
+    // The form scrolls in a window smaller than it, and grows in a larger one.
+    m_scroll = new FormScrollArea(this);
+    m_scroll->setWidget(m_view);
+    setCentralWidget(m_scroll);
+    connect(m_view, &CVarneloView::jobStarting, this, [this] { showStatus(QString()); });
     connect(m_view, &CVarneloView::statusMessage, this, &CMainFrame::showStatus);
     connect(m_view, &CVarneloView::statusWording, this, &CMainFrame::showWording);
     // Pointer readouts have a pane of their own, so that they never cover a message.
@@ -93,8 +99,6 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     buildMenus();
     buildToolbar();
     buildStatusBar();
-    // The window follows the form's fixed size, with or without the bars.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &CMainFrame::OnStopDownload);
     // Save is off while records arrive; its key says why instead of doing nothing.
@@ -138,7 +142,8 @@ void CMainFrame::buildMenus() {
     m_fileMenu = menuBar()->addMenu(QString());
     m_fileMenu->addActions({newAction, openAction, saveAction, saveAsAction});
     // Appending to the open document: it keeps its file name, unlike a full download.
-    m_readNewAction = m_fileMenu->addAction(QString(), m_view, &CVarneloView::OnReadNewButton);
+    m_readNewAction = m_fileMenu->addAction(QString(), m_view, &CVarneloView::jobStarting);
+    connect(m_readNewAction, &QAction::triggered, m_view, &CVarneloView::OnReadNewButton);
     m_gisExport = InstallGisExport(m_fileMenu, m_view, *m_session, this)->action();
     m_libraryExport = InstallLibraryExport(m_fileMenu, m_view, *m_session, this)->action();
     m_fileMenu->addSeparator();
@@ -222,6 +227,7 @@ void CMainFrame::retranslateUi() {
     m_nextPane->setStatusTip(tr("次のウィンドウに切り替える"));
     m_previousPane->setStatusTip(tr("前のウィンドウに切り替える"));
     m_idleText->setText(tr("レディ"));
+    m_scroll->setAccessibleName(tr("メイン フォーム"));
     m_stopButton->setText(tr("中止"));
     // The caption and the stop control's tip are put together at run time.
     updateTitle();
@@ -283,11 +289,22 @@ void CMainFrame::buildStatusBar() {
         label->setEnabled(false);
         bar->addPermanentWidget(label);
     }
+    // As tall from the start as when a download shows its panes, so that the
+    // form's room does not change while records arrive.
+    m_progress->show();
+    m_stopButton->show();
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(bar, &request);
+    bar->setMinimumHeight(bar->sizeHint().height());
+    m_progress->hide();
+    m_stopButton->hide();
 }
 
 bool CMainFrame::start(const QString& file) {
     if (!file.isEmpty() && !loadDocument(file)) return false;
+    resize(OpeningSize(*this, m_scroll, NativeFormSize()));
     show();
+    KeepOnScreen(*this);
     fitStatusPanes();
     // Paint the window before the connection attempt may keep us busy.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -308,6 +325,12 @@ void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The readout pane keeps to its half of the bar at any width.
+    if (isVisible()) fitStatusPanes();
+}
+
 bool CMainFrame::event(QEvent* event) {
     // A menu's or a button's prompt covers the message pane only while the
     // pointer is on it: the last message, an error above all, comes back.
@@ -319,7 +342,11 @@ bool CMainFrame::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-void CMainFrame::updateTitle() { setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle()); }
+void CMainFrame::updateTitle() {
+    // The mark of unsaved records is the system's own, where the title shows it.
+    setWindowTitle(QStringLiteral("Varnelo - ") + documentTitle() + QStringLiteral("[*]"));
+    setWindowModified(m_session->changed());
+}
 
 void CMainFrame::updateState() {
     const FormFacts facts{m_view->state(), m_view->connected(), m_session->doc().recordCount() > 0};
@@ -352,15 +379,8 @@ void CMainFrame::showWording(const std::function<QString()>& wording) {
         statusBar()->setToolTip(QString());
         return;
     }
+    // A message longer than its pane is cut by the bar, and whole in its tooltip.
     statusBar()->showMessage(text);
-    // The pane ends where the permanent panes begin; a longer message is
-    // there whole in the tooltip.
-    int pane = statusBar()->width();
-    for (QWidget* child : statusBar()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isVisible() && child != m_idleText && child->x() > 0) pane = std::min(pane, child->x());
-    }
-    const bool fits = statusBar()->fontMetrics().horizontalAdvance(text) + 8 <= pane;
-    statusBar()->setToolTip(fits ? QString() : text);
 }
 
 void CMainFrame::showDownloadProgress(int done, int total) {
@@ -493,12 +513,15 @@ bool CMainFrame::OnFileSaveAs() {
 }
 
 bool CMainFrame::saveDocument(const QString& path) {
+    showStatus(QString());  // what the pane said before is not this save's
     // Records another program appended since the file was opened are not
     // written over unasked.
     if (ToPath(path) == m_session->path() && m_session->changedOnDisk()) {
         QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
-                        tr("%1 は開いた後に別のプログラムで変更されています。置き換えますか?").arg(documentTitle()),
+                        tr("%1 は開いた後に別のプログラムで変更されています。").arg(documentTitle()),
                         QMessageBox::Yes | QMessageBox::Cancel, this);
+        // The question on a line of its own: the box never wraps it mid-word.
+        box.setInformativeText(tr("置き換えますか?"));
         box.button(QMessageBox::Yes)->setText(tr("置き換える(&R)"));
         box.button(QMessageBox::Cancel)->setText(tr("キャンセル"));
         box.setDefaultButton(QMessageBox::Cancel);
@@ -510,6 +533,7 @@ bool CMainFrame::saveDocument(const QString& path) {
     }
     rememberFile(path);
     updateTitle();
+    showWording([name = documentTitle()] { return tr("%1 を保存しました").arg(name); });
     return true;
 }
 

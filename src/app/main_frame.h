@@ -25,6 +25,7 @@ class QToolButton;
 namespace varnelo {
 
 class CVarneloView;
+class FormScrollArea;
 class LoggerThread;
 class IndexReadout;
 
@@ -49,6 +50,8 @@ public:
                          StatusBar, About };
     QAction* action(Command command) const;
     QMenu* recentFileMenu() const { return m_fileMenu; }
+    // What holds the form: it scrolls when the window is smaller than the form.
+    FormScrollArea* formArea() const { return m_scroll; }
     QStringList recentFiles() const { return m_recentFiles; }
     // The status bar's control that stops a download; shown while one runs.
     QToolButton* stopButton() const { return m_stopButton; }
@@ -72,6 +75,7 @@ public slots:
 protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -108,6 +112,7 @@ private:
     // read, the job under way.
     std::unique_ptr<LoggerThread> m_logger;
     CVarneloView* m_view = nullptr;
+    FormScrollArea* m_scroll = nullptr;  // holds the form
     QMenu* m_fileMenu = nullptr;
     QMenu* m_editMenu = nullptr;
     QMenu* m_viewMenu = nullptr;

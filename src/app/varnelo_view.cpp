@@ -12,6 +12,7 @@
 #include "app/chart_frame.h"
 #include "app/export_dialogs.h"
 #include "app/file_messages.h"
+#include "app/form_geometry.h"
 #include "app/form_style.h"
 #include "app/logger_messages.h"
 #include "charts/spectrum_chart.h"
@@ -47,53 +48,76 @@ CVarneloView::~CVarneloView() { QSettings().setValue(PROFILE_LIMIT, m_limitRange
 
 void CVarneloView::buildControls() {
     setFont(FormFont());
-    setFixedSize(DialogRect(0, 0, 486, 327).size());
+    // The form's own size is its least: a smaller window scrolls it, a
+    // larger one gives the charts and the list more room (resizeEvent).
+    setMinimumSize(NativeFormSize());
+    resize(NativeFormSize());
 
-    const auto label = [this](const QString& text, QRect where) {
+    const auto label = [this](const QString& text) {
         auto* l = new QLabel(text, this);
-        l->setGeometry(where);
         l->setTextFormat(Qt::PlainText);
         return l;
     };
-    m_title = label(QString(), DialogRect(14, 10, 89, 8));
-    m_identity = label(NO_IDENTITY, DialogRect(139, 10, 111, 8));
-    m_counter = label(NO_COUNT, DialogRect(347, 44, 45, 8));
+    m_title = label(QString());
+    m_identity = label(NO_IDENTITY);
+    m_counter = label(NO_COUNT);
 
     m_spectrumFrame = new ChartFrame(ToQSize(SpectrumFrameSize()), this);
-    m_spectrumFrame->move(DialogRect(SPECTRUM_FRAME_UNITS).topLeft());
     m_trackFrame = new ChartFrame(ToQSize(TrackFrameSize()), this);
-    m_trackFrame->move(DialogRect(TRACK_FRAME_UNITS).topLeft());
     connect(m_spectrumFrame, &ChartFrame::pointerMoved, this, &CVarneloView::showReadout);
     connect(m_spectrumFrame, &ChartFrame::pointerLeft, this, [this] { emit readoutMessage(QString()); });
+    // A frame made larger shows what it showed, drawn for its new size.
+    connect(m_spectrumFrame, &ChartFrame::resized, this, &CVarneloView::redrawSpectrumFrame);
+    connect(m_trackFrame, &ChartFrame::resized, this, &CVarneloView::redrawTrackFrame);
 
     m_list = new QListWidget(this);
-    m_list->setGeometry(DialogRect(346, 58, 133, 150));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSortingEnabled(false);
     m_list->setUniformItemSizes(true);  // one label per record: fast with 15000 lines
     connect(m_list, &QListWidget::currentRowChanged, this, &CVarneloView::OnSelectRecord);
 
     m_readButton = new QPushButton(this);
-    m_readButton->setGeometry(DialogRect(346, 22, 45, 17));
+    // Connected first: the pane is empty before the job says anything.
+    connect(m_readButton, &QPushButton::clicked, this, &CVarneloView::jobStarting);
     connect(m_readButton, &QPushButton::clicked, this, &CVarneloView::OnReadButton);
     m_csvButton = new QPushButton(this);
-    m_csvButton->setGeometry(DialogRect(398, 22, 81, 17));
     connect(m_csvButton, &QPushButton::clicked, this, &CVarneloView::OnSaveCsv);
 
     // Each radio is a group of its own: they do not clear each other, the
     // handlers set both marks.
     m_twoChannel = new QRadioButton(QStringLiteral("2ch"), this);
-    m_twoChannel->setGeometry(DialogRect(405, 43, 28, 10));
     m_reflectance = new QRadioButton(this);
-    m_reflectance->setGeometry(DialogRect(438, 43, 32, 10));
     for (QRadioButton* radio : {m_twoChannel, m_reflectance}) radio->setAutoExclusive(false);
     connect(m_twoChannel, &QRadioButton::clicked, this, &CVarneloView::OnModeTwoChannel);
     connect(m_reflectance, &QRadioButton::clicked, this, &CVarneloView::OnModeReflectance);
 
     m_limitBox = new QCheckBox(this);
-    m_limitBox->setGeometry(DialogRect(269, 9, 76, 10));
     connect(m_limitBox, &QCheckBox::clicked, this, &CVarneloView::OnLimitRange);
+    layOutControls();
     retranslateUi();
+}
+
+void CVarneloView::layOutControls() {
+    PlaceFormWidgets({m_title, m_identity, m_limitBox, m_readButton, m_csvButton, m_counter, m_twoChannel, m_reflectance,
+                      m_list, m_spectrumFrame, m_trackFrame},
+                     size());
+    // A wider label shows more of the identity; its tip holds what is still cut.
+    SetElidedText(m_identity, m_identity->toolTip().isEmpty() ? m_identity->text() : m_identity->toolTip());
+}
+
+void CVarneloView::resizeEvent(QResizeEvent* event) {
+    layOutControls();
+    QWidget::resizeEvent(event);
+}
+
+void CVarneloView::redrawSpectrumFrame() {
+    if (m_drawnRecord >= 0 && m_drawnRecord < m_session.doc().recordCount()) drawSpectrum(m_drawnRecord);
+    else if (m_drawnRecord < 0 && m_chartsDrawn) m_spectrumFrame->draw([](Canvas& canvas) { DrawSpectrumAxes(canvas); });
+}
+
+void CVarneloView::redrawTrackFrame() {
+    if (m_drawnRecord >= 0 && m_drawnRecord < m_session.doc().recordCount()) drawTrack(m_drawnRecord);
+    else if (m_drawnRecord < 0 && m_chartsDrawn) m_trackFrame->draw([](Canvas& canvas) { DrawTrackFrame(canvas); });
 }
 
 void CVarneloView::changeEvent(QEvent* event) {
@@ -112,8 +136,10 @@ void CVarneloView::retranslateUi() {
 
 void CVarneloView::showCount(const QString& label, bool unread) {
     m_countUnread = unread;
-    // "0" would say the logger is empty when nobody knows.
-    SetElidedText(m_counter, unread ? tr("件数を読めません") : label);
+    // "0" would say the logger is empty when nobody knows. The counter's
+    // place holds a short word; its tip says what happened.
+    SetElidedText(m_counter, unread ? tr("件数不明") : label);
+    if (unread) m_counter->setToolTip(tr("件数を読めません"));
 }
 
 void CVarneloView::OnInitialUpdate() {
@@ -367,6 +393,7 @@ void CVarneloView::dropUnkeptLines() {
 void CVarneloView::OnTimerEmptyCharts() {
     m_emptyChartsTimer.stop();
     m_drawnRecord = -1;
+    m_chartsDrawn = true;
     m_spectrumFrame->draw([](Canvas& canvas) { DrawSpectrumAxes(canvas); });
     m_trackFrame->draw([](Canvas& canvas) { DrawTrackFrame(canvas); });
     emit recordDrawn(-1);
@@ -417,8 +444,7 @@ void CVarneloView::redrawTrack() {
 
 void CVarneloView::showReadout(QPoint position) {
     if (m_drawnRecord < 0) return;
-    const QImage& image = m_spectrumFrame->image();
-    const int j = SpectrumElementAt(Rect{0, 0, image.width(), image.height()}, position.x(), m_drawnLimit);
+    const int j = SpectrumElementAt(m_spectrumFrame->clientRect(), m_spectrumFrame->chartPoint(position).x, m_drawnLimit);
     if (j < 0) {
         emit readoutMessage(QString());
         return;
@@ -454,6 +480,7 @@ void CVarneloView::OnSaveCsv() {
 }
 
 void CVarneloView::exportTo(const QString& path) {
+    emit statusWording({});  // what the pane said before is not this export's
     const int count = m_session.doc().recordCount();
     const CsvOptions options{m_exportMode, m_limitRange != 0};
     const ExportResult result = WriteWithProgress(

@@ -120,12 +120,20 @@ signals:
     void stateChanged();
     // Record `record` was drawn; -1: the empty charts.
     void recordDrawn(int record);
+    // A download or an append is about to start: the last message is no longer news.
+    void jobStarting();
 
 protected:
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
+    // Every control where the form's layout puts it for the view's size.
+    void layOutControls();
+    // A chart frame made anew draws what it showed before.
+    void redrawSpectrumFrame();
+    void redrawTrackFrame();
     void retranslateUi();
     // The counter's text; unread: the logger's count could not be read.
     void showCount(const QString& label, bool unread);
@@ -164,6 +172,7 @@ private:
     // What the spectrum chart shows now, for the readout under the mouse.
     int m_drawnRecord = -1;
     bool m_drawnLimit = false;
+    bool m_chartsDrawn = false;  // the empty charts or a record's, not the bare frames
 
     QTimer m_emptyChartsTimer;  // timer 1
     QTimer m_showRecordsTimer;  // timer 3

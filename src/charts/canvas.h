@@ -62,6 +62,24 @@ public:
         (void)right;
         textOut(origin, text);
     }
+    // The width of text in the canvas's font at a height of pixels (0: the
+    // font's own height); -1 where the canvas cannot measure text.
+    virtual int textWidth(std::string_view text, int pixels) const {
+        (void)text;
+        (void)pixels;
+        return -1;
+    }
+    // The font's own height in pixels; 0 where the canvas cannot measure text.
+    virtual int textPixels() const { return 0; }
+    // textOut in the canvas's font at a height of pixels.
+    virtual void textOutSized(Point origin, std::string_view text, int pixels) {
+        (void)pixels;
+        textOut(origin, text);
+    }
+    // Later drawing shows only inside r, until resetClip(). A canvas that
+    // cannot clip draws everything.
+    virtual void setClip(const Rect& r) { (void)r; }
+    virtual void resetClip() {}
     // Returns the pen that was selected until now, so that it can be put back.
     virtual Pen selectPen(const Pen& pen) = 0;
     // left..right-1 and top..bottom-1 in one colour, no outline; the pen

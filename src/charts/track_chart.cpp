@@ -82,6 +82,52 @@ void DrawDots(Canvas& canvas, const Rect& client, const std::vector<Point>& poin
     }
 }
 
+// The motion readout as the chart has always drawn it where it fits whole
+// at the chart's font; else its three readouts apart, in a font small
+// enough for them to fit the line, and on two lines at the smallest font
+// where even that is too wide, so that a value is never run into the next
+// one's name nor drawn past the frame.
+constexpr int MOTION_LEFT = 20;
+constexpr int MOTION_TOP = 25;
+constexpr int SMALLEST_TEXT_PIXELS = 7;
+
+void DrawMotion(Canvas& canvas, const Rect& c, const TrackMotionParts& parts) {
+    const int left = c.left + MOTION_LEFT;
+    const int right = c.right - TRACK_TEXT_MARGIN;
+    const std::string whole = JoinMotionParts(parts);
+    const std::string_view shown = std::string_view(whole).substr(0, whole.size() - 1);  // less the final space
+    const int own = canvas.textPixels();
+    if (own <= 0 || canvas.textWidth(shown, own) <= right - left) {
+        canvas.textOutWithin({left, c.bottom - MOTION_TOP}, whole, right);
+        return;
+    }
+    for (int pixels = own; pixels >= SMALLEST_TEXT_PIXELS; --pixels) {
+        const int gap = pixels / 2 + 2;
+        int widths[3];
+        int total = 2 * gap;
+        for (int i = 0; i < 3; ++i) total += widths[i] = canvas.textWidth(parts[static_cast<std::size_t>(i)], pixels);
+        if (total > right - left) continue;
+        int x = left;
+        for (int i = 0; i < 3; ++i) {
+            canvas.textOutSized({x, c.bottom - MOTION_TOP}, parts[static_cast<std::size_t>(i)], pixels);
+            x += widths[i] + gap;
+        }
+        return;
+    }
+    // Speed and course above, the altitudes below, both between the inner
+    // frame and the outer one.
+    const int line = (MOTION_TOP + 3) / 2;
+    canvas.textOutWithin({left, c.bottom - MOTION_TOP - 3}, parts[0] + " " + parts[1], right);
+    canvas.textOutWithin({left, c.bottom - MOTION_TOP - 3 + line}, parts[2], right);
+}
+
+// The inside of the inner frame, its outline left out.
+Rect InsideOf(const Rect& r) { return {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}; }
+// Where the track itself can be drawn: inside the inner frame's left and top
+// lines, and up to the track's last column and row at its right and bottom,
+// which a point at the edge of the track's extent is mapped to.
+Rect TrackArea(const Rect& inner) { return {inner.left + 1, inner.top + 1, inner.right + 1, inner.bottom + 1}; }
+
 void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackColouring* colouring) {
     const Rect c = canvas.clientRect();
     canvas.rectangle(c);
@@ -90,11 +136,15 @@ void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackCol
     canvas.textOutWithin({c.left + 50, c.top + 5}, TrackExtentReadout(g.dx, g.dy), textRight);
     const std::size_t motionSlots = std::min({data.speed.size(), data.course.size(), data.altitude.size(), data.altitude2.size()});
     if (HasSlot(k, motionSlots)) {
-        canvas.textOutWithin({c.left + 20, c.bottom - 25}, TrackMotionReadout(data, static_cast<std::size_t>(k)),
-                             textRight);
+        DrawMotion(canvas, c, TrackMotionPartsOf(data, static_cast<std::size_t>(k)));
     }
     canvas.rectangle(g.inner);
-    if (colouring != nullptr && colouring->any) DrawScale(canvas, g.inner, *colouring);
+    // The colours stay in the inner frame, whatever the chart's size.
+    if (colouring != nullptr && colouring->any) {
+        canvas.setClip(InsideOf(g.inner));
+        DrawScale(canvas, g.inner, *colouring);
+        canvas.resetClip();
+    }
     if (!(g.extent > 0.0)) return;
 
     const std::size_t pointSlots = std::min(data.x.size(), data.y.size());
@@ -112,7 +162,11 @@ void DrawChart(Canvas& canvas, const TrackChartData& data, int k, const TrackCol
         }
         previous = p;
     }
-    if (colouring != nullptr) DrawDots(canvas, c, points, *colouring);
+    if (colouring != nullptr) {
+        canvas.setClip(TrackArea(g.inner));
+        DrawDots(canvas, c, points, *colouring);
+        canvas.resetClip();
+    }
 
     if (!HasSlot(k, pointSlots)) return;
     const Pen remembered = canvas.selectPen(TRACK_CROSS_PEN);
@@ -166,13 +220,21 @@ std::string TrackMotionReadout(double speed, double course, double altitude, dou
            FixedText(altitude, 3, 1) + " / " + FixedText(altitude2, 3, 1) + " m ";
 }
 
-std::string TrackMotionReadout(const TrackChartData& data, std::size_t i) {
+TrackMotionParts TrackMotionPartsOf(const TrackChartData& data, std::size_t i) {
     const std::uint8_t given = i < data.given.size() ? data.given[i] : 0xFF;
     const auto value = [&](float v, GpsField field) {
         return (given & GPS_FIX) != 0 && (given & field) != 0 ? FixedText(v, 3, 1) : std::string(MISSING_VALUE);
     };
-    return "V: " + value(data.speed[i], GPS_SPEED) + " m/s D: " + value(data.course[i], GPS_COURSE) + " deg A: " +
-           value(data.altitude[i], GPS_ALTITUDE) + " / " + value(data.altitude2[i], GPS_ALTITUDE2) + " m ";
+    return {"V: " + value(data.speed[i], GPS_SPEED) + " m/s", "D: " + value(data.course[i], GPS_COURSE) + " deg",
+            "A: " + value(data.altitude[i], GPS_ALTITUDE) + " / " + value(data.altitude2[i], GPS_ALTITUDE2) + " m"};
+}
+
+std::string JoinMotionParts(const TrackMotionParts& parts) {
+    return parts[0] + " " + parts[1] + " " + parts[2] + " ";
+}
+
+std::string TrackMotionReadout(const TrackChartData& data, std::size_t i) {
+    return JoinMotionParts(TrackMotionPartsOf(data, i));
 }
 
 void DrawTrackFrame(Canvas& canvas) {

@@ -3,6 +3,7 @@
 // square of one scale for both axes, east to the right and north up, the
 // selected record marked by a red cross, and two readouts.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -71,6 +72,12 @@ Point MapTrackPoint(const TrackGeometry& g, double x, double y);
 std::string TrackExtentReadout(double dx, double dy);
 // "V: %3.1f m/s D: %3.1f deg A: %3.1f / %3.1f m " (with its final space)
 std::string TrackMotionReadout(double speed, double course, double altitude, double altitude2);
+// The motion readout's three readouts, each whole: "V: … m/s", "D: … deg",
+// "A: … / … m"; joined by one space each, with the final space, they are
+// the readout.
+using TrackMotionParts = std::array<std::string, 3>;
+TrackMotionParts TrackMotionPartsOf(const TrackChartData& data, std::size_t i);
+std::string JoinMotionParts(const TrackMotionParts& parts);
 // Record i's motion readout: as above for a record with a fix, each value
 // its sentence did not carry shown as "—"; all four "—" without a fix.
 std::string TrackMotionReadout(const TrackChartData& data, std::size_t i);
@@ -84,7 +91,9 @@ void DrawTrackFrame(Canvas& canvas);
 
 // The whole chart with the cross at record k. A track without extent (one
 // point, or all alike) shows the frames and readouts only. A k outside the
-// track's slots draws neither the motion readout nor the cross.
+// track's slots draws neither the motion readout nor the cross. A motion
+// readout too wide for the frame is drawn as its three readouts apart (see
+// TrackMotionParts), smaller, or on two lines: never past the frame.
 void DrawTrackChart(Canvas& canvas, const TrackChartData& data, int k);
 
 // A spectral index's colouring of the track: each record's point in the

@@ -8,7 +8,7 @@ namespace {
 
 // ASCII, as every word of the command line's messages: a terminal in a
 // locale that is not UTF-8 shows it as it is.
-constexpr std::string_view ELLIPSIS = "...";
+constexpr std::string_view CUT_MARK = "...";
 
 void AppendHexByte(std::string& text, unsigned char byte) {
     constexpr char HEX[] = "0123456789ABCDEF";
@@ -49,7 +49,7 @@ std::string MessageText(std::string_view value, std::size_t maxCharacters) {
         if (pending > 0 && Continuation(byte)) {
             --pending;
         } else {
-            if (characters++ == maxCharacters) return text += ELLIPSIS;
+            if (characters++ == maxCharacters) return text += CUT_MARK;
             pending = Announced(byte);
         }
         if (byte < 0x20 || byte == 0x7F) {

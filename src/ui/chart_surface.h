@@ -19,12 +19,26 @@ public:
     // application's, at CHART_FONT_PIXELS.
     explicit ChartSurface(QSize size);
 
+    // Shown at another size (in device-independent pixels, on a screen of
+    // that many device pixels to one), the chart is drawn anew for it at
+    // its next draw(): scaled from its native size as ScaleChart says, so
+    // it stays sharp; the picture is of the device pixels. At the native
+    // size and a ratio of 1 nothing differs from a surface never resized.
+    void resize(QSize shown, qreal devicePixelRatio = 1.0);
+
     // Runs one drawing on a fresh canvas: default pen, default font, as a
     // newly fetched drawing context would be.
     void draw(const std::function<void(Canvas&)>& drawing);
 
     const QImage& image() const { return m_image; }
     QSize size() const { return m_image.size(); }
+    // The size it is shown at, and the one its charts are drawn for.
+    QSize shownSize() const { return m_shown; }
+    QSize nativeSize() const { return m_native; }
+    // The chart's client rectangle, and the point of it at a position in
+    // the shown picture.
+    Rect clientRect() const;
+    Point chartPoint(QPointF shown) const;
     void setFont(const QFont& font) { m_font = font; }
 
     static constexpr int CHART_FONT_PIXELS = 12;
@@ -32,6 +46,11 @@ public:
     static QFont ChartFont();
 
 private:
+    double factor() const;
+
+    QSize m_native;
+    QSize m_shown;
+    qreal m_ratio = 1.0;
     QImage m_image;
     QFont m_font;
 };

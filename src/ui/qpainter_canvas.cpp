@@ -8,6 +8,7 @@
 #include <QPolygon>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -54,22 +55,44 @@ QPolygon ThinLinePixels(Point a, Point b, int width, int height) {
 
 QColor ToQColor(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
-QPainterCanvas::QPainterCanvas(QPainter& painter, Rect client, const QFont& font) : m_painter(painter), m_client(client) {
+QPainterCanvas::QPainterCanvas(QPainter& painter, Rect client, const QFont& font, double scale, double scaleY)
+    : m_painter(painter),
+      m_client(client),
+      m_scale(scale > 0.0 ? scale : 1.0),
+      m_scaleY(scaleY > 0.0 ? scaleY : m_scale) {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
-    m_painter.setRenderHint(QPainter::TextAntialiasing, false);
+    // A scaled chart is read on a screen of fine pixels: smooth text reads
+    // better there; its lines stay sharp-edged.
+    m_painter.setRenderHint(QPainter::TextAntialiasing, scaled());
     QFont aliased(font);
-    aliased.setStyleStrategy(QFont::NoAntialias);
+    if (!scaled()) aliased.setStyleStrategy(QFont::NoAntialias);
+    // Glyphs placed as drawn at the native size, only larger.
+    if (scaled()) aliased.setHintingPreference(QFont::PreferNoHinting);
     m_painter.setFont(aliased);
+    if (scaled()) m_painter.scale(m_scale, m_scaleY);
     m_painter.setBackgroundMode(Qt::OpaqueMode);
     m_painter.setBackground(Qt::white);
     m_painter.setBrush(Qt::NoBrush);
     applyPen();
 }
 
+QPainterCanvas::~QPainterCanvas() { flushLines(); }
+
+void QPainterCanvas::flushLines() {
+    if (m_lines.size() > 1) m_painter.drawPolyline(m_lines);
+    m_lines.clear();
+}
+
 void QPainterCanvas::applyPen() {
+    flushLines();
     QPen pen(ToQColor(m_pen.colour));
     pen.setStyle(Qt::SolidLine);
     pen.setWidth(std::max(1, m_pen.width));
+    if (scaled()) {
+        // Whole device pixels, so that lines of one width look alike wherever they fall.
+        pen.setCosmetic(true);
+        pen.setWidth(std::max(1, static_cast<int>(std::lround(m_pen.width * std::min(m_scale, m_scaleY)))));
+    }
     // Thin lines are set pixel by pixel (each pixel a square-capped point);
     // wide pens get round ends and joins, as wide solid pens have.
     pen.setCapStyle(m_pen.width > 1 ? Qt::RoundCap : Qt::SquareCap);
@@ -85,6 +108,7 @@ void QPainterCanvas::rectangle(const Rect& r) {
     const int width = right - left;
     const int height = bottom - top;
     if (width <= 0 || height <= 0) return;
+    flushLines();
     m_painter.fillRect(QRect(left, top, width, height), Qt::white);
     // The outline is painted as four bands of exact pixels, so that Qt's own
     // stroking rules (which include the far edge) play no part.
@@ -102,13 +126,20 @@ void QPainterCanvas::rectangle(const Rect& r) {
     m_painter.fillRect(QRect(l + outerWidth - band, t, band, outerHeight), colour);
 }
 
-void QPainterCanvas::fillRect(const Rect& r, Rgb colour) {
+void QPainterCanvas::fillRect(const Rect& whole, Rgb colour) {
+    Rect r = whole;
+    if (m_clipped) {
+        r = {std::max(r.left, m_clip.left), std::max(r.top, m_clip.top), std::min(r.right, m_clip.right),
+             std::min(r.bottom, m_clip.bottom)};
+    }
     if (r.right <= r.left || r.bottom <= r.top) return;
+    flushLines();
     // Small fills come by the thousand (a track's coloured points): on a
     // plain 32-bit picture without transformation they are set here, the
     // very pixels the painter would set, without its per-call set-up.
     auto* image = m_painter.device()->devType() == QInternal::Image ? static_cast<QImage*>(m_painter.device()) : nullptr;
-    const bool direct = image != nullptr && !m_painter.transform().isScaling() && !m_painter.hasClipping() &&
+    // The clip was applied above: the painter's own, the same, need not be.
+    const bool direct = image != nullptr && !scaled() && !m_painter.transform().isScaling() && (m_clipped || !m_painter.hasClipping()) &&
                         m_painter.transform().isIdentity() && m_painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
                         (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32_Premultiplied ||
                          image->format() == QImage::Format_ARGB32);
@@ -127,9 +158,19 @@ void QPainterCanvas::fillRect(const Rect& r, Rgb colour) {
     }
 }
 
-void QPainterCanvas::moveTo(Point p) { m_position = p; }
+void QPainterCanvas::moveTo(Point p) {
+    if (p != m_position) flushLines();
+    m_position = p;
+}
 
 void QPainterCanvas::lineTo(Point p) {
+    if (scaled()) {
+        // Through the pixels' centres, as the pixels set at the native size are.
+        if (m_lines.isEmpty()) m_lines << QPointF(m_position.x + 0.5, m_position.y + 0.5);
+        if (p != m_position) m_lines << QPointF(p.x + 0.5, p.y + 0.5);
+        m_position = p;
+        return;
+    }
     // A line to the current position itself paints nothing.
     if (p != m_position) {
         if (m_pen.width <= 1) {
@@ -145,10 +186,41 @@ void QPainterCanvas::lineTo(Point p) {
 void QPainterCanvas::textOut(Point origin, std::string_view text) {
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const QFontMetrics metrics(m_painter.font());
+    flushLines();
     const QPen pen = m_painter.pen();
     m_painter.setPen(Qt::black);
     m_painter.drawText(QPoint(origin.x, origin.y + metrics.ascent()), s);
     m_painter.setPen(pen);
+}
+
+int QPainterCanvas::textPixels() const { return QFontInfo(m_painter.font()).pixelSize(); }
+
+int QPainterCanvas::textWidth(std::string_view text, int pixels) const {
+    QFont font = m_painter.font();
+    if (pixels > 0) font.setPixelSize(pixels);
+    return QFontMetrics(font).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QPainterCanvas::textOutSized(Point origin, std::string_view text, int pixels) {
+    const QFont original = m_painter.font();
+    QFont font = original;
+    if (pixels > 0) font.setPixelSize(pixels);
+    m_painter.setFont(font);
+    textOut(origin, text);
+    m_painter.setFont(original);
+}
+
+void QPainterCanvas::setClip(const Rect& r) {
+    flushLines();
+    m_clipped = true;
+    m_clip = r;
+    m_painter.setClipRect(QRect(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top)));
+}
+
+void QPainterCanvas::resetClip() {
+    flushLines();
+    m_clipped = false;
+    m_painter.setClipping(false);
 }
 
 void QPainterCanvas::textOutWithin(Point origin, std::string_view text, int right) {

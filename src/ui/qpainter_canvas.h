@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QPolygonF>
 
 #include "charts/canvas.h"
 
@@ -15,8 +16,16 @@ namespace varnelo {
 class QPainterCanvas : public Canvas {
 public:
     // painter must be active on its device for the canvas's whole life; the
-    // canvas sets the painter up and leaves it set up that way.
-    QPainterCanvas(QPainter& painter, Rect client, const QFont& font);
+    // canvas sets the painter up and leaves it set up that way. With a
+    // scale other than 1 the chart is drawn as vectors, that many device
+    // pixels to one of the client rectangle's, text and pens included; at 1
+    // every pixel is set as the conventions above say. scaleY (0: the same
+    // as scale) lets the client rectangle end exactly on the device's edge
+    // where a uniform scale would leave a fraction of a pixel over.
+    QPainterCanvas(QPainter& painter, Rect client, const QFont& font, double scale = 1.0, double scaleY = 0.0);
+    ~QPainterCanvas() override;
+    QPainterCanvas(const QPainterCanvas&) = delete;
+    QPainterCanvas& operator=(const QPainterCanvas&) = delete;
 
     Rect clientRect() const override { return m_client; }
     void rectangle(const Rect& r) override;
@@ -24,6 +33,11 @@ public:
     void lineTo(Point p) override;
     void textOut(Point origin, std::string_view text) override;
     void textOutWithin(Point origin, std::string_view text, int right) override;
+    int textWidth(std::string_view text, int pixels) const override;
+    int textPixels() const override;
+    void textOutSized(Point origin, std::string_view text, int pixels) override;
+    void setClip(const Rect& r) override;
+    void resetClip() override;
     Pen selectPen(const Pen& pen) override;
     void fillRect(const Rect& r, Rgb colour) override;
 
@@ -32,11 +46,20 @@ public:
 
 private:
     void applyPen();
+    bool scaled() const { return m_scale != 1.0 || m_scaleY != 1.0; }
+    // Scaled lines are gathered into one polyline until anything else is drawn.
+    void flushLines();
 
     QPainter& m_painter;
     Rect m_client;
+    double m_scale = 1.0;
+    double m_scaleY = 1.0;
     Pen m_pen = DEFAULT_PEN;
     Point m_position;
+    QPolygonF m_lines;
+    // The clip, kept here too: the fills set pixel by pixel honour it themselves.
+    bool m_clipped = false;
+    Rect m_clip;
 };
 
 QColor ToQColor(Rgb colour);

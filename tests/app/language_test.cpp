@@ -155,7 +155,7 @@ TEST_F(Language, SwitchingToEnglishLeavesNoJapaneseAndSwitchingBackRestoresEvery
     ExpectNoJapanese(Texts(openSettings), "open settings");
     const auto english = Texts(*frame);
     ExpectNoJapanese(english, "window");
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - Untitled"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - Untitled[*]"));
     EXPECT_EQ(frame->view()->readButton()->text(), QStringLiteral("Download"));
     EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("4 records downloaded"));
     EXPECT_TRUE(LanguageEntry(QStringLiteral("en"))->isChecked());

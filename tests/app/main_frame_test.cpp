@@ -122,7 +122,7 @@ TEST_F(MainFrame, DownloadThroughAPseudoTerminalArrivesByteForByte) {
 TEST_F(MainFrame, AFileOnTheCommandLineIsListedAndItsFirstRecordDrawnShortlyAfter) {
     WriteDataFile(dir / "three.vrnldata", 3, 21);
     Start(AtPort((dir / "no-such-port").string()), QString::fromStdString((dir / "three.vrnldata").string()));
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - three.vrnldata"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - three.vrnldata[*]"));
     EXPECT_EQ(view().recordList()->count(), 3);
     EXPECT_EQ(view().recordList()->currentRow(), -1) << "nothing is drawn before timer 3";
     ASSERT_TRUE(WaitFor([&] { return view().recordList()->currentRow() == 0; }, 2000));
@@ -191,7 +191,7 @@ TEST_F(MainFrame, ARefusedFileLeavesListChartsAndDocumentAsTheyWere) {
     });
     EXPECT_FALSE(frame->openDocument(QString::fromStdString((dir / "short.vrnldata").string())));
     EXPECT_EQ(shown, QStringLiteral("予期しないファイル形式です。"));
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - good.vrnldata"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - good.vrnldata[*]"));
     EXPECT_EQ(view().recordList()->count(), 3);
     EXPECT_EQ(frame->session().doc().recordCount(), 3);
     EXPECT_EQ(frame->session().doc().record(1).bytes, record1);
@@ -238,7 +238,7 @@ TEST_F(MainFrame, CommandsAreEnabledByTheConnectionOrNeverAtAll) {
         EXPECT_FALSE(frame->action(never)->isEnabled());
     }
     EXPECT_TRUE(view().csvButton()->isEnabled());
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - 無題"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - 無題[*]"));
 
     frame.reset();
     Start(Simulated(2));
@@ -340,7 +340,7 @@ TEST_F(MainFrame, AnUnsavedDownloadIsAskedAboutUntilItIsSaved) {
     }
     EXPECT_EQ(test::ReadFileBytes(saved.toStdString()).size(), DataFileSize(5));
     EXPECT_FALSE(frame->session().changed());
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - 無題")) << "File > New after the save";
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - 無題[*]")) << "File > New after the save";
 
     // Nothing left to ask about.
     ModalAnswer<QMessageBox> unexpected([](QMessageBox& box) { box.reject(); });

@@ -156,11 +156,11 @@ TEST_F(ShellResources, ToolbarStatusPanesAndFrame) {
     }
 
     const Qt::WindowFlags flags = frame->windowFlags();
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowMaximizeButtonHint) << "the form grows with the window";
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
-    EXPECT_EQ(frame->minimumSize(), frame->maximumSize()) << "no sizing border";
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - 無題"));
+    EXPECT_NE(frame->minimumSize(), frame->maximumSize()) << "a sizing border: the form scrolls or grows";
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Varnelo - 無題[*]"));
 }
 
 struct Control {

@@ -51,6 +51,22 @@ TEST_F(PainterCanvas, TrackTextsStayWithinTheFrameInTheChartFont) {
     }
 }
 
+// Set pixel by pixel at the native size, through the painter when scaled.
+TEST_F(PainterCanvas, FillsStayInsideTheClipAtAnyScale) {
+    for (const int scale : {1, 2}) {
+        QImage image(10 * scale, 10 * scale, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QPainterCanvas canvas(painter, {0, 0, 10, 10}, ChartSurface::ChartFont(), scale);
+        canvas.setClip({2, 3, 5, 7});
+        canvas.fillRect({0, 0, 10, 10}, BLACK);
+        painter.end();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                EXPECT_EQ(At(image, x, y) == BLACK, x >= 2 * scale && x < 5 * scale && y >= 3 * scale && y < 7 * scale);
+    }
+}
+
 TEST_F(PainterCanvas, RectangleCoversLeftToRightMinusOneWithWhiteInside) {
     ChartSurface surface(QSize(12, 10));
     surface.draw([](Canvas& c) {
