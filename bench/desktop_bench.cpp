@@ -30,6 +30,7 @@
 #include "app/varnelo_view.h"
 #include "simulator/simulated_content.h"
 #include "support/simulator_process.h"
+#include "support/stall_probe.h"
 #include "support/test_support.h"
 
 namespace {
@@ -54,26 +55,6 @@ LoggerChoice SimulatedLogger(int records) {
     logger.simulator.records = records;
     return logger;
 }
-
-// The event loop's worst lateness, from a timer due every millisecond.
-class StallProbe {
-public:
-    StallProbe() {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const auto now = Clock::now();
-            m_worst = std::max(m_worst, now - m_last);
-            m_last = now;
-        });
-        m_timer.start(1);
-    }
-    double worstMs() const { return std::chrono::duration<double, std::milli>(m_worst).count(); }
-
-private:
-    QTimer m_timer;
-    Clock::time_point m_last = Clock::now();
-    Clock::duration m_worst{};
-};
 
 bool WaitUntilIdle(CMainFrame& frame, int milliseconds = 600000) {
     return QTest::qWaitFor([&] { return !frame.view()->busy(); }, milliseconds);
@@ -110,7 +91,7 @@ int Child(int argc, char** argv) {
         logger.kind = LoggerChoice::Kind::Port;
         logger.port = QString::fromLocal8Bit(argv[3]);
         CMainFrame frame(logger);
-        const StallProbe probe;
+        const test::StallProbe probe(std::chrono::milliseconds(1));
         const auto start = Clock::now();
         frame.start({});
         if (!WaitUntilIdle(frame)) return 1;
@@ -127,7 +108,7 @@ int Child(int argc, char** argv) {
     frame.start({});
     if (!WaitUntilIdle(frame)) return 1;
     if (mode == "stop") {
-        const StallProbe probe;
+        const test::StallProbe probe(std::chrono::milliseconds(1));
         QTest::mouseClick(frame.view()->readButton(), Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return frame.view()->recordList()->count() >= records; }, 60000)) return 1;
         QTest::qWait(300);
@@ -140,7 +121,7 @@ int Child(int argc, char** argv) {
         frame.session().renew();
         return 0;
     }
-    const StallProbe probe;
+    const test::StallProbe probe(std::chrono::milliseconds(1));
     const auto start = Clock::now();
     const std::clock_t cpuStart = std::clock();
     // The program's own event loop, as a user's run has it: a wait that

@@ -21,6 +21,7 @@
 #include "app/varnelo_view.h"
 #include "app_test_support.h"
 #include "support/simulator_process.h"
+#include "support/stall_probe.h"
 #include "support/test_support.h"
 
 namespace varnelo {
@@ -51,26 +52,6 @@ public:
 private:
     int m_master;
     std::string m_path;
-};
-
-// The event loop's worst lateness, from a timer that should fire every 5 ms.
-class StallProbe {
-public:
-    StallProbe() {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const auto now = Clock::now();
-            m_worst = std::max(m_worst, now - m_last);
-            m_last = now;
-        });
-        m_timer.start(5);
-    }
-    Clock::duration worst() const { return m_worst; }
-
-private:
-    QTimer m_timer;
-    Clock::time_point m_last = Clock::now();
-    Clock::duration m_worst{};
 };
 
 enum class Act { Start, Read, WaitForRecords, WaitInExchange, Stop, WaitIdle, Close };
@@ -137,7 +118,7 @@ TEST_P(LoggerThreadSequences, TheWindowNeverWaits) {
                                                    std::to_string(SEQUENCE_SILENT_FROM), "--silent-for", "2"});
     }
     auto frame = std::make_unique<CMainFrame>(test::LoggerAtPort(sequence.deadPort ? dead.path() : simulator->port()));
-    const StallProbe probe;
+    const test::StallProbe probe(std::chrono::milliseconds(5));
     // Closing stops what runs, and records of an earlier download are not kept.
     test::ModalAnswer<QMessageBox> answer([](QMessageBox& box) {
         box.button(box.button(QMessageBox::Cancel) != nullptr ? QMessageBox::No : QMessageBox::Yes)->click();
