@@ -10,7 +10,6 @@
 // serves, and over a stop in the middle of a silent exchange (the goal is
 // 30 ms for each; stop_ms: from Esc to the window idle, goal 100).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -233,9 +232,9 @@ void BM_Download(benchmark::State& state) {
 
 // A terminal nobody serves: connecting gives up, the window never stalls.
 void BM_DownloadDeadPort(benchmark::State& state) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return state.SkipWithError("no terminal");
-    const std::string port = ::ptsname(master);
+    const test::DeadTerminal dead;
+    const std::string& port = dead.path();
+    if (port.empty()) return state.SkipWithError("no terminal");
     for (auto _ : state) {
         double seconds = 0, wall = 0, cpu = 0, stall = 0;
         const std::string out = RunChild({"dead", port}, seconds);
@@ -244,7 +243,6 @@ void BM_DownloadDeadPort(benchmark::State& state) {
         state.SetIterationTime(wall);
         state.counters["worst_stall_ms"] = stall;
     }
-    ::close(master);
 }
 
 // Esc while the logger has fallen silent in the middle of an exchange.

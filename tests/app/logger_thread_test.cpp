@@ -3,9 +3,7 @@
 // in the middle of an exchange, one that answers. After each step the
 // window's state is what the user must see, and all along its event loop
 // kept turning: a probe timer is never held up for an exchange's deadline.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QLabel>
 #include <QListWidget>
@@ -37,22 +35,6 @@ constexpr auto THREAD_STOPS_WITHIN = 100ms;
 constexpr auto THREAD_GIVES_UP_WITHIN = 4500ms;
 constexpr int SEQUENCE_RECORDS = 12;
 constexpr int SEQUENCE_SILENT_FROM = 5;
-
-// A terminal nobody serves.
-class DeadPort {
-public:
-    DeadPort() : m_master(::posix_openpt(O_RDWR | O_NOCTTY)) {
-        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0) m_path = ::ptsname(m_master);
-    }
-    ~DeadPort() {
-        if (m_master >= 0) ::close(m_master);
-    }
-    const std::string& path() const { return m_path; }
-
-private:
-    int m_master;
-    std::string m_path;
-};
 
 enum class Act { Start, Read, WaitForRecords, WaitInExchange, Stop, WaitIdle, Close };
 
@@ -108,7 +90,7 @@ protected:
 
 TEST_P(LoggerThreadSequences, TheWindowNeverWaits) {
     const Sequence& sequence = GetParam();
-    DeadPort dead;
+    test::DeadTerminal dead;
     std::optional<test::SimulatorProcess> simulator;
     if (!sequence.deadPort) {
         // Silent for two commands: the one the stop cuts short, and the

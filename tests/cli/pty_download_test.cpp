@@ -164,11 +164,9 @@ TEST(PtyDownload, AStaleLockOfTheLoggersPortIsTakenOverAtOnce) {
 // A terminal nobody serves: the first two requests run into their
 // deadlines, and every command gives up there, saying why, in one line.
 TEST(PtyDownload, EveryCommandGivesUpQuicklyWhenTheLoggerNeverAnswers) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    const std::string port = ::ptsname(master);
+    const test::DeadTerminal dead;
+    const std::string& port = dead.path();
+    ASSERT_FALSE(port.empty());
     test::TempDir dir;
     const auto held = dir / "held.vrnldata";
     test::WriteFileBytes(held, test::ExpectedDataFile(SimulatedContent(3, 1), 3));
@@ -187,7 +185,6 @@ TEST(PtyDownload, EveryCommandGivesUpQuicklyWhenTheLoggerNeverAnswers) {
         EXPECT_EQ(test::LineCount(result.err), 1u) << result.err;
         EXPECT_EQ(result.out.find("identity"), std::string::npos) << result.out;
     }
-    ::close(master);
     EXPECT_FALSE(std::filesystem::exists(dir / "new.vrnldata"));
     EXPECT_EQ(test::ReadFileBytes(held), test::ExpectedDataFile(SimulatedContent(3, 1), 3));
 }

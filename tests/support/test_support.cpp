@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 #endif
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,5 +154,15 @@ ProcessResult RunCli(const std::vector<std::string>& arguments, const CliSetting
 }
 
 #endif  // the command line runs as a process on POSIX systems only
+
+#ifndef _WIN32
+DeadTerminal::DeadTerminal() : m_master(::posix_openpt(O_RDWR | O_NOCTTY)) {
+    if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0) m_path = ::ptsname(m_master);
+}
+
+DeadTerminal::~DeadTerminal() {
+    if (m_master >= 0) ::close(m_master);
+}
+#endif
 
 }  // namespace varnelo::test

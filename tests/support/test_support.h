@@ -19,6 +19,20 @@ inline constexpr bool SANITIZED = false;
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.
+// A terminal nobody serves: every request sent to path() runs into its deadline.
+class DeadTerminal {
+public:
+    DeadTerminal();
+    ~DeadTerminal();
+    DeadTerminal(const DeadTerminal&) = delete;
+    DeadTerminal& operator=(const DeadTerminal&) = delete;
+    const std::string& path() const { return m_path; }
+
+private:
+    int m_master;
+    std::string m_path;
+};
+
 class TempDir {
 public:
     TempDir();
