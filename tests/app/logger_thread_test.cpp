@@ -5,14 +5,12 @@
 // kept turning: a probe timer is never held up for an exchange's deadline.
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
 #include <chrono>
-#include <cstdlib>
 #include <optional>
 
 #include "app/main_frame.h"
@@ -53,34 +51,31 @@ struct Sequence {
 
 std::ostream& operator<<(std::ostream& out, const Sequence& sequence) { return out << sequence.name; }
 
+// The silent logger's download up to its silence (connected, five records
+// in, the next exchange waiting), then `more`.
+std::vector<Step> InTheSilence(std::initializer_list<Step> more) {
+    std::vector<Step> steps = {{Act::Start, true, 0, ""},
+                               {Act::WaitIdle, false, 0, ""},
+                               {Act::Read, true, -1, ""},
+                               {Act::WaitForRecords, true, SEQUENCE_SILENT_FROM, ""},
+                               {Act::WaitInExchange, true, SEQUENCE_SILENT_FROM, ""}};
+    steps.insert(steps.end(), more);
+    return steps;
+}
+
 const Sequence THREAD_SEQUENCES[] = {
-    {"ConnectToADeadPort",
-     true,
+    {"ConnectToADeadPort", true,
      {{Act::Start, true, 0, "ロガーに接続しています"}, {Act::WaitIdle, false, 0, "ロガーが応答しません: 識別情報 B"},
       {Act::Read, true, 0, "ロガーに接続しています"}, {Act::WaitIdle, false, 0, "ロガーが応答しません"}}},
-    {"StopConnectingToADeadPort",
-     true,
+    {"StopConnectingToADeadPort", true,
      {{Act::Start, true, 0, ""}, {Act::WaitInExchange, true, 0, ""}, {Act::Stop, false, 0, "ロガーへの接続を中止しました"}}},
-    {"StopInTheMiddleOfASilentExchange",
-     false,
-     {{Act::Start, true, 0, ""},
-      {Act::WaitIdle, false, 0, ""},
-      {Act::Read, true, -1, ""},
-      {Act::WaitForRecords, true, SEQUENCE_SILENT_FROM, ""},
-      {Act::WaitInExchange, true, SEQUENCE_SILENT_FROM, ""},
-      {Act::Stop, false, SEQUENCE_SILENT_FROM, "読み出しを中止しました (5 件読み出し済み)"},
-      // The next job connects afresh, and the logger answers a new client.
-      {Act::Read, true, -1, ""},
-      {Act::WaitIdle, false, SEQUENCE_RECORDS, "12 件のレコードを読み出しました"}}},
+    // The next job connects afresh, and the logger answers a new client.
+    {"StopInTheMiddleOfASilentExchange", false,
+     InTheSilence({{Act::Stop, false, SEQUENCE_SILENT_FROM, "読み出しを中止しました (5 件読み出し済み)"},
+                   {Act::Read, true, -1, ""},
+                   {Act::WaitIdle, false, SEQUENCE_RECORDS, "12 件のレコードを読み出しました"}})},
     {"CloseWhileConnecting", true, {{Act::Start, true, 0, ""}, {Act::WaitInExchange, true, 0, ""}, {Act::Close, false, -1, ""}}},
-    {"CloseWhileDownloading",
-     false,
-     {{Act::Start, true, 0, ""},
-      {Act::WaitIdle, false, 0, ""},
-      {Act::Read, true, -1, ""},
-      {Act::WaitForRecords, true, SEQUENCE_SILENT_FROM, ""},
-      {Act::WaitInExchange, true, SEQUENCE_SILENT_FROM, ""},
-      {Act::Close, false, -1, ""}}},
+    {"CloseWhileDownloading", false, InTheSilence({{Act::Close, false, -1, ""}})},
 };
 
 class LoggerThreadSequences : public ::testing::TestWithParam<Sequence> {
