@@ -11,6 +11,7 @@
 #include "cli/batch.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "export/clock_offset.h"
 #include "export/index_export.h"
 #include "export/provenance.h"
 #include "export/spectral_library.h"
@@ -53,6 +54,7 @@ Status ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption&
 // The stage options a command takes; those it does not take stay unset.
 struct StageOptions {
     std::optional<QCommandLineOption> smooth, derivative, mean, skyChange;
+    QCommandLineOption utcOffset = UtcOffsetOption();
 
     static StageOptions For(bool smoothing, bool grouping, bool sky) {
         StageOptions o;
@@ -83,10 +85,12 @@ struct StageOptions {
         for (const auto* option : {&smooth, &derivative, &mean, &skyChange}) {
             if (*option) parser.addOption(**option);
         }
+        parser.addOption(utcOffset);
     }
 
-    Status read(const QCommandLineParser& parser, RowStages& stages) const {
+    Status read(const QCommandLineParser& parser, RowStages& stages, bool& autoOffset) const {
         std::string error;
+        if (Status checked = ReadUtcOffset(parser, utcOffset, stages.utcOffset, autoOffset); !checked) return checked;
         if (smooth && parser.isSet(*smooth)) {
             stages.smoothing = ParseSmoothing(parser.value(*smooth).toStdString(), error);
             if (!stages.smoothing) return UsageStatus(QStringLiteral("--smooth ") + QString::fromStdString(error));
@@ -141,7 +145,20 @@ struct Common {
     std::filesystem::path target;
     std::vector<SpectralIndex> indices;
     RowStages stages;
+    bool autoOffset = false;  // the clock's offset is found in each file
 };
+
+// One data file's stages: the clock's offset found in its own records when
+// asked for.
+Status FileStages(const Common& c, DataFileReader& source, RowStages& stages) {
+    stages = c.stages;
+    if (!c.autoOffset) return {};
+    FileBatches batches(source);
+    const OffsetFinding found = FindUtcOffset(FileRecords(batches));
+    if (!found.minutes) return Status{Status::Kind::Failed, PathText(source.path()) + ": " + found.error};
+    stages.utcOffset = found.minutes;
+    return {};
+}
 
 Status ReadCommon(QCommandLineParser& parser, const QStringList& arguments, const QCommandLineOption& output,
                   OutputKind kind, const QCommandLineOption* index, const StageOptions& stageOptions, Common& common) {
@@ -153,7 +170,7 @@ Status ReadCommon(QCommandLineParser& parser, const QStringList& arguments, cons
     } else {
         common.indices = DefaultIndices();
     }
-    return stageOptions.read(parser, common.stages);
+    return stageOptions.read(parser, common.stages, common.autoOffset);
 }
 
 // The bands --sensor or --srf name; the partial ones left out (said once)
@@ -205,7 +222,9 @@ int RunIndices(const QStringList& arguments) {
     const Status read = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c);
     if (!read) return ExitStatus(read);
     return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
-        return ExportIndexTable(to, source, IndexTableOptions{c.indices, c.stages});
+        IndexTableOptions options{c.indices, {}};
+        if (Status found = FileStages(c, source, options.stages); !found) return ExportResult{std::move(found)};
+        return ExportIndexTable(to, source, options);
     });
 }
 
@@ -234,8 +253,10 @@ int RunPoints(const QStringList& arguments) {
     }
     const bool withProfiles = parser.isSet(profiles);
     return RunPerFile(c.paths, c.target, ".geojson", [&](const auto& to, DataFileReader& source, const QString& input) {
-        PointLayerOptions options{c.indices, withProfiles, c.stages,
-                                  ProvenanceJson(MakeProvenance({input}, StagesText(c.stages))),
+        RowStages stages;
+        if (Status found = FileStages(c, source, stages); !found) return ExportResult{std::move(found)};
+        PointLayerOptions options{c.indices, withProfiles, stages,
+                                  ProvenanceJson(MakeProvenance({input}, StagesText(stages))),
                                   withProfiles && !IsStandardOutput(to)};
         return ExportPointLayer(to, source, options);
     });
@@ -265,7 +286,9 @@ int RunBands(const QStringList& arguments) {
     if (const Status checked = ChosenBands(parser, sensor, srf, parser.isSet(partial), options.bands); !checked)
         return ExitStatus(checked);
     return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
-        return ExportBandTable(to, source, options);
+        BandTableOptions own = options;
+        if (Status found = FileStages(c, source, own.stages); !found) return ExportResult{std::move(found)};
+        return ExportBandTable(to, source, own);
     });
 }
 
@@ -297,7 +320,11 @@ int RunLibrary(const QStringList& arguments) {
         if (const Status checked = OpenDataFile(path, *readers.back()); !checked) return ExitStatus(checked);
         sources.push_back(readers.back().get());
     }
-    const LibraryOptions options{c.indices, c.stages, ProvenanceText(MakeProvenance(c.paths, StagesText(c.stages)))};
+    LibraryOptions options{c.indices, c.stages, ProvenanceText(MakeProvenance(c.paths, StagesText(c.stages))), {}};
+    for (DataFileReader* source : sources) {
+        RowStages& stages = options.sourceStages.emplace_back();
+        if (const Status found = FileStages(c, *source, stages); !found) return FinishExport(ExportResult{found});
+    }
     return FinishExport(ExportSpectralLibrary(files, sources, options));
 }
 

@@ -13,6 +13,7 @@
 
 #include "io/atomic_file.h"
 #include "io/file_set.h"
+#include "export/clock_offset.h"
 #include "export/export_text.h"
 #include "export/file_batches.h"
 #include "export/ordered_batches.h"
@@ -36,7 +37,7 @@ constexpr std::string_view WHOLE_MARK = ".0";
 // The room of each kind of field, the separator after it included. A fixed
 // position may use all of its room as it is made.
 constexpr std::size_t INT_FIELD = INT32_TEXT_MAX + 1;
-constexpr std::size_t TIME_FIELD = RECORD_ISO_TIME_MAX + 1;
+constexpr std::size_t TIME_FIELD = OFFSET_ISO_TIME_MAX + 1;
 constexpr std::size_t POSITION_FIELD = DOUBLE_FIXED_TEXT_MAX + 1;
 constexpr std::size_t CSV_NUMBER_FIELD = SHORTEST_TEXT_MAX + 1;
 constexpr std::size_t QUALITY_MAX = QualityTextMax();
@@ -81,7 +82,7 @@ constexpr std::string_view DERIVATIVE_PROFILE_END = "],\"xUnit\":\"nanometers\",
 // coordinates (with altitude), record, time, the numbers and qc.
 constexpr std::size_t FeatureFixedMax() {
     std::size_t size = TextsSize({FEATURE_START, PROPERTIES_START, TIME_NAME, QUALITY_NAME, FEATURE_END});
-    size += 3 * POSITION_FIELD + INT32_TEXT_MAX + std::max(RECORD_ISO_TIME_MAX + 2, NULL_TEXT.size());
+    size += 3 * POSITION_FIELD + INT32_TEXT_MAX + std::max(OFFSET_ISO_TIME_MAX + 2, NULL_TEXT.size());
     for (const std::string_view name : NUMBER_NAMES) size += name.size() + JSON_NUMBER_MAX;
     return size + QUALITY_MAX + 1;
 }
@@ -272,18 +273,19 @@ char* AppendPosition(char* out, const std::optional<SignedPosition>& position) {
 
 // A single record's row begins "record,time,lat,lon,".
 char* AppendRecordStart(char* out, int index, const MeasurementRecord& record,
-                        const std::optional<SignedPosition>& position) {
+                        const std::optional<SignedPosition>& position, const std::optional<int>& offset) {
     out = FormatInt(out, index);
     *out++ = ',';
-    out = Append(out, RecordIsoTime(record));
+    out = Append(out, ResultTime(record, offset));
     *out++ = ',';
     return AppendPosition(out, position);
 }
 
-char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices,
+char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const IndexTableOptions& options,
                      const ResultRow& result) {
+    const std::vector<SpectralIndex>& indices = options.indices;
     const RecordPlace place = PlaceOf(record);
-    out = AppendRecordStart(out, index, record, place.position);
+    out = AppendRecordStart(out, index, record, place.position, options.stages.utcOffset);
     if (place.position) {
         out = AppendCsvField(out, place.fix.altitude, place.fix.has(GPS_ALTITUDE));
         *out++ = ',';
@@ -301,21 +303,23 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
 }
 
 // A group's row: first, last, n, the first member's time, then means.
-char* AppendGroupStart(char* out, const ResultRow& row, const MeasurementRecord& first) {
+char* AppendGroupStart(char* out, const ResultRow& row, const MeasurementRecord& first,
+                       const std::optional<int>& offset) {
     out = FormatInt(out, row.records.first);
     *out++ = ',';
     out = FormatInt(out, row.records.last);
     *out++ = ',';
     out = FormatInt(out, row.records.size());
     *out++ = ',';
-    out = Append(out, RecordIsoTime(first));
+    out = Append(out, ResultTime(first, offset));
     *out++ = ',';
     return AppendPosition(out, row.position);
 }
 
 char* AppendGroupRow(char* out, const ResultRow& row, const MeasurementRecord& first,
-                     const std::vector<SpectralIndex>& indices) {
-    out = AppendGroupStart(out, row, first);
+                     const IndexTableOptions& options) {
+    const std::vector<SpectralIndex>& indices = options.indices;
+    out = AppendGroupStart(out, row, first, options.stages.utcOffset);
     // Means of the logger's float32 values, shown as such.
     for (const double v : {row.altitude, row.speed, row.tempCh1, row.tempCh2, row.batv}) {
         out = AppendCsvNumber(out, static_cast<float>(v));
@@ -334,8 +338,9 @@ ElementMask IndicesElements(const std::vector<SpectralIndex>& indices) {
 // --- the band table ---
 
 char* AppendBandRow(char* out, const ResultRow& row, const MeasurementRecord& first, const BandTableOptions& options) {
-    out = options.stages.grouping.on() ? AppendGroupStart(out, row, first)
-                                       : AppendRecordStart(out, row.records.first, first, row.position);
+    out = options.stages.grouping.on() ? AppendGroupStart(out, row, first, options.stages.utcOffset)
+                                       : AppendRecordStart(out, row.records.first, first, row.position,
+                                                           options.stages.utcOffset);
     out = AppendQuality(out, row.flags);
     for (const SpectralBand& band : options.bands.bands) {
         *out++ = ',';
@@ -377,7 +382,7 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
     out = Append(out, PROPERTIES_START);
     out = FormatInt(out, index);
     out = Append(out, TIME_NAME);
-    const std::string time = RecordIsoTime(record);
+    const std::string time = ResultTime(record, options.stages.utcOffset);
     if (time.empty()) {
         out = Append(out, NULL_TEXT);
     } else {
@@ -465,8 +470,8 @@ ExportResult IndexTable(const std::filesystem::path& target, Records& records, c
                          const MeasurementRecord* previous) {
         thread_local ResultRow result;
         maker.make(members, previous, range.first, result);
-        if (grouped) return AppendGroupRow(out, result, members.front(), options.indices);
-        return AppendTableRow(out, range.first, members.front(), options.indices, result);
+        if (grouped) return AppendGroupRow(out, result, members.front(), options);
+        return AppendTableRow(out, range.first, members.front(), options, result);
     };
     return Write(target, layout, records, options.stages.grouping, row, progress);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "export/clock_offset.h"
 #include "export/export_text.h"
 #include "track/gps_track.h"
 
@@ -50,6 +51,7 @@ std::string StagesText(const RowStages& stages) {
         const auto [end, error] = std::to_chars(percent, percent + sizeof percent, stages.skyChange * 100.0);
         if (error == std::errc()) add("sky-change " + std::string(percent, end));
     }
+    if (stages.utcOffset) add("utc-offset " + OffsetText(*stages.utcOffset));
     return text;
 }
 

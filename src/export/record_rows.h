@@ -27,6 +27,9 @@ struct RowStages {
     std::optional<SmoothingOptions> smoothing;
     Grouping grouping;
     double skyChange = DEFAULT_SKY_CHANGE;
+    // The clock's offset from UTC in minutes, known for this file; without
+    // it times are the clock's own and the sun is not placed.
+    std::optional<int> utcOffset;
 };
 
 // "smooth sg:11:2; mean gap:30": the stages chosen, for a file's provenance.

@@ -1,0 +1,72 @@
+// The clock's offset from UTC, given or found in the GPS times.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/clock_offset.h"
+
+namespace varnelo {
+namespace {
+
+// A record at `clock` (h, m, s on 2023-07-14) whose sentence says `gps` in field 1.
+MeasurementRecord Timed(int h, int m, int s, const std::string& gps, bool fix = true) {
+    MeasurementRecord r{};
+    r.set_time(43, 7, 14, h, m, s);
+    r.set_gps_text("X," + gps + (fix ? ",A" : ",V") + ",3539.1234,N,13945.6789,E,0,0,9,12.3,4");
+    return r;
+}
+
+struct Clock {
+    int h, m, s;
+    std::string gps;
+    bool fix = true;
+};
+
+TEST(ClockOffset, GivenOrFoundFromTheGpsTime) {
+    const struct {
+        const char* name;
+        std::vector<Clock> records;
+        std::optional<int> minutes;
+        const char* error;
+    } found[] = {
+        {"east", {{9, 30, 0, "003000"}, {9, 31, 0, "003100.00"}}, 540, ""},
+        {"clock a minute off", {{9, 30, 50, "002950"}, {9, 31, 40, "003000"}}, 540, ""},
+        {"west across midnight", {{23, 0, 0, "023000"}}, -210, ""},
+        {"east across midnight", {{1, 0, 0, "230000"}}, 120, ""},
+        {"+14:00 is the last zone", {{14, 0, 0, "000000"}}, 840, ""},
+        {"void fixes are not read", {{9, 30, 0, "123000", false}, {9, 30, 0, "003000"}}, 540, ""},
+        {"disagreeing records", {{9, 0, 0, "1"}, {9, 30, 0, "003000"}, {9, 31, 0, "003000"}, {9, 33, 0, "003000"}},
+         std::nullopt, "records 1 and 3 disagree"},
+        {"no GPS time", {{9, 30, 0, "1"}, {9, 30, 0, "0930xx"}}, std::nullopt, "give --utc-offset"},
+    };
+    for (const auto& c : found) {
+        auto doc = std::make_unique<CVarneloDoc>();
+        for (std::size_t i = 0; i < c.records.size(); ++i) {
+            const Clock& k = c.records[i];
+            doc->record(static_cast<int>(i)) = Timed(k.h, k.m, k.s, k.gps, k.fix);
+        }
+        doc->setRecordCount(static_cast<int>(c.records.size()));
+        const OffsetFinding finding = FindUtcOffset(DocumentRecords(*doc));
+        EXPECT_EQ(finding.minutes, c.minutes) << c.name;
+        EXPECT_NE(finding.error.find(c.error), std::string::npos) << c.name << ": " << finding.error;
+    }
+    const struct {
+        const char* text;
+        std::optional<int> minutes;
+    } given[] = {{"+09:00", 540}, {"-03:30", -210}, {"-12:00", -720}, {"+14:00", 840}, {"+00:00", 0},
+                 {"-12:15", {}},  {"+14:01", {}},   {"09:00", {}},    {"+9:00", {}},   {"+05:60", {}}};
+    for (const auto& c : given) {
+        std::string error;
+        EXPECT_EQ(ParseUtcOffset(c.text, error), c.minutes) << c.text;
+        EXPECT_EQ(error.empty(), c.minutes.has_value()) << c.text;
+    }
+    const MeasurementRecord r = Timed(0, 30, 0, "");
+    EXPECT_EQ(OffsetIsoTime(r, 540), "2023-07-14T00:30:00+09:00");
+    EXPECT_EQ(UtcIsoTime(r, 540), "2023-07-13T15:30:00Z");
+    EXPECT_EQ(UtcIsoTime(r, -210), "2023-07-14T04:00:00Z");
+}
+
+}  // namespace
+}  // namespace varnelo
