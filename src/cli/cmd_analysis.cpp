@@ -55,6 +55,14 @@ Status ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption&
 struct StageOptions {
     std::optional<QCommandLineOption> smooth, derivative, mean, skyChange;
     QCommandLineOption utcOffset = UtcOffsetOption();
+    QCommandLineOption saturation{QStringLiteral("saturation"),
+                                  QStringLiteral("flag saturated when a raw ch.1 or ch.2 reading over 340..850 nm is at "
+                                                 "or above COUNTS (default 65535, the heads' full scale)"),
+                                  QStringLiteral("COUNTS")};
+    QCommandLineOption maxZenith{QStringLiteral("max-zenith"),
+                                 QStringLiteral("with --utc-offset: flag lowsun when the sun's zenith angle exceeds DEG "
+                                                "(default 60)"),
+                                 QStringLiteral("DEG")};
 
     static StageOptions For(bool smoothing, bool grouping, bool sky) {
         StageOptions o;
@@ -85,12 +93,22 @@ struct StageOptions {
         for (const auto* option : {&smooth, &derivative, &mean, &skyChange}) {
             if (*option) parser.addOption(**option);
         }
-        parser.addOption(utcOffset);
+        parser.addOptions({utcOffset, saturation, maxZenith});
     }
 
     Status read(const QCommandLineParser& parser, RowStages& stages, bool& autoOffset) const {
         std::string error;
         if (Status checked = ReadUtcOffset(parser, utcOffset, stages.utcOffset, autoOffset); !checked) return checked;
+        if (parser.isSet(saturation)) {
+            const std::optional<float> counts = ParseSaturation(parser.value(saturation).toStdString(), error);
+            if (!counts) return UsageStatus(QString::fromStdString(error));
+            stages.saturation = *counts;
+        }
+        if (parser.isSet(maxZenith)) {
+            const std::optional<double> degrees = ParseMaxZenith(parser.value(maxZenith).toStdString(), error);
+            if (!degrees) return UsageStatus(QString::fromStdString(error));
+            stages.maxZenith = *degrees;
+        }
         if (smooth && parser.isSet(*smooth)) {
             stages.smoothing = ParseSmoothing(parser.value(*smooth).toStdString(), error);
             if (!stages.smoothing) return UsageStatus(QStringLiteral("--smooth ") + QString::fromStdString(error));

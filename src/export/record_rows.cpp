@@ -52,6 +52,13 @@ std::string StagesText(const RowStages& stages) {
         if (error == std::errc()) add("sky-change " + std::string(percent, end));
     }
     if (stages.utcOffset) add("utc-offset " + OffsetText(*stages.utcOffset));
+    const auto number = [&add](const char* name, double value) {
+        char text[32];
+        const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+        if (error == std::errc()) add(name + std::string(text, end));
+    };
+    if (stages.saturation != DEFAULT_SATURATION) number("saturation ", stages.saturation);
+    if (stages.utcOffset && stages.maxZenith != DEFAULT_MAX_ZENITH) number("max-zenith ", stages.maxZenith);
     return text;
 }
 
@@ -119,6 +126,7 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
         temp1.add(record.temp_ch1());
         temp2.add(record.temp_ch2());
         batv.add(record.batv());
+        row.flags |= SaturationFlag(record, m_stages.saturation);
         const double sky = SkySum(record);
         if (!std::isnan(previousSky) && SkyChanged(previousSky, sky, m_stages.skyChange)) row.flags |= QC_SKY;
         previousSky = sky;

@@ -30,6 +30,8 @@ struct RowStages {
     // The clock's offset from UTC in minutes, known for this file; without
     // it times are the clock's own and the sun is not placed.
     std::optional<int> utcOffset;
+    float saturation = DEFAULT_SATURATION;
+    double maxZenith = DEFAULT_MAX_ZENITH;
 };
 
 // "smooth sg:11:2; mean gap:30": the stages chosen, for a file's provenance.

@@ -18,6 +18,8 @@ TEST_F(CliFixture, CalibrationOptionsAreRefusedWithTheirStatus) {
         {{"track", in, "-o", (dir / "t.gpx").string(), "--utc-offset", "9"}, 2, "'9'"},
         {{"indices", in, "-o", out, "--utc-offset", "auto"}, 1, "give --utc-offset"},
         {{"track", in, "-o", (dir / "t.gpx").string(), "--utc-offset", "auto"}, 1, "give --utc-offset"},
+        {{"bands", in, "-o", out, "--sensor", "l8", "--saturation", "0"}, 2, "--saturation '0'"},
+        {{"library", in, "-o", (dir / "l.sli").string(), "--max-zenith", "91x"}, 2, "--max-zenith '91x'"},
     };
     for (const auto& c : cases) {
         const ProcessResult result = RunCli(c.arguments);

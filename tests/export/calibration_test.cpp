@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "export/clock_offset.h"
+#include "export/record_rows.h"
 
 namespace varnelo {
 namespace {
@@ -66,6 +67,43 @@ TEST(ClockOffset, GivenOrFoundFromTheGpsTime) {
     EXPECT_EQ(OffsetIsoTime(r, 540), "2023-07-14T00:30:00+09:00");
     EXPECT_EQ(UtcIsoTime(r, 540), "2023-07-13T15:30:00Z");
     EXPECT_EQ(UtcIsoTime(r, -210), "2023-07-14T04:00:00Z");
+}
+
+// A record of flat readings with one raw reading of `head` at `counts`,
+// at 12:00 local time in Tokyo in summer.
+MeasurementRecord Lit(int head, std::size_t at, float counts) {
+    MeasurementRecord r = Timed(12, 0, 0, "030000");
+    r.set_exp(100, 100);
+    for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
+        r.set_spectrum_ch1(j, 30000.0f);
+        r.set_spectrum_ch2(j, 60000.0f);
+        r.set_channel_diff(j, 1.0f);
+    }
+    if (head == 1) r.set_spectrum_ch1(at, counts);
+    if (head == 2) r.set_spectrum_ch2(at, counts);
+    return r;
+}
+
+TEST(QualityThresholds, FlagsAtAndAroundTheirThresholds) {
+    const struct {
+        const char* name;
+        MeasurementRecord record;
+        float saturation;
+        unsigned flags;
+    } cases[] = {
+        {"below full scale", Lit(1, 0, 65534.0f), DEFAULT_SATURATION, 0},
+        {"ch.1 at full scale, 340 nm", Lit(1, 0, 65535.0f), DEFAULT_SATURATION, QC_SATURATED},
+        {"ch.2 at full scale, 850 nm", Lit(2, 510, 65535.0f), DEFAULT_SATURATION, QC_SATURATED},
+        {"a lower threshold", Lit(2, 200, 60000.0f), 60000.0f, QC_SATURATED},
+        {"just above every reading", Lit(0, 0, 0.0f), 60000.5f, 0},
+    };
+    for (const auto& c : cases) {
+        RowStages stages;
+        stages.saturation = c.saturation;
+        ResultRow row;
+        RowMaker(stages, ElementMask().set(), true).make(std::span(&c.record, 1), nullptr, 0, row);
+        EXPECT_EQ(row.flags, c.flags) << c.name << ": " << QualityText(row.flags);
+    }
 }
 
 }  // namespace
