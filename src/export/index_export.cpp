@@ -42,11 +42,15 @@ constexpr std::size_t POSITION_FIELD = DOUBLE_FIXED_TEXT_MAX + 1;
 constexpr std::size_t CSV_NUMBER_FIELD = SHORTEST_TEXT_MAX + 1;
 constexpr std::size_t QUALITY_MAX = QualityTextMax();
 constexpr std::size_t JSON_NUMBER_MAX = std::max(SHORTEST_TEXT_MAX + WHOLE_MARK.size(), NULL_TEXT.size());
+// The sun's zenith and azimuth, each with its separator, in a table.
+constexpr std::size_t SUN_FIELDS = 2 * POSITION_FIELD;
+constexpr std::string_view SUN_NAMES[] = {",\"sun_zenith\":", ",\"sun_azimuth\":"};
+constexpr int SUN_DECIMALS = 4;
 
 // record,time,latitude,longitude,altitude,speed,temp_ch1,temp_ch2,batv, the
 // indices, qc and the line end.
 constexpr std::size_t TableRowMax(std::size_t indices) {
-    return INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD +
+    return SUN_FIELDS + INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD +
            QUALITY_MAX + LINE_END.size();
 }
 
@@ -55,13 +59,13 @@ constexpr std::size_t GROUP_START_MAX = 3 * INT_FIELD + TIME_FIELD + 2 * POSITIO
 
 // The group's start, five means, the indices, qc and the line end.
 constexpr std::size_t GroupRowMax(std::size_t indices) {
-    return GROUP_START_MAX + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD + QUALITY_MAX + LINE_END.size();
+    return SUN_FIELDS + GROUP_START_MAX + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD + QUALITY_MAX + LINE_END.size();
 }
 
 // A record's or group's start, qc, each band with the comma before it and
 // its coverage beside it, and the line end.
 constexpr std::size_t BandRowMax(std::size_t bands) {
-    return std::max(GROUP_START_MAX, INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD) + QUALITY_MAX +
+    return SUN_FIELDS + std::max(GROUP_START_MAX, INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD) + QUALITY_MAX +
            bands * 2 * CSV_NUMBER_FIELD + LINE_END.size();
 }
 
@@ -84,6 +88,7 @@ constexpr std::size_t FeatureFixedMax() {
     std::size_t size = TextsSize({FEATURE_START, PROPERTIES_START, TIME_NAME, QUALITY_NAME, FEATURE_END});
     size += 3 * POSITION_FIELD + INT32_TEXT_MAX + std::max(OFFSET_ISO_TIME_MAX + 2, NULL_TEXT.size());
     for (const std::string_view name : NUMBER_NAMES) size += name.size() + JSON_NUMBER_MAX;
+    for (const std::string_view name : SUN_NAMES) size += name.size() + std::max(POSITION_FIELD, NULL_TEXT.size());
     return size + QUALITY_MAX + 1;
 }
 
@@ -253,11 +258,23 @@ const std::vector<IndexValue>& IndexValues(const std::vector<SpectralIndex>& ind
     return values;
 }
 
-// The indices, then the qc column.
-char* AppendIndicesAndQuality(char* out, const std::vector<SpectralIndex>& indices, const ResultRow& row) {
+// "zenith,azimuth," to 0.0001°, or ",," without a sun.
+char* AppendSunFields(char* out, const std::optional<SunPosition>& sun) {
+    if (!sun) return Append(out, ",,");
+    out = AppendFixed(out, sun->zenith, SUN_DECIMALS);
+    *out++ = ',';
+    out = AppendFixed(out, sun->azimuth, SUN_DECIMALS);
+    *out++ = ',';
+    return out;
+}
+
+// The indices, the sun when the clock's offset is known, then the qc column.
+char* AppendIndicesAndQuality(char* out, const std::vector<SpectralIndex>& indices, const ResultRow& row,
+                              bool withSun) {
     const std::vector<IndexValue>& values = IndexValues(indices, row);
     out = AppendIndexValues(out, values);
     if (!indices.empty()) *out++ = ',';
+    if (withSun) out = AppendSunFields(out, row.sun);
     return AppendQuality(out, row.flags | RangeFlag(indices, values));
 }
 
@@ -298,7 +315,7 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
         out = AppendCsvNumber(out, v);
         *out++ = ',';
     }
-    out = AppendIndicesAndQuality(out, indices, result);
+    out = AppendIndicesAndQuality(out, indices, result, options.stages.utcOffset.has_value());
     return Append(out, LINE_END);
 }
 
@@ -325,7 +342,7 @@ char* AppendGroupRow(char* out, const ResultRow& row, const MeasurementRecord& f
         out = AppendCsvNumber(out, static_cast<float>(v));
         *out++ = ',';
     }
-    out = AppendIndicesAndQuality(out, indices, row);
+    out = AppendIndicesAndQuality(out, indices, row, options.stages.utcOffset.has_value());
     return Append(out, LINE_END);
 }
 
@@ -341,6 +358,7 @@ char* AppendBandRow(char* out, const ResultRow& row, const MeasurementRecord& fi
     out = options.stages.grouping.on() ? AppendGroupStart(out, row, first, options.stages.utcOffset)
                                        : AppendRecordStart(out, row.records.first, first, row.position,
                                                            options.stages.utcOffset);
+    if (options.stages.utcOffset) out = AppendSunFields(out, row.sun);
     out = AppendQuality(out, row.flags);
     for (const SpectralBand& band : options.bands.bands) {
         *out++ = ',';
@@ -407,6 +425,16 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
         out = Append(out, propertyNames[i]);
         out = values[i] ? AppendJsonNumber(out, *values[i]) : Append(out, NULL_TEXT);
     }
+    if (options.stages.utcOffset) {
+        for (int k = 0; k < 2; ++k) {
+            out = Append(out, SUN_NAMES[k]);
+            if (!row.sun) {
+                out = Append(out, NULL_TEXT);
+                continue;
+            }
+            out = AppendFixed(out, k == 0 ? row.sun->zenith : row.sun->azimuth, SUN_DECIMALS);
+        }
+    }
     out = Append(out, QUALITY_NAME);
     out = AppendQuality(out, row.flags | RangeFlag(options.indices, values));
     *out++ = '"';
@@ -440,6 +468,7 @@ std::string IndexTableHeader(const IndexTableOptions& options) {
         const std::string_view unit = IndexUnit(index);
         if (!unit.empty()) line += " (" + std::string(unit) + ")";
     }
+    if (options.stages.utcOffset) line += ",sun_zenith,sun_azimuth";
     line += ",qc";
     line += LINE_END;
     return line;
@@ -447,7 +476,9 @@ std::string IndexTableHeader(const IndexTableOptions& options) {
 
 std::string BandTableHeader(const BandTableOptions& options) {
     std::string line = options.stages.grouping.on() ? "first,last,n" : "record";
-    line += ",time,latitude (deg),longitude (deg),qc";
+    line += ",time,latitude (deg),longitude (deg)";
+    if (options.stages.utcOffset) line += ",sun_zenith,sun_azimuth";
+    line += ",qc";
     for (const SpectralBand& band : options.bands.bands) {
         line += ',' + band.name;
         if (band.coverage < FULL_COVERAGE) line += ',' + band.name + "_coverage";

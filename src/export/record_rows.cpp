@@ -148,6 +148,13 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
     }
     row.position.reset();
     if (latitude.n > 0) row.position = SignedPosition{latitude.mean(), longitude.mean()};
+    row.sun.reset();
+    if (m_stages.utcOffset && row.position) {
+        if (const std::optional<double> utc = UtcSeconds(members.front(), *m_stages.utcOffset)) {
+            row.sun = SolarPosition(*utc, row.position->latitude, row.position->longitude);
+            if (row.sun->zenith > m_stages.maxZenith) row.flags |= QC_LOWSUN;
+        }
+    }
     row.altitude = altitude.mean();
     row.speed = speed.mean();
     row.tempCh1 = temp1.mean();

@@ -17,6 +17,7 @@
 #include "analysis/quality_flags.h"
 #include "analysis/reflectance.h"
 #include "analysis/savitzky_golay.h"
+#include "analysis/solar_position.h"
 #include "data/measurement_record.h"
 #include "export/file_batches.h"
 #include "export/track_export.h"
@@ -47,6 +48,9 @@ struct ResultRow {
     double tempCh1 = 0.0, tempCh2 = 0.0, batv = 0.0;
     ReflectanceArray reflectance{};  // the elements asked for; the others NaN
     unsigned flags = 0;              // every member's, united
+    // With the clock's offset: the sun at the first member's time over the
+    // row's position; nothing without a fix or a real time.
+    std::optional<SunPosition> sun;
 };
 
 class RowMaker {

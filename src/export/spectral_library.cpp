@@ -30,7 +30,7 @@ constexpr std::size_t SPECTRUM_BYTES = SPECTRUM_LENGTH * sizeof(float);
 constexpr std::size_t LibraryRowMax(std::size_t indices) {
     return 3 * (1 + INT32_TEXT_MAX) + 1 + OFFSET_ISO_TIME_MAX + 2 * (1 + DOUBLE_FIXED_TEXT_MAX) + 1 +
            SHORTEST_TEXT_MAX + indices * (1 + SHORTEST_TEXT_MAX) + 1 + QualityTextMax() + 1 + WKT_START.size() +
-           2 * DOUBLE_FIXED_TEXT_MAX + 2 + LIBRARY_LINE_END.size();
+           2 * DOUBLE_FIXED_TEXT_MAX + 2 + LIBRARY_LINE_END.size() + 2 * (1 + DOUBLE_FIXED_TEXT_MAX);
 }
 
 // What one row is made as: the spectrum's bytes, the name it would have and
@@ -71,7 +71,12 @@ private:
     std::vector<std::string> m_names;
 };
 
-std::string LibraryCsvHeader(const LibraryOptions& options) {
+// A source's stages: its own, or those of all.
+const RowStages& SourceStages(const LibraryOptions& options, std::size_t source) {
+    return source < options.sourceStages.size() ? options.sourceStages[source] : options.stages;
+}
+
+std::string LibraryCsvHeader(const LibraryOptions& options, const RowStages& stages) {
     std::string line = "spectra names,";
     line += options.stages.grouping.on() ? "first,last,n" : "record";
     line += ",time,latitude (deg),longitude (deg),altitude (m)";
@@ -79,12 +84,8 @@ std::string LibraryCsvHeader(const LibraryOptions& options) {
         line += ',' + IndexName(index);
         if (const std::string_view unit = IndexUnit(index); !unit.empty()) line += " (" + std::string(unit) + ")";
     }
+    if (stages.utcOffset) line += ",sun_zenith,sun_azimuth";
     return line + ",qc,wkt" + std::string(LIBRARY_LINE_END);
-}
-
-// A source's stages: its own, or those of all.
-const RowStages& SourceStages(const LibraryOptions& options, std::size_t source) {
-    return source < options.sourceStages.size() ? options.sourceStages[source] : options.stages;
 }
 
 std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const MeasurementRecord& first,
@@ -114,6 +115,11 @@ std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const M
         values[i] = ComputeIndex(options.indices[i], row.reflectance);
         line += ',';
         if (values[i]) line += ShortestOrEmpty(*values[i]);
+    }
+    if (stages.utcOffset) {
+        line += ',';
+        if (row.sun) line += FixedDecimals(row.sun->zenith, 4) + ',' + FixedDecimals(row.sun->azimuth, 4);
+        else line += ',';
     }
     line += ',' + QualityText(row.flags | RangeFlag(options.indices, values)) + ',' + wkt;
     return line + std::string(LIBRARY_LINE_END);
@@ -181,7 +187,7 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     if (!sli.open()) return failed(sli);
     if (!csv.open()) return failed(csv);
     if (!hdr.open()) return failed(hdr);
-    if (!csv.write(LibraryCsvHeader(options))) return failed(csv);
+    if (!csv.write(LibraryCsvHeader(options, SourceStages(options, 0)))) return failed(csv);
     SpectrumNames names;
     int written = 0, planned = 0;
     bool cancelled = false;

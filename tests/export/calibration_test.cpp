@@ -85,24 +85,41 @@ MeasurementRecord Lit(int head, std::size_t at, float counts) {
 }
 
 TEST(QualityThresholds, FlagsAtAndAroundTheirThresholds) {
+    const MeasurementRecord unfixed = [] {
+        MeasurementRecord r = Lit(0, 0, 0.0f);
+        r.set_gps_text("X,030000,V,3539.1234,N,13945.6789,E");
+        return r;
+    }();
+    // Tokyo at noon local time in July: the sun about 14° from the zenith.
+    const double zenith = SolarPosition(*UtcSeconds(Lit(0, 0, 0.0f), 540), 35.6520567, 139.7613150).zenith;
     const struct {
         const char* name;
         MeasurementRecord record;
         float saturation;
+        std::optional<int> offset;
+        double maxZenith;
         unsigned flags;
     } cases[] = {
-        {"below full scale", Lit(1, 0, 65534.0f), DEFAULT_SATURATION, 0},
-        {"ch.1 at full scale, 340 nm", Lit(1, 0, 65535.0f), DEFAULT_SATURATION, QC_SATURATED},
-        {"ch.2 at full scale, 850 nm", Lit(2, 510, 65535.0f), DEFAULT_SATURATION, QC_SATURATED},
-        {"a lower threshold", Lit(2, 200, 60000.0f), 60000.0f, QC_SATURATED},
-        {"just above every reading", Lit(0, 0, 0.0f), 60000.5f, 0},
+        {"below full scale", Lit(1, 0, 65534.0f), DEFAULT_SATURATION, {}, 60, 0},
+        {"ch.1 at full scale, 340 nm", Lit(1, 0, 65535.0f), DEFAULT_SATURATION, {}, 60, QC_SATURATED},
+        {"ch.2 at full scale, 850 nm", Lit(2, 510, 65535.0f), DEFAULT_SATURATION, {}, 60, QC_SATURATED},
+        {"a lower threshold", Lit(2, 200, 60000.0f), 60000.0f, {}, 60, QC_SATURATED},
+        {"just above every reading", Lit(0, 0, 0.0f), 60000.5f, {}, 60, 0},
+        {"the threshold just past the sun", Lit(0, 0, 0.0f), DEFAULT_SATURATION, 540, zenith + 1e-4, 0},
+        {"the sun just past the threshold", Lit(0, 0, 0.0f), DEFAULT_SATURATION, 540, zenith - 1e-4, QC_LOWSUN},
+        {"no offset, no sun", Lit(0, 0, 0.0f), DEFAULT_SATURATION, {}, 0, 0},
+        {"no fix, no sun", unfixed, DEFAULT_SATURATION, 540, 0, QC_NOFIX},
     };
+    EXPECT_NEAR(zenith, 14.2, 0.5);
     for (const auto& c : cases) {
         RowStages stages;
         stages.saturation = c.saturation;
+        stages.utcOffset = c.offset;
+        stages.maxZenith = c.maxZenith;
         ResultRow row;
         RowMaker(stages, ElementMask().set(), true).make(std::span(&c.record, 1), nullptr, 0, row);
         EXPECT_EQ(row.flags, c.flags) << c.name << ": " << QualityText(row.flags);
+        EXPECT_EQ(row.sun.has_value(), c.offset && c.flags != QC_NOFIX) << c.name;
     }
 }
 
