@@ -71,6 +71,8 @@ Status ReadUtcOffset(const QCommandLineParser& parser, const QCommandLineOption&
 
 int FinishExport(const ExportResult& result) {
     if (result.status) return 0;
+    // A request that only the file could show wrong (a record it lacks).
+    if (result.status.kind == Status::Kind::Usage) return UsageError(QString::fromStdString(result.status.detail));
     return Fail(QString::fromStdString(result.status.detail));
 }
 

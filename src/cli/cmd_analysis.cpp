@@ -63,6 +63,15 @@ struct StageOptions {
                                  QStringLiteral("with --utc-offset: flag lowsun when the sun's zenith angle exceeds DEG "
                                                 "(default 60)"),
                                  QStringLiteral("DEG")};
+    QCommandLineOption panel{QStringLiteral("panel"),
+                             QStringLiteral("the records (numbered from 0, as 0,20-21,39) taken over a white reference "
+                                            "panel: each reflectance is divided by theirs, interpolated in time"),
+                             QStringLiteral("LIST")};
+    QCommandLineOption panelReflectance{
+        QStringLiteral("panel-reflectance"),
+        QStringLiteral("the panel's certified reflectance: a factor, or a CSV table of wavelength (nm) and "
+                       "reflectance covering 340..850 nm"),
+        QStringLiteral("FILE.csv|VALUE")};
 
     static StageOptions For(bool smoothing, bool grouping, bool sky) {
         StageOptions o;
@@ -93,7 +102,33 @@ struct StageOptions {
         for (const auto* option : {&smooth, &derivative, &mean, &skyChange}) {
             if (*option) parser.addOption(**option);
         }
-        parser.addOptions({utcOffset, saturation, maxZenith});
+        parser.addOptions({utcOffset, saturation, maxZenith, panel, panelReflectance});
+    }
+
+    // --panel and --panel-reflectance: the records and the certified reflectance.
+    Status readPanel(const QCommandLineParser& parser, std::optional<std::vector<int>>& records,
+                     ReflectanceArray& certified) const {
+        if (!parser.isSet(panel) && !parser.isSet(panelReflectance)) return {};
+        if (!parser.isSet(panel) || !parser.isSet(panelReflectance)) {
+            return UsageStatus(QStringLiteral("--panel and --panel-reflectance go together"));
+        }
+        std::string error;
+        records = ParsePanelList(parser.value(panel).toStdString(), error);
+        if (!records) return UsageStatus(QString::fromStdString(error));
+        const std::string value = parser.value(panelReflectance).toStdString();
+        std::optional<ReflectanceArray> read = ParsePanelReflectance(value, {}, {}, false, error);
+        if (!read) {
+            // Not a factor: a table, read as every table is.
+            const std::filesystem::path path = ToPath(parser.value(panelReflectance));
+            std::string text;
+            if (const Status opened = ReadTableFile(path, text); !opened) {
+                return UsageStatus(QStringLiteral("--panel-reflectance ") + QString::fromStdString(opened.detail));
+            }
+            read = ParsePanelReflectance(value, text, PathText(path), true, error);
+            if (!read) return UsageStatus(QStringLiteral("--panel-reflectance ") + QString::fromStdString(error));
+        }
+        certified = *read;
+        return {};
     }
 
     Status read(const QCommandLineParser& parser, RowStages& stages, bool& autoOffset) const {
@@ -164,14 +199,25 @@ struct Common {
     std::vector<SpectralIndex> indices;
     RowStages stages;
     bool autoOffset = false;  // the clock's offset is found in each file
+    std::optional<std::vector<int>> panelRecords;
+    ReflectanceArray certified{};
 };
 
 // One data file's stages: the clock's offset found in its own records when
 // asked for.
 Status FileStages(const Common& c, DataFileReader& source, RowStages& stages) {
     stages = c.stages;
-    if (!c.autoOffset) return {};
     FileBatches batches(source);
+    if (c.panelRecords) {
+        if (!c.panelRecords->empty() && c.panelRecords->back() >= source.count()) {
+            return Status{Status::Kind::Usage, "--panel names record " + std::to_string(c.panelRecords->back()) + " but " +
+                                                   PathText(source.path()) + " holds " +
+                                                   std::to_string(source.count()) + " records"};
+        }
+        stages.panel = LoadPanelCalibration(batches, *c.panelRecords, c.certified);
+        if (!stages.panel) return Status{Status::Kind::OpenFailed, batches.unreadable(source.count())};
+    }
+    if (!c.autoOffset) return {};
     const OffsetFinding found = FindUtcOffset(FileRecords(batches));
     if (!found.minutes) return Status{Status::Kind::Failed, PathText(source.path()) + ": " + found.error};
     stages.utcOffset = found.minutes;
@@ -188,6 +234,7 @@ Status ReadCommon(QCommandLineParser& parser, const QStringList& arguments, cons
     } else {
         common.indices = DefaultIndices();
     }
+    if (Status checked = stageOptions.readPanel(parser, common.panelRecords, common.certified); !checked) return checked;
     return stageOptions.read(parser, common.stages, common.autoOffset);
 }
 

@@ -59,6 +59,7 @@ std::string StagesText(const RowStages& stages) {
     };
     if (stages.saturation != DEFAULT_SATURATION) number("saturation ", stages.saturation);
     if (stages.utcOffset && stages.maxZenith != DEFAULT_MAX_ZENITH) number("max-zenith ", stages.maxZenith);
+    if (stages.panel) number("panel records ", static_cast<double>(stages.panel->records().size()));
     return text;
 }
 
@@ -82,6 +83,10 @@ RowMaker::RowMaker(const RowStages& stages, const ElementMask& needed, bool whol
     }
 }
 
+void RowMaker::calibrate(const MeasurementRecord& record, ReflectanceArray& reflectance) const {
+    if (m_stages.panel) m_stages.panel->apply(RecordSeconds(record), reflectance, m_raw);
+}
+
 // Only the elements the row reads are derived (and smoothed): an index
 // needs a few of the 511.
 void RowMaker::memberReflectance(const MeasurementRecord& record, ReflectanceArray& out) const {
@@ -92,6 +97,7 @@ void RowMaker::memberReflectance(const MeasurementRecord& record, ReflectanceArr
     } else {
         for (const std::size_t j : m_raw) source[j] = DefinedReflectanceAt(record, j);
     }
+    calibrate(record, source);
     if (m_smoother) {
         for (const std::size_t j : m_read) out[j] = m_smoother->at(raw, static_cast<int>(j));
     }
@@ -110,7 +116,10 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
     }
     Sums latitude, longitude, altitude, speed, temp1, temp2, batv;
     double previousSky = previous ? SkySum(*previous) : NaN;
+    int number = first;
     for (const MeasurementRecord& record : members) {
+        if (m_stages.panel && m_stages.panel->isPanel(number)) row.flags |= QC_PANEL;
+        ++number;
         GpsFix fix;
         ParseGpsText(GpsSentenceBytes(record), fix);
         const std::optional<SignedPosition> position = SignedPositionOf(record, fix.latitude, fix.longitude, fix.given);
@@ -189,6 +198,20 @@ std::optional<std::vector<RecordRange>> PlanFileRows(FileBatches& batches, const
         for (std::size_t k = 0; k < records.size(); ++k) seconds[first + k] = RecordSeconds(records[k]);
     }
     return PlanRows(grouping, batches.count(), [&](int i) { return seconds[static_cast<std::size_t>(i)]; });
+}
+
+std::shared_ptr<const PanelCalibration> LoadPanelCalibration(FileBatches& batches, std::vector<int> records,
+                                                             const ReflectanceArray& certified) {
+    auto calibration = std::make_shared<PanelCalibration>(std::move(records), certified);
+    ReflectanceArray reflectance;
+    for (const int r : calibration->records()) {
+        std::unique_ptr<MeasurementRecord[]> room;
+        const auto record = batches.read(static_cast<std::size_t>(r), static_cast<std::size_t>(r) + 1, room);
+        if (record.empty()) return nullptr;
+        DefinedReflectance(record.front(), reflectance);
+        calibration->addPanel(RecordSeconds(record.front()), reflectance);
+    }
+    return calibration;
 }
 
 bool ReadRows(FileBatches& batches, const std::vector<RecordRange>& rows, std::size_t begin, std::size_t end,

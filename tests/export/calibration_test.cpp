@@ -123,5 +123,27 @@ TEST(QualityThresholds, FlagsAtAndAroundTheirThresholds) {
     }
 }
 
+TEST(PanelStage, ComesBeforeSmoothingAndFlagsThePanel) {
+    const MeasurementRecord record = Lit(0, 0, 0.0f);
+    auto panel = std::make_shared<PanelCalibration>(std::vector<int>{4}, [] {
+        ReflectanceArray rho;
+        rho.fill(0.99);
+        return rho;
+    }());
+    ReflectanceArray own;
+    DefinedReflectance(record, own);
+    panel->addPanel(RecordSeconds(record), own);
+    RowStages stages;
+    stages.panel = panel;
+    stages.smoothing = SmoothingOptions{5, 2, false};
+    for (const int number : {3, 4}) {
+        ResultRow row;
+        RowMaker(stages, ElementMask().set(), true).make(std::span(&record, 1), nullptr, number, row);
+        EXPECT_NEAR(row.reflectance[0], 0.99, 1e-12) << number;
+        EXPECT_NEAR(row.reflectance[255], 0.99, 1e-12) << number;
+        EXPECT_EQ(row.flags, number == 4 ? unsigned{QC_PANEL} : 0u);
+    }
+}
+
 }  // namespace
 }  // namespace varnelo
