@@ -18,6 +18,7 @@
 #include "io/atomic_file.h"
 #include "io/path_text.h"
 #include "io/table_file.h"
+#include "netcdf/netcdf_export.h"
 #include "launch/path_text.h"
 
 namespace varnelo::cli {
@@ -391,6 +392,30 @@ int RunLibrary(const QStringList& arguments) {
         if (const Status found = FileStages(c, *source, stages); !found) return FinishExport(ExportResult{found});
     }
     return FinishExport(ExportSpectralLibrary(files, sources, options));
+}
+
+int RunNetcdf(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a NetCDF-4 file (CF-1.8 trajectory, ACDD-1.3) of every record of a data file: time, position, "
+        "altitude, the scaled ch.1, ch.2 and reflectance spectra (340..850 nm), quality flags, the sun with "
+        "--utc-offset, and the spectral indices. With several data files, -o names a folder."));
+    AddFiles(parser);
+    const QCommandLineOption output = OutputOption(QStringLiteral("OUT.nc"));
+    const QCommandLineOption index = IndexOption();
+    const StageOptions stageOptions = StageOptions::For(true, false, true);
+    parser.addOptions({output, index});
+    stageOptions.addTo(parser);
+    Common c;
+    const Status read = ReadCommon(parser, arguments, output, OutputKind::Binary, &index, stageOptions, c);
+    if (!read) return ExitStatus(read);
+    if (IsStandardOutput(c.target)) return UsageError(QStringLiteral("netcdf writes a file: name it with -o OUT.nc"));
+    return RunPerFile(c.paths, c.target, ".nc", [&](const auto& to, DataFileReader& source, const QString& input) {
+        NetcdfOptions options{c.indices, {}, ToPath(input).filename().string(), {}};
+        if (Status found = FileStages(c, source, options.stages); !found) return ExportResult{std::move(found)};
+        options.history = ProvenanceText(MakeProvenance({input}, StagesText(options.stages)));
+        return ExportNetcdf(to, source, options);
+    });
 }
 
 }  // namespace varnelo::cli

@@ -38,7 +38,9 @@ int Wrapped(int seconds) {
     return seconds;
 }
 
-// The civil date and time of seconds since 1970 (Hinnant's algorithm).
+}  // namespace
+
+// Hinnant's algorithm for the civil date.
 std::string IsoOfSeconds(long long seconds) {
     long long days = seconds / DAY;
     long long rest = seconds % DAY;
@@ -71,8 +73,6 @@ std::string IsoOfSeconds(long long seconds) {
     AppendTwo(text, static_cast<int>(rest % 60));
     return text;
 }
-
-}  // namespace
 
 std::optional<int> ParseUtcOffset(std::string_view text, std::string& error) {
     const bool shaped = text.size() == 6 && (text[0] == '+' || text[0] == '-') && Digit(text[1]) && Digit(text[2]) &&

@@ -61,6 +61,9 @@ std::string ResultTime(const MeasurementRecord& record, const std::optional<int>
 // not a real one.
 std::optional<double> UtcSeconds(const MeasurementRecord& record, int offsetMinutes);
 
+// "2023-07-14T00:30:00" of seconds since 1970; empty outside years 1..9999.
+std::string IsoOfSeconds(long long seconds);
+
 // "+09:00" / "-03:30".
 std::string OffsetText(int offsetMinutes);
 
