@@ -24,8 +24,10 @@ namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float FLOAT_NaN = std::numeric_limits<float>::quiet_NaN();
-// Enough to halve a spectrum's bytes; beyond it deflate gains little and costs much.
-constexpr int DEFLATE_LEVEL = 4;
+// The spectra are noisy floats: level 4 makes a full file 0.6 % smaller
+// than level 1 and takes 15 % longer, where deflate is already most of the
+// time the export takes.
+constexpr int DEFLATE_LEVEL = 1;
 
 // The first failure of a run of library calls, which the rest then skip.
 class Calls {
