@@ -24,7 +24,6 @@ struct Clock {
     std::string gps;
     bool fix = true;
 };
-
 TEST(ClockOffset, GivenOrFoundFromTheGpsTime) {
     const struct {
         const char* name;
@@ -53,15 +52,13 @@ TEST(ClockOffset, GivenOrFoundFromTheGpsTime) {
         EXPECT_EQ(finding.minutes, c.minutes) << c.name;
         EXPECT_NE(finding.error.find(c.error), std::string::npos) << c.name << ": " << finding.error;
     }
-    const struct {
-        const char* text;
-        std::optional<int> minutes;
-    } given[] = {{"+09:00", 540}, {"-03:30", -210}, {"-12:00", -720}, {"+14:00", 840}, {"+00:00", 0},
-                 {"-12:15", {}},  {"+14:01", {}},   {"09:00", {}},    {"+9:00", {}},   {"+05:60", {}}};
-    for (const auto& c : given) {
+    const std::pair<const char*, std::optional<int>> given[] = {
+        {"+09:00", 540}, {"-03:30", -210}, {"-12:00", -720}, {"+14:00", 840}, {"+00:00", 0},
+        {"-12:15", {}},  {"+14:01", {}},   {"09:00", {}},    {"+9:00", {}},   {"+05:60", {}}};
+    for (const auto& [text, minutes] : given) {
         std::string error;
-        EXPECT_EQ(ParseUtcOffset(c.text, error), c.minutes) << c.text;
-        EXPECT_EQ(error.empty(), c.minutes.has_value()) << c.text;
+        EXPECT_EQ(ParseUtcOffset(text, error), minutes) << text;
+        EXPECT_EQ(error.empty(), minutes.has_value()) << text;
     }
     const MeasurementRecord r = Timed(0, 30, 0, "");
     EXPECT_EQ(OffsetIsoTime(r, 540), "2023-07-14T00:30:00+09:00");
@@ -71,8 +68,8 @@ TEST(ClockOffset, GivenOrFoundFromTheGpsTime) {
 
 // A record of flat readings with one raw reading of `head` at `counts`,
 // at 12:00 local time in Tokyo in summer.
-MeasurementRecord Lit(int head, std::size_t at, float counts) {
-    MeasurementRecord r = Timed(12, 0, 0, "030000");
+MeasurementRecord Lit(int head, std::size_t at, float counts, bool fix = true) {
+    MeasurementRecord r = Timed(12, 0, 0, "030000", fix);
     r.set_exp(100, 100);
     for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
         r.set_spectrum_ch1(j, 30000.0f);
@@ -85,11 +82,6 @@ MeasurementRecord Lit(int head, std::size_t at, float counts) {
 }
 
 TEST(QualityThresholds, FlagsAtAndAroundTheirThresholds) {
-    const MeasurementRecord unfixed = [] {
-        MeasurementRecord r = Lit(0, 0, 0.0f);
-        r.set_gps_text("X,030000,V,3539.1234,N,13945.6789,E");
-        return r;
-    }();
     // Tokyo at noon local time in July: the sun about 14° from the zenith.
     const double zenith = SolarPosition(*UtcSeconds(Lit(0, 0, 0.0f), 540), 35.6520567, 139.7613150).zenith;
     const struct {
@@ -108,7 +100,7 @@ TEST(QualityThresholds, FlagsAtAndAroundTheirThresholds) {
         {"the threshold just past the sun", Lit(0, 0, 0.0f), DEFAULT_SATURATION, 540, zenith + 1e-4, 0},
         {"the sun just past the threshold", Lit(0, 0, 0.0f), DEFAULT_SATURATION, 540, zenith - 1e-4, QC_LOWSUN},
         {"no offset, no sun", Lit(0, 0, 0.0f), DEFAULT_SATURATION, {}, 0, 0},
-        {"no fix, no sun", unfixed, DEFAULT_SATURATION, 540, 0, QC_NOFIX},
+        {"no fix, no sun", Lit(0, 0, 0.0f, false), DEFAULT_SATURATION, 540, 0, QC_NOFIX},
     };
     EXPECT_NEAR(zenith, 14.2, 0.5);
     for (const auto& c : cases) {
