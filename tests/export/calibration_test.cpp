@@ -19,34 +19,27 @@ MeasurementRecord Timed(int h, int m, int s, const std::string& gps, bool fix = 
     return r;
 }
 
-struct Clock {
-    int h, m, s;
-    std::string gps;
-    bool fix = true;
-};
 TEST(ClockOffset, GivenOrFoundFromTheGpsTime) {
     const struct {
         const char* name;
-        std::vector<Clock> records;
+        std::vector<MeasurementRecord> records;
         std::optional<int> minutes;
         const char* error;
     } found[] = {
-        {"east", {{9, 30, 0, "003000"}, {9, 31, 0, "003100.00"}}, 540, ""},
-        {"clock a minute off", {{9, 30, 50, "002950"}, {9, 31, 40, "003000"}}, 540, ""},
-        {"west across midnight", {{23, 0, 0, "023000"}}, -210, ""},
-        {"east across midnight", {{1, 0, 0, "230000"}}, 120, ""},
-        {"+14:00 is the last zone", {{14, 0, 0, "000000"}}, 840, ""},
-        {"void fixes are not read", {{9, 30, 0, "123000", false}, {9, 30, 0, "003000"}}, 540, ""},
-        {"disagreeing records", {{9, 0, 0, "1"}, {9, 30, 0, "003000"}, {9, 31, 0, "003000"}, {9, 33, 0, "003000"}},
+        {"east", {Timed(9, 30, 0, "003000"), Timed(9, 31, 0, "003100.00")}, 540, ""},
+        {"clock a minute off", {Timed(9, 30, 50, "002950"), Timed(9, 31, 40, "003000")}, 540, ""},
+        {"west across midnight", {Timed(23, 0, 0, "023000")}, -210, ""},
+        {"east across midnight", {Timed(1, 0, 0, "230000")}, 120, ""},
+        {"+14:00 is the last zone", {Timed(14, 0, 0, "000000")}, 840, ""},
+        {"void fixes are not read", {Timed(9, 30, 0, "123000", false), Timed(9, 30, 0, "003000")}, 540, ""},
+        {"disagreeing records",
+         {Timed(9, 0, 0, "1"), Timed(9, 30, 0, "003000"), Timed(9, 31, 0, "003000"), Timed(9, 33, 0, "003000")},
          std::nullopt, "records 1 and 3 disagree"},
-        {"no GPS time", {{9, 30, 0, "1"}, {9, 30, 0, "0930xx"}}, std::nullopt, "give --utc-offset"},
+        {"no GPS time", {Timed(9, 30, 0, "1"), Timed(9, 30, 0, "0930xx")}, std::nullopt, "give --utc-offset"},
     };
     for (const auto& c : found) {
         auto doc = std::make_unique<CVarneloDoc>();
-        for (std::size_t i = 0; i < c.records.size(); ++i) {
-            const Clock& k = c.records[i];
-            doc->record(static_cast<int>(i)) = Timed(k.h, k.m, k.s, k.gps, k.fix);
-        }
+        for (std::size_t i = 0; i < c.records.size(); ++i) doc->record(static_cast<int>(i)) = c.records[i];
         doc->setRecordCount(static_cast<int>(c.records.size()));
         const OffsetFinding finding = FindUtcOffset(DocumentRecords(*doc));
         EXPECT_EQ(finding.minutes, c.minutes) << c.name;
