@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <limits>
-#include <numeric>
 
 namespace varnelo {
 namespace {

@@ -1,4 +1,4 @@
-// The clock's offset from UTC, given or found in the GPS times.
+// The clock's offset, the flags' thresholds and the panel on the path to results.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -110,11 +110,9 @@ TEST(QualityThresholds, FlagsAtAndAroundTheirThresholds) {
 
 TEST(PanelStage, ComesBeforeSmoothingAndFlagsThePanel) {
     const MeasurementRecord record = Lit(0, 0, 0.0f);
-    auto panel = std::make_shared<PanelCalibration>(std::vector<int>{4}, [] {
-        ReflectanceArray rho;
-        rho.fill(0.99);
-        return rho;
-    }());
+    ReflectanceArray rho;
+    rho.fill(0.99);
+    auto panel = std::make_shared<PanelCalibration>(std::vector<int>{4}, rho);
     ReflectanceArray own;
     DefinedReflectance(record, own);
     panel->addPanel(RecordSeconds(record), own);
