@@ -39,4 +39,38 @@ std::optional<double> ParseSkyChange(std::string_view percent, std::string& erro
     return value / 100.0;
 }
 
+unsigned SaturationFlag(const MeasurementRecord& record, float counts) {
+    const SpectrumView ch1 = record.spectrum_ch1();
+    const SpectrumView ch2 = record.spectrum_ch2();
+    bool saturated = false;
+    for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) saturated |= ch1[j] >= counts || ch2[j] >= counts;
+    return saturated ? unsigned{QC_SATURATED} : 0u;
+}
+
+namespace {
+
+std::optional<double> Number(std::string_view text) {
+    double value = 0.0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<float> ParseSaturation(std::string_view counts, std::string& error) {
+    const std::optional<double> value = Number(counts);
+    if (value && *value > 0.0 && *value <= 3.4e38) return static_cast<float>(*value);
+    error = "--saturation " + QuotedValue(counts) + " is not a count above 0";
+    return std::nullopt;
+}
+
+std::optional<double> ParseMaxZenith(std::string_view degrees, std::string& error) {
+    const std::optional<double> value = Number(degrees);
+    if (value && *value >= 0.0 && *value <= 180.0) return value;
+    error = "--max-zenith " + QuotedValue(degrees) + " is not an angle of 0..180 degrees";
+    return std::nullopt;
+}
+
 }  // namespace varnelo

@@ -172,7 +172,7 @@ std::optional<BandSet> ParseResponseTable(std::string_view text, std::string_vie
     }
     if (header.empty()) return fail("the table is empty");
     if (nm.size() < 2) return fail("fewer than two wavelengths");
-    BandSet set{std::string(sensor), {}};
+    BandSet set{std::string(sensor), {}, nm.front(), nm.back()};
     for (std::size_t c = 0; c < header.size(); ++c) {
         if (c == wl) continue;
         SpectralBand band;

@@ -47,6 +47,8 @@ struct SpectralBand {
 struct BandSet {
     std::string sensor;  // "s2a", "l8", or the table's file name
     std::vector<SpectralBand> bands;
+    // A table's first and last wavelength (nm): outside them its values are 0.
+    double firstNm = 0.0, lastNm = 0.0;
 };
 
 // A Gaussian response of the given centre and FWHM (nm).

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "export/clock_offset.h"
 #include "io/atomic_file.h"
 #include "launch/logger_options.h"
 #include "launch/path_text.h"
@@ -46,8 +47,32 @@ int Fail(const QString& message) {
     return EXIT_FAILED;
 }
 
+QCommandLineOption UtcOffsetOption() {
+    return QCommandLineOption(QStringLiteral("utc-offset"),
+                              QStringLiteral("the logger clock's offset from UTC, -12:00..+14:00, or auto to take it "
+                                             "from the GPS time of the records with a fix"),
+                              QStringLiteral("+HH:MM|auto"));
+}
+
+Status ReadUtcOffset(const QCommandLineParser& parser, const QCommandLineOption& option, std::optional<int>& minutes,
+                     bool& automatic) {
+    automatic = false;
+    if (!parser.isSet(option)) return {};
+    const QString value = parser.value(option);
+    if (value == QLatin1String("auto")) {
+        automatic = true;
+        return {};
+    }
+    std::string error;
+    minutes = ParseUtcOffset(value.toStdString(), error);
+    if (!minutes) return UsageStatus(QString::fromStdString(error));
+    return {};
+}
+
 int FinishExport(const ExportResult& result) {
     if (result.status) return 0;
+    // A request that only the file could show wrong (a record it lacks).
+    if (result.status.kind == Status::Kind::Usage) return UsageError(QString::fromStdString(result.status.detail));
     return Fail(QString::fromStdString(result.status.detail));
 }
 

@@ -78,6 +78,12 @@ Status OpenSession(const QString& path, Session& session);
 // The same for reading its records straight from the file.
 Status OpenDataFile(const QString& path, DataFileReader& reader);
 
+// --utc-offset ±HH:MM|auto, the logger clock's offset from UTC.
+QCommandLineOption UtcOffsetOption();
+// The offset given, or `automatic` when it is to be found in each file.
+Status ReadUtcOffset(const QCommandLineParser& parser, const QCommandLineOption& option, std::optional<int>& minutes,
+                     bool& automatic);
+
 // The logger the switches of AddLoggerOptions name (--sim, else an explicit
 // port: --port, then VARNELO_PORT, else discovery), with the session it
 // fills. Usage errors and a logger that cannot be reached end the command

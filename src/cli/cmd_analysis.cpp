@@ -11,12 +11,14 @@
 #include "cli/batch.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "export/clock_offset.h"
 #include "export/index_export.h"
 #include "export/provenance.h"
 #include "export/spectral_library.h"
 #include "io/atomic_file.h"
 #include "io/path_text.h"
 #include "io/table_file.h"
+#include "netcdf/netcdf_export.h"
 #include "launch/path_text.h"
 
 namespace varnelo::cli {
@@ -53,6 +55,24 @@ Status ChosenIndices(const QCommandLineParser& parser, const QCommandLineOption&
 // The stage options a command takes; those it does not take stay unset.
 struct StageOptions {
     std::optional<QCommandLineOption> smooth, derivative, mean, skyChange;
+    QCommandLineOption utcOffset = UtcOffsetOption();
+    QCommandLineOption saturation{QStringLiteral("saturation"),
+                                  QStringLiteral("flag saturated when a raw ch.1 or ch.2 reading over 340..850 nm is at "
+                                                 "or above COUNTS (default 65535, the heads' full scale)"),
+                                  QStringLiteral("COUNTS")};
+    QCommandLineOption maxZenith{QStringLiteral("max-zenith"),
+                                 QStringLiteral("with --utc-offset: flag lowsun when the sun's zenith angle exceeds DEG "
+                                                "(default 60)"),
+                                 QStringLiteral("DEG")};
+    QCommandLineOption panel{QStringLiteral("panel"),
+                             QStringLiteral("the records (numbered from 0, as 0,20-21,39) taken over a white reference "
+                                            "panel: each reflectance is divided by theirs, interpolated in time"),
+                             QStringLiteral("LIST")};
+    QCommandLineOption panelReflectance{
+        QStringLiteral("panel-reflectance"),
+        QStringLiteral("the panel's certified reflectance: a factor, or a CSV table of wavelength (nm) and "
+                       "reflectance covering 340..850 nm"),
+        QStringLiteral("FILE.csv|VALUE")};
 
     static StageOptions For(bool smoothing, bool grouping, bool sky) {
         StageOptions o;
@@ -83,10 +103,48 @@ struct StageOptions {
         for (const auto* option : {&smooth, &derivative, &mean, &skyChange}) {
             if (*option) parser.addOption(**option);
         }
+        parser.addOptions({utcOffset, saturation, maxZenith, panel, panelReflectance});
     }
 
-    Status read(const QCommandLineParser& parser, RowStages& stages) const {
+    // --panel and --panel-reflectance: the records and the certified reflectance.
+    Status readPanel(const QCommandLineParser& parser, std::optional<std::vector<int>>& records,
+                     ReflectanceArray& certified) const {
+        if (!parser.isSet(panel) && !parser.isSet(panelReflectance)) return {};
+        if (!parser.isSet(panel) || !parser.isSet(panelReflectance)) {
+            return UsageStatus(QStringLiteral("--panel and --panel-reflectance go together"));
+        }
         std::string error;
+        records = ParsePanelList(parser.value(panel).toStdString(), error);
+        if (!records) return UsageStatus(QString::fromStdString(error));
+        const std::string value = parser.value(panelReflectance).toStdString();
+        std::optional<ReflectanceArray> read = ParsePanelReflectance(value, {}, {}, false, error);
+        if (!read) {
+            // Not a factor: a table, read as every table is.
+            const std::filesystem::path path = ToPath(parser.value(panelReflectance));
+            std::string text;
+            if (const Status opened = ReadTableFile(path, text); !opened) {
+                return UsageStatus(QStringLiteral("--panel-reflectance ") + QString::fromStdString(opened.detail));
+            }
+            read = ParsePanelReflectance(value, text, PathText(path), true, error);
+            if (!read) return UsageStatus(QStringLiteral("--panel-reflectance ") + QString::fromStdString(error));
+        }
+        certified = *read;
+        return {};
+    }
+
+    Status read(const QCommandLineParser& parser, RowStages& stages, bool& autoOffset) const {
+        std::string error;
+        if (Status checked = ReadUtcOffset(parser, utcOffset, stages.utcOffset, autoOffset); !checked) return checked;
+        if (parser.isSet(saturation)) {
+            const std::optional<float> counts = ParseSaturation(parser.value(saturation).toStdString(), error);
+            if (!counts) return UsageStatus(QString::fromStdString(error));
+            stages.saturation = *counts;
+        }
+        if (parser.isSet(maxZenith)) {
+            const std::optional<double> degrees = ParseMaxZenith(parser.value(maxZenith).toStdString(), error);
+            if (!degrees) return UsageStatus(QString::fromStdString(error));
+            stages.maxZenith = *degrees;
+        }
         if (smooth && parser.isSet(*smooth)) {
             stages.smoothing = ParseSmoothing(parser.value(*smooth).toStdString(), error);
             if (!stages.smoothing) return UsageStatus(QStringLiteral("--smooth ") + QString::fromStdString(error));
@@ -141,7 +199,31 @@ struct Common {
     std::filesystem::path target;
     std::vector<SpectralIndex> indices;
     RowStages stages;
+    bool autoOffset = false;  // the clock's offset is found in each file
+    std::optional<std::vector<int>> panelRecords;
+    ReflectanceArray certified{};
 };
+
+// One data file's stages: the clock's offset found in its own records when
+// asked for.
+Status FileStages(const Common& c, DataFileReader& source, RowStages& stages) {
+    stages = c.stages;
+    FileBatches batches(source);
+    if (c.panelRecords) {
+        if (!c.panelRecords->empty() && c.panelRecords->back() >= source.count()) {
+            return Status{Status::Kind::Usage, "--panel names record " + std::to_string(c.panelRecords->back()) + " but " +
+                                                   PathText(source.path()) + " holds " +
+                                                   std::to_string(source.count()) + " records"};
+        }
+        stages.panel = LoadPanelCalibration(batches, *c.panelRecords, c.certified);
+        if (!stages.panel) return Status{Status::Kind::OpenFailed, batches.unreadable(source.count())};
+    }
+    if (!c.autoOffset) return {};
+    const OffsetFinding found = FindUtcOffset(FileRecords(batches));
+    if (!found.minutes) return Status{Status::Kind::Failed, PathText(source.path()) + ": " + found.error};
+    stages.utcOffset = found.minutes;
+    return {};
+}
 
 Status ReadCommon(QCommandLineParser& parser, const QStringList& arguments, const QCommandLineOption& output,
                   OutputKind kind, const QCommandLineOption* index, const StageOptions& stageOptions, Common& common) {
@@ -153,7 +235,8 @@ Status ReadCommon(QCommandLineParser& parser, const QStringList& arguments, cons
     } else {
         common.indices = DefaultIndices();
     }
-    return stageOptions.read(parser, common.stages);
+    if (Status checked = stageOptions.readPanel(parser, common.panelRecords, common.certified); !checked) return checked;
+    return stageOptions.read(parser, common.stages, common.autoOffset);
 }
 
 // The bands --sensor or --srf name; the partial ones left out (said once)
@@ -205,7 +288,9 @@ int RunIndices(const QStringList& arguments) {
     const Status read = ReadCommon(parser, arguments, output, OutputKind::Text, &index, stageOptions, c);
     if (!read) return ExitStatus(read);
     return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
-        return ExportIndexTable(to, source, IndexTableOptions{c.indices, c.stages});
+        IndexTableOptions options{c.indices, {}};
+        if (Status found = FileStages(c, source, options.stages); !found) return ExportResult{std::move(found)};
+        return ExportIndexTable(to, source, options);
     });
 }
 
@@ -234,8 +319,10 @@ int RunPoints(const QStringList& arguments) {
     }
     const bool withProfiles = parser.isSet(profiles);
     return RunPerFile(c.paths, c.target, ".geojson", [&](const auto& to, DataFileReader& source, const QString& input) {
-        PointLayerOptions options{c.indices, withProfiles, c.stages,
-                                  ProvenanceJson(MakeProvenance({input}, StagesText(c.stages))),
+        RowStages stages;
+        if (Status found = FileStages(c, source, stages); !found) return ExportResult{std::move(found)};
+        PointLayerOptions options{c.indices, withProfiles, stages,
+                                  ProvenanceJson(MakeProvenance({input}, StagesText(stages))),
                                   withProfiles && !IsStandardOutput(to)};
         return ExportPointLayer(to, source, options);
     });
@@ -265,7 +352,9 @@ int RunBands(const QStringList& arguments) {
     if (const Status checked = ChosenBands(parser, sensor, srf, parser.isSet(partial), options.bands); !checked)
         return ExitStatus(checked);
     return RunPerFile(c.paths, c.target, ".csv", [&](const auto& to, DataFileReader& source, const QString&) {
-        return ExportBandTable(to, source, options);
+        BandTableOptions own = options;
+        if (Status found = FileStages(c, source, own.stages); !found) return ExportResult{std::move(found)};
+        return ExportBandTable(to, source, own);
     });
 }
 
@@ -297,8 +386,36 @@ int RunLibrary(const QStringList& arguments) {
         if (const Status checked = OpenDataFile(path, *readers.back()); !checked) return ExitStatus(checked);
         sources.push_back(readers.back().get());
     }
-    const LibraryOptions options{c.indices, c.stages, ProvenanceText(MakeProvenance(c.paths, StagesText(c.stages)))};
+    LibraryOptions options{c.indices, c.stages, ProvenanceText(MakeProvenance(c.paths, StagesText(c.stages))), {}};
+    for (DataFileReader* source : sources) {
+        RowStages& stages = options.sourceStages.emplace_back();
+        if (const Status found = FileStages(c, *source, stages); !found) return FinishExport(ExportResult{found});
+    }
     return FinishExport(ExportSpectralLibrary(files, sources, options));
+}
+
+int RunNetcdf(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a NetCDF-4 file (CF-1.8 trajectory, ACDD-1.3) of every record of a data file: time, position, "
+        "altitude, the scaled ch.1, ch.2 and reflectance spectra (340..850 nm), quality flags, the sun with "
+        "--utc-offset, and the spectral indices. With several data files, -o names a folder."));
+    AddFiles(parser);
+    const QCommandLineOption output = OutputOption(QStringLiteral("OUT.nc"));
+    const QCommandLineOption index = IndexOption();
+    const StageOptions stageOptions = StageOptions::For(true, false, true);
+    parser.addOptions({output, index});
+    stageOptions.addTo(parser);
+    Common c;
+    const Status read = ReadCommon(parser, arguments, output, OutputKind::Binary, &index, stageOptions, c);
+    if (!read) return ExitStatus(read);
+    if (IsStandardOutput(c.target)) return UsageError(QStringLiteral("netcdf writes a file: name it with -o OUT.nc"));
+    return RunPerFile(c.paths, c.target, ".nc", [&](const auto& to, DataFileReader& source, const QString& input) {
+        NetcdfOptions options{c.indices, {}, ToPath(input).filename().string(), {}};
+        if (Status found = FileStages(c, source, options.stages); !found) return ExportResult{std::move(found)};
+        options.history = ProvenanceText(MakeProvenance({input}, StagesText(options.stages)));
+        return ExportNetcdf(to, source, options);
+    });
 }
 
 }  // namespace varnelo::cli

@@ -6,6 +6,8 @@
 #include "cli/batch.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "export/clock_offset.h"
+#include "launch/path_text.h"
 
 namespace varnelo::cli {
 
@@ -62,13 +64,17 @@ int RunTrack(const QStringList& arguments) {
     const QCommandLineOption format(QStringLiteral("format"),
                                     QStringLiteral("gpx or geojson (default: by the output's extension)"),
                                     QStringLiteral("FORMAT"));
-    parser.addOptions({output, format});
+    const QCommandLineOption utcOffset = UtcOffsetOption();
+    parser.addOptions({output, format, utcOffset});
     QStringList paths;
     std::filesystem::path target;
     if (const Status checked = Parse(parser, arguments); !checked) return ExitStatus(checked);
     if (const Status checked = DataFiles(parser, paths); !checked) return ExitStatus(checked);
     if (const Status checked = OutputPath(parser, output, OutputKind::Text, target); !checked)
         return ExitStatus(checked);
+    std::optional<int> offset;
+    bool autoOffset = false;
+    if (const Status checked = ReadUtcOffset(parser, utcOffset, offset, autoOffset); !checked) return ExitStatus(checked);
     const bool batch = paths.size() > 1;
     std::optional<TrackFormat> trackFormat;
     if (parser.isSet(format)) {
@@ -89,7 +95,13 @@ int RunTrack(const QStringList& arguments) {
     const OneFile one = [&](const QString& path, const std::filesystem::path& to) {
         const auto session = std::make_unique<Session>();
         if (const Status checked = OpenSession(path, *session); !checked) return ExitStatus(checked);
-        return FinishExport(session->exportTrack(to, *trackFormat));
+        std::optional<int> fileOffset = offset;
+        if (autoOffset) {
+            const OffsetFinding found = FindUtcOffset(DocumentRecords(session->doc()));
+            if (!found.minutes) return Fail(QString::fromStdString(PathBytesOfText(path).toStdString() + ": " + found.error));
+            fileOffset = found.minutes;
+        }
+        return FinishExport(session->exportTrack(to, *trackFormat, fileOffset));
     };
     if (batch) return RunBatch(paths, target, *trackFormat == TrackFormat::Gpx ? ".gpx" : ".geojson", one);
     if (const Status checked = DistinctFromInput(paths.front(), target); !checked) return ExitStatus(checked);

@@ -19,5 +19,6 @@ int RunIndices(const QStringList& arguments);
 int RunPoints(const QStringList& arguments);
 int RunBands(const QStringList& arguments);
 int RunLibrary(const QStringList& arguments);
+int RunNetcdf(const QStringList& arguments);
 
 }  // namespace varnelo::cli

@@ -33,6 +33,7 @@ const Command COMMANDS[] = {
     {"points", RunPoints, "FILE.vrnldata... -o OUT.geojson|-|FOLDER [--index NAME]... [--profiles [--smooth sg:W:P]]"},
     {"bands", RunBands, "FILE.vrnldata... -o OUT.csv|-|FOLDER --sensor s2a|l8 [--srf TABLE.csv] [--partial]"},
     {"library", RunLibrary, "FILE.vrnldata... -o OUT.sli [--smooth sg:W:P [--derivative]] [--mean N|gap:S]"},
+    {"netcdf", RunNetcdf, "FILE.vrnldata... -o OUT.nc|FOLDER [--index NAME]... [--smooth sg:W:P] [--utc-offset +HH:MM|auto]"},
     {"upload-sensor", RunUploadSensor, "[--port PATH | --sim] --settings FILE --sensor NAME --channel 1|2 [--verify]"},
     {"sensors", RunSensors, "FILE.csv"},
 };

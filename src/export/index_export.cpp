@@ -13,6 +13,7 @@
 
 #include "io/atomic_file.h"
 #include "io/file_set.h"
+#include "export/clock_offset.h"
 #include "export/export_text.h"
 #include "export/file_batches.h"
 #include "export/ordered_batches.h"
@@ -36,16 +37,20 @@ constexpr std::string_view WHOLE_MARK = ".0";
 // The room of each kind of field, the separator after it included. A fixed
 // position may use all of its room as it is made.
 constexpr std::size_t INT_FIELD = INT32_TEXT_MAX + 1;
-constexpr std::size_t TIME_FIELD = RECORD_ISO_TIME_MAX + 1;
+constexpr std::size_t TIME_FIELD = OFFSET_ISO_TIME_MAX + 1;
 constexpr std::size_t POSITION_FIELD = DOUBLE_FIXED_TEXT_MAX + 1;
 constexpr std::size_t CSV_NUMBER_FIELD = SHORTEST_TEXT_MAX + 1;
 constexpr std::size_t QUALITY_MAX = QualityTextMax();
 constexpr std::size_t JSON_NUMBER_MAX = std::max(SHORTEST_TEXT_MAX + WHOLE_MARK.size(), NULL_TEXT.size());
+// The sun's zenith and azimuth, each with its separator, in a table.
+constexpr std::size_t SUN_FIELDS = 2 * POSITION_FIELD;
+constexpr std::string_view SUN_NAMES[] = {",\"sun_zenith\":", ",\"sun_azimuth\":"};
+constexpr int SUN_DECIMALS = 4;
 
 // record,time,latitude,longitude,altitude,speed,temp_ch1,temp_ch2,batv, the
 // indices, qc and the line end.
 constexpr std::size_t TableRowMax(std::size_t indices) {
-    return INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD +
+    return SUN_FIELDS + INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD +
            QUALITY_MAX + LINE_END.size();
 }
 
@@ -54,13 +59,13 @@ constexpr std::size_t GROUP_START_MAX = 3 * INT_FIELD + TIME_FIELD + 2 * POSITIO
 
 // The group's start, five means, the indices, qc and the line end.
 constexpr std::size_t GroupRowMax(std::size_t indices) {
-    return GROUP_START_MAX + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD + QUALITY_MAX + LINE_END.size();
+    return SUN_FIELDS + GROUP_START_MAX + 5 * CSV_NUMBER_FIELD + indices * CSV_NUMBER_FIELD + QUALITY_MAX + LINE_END.size();
 }
 
 // A record's or group's start, qc, each band with the comma before it and
 // its coverage beside it, and the line end.
 constexpr std::size_t BandRowMax(std::size_t bands) {
-    return std::max(GROUP_START_MAX, INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD) + QUALITY_MAX +
+    return SUN_FIELDS + std::max(GROUP_START_MAX, INT_FIELD + TIME_FIELD + 2 * POSITION_FIELD) + QUALITY_MAX +
            bands * 2 * CSV_NUMBER_FIELD + LINE_END.size();
 }
 
@@ -81,8 +86,9 @@ constexpr std::string_view DERIVATIVE_PROFILE_END = "],\"xUnit\":\"nanometers\",
 // coordinates (with altitude), record, time, the numbers and qc.
 constexpr std::size_t FeatureFixedMax() {
     std::size_t size = TextsSize({FEATURE_START, PROPERTIES_START, TIME_NAME, QUALITY_NAME, FEATURE_END});
-    size += 3 * POSITION_FIELD + INT32_TEXT_MAX + std::max(RECORD_ISO_TIME_MAX + 2, NULL_TEXT.size());
+    size += 3 * POSITION_FIELD + INT32_TEXT_MAX + std::max(OFFSET_ISO_TIME_MAX + 2, NULL_TEXT.size());
     for (const std::string_view name : NUMBER_NAMES) size += name.size() + JSON_NUMBER_MAX;
+    for (const std::string_view name : SUN_NAMES) size += name.size() + std::max(POSITION_FIELD, NULL_TEXT.size());
     return size + QUALITY_MAX + 1;
 }
 
@@ -252,11 +258,23 @@ const std::vector<IndexValue>& IndexValues(const std::vector<SpectralIndex>& ind
     return values;
 }
 
-// The indices, then the qc column.
-char* AppendIndicesAndQuality(char* out, const std::vector<SpectralIndex>& indices, const ResultRow& row) {
+// "zenith,azimuth," to 0.0001°, or ",," without a sun.
+char* AppendSunFields(char* out, const std::optional<SunPosition>& sun) {
+    if (!sun) return Append(out, ",,");
+    out = AppendFixed(out, sun->zenith, SUN_DECIMALS);
+    *out++ = ',';
+    out = AppendFixed(out, sun->azimuth, SUN_DECIMALS);
+    *out++ = ',';
+    return out;
+}
+
+// The indices, the sun when the clock's offset is known, then the qc column.
+char* AppendIndicesAndQuality(char* out, const std::vector<SpectralIndex>& indices, const ResultRow& row,
+                              bool withSun) {
     const std::vector<IndexValue>& values = IndexValues(indices, row);
     out = AppendIndexValues(out, values);
     if (!indices.empty()) *out++ = ',';
+    if (withSun) out = AppendSunFields(out, row.sun);
     return AppendQuality(out, row.flags | RangeFlag(indices, values));
 }
 
@@ -272,18 +290,19 @@ char* AppendPosition(char* out, const std::optional<SignedPosition>& position) {
 
 // A single record's row begins "record,time,lat,lon,".
 char* AppendRecordStart(char* out, int index, const MeasurementRecord& record,
-                        const std::optional<SignedPosition>& position) {
+                        const std::optional<SignedPosition>& position, const std::optional<int>& offset) {
     out = FormatInt(out, index);
     *out++ = ',';
-    out = Append(out, RecordIsoTime(record));
+    out = Append(out, ResultTime(record, offset));
     *out++ = ',';
     return AppendPosition(out, position);
 }
 
-char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const std::vector<SpectralIndex>& indices,
+char* AppendTableRow(char* out, int index, const MeasurementRecord& record, const IndexTableOptions& options,
                      const ResultRow& result) {
+    const std::vector<SpectralIndex>& indices = options.indices;
     const RecordPlace place = PlaceOf(record);
-    out = AppendRecordStart(out, index, record, place.position);
+    out = AppendRecordStart(out, index, record, place.position, options.stages.utcOffset);
     if (place.position) {
         out = AppendCsvField(out, place.fix.altitude, place.fix.has(GPS_ALTITUDE));
         *out++ = ',';
@@ -296,32 +315,34 @@ char* AppendTableRow(char* out, int index, const MeasurementRecord& record, cons
         out = AppendCsvNumber(out, v);
         *out++ = ',';
     }
-    out = AppendIndicesAndQuality(out, indices, result);
+    out = AppendIndicesAndQuality(out, indices, result, options.stages.utcOffset.has_value());
     return Append(out, LINE_END);
 }
 
 // A group's row: first, last, n, the first member's time, then means.
-char* AppendGroupStart(char* out, const ResultRow& row, const MeasurementRecord& first) {
+char* AppendGroupStart(char* out, const ResultRow& row, const MeasurementRecord& first,
+                       const std::optional<int>& offset) {
     out = FormatInt(out, row.records.first);
     *out++ = ',';
     out = FormatInt(out, row.records.last);
     *out++ = ',';
     out = FormatInt(out, row.records.size());
     *out++ = ',';
-    out = Append(out, RecordIsoTime(first));
+    out = Append(out, ResultTime(first, offset));
     *out++ = ',';
     return AppendPosition(out, row.position);
 }
 
 char* AppendGroupRow(char* out, const ResultRow& row, const MeasurementRecord& first,
-                     const std::vector<SpectralIndex>& indices) {
-    out = AppendGroupStart(out, row, first);
+                     const IndexTableOptions& options) {
+    const std::vector<SpectralIndex>& indices = options.indices;
+    out = AppendGroupStart(out, row, first, options.stages.utcOffset);
     // Means of the logger's float32 values, shown as such.
     for (const double v : {row.altitude, row.speed, row.tempCh1, row.tempCh2, row.batv}) {
         out = AppendCsvNumber(out, static_cast<float>(v));
         *out++ = ',';
     }
-    out = AppendIndicesAndQuality(out, indices, row);
+    out = AppendIndicesAndQuality(out, indices, row, options.stages.utcOffset.has_value());
     return Append(out, LINE_END);
 }
 
@@ -334,8 +355,10 @@ ElementMask IndicesElements(const std::vector<SpectralIndex>& indices) {
 // --- the band table ---
 
 char* AppendBandRow(char* out, const ResultRow& row, const MeasurementRecord& first, const BandTableOptions& options) {
-    out = options.stages.grouping.on() ? AppendGroupStart(out, row, first)
-                                       : AppendRecordStart(out, row.records.first, first, row.position);
+    out = options.stages.grouping.on() ? AppendGroupStart(out, row, first, options.stages.utcOffset)
+                                       : AppendRecordStart(out, row.records.first, first, row.position,
+                                                           options.stages.utcOffset);
+    if (options.stages.utcOffset) out = AppendSunFields(out, row.sun);
     out = AppendQuality(out, row.flags);
     for (const SpectralBand& band : options.bands.bands) {
         *out++ = ',';
@@ -377,7 +400,7 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
     out = Append(out, PROPERTIES_START);
     out = FormatInt(out, index);
     out = Append(out, TIME_NAME);
-    const std::string time = RecordIsoTime(record);
+    const std::string time = ResultTime(record, options.stages.utcOffset);
     if (time.empty()) {
         out = Append(out, NULL_TEXT);
     } else {
@@ -401,6 +424,16 @@ char* AppendFeature(char* out, int index, const MeasurementRecord& record, const
     for (std::size_t i = 0; i < options.indices.size(); ++i) {
         out = Append(out, propertyNames[i]);
         out = values[i] ? AppendJsonNumber(out, *values[i]) : Append(out, NULL_TEXT);
+    }
+    if (options.stages.utcOffset) {
+        for (int k = 0; k < 2; ++k) {
+            out = Append(out, SUN_NAMES[k]);
+            if (!row.sun) {
+                out = Append(out, NULL_TEXT);
+                continue;
+            }
+            out = AppendFixed(out, k == 0 ? row.sun->zenith : row.sun->azimuth, SUN_DECIMALS);
+        }
     }
     out = Append(out, QUALITY_NAME);
     out = AppendQuality(out, row.flags | RangeFlag(options.indices, values));
@@ -435,6 +468,7 @@ std::string IndexTableHeader(const IndexTableOptions& options) {
         const std::string_view unit = IndexUnit(index);
         if (!unit.empty()) line += " (" + std::string(unit) + ")";
     }
+    if (options.stages.utcOffset) line += ",sun_zenith,sun_azimuth";
     line += ",qc";
     line += LINE_END;
     return line;
@@ -442,7 +476,9 @@ std::string IndexTableHeader(const IndexTableOptions& options) {
 
 std::string BandTableHeader(const BandTableOptions& options) {
     std::string line = options.stages.grouping.on() ? "first,last,n" : "record";
-    line += ",time,latitude (deg),longitude (deg),qc";
+    line += ",time,latitude (deg),longitude (deg)";
+    if (options.stages.utcOffset) line += ",sun_zenith,sun_azimuth";
+    line += ",qc";
     for (const SpectralBand& band : options.bands.bands) {
         line += ',' + band.name;
         if (band.coverage < FULL_COVERAGE) line += ',' + band.name + "_coverage";
@@ -465,8 +501,8 @@ ExportResult IndexTable(const std::filesystem::path& target, Records& records, c
                          const MeasurementRecord* previous) {
         thread_local ResultRow result;
         maker.make(members, previous, range.first, result);
-        if (grouped) return AppendGroupRow(out, result, members.front(), options.indices);
-        return AppendTableRow(out, range.first, members.front(), options.indices, result);
+        if (grouped) return AppendGroupRow(out, result, members.front(), options);
+        return AppendTableRow(out, range.first, members.front(), options, result);
     };
     return Write(target, layout, records, options.stages.grouping, row, progress);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "export/clock_offset.h"
 #include "export/export_text.h"
 #include "track/gps_track.h"
 
@@ -50,6 +51,15 @@ std::string StagesText(const RowStages& stages) {
         const auto [end, error] = std::to_chars(percent, percent + sizeof percent, stages.skyChange * 100.0);
         if (error == std::errc()) add("sky-change " + std::string(percent, end));
     }
+    if (stages.utcOffset) add("utc-offset " + OffsetText(*stages.utcOffset));
+    const auto number = [&add](const char* name, double value) {
+        char text[32];
+        const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+        if (error == std::errc()) add(name + std::string(text, end));
+    };
+    if (stages.saturation != DEFAULT_SATURATION) number("saturation ", stages.saturation);
+    if (stages.utcOffset && stages.maxZenith != DEFAULT_MAX_ZENITH) number("max-zenith ", stages.maxZenith);
+    if (stages.panel) number("panel records ", static_cast<double>(stages.panel->records().size()));
     return text;
 }
 
@@ -73,6 +83,10 @@ RowMaker::RowMaker(const RowStages& stages, const ElementMask& needed, bool whol
     }
 }
 
+void RowMaker::calibrate(const MeasurementRecord& record, ReflectanceArray& reflectance) const {
+    if (m_stages.panel) m_stages.panel->apply(RecordSeconds(record), reflectance, m_raw);
+}
+
 // Only the elements the row reads are derived (and smoothed): an index
 // needs a few of the 511.
 void RowMaker::memberReflectance(const MeasurementRecord& record, ReflectanceArray& out) const {
@@ -83,6 +97,7 @@ void RowMaker::memberReflectance(const MeasurementRecord& record, ReflectanceArr
     } else {
         for (const std::size_t j : m_raw) source[j] = DefinedReflectanceAt(record, j);
     }
+    calibrate(record, source);
     if (m_smoother) {
         for (const std::size_t j : m_read) out[j] = m_smoother->at(raw, static_cast<int>(j));
     }
@@ -101,7 +116,10 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
     }
     Sums latitude, longitude, altitude, speed, temp1, temp2, batv;
     double previousSky = previous ? SkySum(*previous) : NaN;
+    int number = first;
     for (const MeasurementRecord& record : members) {
+        if (m_stages.panel && m_stages.panel->isPanel(number)) row.flags |= QC_PANEL;
+        ++number;
         GpsFix fix;
         ParseGpsText(GpsSentenceBytes(record), fix);
         const std::optional<SignedPosition> position = SignedPositionOf(record, fix.latitude, fix.longitude, fix.given);
@@ -117,6 +135,7 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
         temp1.add(record.temp_ch1());
         temp2.add(record.temp_ch2());
         batv.add(record.batv());
+        row.flags |= SaturationFlag(record, m_stages.saturation);
         const double sky = SkySum(record);
         if (!std::isnan(previousSky) && SkyChanged(previousSky, sky, m_stages.skyChange)) row.flags |= QC_SKY;
         previousSky = sky;
@@ -138,6 +157,13 @@ void RowMaker::make(std::span<const MeasurementRecord> members, const Measuremen
     }
     row.position.reset();
     if (latitude.n > 0) row.position = SignedPosition{latitude.mean(), longitude.mean()};
+    row.sun.reset();
+    if (m_stages.utcOffset && row.position) {
+        if (const std::optional<double> utc = UtcSeconds(members.front(), *m_stages.utcOffset)) {
+            row.sun = SolarPosition(*utc, row.position->latitude, row.position->longitude);
+            if (row.sun->zenith > m_stages.maxZenith) row.flags |= QC_LOWSUN;
+        }
+    }
     row.altitude = altitude.mean();
     row.speed = speed.mean();
     row.tempCh1 = temp1.mean();
@@ -172,6 +198,20 @@ std::optional<std::vector<RecordRange>> PlanFileRows(FileBatches& batches, const
         for (std::size_t k = 0; k < records.size(); ++k) seconds[first + k] = RecordSeconds(records[k]);
     }
     return PlanRows(grouping, batches.count(), [&](int i) { return seconds[static_cast<std::size_t>(i)]; });
+}
+
+std::shared_ptr<const PanelCalibration> LoadPanelCalibration(FileBatches& batches, std::vector<int> records,
+                                                             const ReflectanceArray& certified) {
+    auto calibration = std::make_shared<PanelCalibration>(std::move(records), certified);
+    ReflectanceArray reflectance;
+    for (const int r : calibration->records()) {
+        std::unique_ptr<MeasurementRecord[]> room;
+        const auto record = batches.read(static_cast<std::size_t>(r), static_cast<std::size_t>(r) + 1, room);
+        if (record.empty()) return nullptr;
+        DefinedReflectance(record.front(), reflectance);
+        calibration->addPanel(RecordSeconds(record.front()), reflectance);
+    }
+    return calibration;
 }
 
 bool ReadRows(FileBatches& batches, const std::vector<RecordRange>& rows, std::size_t begin, std::size_t end,

@@ -9,14 +9,17 @@
 // with, so a batch needs nothing from another.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "analysis/grouping.h"
+#include "analysis/panel_calibration.h"
 #include "analysis/quality_flags.h"
 #include "analysis/reflectance.h"
 #include "analysis/savitzky_golay.h"
+#include "analysis/solar_position.h"
 #include "data/measurement_record.h"
 #include "export/file_batches.h"
 #include "export/track_export.h"
@@ -27,6 +30,14 @@ struct RowStages {
     std::optional<SmoothingOptions> smoothing;
     Grouping grouping;
     double skyChange = DEFAULT_SKY_CHANGE;
+    // The clock's offset from UTC in minutes, known for this file; without
+    // it times are the clock's own and the sun is not placed.
+    std::optional<int> utcOffset;
+    float saturation = DEFAULT_SATURATION;
+    double maxZenith = DEFAULT_MAX_ZENITH;
+    // A white-panel calibration of this file, applied to each record's
+    // reflectance before smoothing and grouping; its records are flagged.
+    std::shared_ptr<const PanelCalibration> panel;
 };
 
 // "smooth sg:11:2; mean gap:30": the stages chosen, for a file's provenance.
@@ -42,6 +53,9 @@ struct ResultRow {
     double tempCh1 = 0.0, tempCh2 = 0.0, batv = 0.0;
     ReflectanceArray reflectance{};  // the elements asked for; the others NaN
     unsigned flags = 0;              // every member's, united
+    // With the clock's offset: the sun at the first member's time over the
+    // row's position; nothing without a fix or a real time.
+    std::optional<SunPosition> sun;
 };
 
 class RowMaker {
@@ -58,6 +72,7 @@ public:
 
 private:
     void memberReflectance(const MeasurementRecord& record, ReflectanceArray& out) const;
+    void calibrate(const MeasurementRecord& record, ReflectanceArray& reflectance) const;
 
     RowStages m_stages;
     ElementMask m_needed;
@@ -65,6 +80,11 @@ private:
     std::vector<std::size_t> m_raw;   // the reflectance they are made from
     std::optional<SavitzkyGolay> m_smoother;
 };
+
+// The calibration of the panel `records` of a file, read from it; nothing
+// when one could not be read (batches.unreadable() says which).
+std::shared_ptr<const PanelCalibration> LoadPanelCalibration(FileBatches& batches, std::vector<int> records,
+                                                             const ReflectanceArray& certified);
 
 // Seconds of a record's local time since 1970, or nothing for a record
 // whose date or time is not a real one.

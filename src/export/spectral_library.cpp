@@ -7,6 +7,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "export/clock_offset.h"
 #include "export/export_text.h"
 #include "export/ordered_batches.h"
 #include "io/atomic_file.h"
@@ -27,9 +28,9 @@ constexpr std::size_t SPECTRUM_BYTES = SPECTRUM_LENGTH * sizeof(float);
 // A table row without its name: ",first[,last,n],time,latitude,longitude,
 // altitude", the indices, ",qc,POINT (lon lat)" and the line end.
 constexpr std::size_t LibraryRowMax(std::size_t indices) {
-    return 3 * (1 + INT32_TEXT_MAX) + 1 + RECORD_ISO_TIME_MAX + 2 * (1 + DOUBLE_FIXED_TEXT_MAX) + 1 +
+    return 3 * (1 + INT32_TEXT_MAX) + 1 + OFFSET_ISO_TIME_MAX + 2 * (1 + DOUBLE_FIXED_TEXT_MAX) + 1 +
            SHORTEST_TEXT_MAX + indices * (1 + SHORTEST_TEXT_MAX) + 1 + QualityTextMax() + 1 + WKT_START.size() +
-           2 * DOUBLE_FIXED_TEXT_MAX + 2 + LIBRARY_LINE_END.size();
+           2 * DOUBLE_FIXED_TEXT_MAX + 2 + LIBRARY_LINE_END.size() + 2 * (1 + DOUBLE_FIXED_TEXT_MAX);
 }
 
 // What one row is made as: the spectrum's bytes, the name it would have and
@@ -70,7 +71,12 @@ private:
     std::vector<std::string> m_names;
 };
 
-std::string LibraryCsvHeader(const LibraryOptions& options) {
+// A source's stages: its own, or those of all.
+const RowStages& SourceStages(const LibraryOptions& options, std::size_t source) {
+    return source < options.sourceStages.size() ? options.sourceStages[source] : options.stages;
+}
+
+std::string LibraryCsvHeader(const LibraryOptions& options, const RowStages& stages) {
     std::string line = "spectra names,";
     line += options.stages.grouping.on() ? "first,last,n" : "record";
     line += ",time,latitude (deg),longitude (deg),altitude (m)";
@@ -78,16 +84,17 @@ std::string LibraryCsvHeader(const LibraryOptions& options) {
         line += ',' + IndexName(index);
         if (const std::string_view unit = IndexUnit(index); !unit.empty()) line += " (" + std::string(unit) + ")";
     }
+    if (stages.utcOffset) line += ",sun_zenith,sun_azimuth";
     return line + ",qc,wkt" + std::string(LIBRARY_LINE_END);
 }
 
 std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const MeasurementRecord& first,
-                   const LibraryOptions& options) {
+                   const LibraryOptions& options, const RowStages& stages) {
     std::string line = name + ',' + std::to_string(row.records.first);
     if (options.stages.grouping.on()) {
         line += ',' + std::to_string(row.records.last) + ',' + std::to_string(row.records.size());
     }
-    line += ',' + RecordIsoTime(first) + ',';
+    line += ',' + ResultTime(first, stages.utcOffset) + ',';
     std::string wkt;
     if (row.position) {
         const std::string lat = FixedDecimals(row.position->latitude, export_text::POSITION_DECIMALS);
@@ -108,6 +115,11 @@ std::string LibraryCsvRow(const std::string& name, const ResultRow& row, const M
         values[i] = ComputeIndex(options.indices[i], row.reflectance);
         line += ',';
         if (values[i]) line += ShortestOrEmpty(*values[i]);
+    }
+    if (stages.utcOffset) {
+        line += ',';
+        if (row.sun) line += FixedDecimals(row.sun->zenith, 4) + ',' + FixedDecimals(row.sun->azimuth, 4);
+        else line += ',';
     }
     line += ',' + QualityText(row.flags | RangeFlag(options.indices, values)) + ',' + wkt;
     return line + std::string(LIBRARY_LINE_END);
@@ -175,12 +187,14 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
     if (!sli.open()) return failed(sli);
     if (!csv.open()) return failed(csv);
     if (!hdr.open()) return failed(hdr);
-    if (!csv.write(LibraryCsvHeader(options))) return failed(csv);
-    const RowMaker maker(options.stages, ElementMask().set(), true);
+    if (!csv.write(LibraryCsvHeader(options, SourceStages(options, 0)))) return failed(csv);
     SpectrumNames names;
     int written = 0, planned = 0;
     bool cancelled = false;
-    for (DataFileReader* source : sources) {
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        DataFileReader* const source = sources[k];
+        const RowStages& stages = SourceStages(options, k);
+        const RowMaker maker(stages, ElementMask().set(), true);
         FileBatches batches(*source);
         const std::optional<std::vector<RecordRange>> rows = PlanFileRows(batches, options.stages.grouping);
         if (!rows) return ExportResult::Failed(Status::Kind::OpenFailed, batches.unreadable(batches.count()));
@@ -204,7 +218,7 @@ ExportResult ExportSpectralLibrary(const LibraryFiles& files, std::span<DataFile
                 std::string name = RecordIsoTime(members.front());
                 if (name.empty()) name = std::string(UNNAMED_PREFIX) + std::to_string(range.first);
                 name += '\n';
-                name += LibraryCsvRow({}, row, members.front(), options);
+                name += LibraryCsvRow({}, row, members.front(), options, stages);
                 room.expect(name.size());
                 out = room.line(out, [&](char* at) { return export_text::Append(at, name); });
             });

@@ -30,6 +30,9 @@ struct LibraryOptions {
     std::vector<SpectralIndex> indices = DefaultIndices();
     RowStages stages;
     std::string description;  // the header's description
+    // Each source's own stages (its clock's offset may be its own); when
+    // empty, `stages` for all.
+    std::vector<RowStages> sourceStages = {};
 };
 
 struct LibraryFiles {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "export/clock_offset.h"
 #include "io/atomic_file.h"
 #include "export/export_text.h"
 #include "text/fixed_format.h"
@@ -76,7 +77,7 @@ std::optional<TrackFormat> TrackFormatForPath(const std::filesystem::path& path)
     return std::nullopt;
 }
 
-std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track) {
+std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track, const std::optional<int>& utcOffset) {
     std::vector<TrackPoint> points;
     const int count = std::clamp(doc.recordCount(), 0, RECORD_CAPACITY);
     for (int i = 0; i < count; ++i) {
@@ -85,7 +86,8 @@ std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& trac
         if (!at) continue;
         std::optional<float> altitude;
         if ((track.given[k] & GPS_ALTITUDE) != 0 && std::isfinite(track.altitude[k])) altitude = track.altitude[k];
-        points.push_back(TrackPoint{i, at->latitude, at->longitude, altitude, RecordIsoTime(doc.record(i))});
+        points.push_back(TrackPoint{i, at->latitude, at->longitude, altitude, ResultTime(doc.record(i), utcOffset),
+                                    utcOffset ? UtcIsoTime(doc.record(i), *utcOffset) : std::string()});
     }
     return points;
 }
@@ -100,7 +102,9 @@ std::string GpxText(const std::vector<TrackPoint>& points) {
         text += "      <trkpt lat=\"" + Fixed(p.latitude, POSITION_DECIMALS) + "\" lon=\"" +
                 Fixed(p.longitude, POSITION_DECIMALS) + "\">";
         if (p.altitude) text += "<ele>" + Fixed(*p.altitude, ALTITUDE_DECIMALS) + "</ele>";
-        if (!p.time.empty()) text += "<time>" + p.time + "</time>";
+        // GPX times are UTC; a time without a zone is the best it can say otherwise.
+        const std::string& time = p.utcTime.empty() ? p.time : p.utcTime;
+        if (!time.empty()) text += "<time>" + time + "</time>";
         text += "</trkpt>\n";
     }
     text +=
@@ -151,8 +155,8 @@ std::string GeoJsonText(const std::vector<TrackPoint>& points) {
 }
 
 ExportResult ExportTrack(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,
-                         TrackFormat format) {
-    const std::vector<TrackPoint> points = TrackPoints(doc, track);
+                         TrackFormat format, const std::optional<int>& utcOffset) {
+    const std::vector<TrackPoint> points = TrackPoints(doc, track, utcOffset);
     const std::string text = format == TrackFormat::Gpx ? GpxText(points) : GeoJsonText(points);
     AtomicFileWriter file(target);
     if (!file.open() || !file.write(text) || !file.commit()) return ExportResult{file.status()};

@@ -4,7 +4,8 @@
 // Unlike the CSV file these positions are signed: "S" and "W" make them
 // negative. Records without a fix (position 0, 0, status "V", or no valid
 // position at all) are left out. The logger's clock has no time zone, so
-// times carry none either.
+// times carry none either, unless its offset from UTC is known: then
+// GeoJSON times carry the offset and GPX, whose times are UTC, ends in "Z".
 
 #include <filesystem>
 #include <optional>
@@ -29,6 +30,7 @@ struct TrackPoint {
     double longitude = 0.0;
     std::optional<float> altitude;  // nothing when the sentence carried none
     std::string time;  // "2021-10-07T09:05:03", empty when the record's date is not a real one
+    std::string utcTime;  // "2021-10-07T00:05:03Z" when the clock's offset is known
 };
 
 // ISO 8601 local date and time of the logger's clock, "2021-10-07T09:05:03",
@@ -52,13 +54,15 @@ std::optional<SignedPosition> SignedPositionOf(const MeasurementRecord& record, 
 std::string PositionText(double degrees);
 
 // The records 0..recordCount()-1 that have a valid position, signed by hemisphere.
-std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track);
+// With `utcOffset` (minutes), times carry it and utcTime is set.
+std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& track,
+                                    const std::optional<int>& utcOffset = std::nullopt);
 
 std::string GpxText(const std::vector<TrackPoint>& points);
 std::string GeoJsonText(const std::vector<TrackPoint>& points);
 
 // Written through a temporary file that replaces the target when complete.
 ExportResult ExportTrack(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,
-                         TrackFormat format);
+                         TrackFormat format, const std::optional<int>& utcOffset = std::nullopt);
 
 }  // namespace varnelo

@@ -97,8 +97,9 @@ ExportResult Session::exportLibrary(const LibraryFiles& files, const LibraryOpti
     return result;
 }
 
-ExportResult Session::exportTrack(const std::filesystem::path& target, TrackFormat format) const {
-    return ExportTrack(target, *m_doc, track(), format);
+ExportResult Session::exportTrack(const std::filesystem::path& target, TrackFormat format,
+                                  const std::optional<int>& utcOffset) const {
+    return ExportTrack(target, *m_doc, track(), format, utcOffset);
 }
 
 }  // namespace varnelo

@@ -87,7 +87,8 @@ public:
 
     ExportResult exportCsv(const std::filesystem::path& target, const CsvOptions& options,
                            const ExportProgress& progress = {}) const;
-    ExportResult exportTrack(const std::filesystem::path& target, TrackFormat format) const;
+    ExportResult exportTrack(const std::filesystem::path& target, TrackFormat format,
+                             const std::optional<int>& utcOffset = std::nullopt) const;
     // The records as an ENVI spectral library. Read from the document's
     // file when it holds just them; otherwise from a copy of the records
     // written beside the system's temporary files and removed after.

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>

@@ -46,6 +46,14 @@ TEST_F(CliFixture, BadStageAndBandValuesAreUsageErrorsNamingTheValue) {
         {{"bands", in, "-o", out, "--srf", (dir / "big.csv").string()}, "larger than the 16 MiB"},
         {{"bands", in, "-o", out, "--srf", (dir / "long.csv").string()}, "line 1 is longer than the 64 KiB"},
         {{"bands", in, "-o", out, "--srf", (dir / "down.csv").string(), "--sensor", "l8"}, "not both"},
+        {{"indices", in, "-o", out, "--utc-offset", "+14:30"}, "'+14:30'"},
+        {{"track", in, "-o", (dir / "t.gpx").string(), "--utc-offset", "9"}, "'9'"},
+        {{"bands", in, "-o", out, "--sensor", "l8", "--saturation", "0"}, "--saturation '0'"},
+        {{"library", in, "-o", (dir / "l.sli").string(), "--max-zenith", "91x"}, "--max-zenith '91x'"},
+        {{"indices", in, "-o", out, "--panel", "1,5"}, "go together"},
+        {{"points", in, "-o", out, "--panel", "1,5", "--panel-reflectance", "0.99"}, "record 5 but"},
+        {{"netcdf", in, "-o", (dir / "n.nc").string(), "--panel", "4-9", "--panel-reflectance", "0.9"}, "record 9"},
+        {{"bands", in, "-o", out, "--sensor", "l8", "--panel", "1", "--panel-reflectance", "nope.csv"}, "nope.csv"},
     };
     CliSetting bounded;
     bounded.memoryLimit = 1L << 30;

@@ -32,6 +32,7 @@ cases=(
   "varnelo-cli info --trace no|notes.txt|"
   "varnelo-cli bands field.vrnldata --sensor |s2a l8|"
   "varnelo-cli library field.vrnldata --|--smooth --derivative --mean --sky-change --output|--sensor"
+  "varnelo-cli netcdf field.vrnldata --|--utc-offset --panel --panel-reflectance --max-zenith --saturation|--mean"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r line offered absent <<<"$case"
