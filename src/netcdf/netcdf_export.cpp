@@ -1,5 +1,12 @@
 #include "netcdf/netcdf_export.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include <netcdf.h>
 
 #include <algorithm>
@@ -193,6 +200,21 @@ struct Batch {
     }
 };
 
+// On the disk before it takes the name, with the permissions of the file it
+// replaces: a crash right after the rename must not leave an empty file
+// where the old one was, and a file shared with a group stays shared.
+std::string SettleTemporary(const std::filesystem::path& temporary, const std::filesystem::path& target) {
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && ::chmod(temporary.c_str(), old.st_mode & 07777) != 0)
+        return std::strerror(errno);
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    const bool flushed = ::fsync(fd) == 0;
+    const int why = errno;
+    ::close(fd);
+    return flushed ? std::string() : std::strerror(why);
+}
+
 }  // namespace
 
 ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& source, const NetcdfOptions& options) {
@@ -295,6 +317,7 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
     const int closed = nc_close(w.file);
     w.file = -1;
     if (closed != NC_NOERR) return failed(nc_strerror(closed));
+    if (const std::string why = SettleTemporary(temporary, target); !why.empty()) return failed(why);
     std::error_code error;
     std::filesystem::rename(temporary, target, error);
     if (error) return failed(error.message());

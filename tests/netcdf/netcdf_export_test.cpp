@@ -74,7 +74,10 @@ TEST(NetcdfExport, ReadsBackAsACfTrajectory) {
     options.stages.utcOffset = 540;
     ASSERT_TRUE(ExportNetcdf(dir / "day.nc", source, options).status);
     options.stages.utcOffset.reset();
+    test::WriteFileBytes(dir / "clock.nc", {1});  // replaced, keeping its permissions
+    std::filesystem::permissions(dir / "clock.nc", std::filesystem::perms(0640));
     ASSERT_TRUE(ExportNetcdf(dir / "clock.nc", source, options).status);
+    EXPECT_EQ(std::filesystem::status(dir / "clock.nc").permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3) << "no temporary left";
 
     const NetcdfFile nc(dir / "day.nc");
