@@ -205,6 +205,12 @@ void CVarneloView::beginConnecting(LoggerJob job) {
     emit statusWording([] { return tr("ロガーに接続しています…"); });
 }
 
+void CVarneloView::endConnecting() {
+    m_pending = LoggerJob::None;
+    setState(FormState::Idle);
+    emit statusWording({});
+}
+
 void CVarneloView::OnReadButton() {
     if (busy()) return;
     // Connecting touches nothing of the document: when no logger answers,
@@ -228,16 +234,11 @@ void CVarneloView::onConnectionMade(const Status& report) {
     if (first && m_logger.state() && m_session.path().empty())
         AdoptLoggerBlocks(*m_logger.state(), m_session.doc());
     const bool download = m_pending == LoggerJob::Download && report.ok();
-    auto idle = [this] {
-        m_pending = LoggerJob::None;
-        setState(FormState::Idle);
-        emit statusWording({});
-    };
     // A download to follow keeps the stop control up: no idle moment between.
-    if (!download) idle();
+    if (!download) endConnecting();
     showConnection(report);
     if (!download) return;
-    if (m_downloadGate && !m_downloadGate()) return idle();
+    if (m_downloadGate && !m_downloadGate()) return endConnecting();
     m_feed.begin(LoggerJob::Download, 0, true);
     m_logger.startDownload();
 }
@@ -245,9 +246,7 @@ void CVarneloView::onConnectionMade(const Status& report) {
 void CVarneloView::onJobStarted(const JobStart& start) {
     if (!start.delay) {
         m_feed.stop();
-        m_pending = LoggerJob::None;
-        setState(FormState::Idle);
-        emit statusWording({});
+        endConnecting();
         if (start.refused.kind == SessionStep::Kind::NotConnected) showConnection(start.refused.connect);
         else showEnd(start.refused);
         return;

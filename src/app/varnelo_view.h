@@ -148,6 +148,8 @@ private:
     // Says so and offers the stop control while the logger thread connects
     // (for `job`, when one is to follow).
     void beginConnecting(LoggerJob job);
+    // Idle again with nothing under way, the connecting message gone.
+    void endConnecting();
     void setState(FormState state);
     void dropUnkeptLines();
     void OnTimerEmptyCharts();
