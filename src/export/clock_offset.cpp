@@ -25,11 +25,6 @@ bool Digit(char c) { return c >= '0' && c <= '9'; }
 
 int TwoDigits(std::string_view text, std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); }
 
-void AppendTwo(std::string& out, int value) {
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
-}
-
 // Into (-12 h, +14 h]: the zones the Earth has.
 int Wrapped(int seconds) {
     seconds %= DAY;
@@ -58,20 +53,8 @@ std::string IsoOfSeconds(long long seconds) {
     const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
     if (year < 1 || year > 9999) return {};
-    std::string text;
-    AppendTwo(text, year / 100);
-    AppendTwo(text, year % 100);
-    text += '-';
-    AppendTwo(text, month);
-    text += '-';
-    AppendTwo(text, day);
-    text += 'T';
-    AppendTwo(text, static_cast<int>(rest / 3600));
-    text += ':';
-    AppendTwo(text, static_cast<int>(rest / 60 % 60));
-    text += ':';
-    AppendTwo(text, static_cast<int>(rest % 60));
-    return text;
+    return export_text::IsoDateTimeText(year, month, day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+                                        static_cast<int>(rest % 60));
 }
 
 std::optional<int> ParseUtcOffset(std::string_view text, std::string& error) {
@@ -165,9 +148,9 @@ OffsetFinding FindUtcOffset(const EachRecord& records) {
 std::string OffsetText(int offsetMinutes) {
     std::string text(1, offsetMinutes < 0 ? '-' : '+');
     const int magnitude = std::abs(offsetMinutes);
-    AppendTwo(text, magnitude / 60);
+    export_text::AppendTwoDigits(text, magnitude / 60);
     text += ':';
-    AppendTwo(text, magnitude % 60);
+    export_text::AppendTwoDigits(text, magnitude % 60);
     return text;
 }
 

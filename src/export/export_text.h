@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "text/fixed_format.h"
@@ -29,6 +30,31 @@ constexpr std::size_t TextsSize(std::initializer_list<std::string_view> texts) {
     std::size_t size = 0;
     for (const std::string_view text : texts) size += text.size();
     return size;
+}
+
+// Two digits of 0..99.
+inline void AppendTwoDigits(std::string& out, int value) {
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+// "2023-07-14T09:30:00" of a date and time already known to be valid, year 1..9999.
+inline std::string IsoDateTimeText(int year, int month, int day, int hour, int minute, int second) {
+    std::string text;
+    text.reserve(19);
+    AppendTwoDigits(text, year / 100);
+    AppendTwoDigits(text, year % 100);
+    text += '-';
+    AppendTwoDigits(text, month);
+    text += '-';
+    AppendTwoDigits(text, day);
+    text += 'T';
+    AppendTwoDigits(text, hour);
+    text += ':';
+    AppendTwoDigits(text, minute);
+    text += ':';
+    AppendTwoDigits(text, second);
+    return text;
 }
 
 // A writer that outgrew the room it was given has a wrong maximum: what it

@@ -20,11 +20,6 @@ std::string Fixed(double value, int decimals) {
     return std::string(text, AppendUnsignedZero(text, value, decimals));
 }
 
-void AppendTwoDigits(std::string& out, int value) {
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
-}
-
 }  // namespace
 
 std::string RecordIsoTime(const MeasurementRecord& record) {
@@ -39,20 +34,7 @@ std::string RecordIsoTime(const MeasurementRecord& record) {
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     if (month == 2 && day == 29 && !leap) return {};
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return {};
-    std::string text;
-    AppendTwoDigits(text, year / 100);
-    AppendTwoDigits(text, year % 100);
-    text += '-';
-    AppendTwoDigits(text, month);
-    text += '-';
-    AppendTwoDigits(text, day);
-    text += 'T';
-    AppendTwoDigits(text, hour);
-    text += ':';
-    AppendTwoDigits(text, minute);
-    text += ':';
-    AppendTwoDigits(text, second);
-    return text;
+    return IsoDateTimeText(year, month, day, hour, minute, second);
 }
 
 std::string PositionText(double degrees) { return Fixed(degrees, POSITION_DECIMALS); }
