@@ -143,7 +143,6 @@ public:
     // names command 6. Once sent, state() holds the block.
     Status upload(const DeviceInfoBlock& block, bool verify = false);
 
-    LoggerJob job() const { return m_job; }
     bool busy() const { return m_job != LoggerJob::None; }
     bool keepsPartial() const { return m_job == LoggerJob::Download || m_keepPartial; }
 
