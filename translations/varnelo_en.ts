@@ -302,6 +302,15 @@ About</translation>
         <source>メイン フォーム</source>
         <translation>Main form</translation>
     </message>
+    <message>
+        <source>結果の設定...</source>
+        <extracomment>View menu: the settings every result export uses (UTC offset, white panel, sun, saturation).</extracomment>
+        <translation>Result Settings...</translation>
+    </message>
+    <message>
+        <source>書き出す結果の時差、白色板、太陽の高さと飽和レベルを設定</source>
+        <translation>Set the UTC offset, white panel, sun and saturation of the results written</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::CSettingDlg</name>
@@ -642,6 +651,11 @@ About</translation>
         <extracomment>Tooltip of the status bar field that shows the vegetation indices (NDVI, PRI, red-edge position REP, MTCI) of the selected record.</extracomment>
         <translation>Spectral indices of the selected record</translation>
     </message>
+    <message>
+        <source>天頂角 %1°</source>
+        <extracomment>Status bar readout: the sun&apos;s zenith angle in degrees at the record&apos;s time and place.</extracomment>
+        <translation>zenith %1°</translation>
+    </message>
 </context>
 <context>
     <name>varnelo::Language</name>
@@ -812,6 +826,152 @@ About</translation>
     <message>
         <source>ロガーのポート %1 を開けません (%2)</source>
         <translation>Cannot open the logger&apos;s port %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::NetcdfExport</name>
+    <message>
+        <source>NetCDFへ書き出し...</source>
+        <extracomment>File menu: export the records as a NetCDF-4 file (CF conventions) for the geosciences&apos; tools.</extracomment>
+        <translation>Export to NetCDF...</translation>
+    </message>
+    <message>
+        <source>レコードのスペクトル、反射率、位置と品質フラグを NetCDF (CF) ファイルに書き出す</source>
+        <extracomment>Status bar prompt of the NetCDF export command.</extracomment>
+        <translation>Export the records' spectra, reflectance, positions and quality flags to a NetCDF (CF) file</translation>
+    </message>
+    <message>
+        <source>NetCDFへ書き出し</source>
+        <extracomment>Title of the save dialog of the NetCDF export.</extracomment>
+        <translation>Export to NetCDF</translation>
+    </message>
+    <message>
+        <source>%1 件のレコードを NetCDF に書き出しました: %2</source>
+        <extracomment>Status bar: %1 records were written as a NetCDF file %2.</extracomment>
+        <translation>Exported %1 records to NetCDF: %2</translation>
+    </message>
+    <message>
+        <source>NetCDF への書き出しを取り消しました</source>
+        <extracomment>Status bar: the NetCDF export was cancelled; nothing was written.</extracomment>
+        <translation>NetCDF export cancelled</translation>
+    </message>
+    <message>
+        <source>NetCDF ファイルを書き出せませんでした: %1</source>
+        <extracomment>Status bar: the NetCDF file could not be written; %1 the reason.</extracomment>
+        <translation>The NetCDF file could not be written: %1</translation>
+    </message>
+    <message>
+        <source>NetCDF ファイルを書き出せませんでした。</source>
+        <extracomment>Message box: the NetCDF file could not be written (the file is named below it).</extracomment>
+        <translation>The NetCDF file could not be written.</translation>
+    </message>
+    <message>
+        <source>NetCDF に書き出しています...</source>
+        <extracomment>Progress dialog while the NetCDF file is written.</extracomment>
+        <translation>Exporting to NetCDF...</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::ResultSettings</name>
+    <message>
+        <source>結果の設定の UTC からの時差を使えません。</source>
+        <extracomment>Message box: the UTC offset of the result settings is wrong or cannot be found from the GPS time.</extracomment>
+        <translation>The UTC offset of the result settings cannot be used.</translation>
+    </message>
+    <message>
+        <source>結果の設定の白色板のレコードを使えません。</source>
+        <extracomment>Message box: the white panel records of the result settings are not a list or lie beyond the records.</extracomment>
+        <translation>The white panel records of the result settings cannot be used.</translation>
+    </message>
+    <message>
+        <source>結果の設定の白色板の反射率を読めません。</source>
+        <extracomment>Message box: the white panel&apos;s certified reflectance (a factor or a CSV file) cannot be read.</extracomment>
+        <translation>The white panel reflectance of the result settings cannot be read.</translation>
+    </message>
+    <message>
+        <source>結果の設定の最大天頂角が正しくありません。</source>
+        <extracomment>Message box: the largest sun zenith angle of the result settings is not a number of degrees 0..180.</extracomment>
+        <translation>The maximum zenith angle of the result settings is not valid.</translation>
+    </message>
+    <message>
+        <source>結果の設定の飽和レベルが正しくありません。</source>
+        <extracomment>Message box: the saturation level (counts) of the result settings is not a positive number.</extracomment>
+        <translation>The saturation level of the result settings is not valid.</translation>
+    </message>
+</context>
+<context>
+    <name>varnelo::ResultSettingsDialog</name>
+    <message>
+        <source>結果の設定</source>
+        <extracomment>Title of the dialog holding the settings every result export uses (UTC offset, white panel, sun, saturation).</extracomment>
+        <translation>Result Settings</translation>
+    </message>
+    <message>
+        <source>ロガーの時計の UTC からの時差:</source>
+        <extracomment>Result settings: heading of the choice of the logger clock&apos;s offset from UTC.</extracomment>
+        <translation>Logger clock's offset from UTC:</translation>
+    </message>
+    <message>
+        <source>なし (ロガーの時計のまま)(&amp;N)</source>
+        <extracomment>Result settings: no offset; times stay the logger clock&apos;s own and the sun is not placed.</extracomment>
+        <translation>&amp;None (the logger's clock as it is)</translation>
+    </message>
+    <message>
+        <source>GPS の時刻から求める(&amp;G)</source>
+        <extracomment>Result settings: find the offset from the GPS time of the records.</extracomment>
+        <translation>From the &amp;GPS time</translation>
+    </message>
+    <message>
+        <source>指定する (±HH:MM)(&amp;S):</source>
+        <extracomment>Result settings: the offset is the one typed beside, ±HH:MM.</extracomment>
+        <translation>&amp;Given (±HH:MM):</translation>
+    </message>
+    <message>
+        <source>UTC からの時差</source>
+        <translation>Offset from UTC</translation>
+    </message>
+    <message>
+        <source>白色板のレコード(&amp;P):</source>
+        <extracomment>Result settings: the record numbers (from 0) taken over the white reference panel, &quot;0,20-21,39&quot;.</extracomment>
+        <translation>White &amp;panel records:</translation>
+    </message>
+    <message>
+        <source>選択したレコードをパネルにする</source>
+        <extracomment>Result settings: adds the record selected in the record list to the white panel records.</extracomment>
+        <translation>Make the Selected Record a Panel</translation>
+    </message>
+    <message>
+        <source>白色板の反射率 (係数または CSV)(&amp;R):</source>
+        <extracomment>Result settings: the panel&apos;s certified reflectance, a factor or a CSV table (wavelength nm, reflectance).</extracomment>
+        <translation>Panel &amp;reflectance (factor or CSV):</translation>
+    </message>
+    <message>
+        <source>参照(&amp;B)...</source>
+        <extracomment>Result settings: button choosing the CSV table of the panel&apos;s reflectance.</extracomment>
+        <translation>&amp;Browse...</translation>
+    </message>
+    <message>
+        <source>白色板の反射率の CSV ファイルを選ぶ</source>
+        <translation>Choose the CSV file of the panel reflectance</translation>
+    </message>
+    <message>
+        <source>最大天頂角 (度)(&amp;Z):</source>
+        <extracomment>Result settings: a record whose sun zenith angle is larger is flagged lowsun (degrees).</extracomment>
+        <translation>Maximum &amp;zenith (degrees):</translation>
+    </message>
+    <message>
+        <source>飽和レベル (カウント)(&amp;L):</source>
+        <extracomment>Result settings: a raw reading at or above this count is flagged saturated.</extracomment>
+        <translation>Saturation &amp;level (counts):</translation>
+    </message>
+    <message>
+        <source>白色板の反射率</source>
+        <extracomment>Title of the file dialog choosing the white panel&apos;s reflectance table.</extracomment>
+        <translation>White Panel Reflectance</translation>
     </message>
 </context>
 <context>

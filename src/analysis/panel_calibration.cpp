@@ -46,6 +46,19 @@ std::optional<std::vector<int>> ParsePanelList(std::string_view text, std::strin
     return records;
 }
 
+std::string PanelListText(const std::vector<int>& records) {
+    std::string text;
+    for (std::size_t i = 0; i < records.size();) {
+        std::size_t last = i;
+        while (last + 1 < records.size() && records[last + 1] == records[last] + 1) ++last;
+        if (!text.empty()) text += ',';
+        text += std::to_string(records[i]);
+        if (last > i) text += '-' + std::to_string(records[last]);
+        i = last + 1;
+    }
+    return text;
+}
+
 std::optional<ReflectanceArray> ParsePanelReflectance(std::string_view value, std::string_view tableText,
                                                       std::string_view tableName, bool isTable, std::string& error) {
     ReflectanceArray certified;

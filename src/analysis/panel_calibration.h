@@ -28,6 +28,8 @@ inline constexpr int PANEL_RECORDS_MAX = 15000;
 // "0,20-21,39": record numbers from 0, ascending and each once in the
 // result; nothing for a malformed list, `error` naming it.
 std::optional<std::vector<int>> ParsePanelList(std::string_view text, std::string& error);
+// The list of ascending records as ParsePanelList reads it, runs as ranges.
+std::string PanelListText(const std::vector<int>& records);
 
 // The certified reflectance on the grid: a single factor ("0.99", 0..2), or
 // a table (wavelength nm, reflectance; read by ParseResponseTable)

@@ -5,12 +5,14 @@
 
 #include "app/export_dialogs.h"
 #include "app/file_messages.h"
+#include "app/result_settings.h"
 #include "app/varnelo_view.h"
 
 namespace varnelo {
 
-ExportCommand::ExportCommand(const Session& session, CVarneloView* view, QWidget* parent)
-    : QObject(parent), m_session(session), m_view(view), m_parent(parent) {
+ExportCommand::ExportCommand(const Session& session, const ResultSettings& results, CVarneloView* view,
+                             QWidget* parent)
+    : QObject(parent), m_session(session), m_results(results), m_view(view), m_parent(parent) {
     m_action = new QAction(parent);
     connect(m_action, &QAction::triggered, this, &ExportCommand::run);
 }
@@ -22,9 +24,11 @@ bool ExportCommand::event(QEvent* event) {
 
 void ExportCommand::run() {
     if (m_view->downloading()) return;
+    const std::optional<RowStages> stages = m_results.stagesFor(m_session.doc(), m_parent);
+    if (!stages) return;
     const SaveDialog dialog = saveDialog();
     const auto path = AskExportFile(m_parent, dialog.title, dialog.filter, dialog.suffix, m_session.path());
-    if (path) exportTo(*path);
+    if (path) exportTo(*path, *stages);
 }
 
 void ExportCommand::write(const QString& path, const QString& label, const QString& cancel,

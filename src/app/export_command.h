@@ -1,8 +1,8 @@
 #pragma once
 // A File menu command that writes the document's records to a file the user
-// names: the action, the save dialog, the progress dialog and the report of
-// how it went are the same for every such export; each says its own texts
-// and does its own writing.
+// names: the action, the stages of the result settings, the save dialog, the
+// progress dialog and the report of how it went are the same for every such
+// export; each says its own texts and does its own writing.
 
 #include <QObject>
 #include <QString>
@@ -17,16 +17,19 @@ class QWidget;
 namespace varnelo {
 
 class CVarneloView;
+class ResultSettings;
 
 class ExportCommand : public QObject {
     Q_OBJECT
 public:
     QAction* action() const { return m_action; }
-    // Writes to path; the result is said in the status bar or a message box.
-    virtual void exportTo(const QString& path) = 0;
+    // Writes to path with the stages; the result is said in the status bar
+    // or a message box.
+    virtual void exportTo(const QString& path, const RowStages& stages) = 0;
 
 public slots:
-    // Asks for the file unless records are arriving, then writes it.
+    // Unless records are arriving: the stages of the result settings, which
+    // must fit the records, then the file asked for, then the writing.
     void run();
 
 protected:
@@ -42,7 +45,7 @@ protected:
         QString failedBox;
     };
 
-    ExportCommand(const Session& session, CVarneloView* view, QWidget* parent);
+    ExportCommand(const Session& session, const ResultSettings& results, CVarneloView* view, QWidget* parent);
     // The frame passes its LanguageChange on to its children, this one included.
     bool event(QEvent* event) override;
     virtual void retranslateUi() = 0;
@@ -54,6 +57,7 @@ protected:
                const std::function<ExportResult(const ExportProgress&)>& write, const Outcome& outcome);
 
     const Session& m_session;
+    const ResultSettings& m_results;
     CVarneloView* m_view;
     QWidget* m_parent;
     QAction* m_action;

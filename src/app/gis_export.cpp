@@ -8,8 +8,8 @@
 
 namespace varnelo {
 
-GisExport::GisExport(const Session& session, CVarneloView* view, QWidget* parent)
-    : ExportCommand(session, view, parent) {
+GisExport::GisExport(const Session& session, const ResultSettings& results, CVarneloView* view, QWidget* parent)
+    : ExportCommand(session, results, view, parent) {
     retranslateUi();
 }
 
@@ -25,8 +25,8 @@ ExportCommand::SaveDialog GisExport::saveDialog() const {
     return {tr("GISへ書き出し"), QStringLiteral("GeoJSON (*.geojson)"), QStringLiteral("geojson")};
 }
 
-void GisExport::exportTo(const QString& path) {
-    const PointLayerOptions options{DefaultIndices(), true, {}, {}, true};
+void GisExport::exportTo(const QString& path, const RowStages& stages) {
+    const PointLayerOptions options{DefaultIndices(), true, stages, {}, true};
     Outcome outcome;
     outcome.written = [path](int items) {
         //: Status bar: %1 points (records with a GPS fix) were written as a GIS point layer to file %2.
@@ -49,8 +49,9 @@ void GisExport::exportTo(const QString& path) {
           outcome);
 }
 
-GisExport* InstallGisExport(QMenu* fileMenu, CVarneloView* view, const Session& session, QWidget* parent) {
-    auto* command = new GisExport(session, view, parent);
+GisExport* InstallGisExport(QMenu* fileMenu, CVarneloView* view, const Session& session, const ResultSettings& results,
+                     QWidget* parent) {
+    auto* command = new GisExport(session, results, view, parent);
     fileMenu->addAction(command->action());
     return command;
 }

@@ -9,12 +9,15 @@
 #include "analysis/quality_flags.h"
 #include "analysis/spectral_index.h"
 #include "export/record_rows.h"
+#include "app/result_settings.h"
 #include "app/varnelo_view.h"
 
 namespace varnelo {
 
-IndexReadout::IndexReadout(const Session& session, QWidget* parent) : QLabel(parent), m_session(session) {
+IndexReadout::IndexReadout(const Session& session, const ResultSettings& results, QWidget* parent)
+    : QLabel(parent), m_session(session), m_results(results) {
     setTextFormat(Qt::PlainText);
+    connect(&results, &ResultSettings::changed, this, [this] { showRecord(m_record); });
     retranslateUi();
 }
 
@@ -27,9 +30,11 @@ void IndexReadout::retranslateUi() {
     //: Tooltip of the status bar field that shows the vegetation indices
     //: (NDVI, PRI, red-edge position REP, MTCI) of the selected record.
     setToolTip(tr("選択したレコードの分光指数"));
+    showRecord(m_record);
 }
 
 void IndexReadout::showRecord(int record) {
+    m_record = record;
     const CVarneloDoc& doc = m_session.doc();
     m_indices.clear();
     if (record >= 0 && record < doc.recordCount()) {
@@ -41,8 +46,12 @@ void IndexReadout::showRecord(int record) {
         ElementMask needed;
         for (const SpectralIndex& index : indices) needed |= IndexElements(index);
         ResultRow row;
-        RowMaker(RowStages{}, needed, false)
+        RowMaker(m_results.shownStages(doc), needed, false)
             .make(std::span(&doc.record(record), 1), record > 0 ? &doc.record(record - 1) : nullptr, record, row);
+        if (row.sun) {
+            //: Status bar readout: the sun's zenith angle in degrees at the record's time and place.
+            m_indices += QStringLiteral("  ") + tr("天頂角 %1°").arg(row.sun->zenith, 0, 'f', 1);
+        }
         if (row.flags != 0) m_indices += QStringLiteral("  qc ") + QString::fromStdString(QualityText(row.flags));
     }
     if (m_pointer.isEmpty()) showFitted(m_indices);
@@ -70,8 +79,9 @@ void IndexReadout::showFitted(const QString& text) {
     if (text != this->text()) setText(text);
 }
 
-IndexReadout* InstallIndexReadout(QStatusBar* bar, CVarneloView* view, const Session& session) {
-    auto* readout = new IndexReadout(session, bar);
+IndexReadout* InstallIndexReadout(QStatusBar* bar, CVarneloView* view, const Session& session,
+                                  const ResultSettings& results) {
+    auto* readout = new IndexReadout(session, results, bar);
     bar->addPermanentWidget(readout);
     QObject::connect(view, &CVarneloView::recordDrawn, readout, &IndexReadout::showRecord);
     return readout;

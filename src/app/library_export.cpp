@@ -8,8 +8,8 @@
 
 namespace varnelo {
 
-LibraryExport::LibraryExport(const Session& session, CVarneloView* view, QWidget* parent)
-    : ExportCommand(session, view, parent) {
+LibraryExport::LibraryExport(const Session& session, const ResultSettings& results, CVarneloView* view, QWidget* parent)
+    : ExportCommand(session, results, view, parent) {
     retranslateUi();
 }
 
@@ -26,7 +26,7 @@ ExportCommand::SaveDialog LibraryExport::saveDialog() const {
             QStringLiteral("sli")};
 }
 
-void LibraryExport::exportTo(const QString& path) {
+void LibraryExport::exportTo(const QString& path, const RowStages& stages) {
     const LibraryFiles files = LibraryFileNames(ToPath(path));
     // The document's own file is never written over by one of the three.
     if (!m_session.path().empty()) {
@@ -38,6 +38,7 @@ void LibraryExport::exportTo(const QString& path) {
         }
     }
     LibraryOptions options;
+    options.stages = stages;
     options.description = "varnelo " + m_session.title();
     Outcome outcome;
     outcome.written = [path](int items) {
@@ -58,8 +59,9 @@ void LibraryExport::exportTo(const QString& path) {
           [&](const ExportProgress& progress) { return m_session.exportLibrary(files, options, progress); }, outcome);
 }
 
-LibraryExport* InstallLibraryExport(QMenu* fileMenu, CVarneloView* view, const Session& session, QWidget* parent) {
-    auto* command = new LibraryExport(session, view, parent);
+LibraryExport* InstallLibraryExport(QMenu* fileMenu, CVarneloView* view, const Session& session, const ResultSettings& results,
+                     QWidget* parent) {
+    auto* command = new LibraryExport(session, results, view, parent);
     fileMenu->addAction(command->action());
     return command;
 }

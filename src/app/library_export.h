@@ -13,8 +13,8 @@ namespace varnelo {
 class LibraryExport : public ExportCommand {
     Q_OBJECT
 public:
-    LibraryExport(const Session& session, CVarneloView* view, QWidget* parent);
-    void exportTo(const QString& path) override;
+    LibraryExport(const Session& session, const ResultSettings& results, CVarneloView* view, QWidget* parent);
+    void exportTo(const QString& path, const RowStages& stages) override;
 
 private:
     void retranslateUi() override;
@@ -22,6 +22,7 @@ private:
 };
 
 // Appends the command to the file menu.
-LibraryExport* InstallLibraryExport(QMenu* fileMenu, CVarneloView* view, const Session& session, QWidget* parent);
+LibraryExport* InstallLibraryExport(QMenu* fileMenu, CVarneloView* view, const Session& session, const ResultSettings& results,
+                     QWidget* parent);
 
 }  // namespace varnelo

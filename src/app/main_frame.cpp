@@ -35,7 +35,10 @@
 #include "app/gis_export.h"
 #include "app/index_readout.h"
 #include "app/library_export.h"
+#include "app/netcdf_export_command.h"
 #include "app/recent_files.h"
+#include "app/result_settings.h"
+#include "app/result_settings_dialog.h"
 #include "app/setting_dialog.h"
 #include "app/track_colour_menu.h"
 #include "app/varnelo_view.h"
@@ -76,6 +79,7 @@ CMainFrame::CMainFrame(const LoggerChoice& logger, QWidget* parent)
     setAcceptDrops(true);
     setStatusBar(new MessageStatusBar(this));
 
+    m_results = new ResultSettings(this);
     m_view = new CVarneloView(*m_session, *m_logger, this);
     // The form scrolls in a window smaller than it, and grows in a larger one.
     m_scroll = new FormScrollArea(this);
@@ -144,8 +148,9 @@ void CMainFrame::buildMenus() {
     // Appending to the open document: it keeps its file name, unlike a full download.
     m_readNewAction = m_fileMenu->addAction(QString(), m_view, &CVarneloView::jobStarting);
     connect(m_readNewAction, &QAction::triggered, m_view, &CVarneloView::OnReadNewButton);
-    m_gisExport = InstallGisExport(m_fileMenu, m_view, *m_session, this)->action();
-    m_libraryExport = InstallLibraryExport(m_fileMenu, m_view, *m_session, this)->action();
+    m_gisExport = InstallGisExport(m_fileMenu, m_view, *m_session, *m_results, this)->action();
+    m_libraryExport = InstallLibraryExport(m_fileMenu, m_view, *m_session, *m_results, this)->action();
+    m_netcdfExport = InstallNetcdfExport(m_fileMenu, m_view, *m_session, *m_results, this)->action();
     m_fileMenu->addSeparator();
     m_recentPlaceholder = m_fileMenu->addAction(QString());
     m_recentPlaceholder->setEnabled(false);
@@ -177,6 +182,7 @@ void CMainFrame::buildMenus() {
     m_viewMenu = menuBar()->addMenu(QString());
     m_viewMenu->addActions({toolbarToggle, statusToggle});
     InstallTrackColourMenu(m_viewMenu, m_view, *m_session);
+    m_resultSettings = InstallResultSettingsMenu(m_viewMenu, *m_results, m_view->recordList(), this);
     AddLanguageMenu(m_viewMenu);
 
     QAction* about = makeAction(Command::About);
@@ -223,6 +229,9 @@ void CMainFrame::retranslateUi() {
     for (QAction* a : m_recentActions) a->setStatusTip(tr("指定のファイルを開く"));
     m_editMenu->setTitle(tr("編集(&E)"));
     m_viewMenu->setTitle(tr("表示(&V)"));
+    //: View menu: the settings every result export uses (UTC offset, white panel, sun, saturation).
+    m_resultSettings->setText(tr("結果の設定..."));
+    m_resultSettings->setStatusTip(tr("書き出す結果の時差、白色板、太陽の高さと飽和レベルを設定"));
     m_helpMenu->setTitle(tr("ヘルプ(&H)"));
     m_nextPane->setStatusTip(tr("次のウィンドウに切り替える"));
     m_previousPane->setStatusTip(tr("前のウィンドウに切り替える"));
@@ -272,7 +281,7 @@ void CMainFrame::buildStatusBar() {
     connect(bar, &QStatusBar::messageChanged, m_idleText, [this](const QString& message) {
         m_idleText->setVisible(message.isEmpty());
     });
-    m_readout = InstallIndexReadout(bar, m_view, *m_session);
+    m_readout = InstallIndexReadout(bar, m_view, *m_session, *m_results);
     // The bar draws a message up to the next pane's edge: the pane keeps it apart.
     m_readout->setContentsMargins(2 * STATUS_PANE_GAP, 0, 0, 0);
     m_progress = new QProgressBar(bar);
@@ -365,6 +374,7 @@ void CMainFrame::updateState() {
     m_readNewAction->setEnabled(on.readNew);
     m_gisExport->setEnabled(on.exports);
     m_libraryExport->setEnabled(on.exports);
+    m_netcdfExport->setEnabled(on.exports);
 }
 
 void CMainFrame::showStatus(const QString& text) {

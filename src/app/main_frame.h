@@ -28,6 +28,7 @@ class CVarneloView;
 class FormScrollArea;
 class LoggerThread;
 class IndexReadout;
+class ResultSettings;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -127,6 +128,9 @@ private:
     QAction* m_readNewAction = nullptr;
     QAction* m_gisExport = nullptr;
     QAction* m_libraryExport = nullptr;
+    QAction* m_netcdfExport = nullptr;
+    QAction* m_resultSettings = nullptr;
+    ResultSettings* m_results = nullptr;
     QLabel* m_idleText = nullptr;
     std::function<QString()> m_message;  // the message pane's last message, kept over prompts
     IndexReadout* m_readout = nullptr;

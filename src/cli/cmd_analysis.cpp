@@ -14,6 +14,7 @@
 #include "export/clock_offset.h"
 #include "export/index_export.h"
 #include "export/provenance.h"
+#include "export/result_choices.h"
 #include "export/spectral_library.h"
 #include "io/atomic_file.h"
 #include "io/path_text.h"
@@ -116,18 +117,9 @@ struct StageOptions {
         std::string error;
         records = ParsePanelList(parser.value(panel).toStdString(), error);
         if (!records) return UsageStatus(QString::fromStdString(error));
-        const std::string value = parser.value(panelReflectance).toStdString();
-        std::optional<ReflectanceArray> read = ParsePanelReflectance(value, {}, {}, false, error);
-        if (!read) {
-            // Not a factor: a table, read as every table is.
-            const std::filesystem::path path = ToPath(parser.value(panelReflectance));
-            std::string text;
-            if (const Status opened = ReadTableFile(path, text); !opened) {
-                return UsageStatus(QStringLiteral("--panel-reflectance ") + QString::fromStdString(opened.detail));
-            }
-            read = ParsePanelReflectance(value, text, PathText(path), true, error);
-            if (!read) return UsageStatus(QStringLiteral("--panel-reflectance ") + QString::fromStdString(error));
-        }
+        const std::optional<ReflectanceArray> read =
+            ReadPanelReflectance(PathBytesOfText(parser.value(panelReflectance)).toStdString(), error);
+        if (!read) return UsageStatus(QString::fromStdString(error));
         certified = *read;
         return {};
     }

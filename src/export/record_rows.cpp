@@ -200,18 +200,28 @@ std::optional<std::vector<RecordRange>> PlanFileRows(FileBatches& batches, const
     return PlanRows(grouping, batches.count(), [&](int i) { return seconds[static_cast<std::size_t>(i)]; });
 }
 
-std::shared_ptr<const PanelCalibration> LoadPanelCalibration(FileBatches& batches, std::vector<int> records,
+std::shared_ptr<const PanelCalibration> LoadPanelCalibration(const RecordAt& recordAt, std::vector<int> records,
                                                              const ReflectanceArray& certified) {
     auto calibration = std::make_shared<PanelCalibration>(std::move(records), certified);
     ReflectanceArray reflectance;
     for (const int r : calibration->records()) {
-        std::unique_ptr<MeasurementRecord[]> room;
-        const auto record = batches.read(static_cast<std::size_t>(r), static_cast<std::size_t>(r) + 1, room);
-        if (record.empty()) return nullptr;
-        DefinedReflectance(record.front(), reflectance);
-        calibration->addPanel(RecordSeconds(record.front()), reflectance);
+        const MeasurementRecord* record = recordAt(r);
+        if (record == nullptr) return nullptr;
+        DefinedReflectance(*record, reflectance);
+        calibration->addPanel(RecordSeconds(*record), reflectance);
     }
     return calibration;
+}
+
+std::shared_ptr<const PanelCalibration> LoadPanelCalibration(FileBatches& batches, std::vector<int> records,
+                                                             const ReflectanceArray& certified) {
+    std::unique_ptr<MeasurementRecord[]> room;
+    return LoadPanelCalibration(
+        [&](int r) {
+            const auto record = batches.read(static_cast<std::size_t>(r), static_cast<std::size_t>(r) + 1, room);
+            return record.empty() ? nullptr : &record.front();
+        },
+        std::move(records), certified);
 }
 
 bool ReadRows(FileBatches& batches, const std::vector<RecordRange>& rows, std::size_t begin, std::size_t end,

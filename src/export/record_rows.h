@@ -81,8 +81,12 @@ private:
     std::optional<SavitzkyGolay> m_smoother;
 };
 
-// The calibration of the panel `records` of a file, read from it; nothing
-// when one could not be read (batches.unreadable() says which).
+// The calibration of the panel `records`, each read by `recordAt`; nothing
+// when one could not be read (null). A file's through FileBatches, whose
+// unreadable() then says which.
+using RecordAt = std::function<const MeasurementRecord*(int)>;
+std::shared_ptr<const PanelCalibration> LoadPanelCalibration(const RecordAt& recordAt, std::vector<int> records,
+                                                             const ReflectanceArray& certified);
 std::shared_ptr<const PanelCalibration> LoadPanelCalibration(FileBatches& batches, std::vector<int> records,
                                                              const ReflectanceArray& certified);
 

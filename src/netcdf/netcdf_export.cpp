@@ -217,17 +217,18 @@ std::string SettleTemporary(const std::filesystem::path& temporary, const std::f
 
 }  // namespace
 
-ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& source, const NetcdfOptions& options) {
+ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& source, const NetcdfOptions& options,
+                          const ExportProgress& progress) {
     FileBatches batches(source);
     const std::size_t count = static_cast<std::size_t>(std::max(batches.count(), 0));
     RemoveStaleTemporaries(target);
     const std::filesystem::path temporary = TemporarySibling(target);
     Writer w;
-    const auto failed = [&](const std::string& why) {
+    const auto failed = [&](const std::string& why, Status::Kind kind = Status::Kind::SaveFailed) {
         if (w.file >= 0) nc_close(w.file);
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        return ExportResult::Failed(Status::Kind::SaveFailed, PathText(target) + ": " + why);
+        return ExportResult::Failed(kind, kind == Status::Kind::Cancelled ? std::string() : PathText(target) + ": " + why);
     };
     if (!w.call(nc_create(temporary.string().c_str(), NC_NETCDF4 | NC_CLOBBER, &w.file))) return failed(w.call.error());
     Ids ids;
@@ -297,6 +298,7 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
         w.call(nc_put_vara_float(w.file, ids.ch1, start, size, b.ch1.data()));
         w.call(nc_put_vara_float(w.file, ids.ch2, start, size, b.ch2.data()));
         w.call(nc_put_vara_float(w.file, ids.reflectance, start, size, b.reflectance.data()));
+        if (progress && !progress(static_cast<int>(end), static_cast<int>(count))) return failed({}, Status::Kind::Cancelled);
     }
     // The coverage is known only once every record is read.
     w.call(nc_redef(w.file));
@@ -321,7 +323,7 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
     std::error_code error;
     std::filesystem::rename(temporary, target, error);
     if (error) return failed(error.message());
-    return {};
+    return {Status{}, static_cast<int>(count)};
 }
 
 }  // namespace varnelo

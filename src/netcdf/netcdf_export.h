@@ -33,6 +33,7 @@ struct NetcdfOptions {
 
 inline constexpr std::size_t NETCDF_CHUNK_RECORDS = 64;
 
-ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& source, const NetcdfOptions& options);
+ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& source, const NetcdfOptions& options,
+                          const ExportProgress& progress = {});
 
 }  // namespace varnelo

@@ -76,11 +76,18 @@ ExportResult Session::exportCsv(const std::filesystem::path& target, const CsvOp
 
 ExportResult Session::exportLibrary(const LibraryFiles& files, const LibraryOptions& options,
                                    const ExportProgress& progress) const {
+    return withRecordFile([&](DataFileReader& reader) {
+        DataFileReader* const sources[] = {&reader};
+        return ExportSpectralLibrary(files, sources, options, progress);
+    });
+}
+
+ExportResult Session::withRecordFile(const std::function<ExportResult(DataFileReader&)>& exportFrom) const {
     std::filesystem::path source = m_path;
     std::filesystem::path copy;
     if (source.empty() || m_changed || changedOnDisk()) {
         copy = std::filesystem::temp_directory_path() /
-               ("varnelo-library-" + std::to_string(CurrentProcessId()) + ".vrnldata");
+               ("varnelo-records-" + std::to_string(CurrentProcessId()) + ".vrnldata");
         if (Status saved = SaveDataFile(copy, *m_doc); !saved) return {saved};
         source = copy;
     }
@@ -89,8 +96,7 @@ ExportResult Session::exportLibrary(const LibraryFiles& files, const LibraryOpti
     if (Status opened = reader.open(source); !opened) {
         result.status = opened;
     } else {
-        DataFileReader* const sources[] = {&reader};
-        result = ExportSpectralLibrary(files, sources, options, progress);
+        result = exportFrom(reader);
     }
     std::error_code ignored;
     if (!copy.empty()) std::filesystem::remove(copy, ignored);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,11 +90,13 @@ public:
                            const ExportProgress& progress = {}) const;
     ExportResult exportTrack(const std::filesystem::path& target, TrackFormat format,
                              const std::optional<int>& utcOffset = std::nullopt) const;
-    // The records as an ENVI spectral library. Read from the document's
-    // file when it holds just them; otherwise from a copy of the records
-    // written beside the system's temporary files and removed after.
+    // The records as an ENVI spectral library, read through withRecordFile.
     ExportResult exportLibrary(const LibraryFiles& files, const LibraryOptions& options,
                                const ExportProgress& progress = {}) const;
+    // Runs an export that reads a data file on the document's records: the
+    // document's own file when it holds just them; otherwise a copy of the
+    // records written beside the system's temporary files and removed after.
+    ExportResult withRecordFile(const std::function<ExportResult(DataFileReader&)>& exportFrom) const;
 
 private:
     void settleTrack() const;

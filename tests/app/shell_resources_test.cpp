@@ -77,6 +77,7 @@ TEST_F(ShellResources, MenusTheirOrderTextsAndKeys) {
           {"新しいレコードを読み出し"},
           {"GISへ書き出し..."},
           {"スペクトルライブラリへ書き出し..."},
+          {"NetCDFへ書き出し..."},
           {"-"},
           {"最近使ったファイル"},
           {"-"},
@@ -88,7 +89,7 @@ TEST_F(ShellResources, MenusTheirOrderTextsAndKeys) {
           {"コピー\tCtrl+C(&C)", {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)}},
           {"貼り付け\tCtrl+V(&P)", {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)}},
           {"ハードウェアの編集"}}},
-        {"表示(&V)", {{"ツール バー(&T)"}, {"ステータス バー(&S)"}, {"軌跡の色"}, {"言語 / Language"}}},
+        {"表示(&V)", {{"ツール バー(&T)"}, {"ステータス バー(&S)"}, {"軌跡の色"}, {"結果の設定..."}, {"言語 / Language"}}},
         {"ヘルプ(&H)", {{"バージョン情報 Varnelo(&A)..."}}},
     };
     const QList<QAction*> bar = frame->menuBar()->actions();
