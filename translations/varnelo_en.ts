@@ -838,7 +838,7 @@ About</translation>
     <message>
         <source>レコードのスペクトル、反射率、位置と品質フラグを NetCDF (CF) ファイルに書き出す</source>
         <extracomment>Status bar prompt of the NetCDF export command.</extracomment>
-        <translation>Export the records' spectra, reflectance, positions and quality flags to a NetCDF (CF) file</translation>
+        <translation>Export the records&apos; spectra, reflectance, positions and quality flags to a NetCDF (CF) file</translation>
     </message>
     <message>
         <source>NetCDFへ書き出し</source>
@@ -913,12 +913,12 @@ About</translation>
     <message>
         <source>ロガーの時計の UTC からの時差:</source>
         <extracomment>Result settings: heading of the choice of the logger clock&apos;s offset from UTC.</extracomment>
-        <translation>Logger clock's offset from UTC:</translation>
+        <translation>Logger clock&apos;s offset from UTC:</translation>
     </message>
     <message>
         <source>なし (ロガーの時計のまま)(&amp;N)</source>
         <extracomment>Result settings: no offset; times stay the logger clock&apos;s own and the sun is not placed.</extracomment>
-        <translation>&amp;None (the logger's clock as it is)</translation>
+        <translation>&amp;None (the logger&apos;s clock as it is)</translation>
     </message>
     <message>
         <source>GPS の時刻から求める(&amp;G)</source>
@@ -972,6 +972,14 @@ About</translation>
         <source>白色板の反射率</source>
         <extracomment>Title of the file dialog choosing the white panel&apos;s reflectance table.</extracomment>
         <translation>White Panel Reflectance</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

@@ -124,6 +124,8 @@ void ResultSettingsDialog::retranslateUi() {
         {m_panel, m_panelLabel}, {m_reflectance, m_reflectanceLabel}, {m_zenith, m_zenithLabel},
         {m_saturation, m_saturationLabel}};
     for (const auto& [edit, label] : named) NameAfter(edit, label);
+    m_buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    m_buttons->button(QDialogButtonBox::Cancel)->setText(tr("キャンセル"));
 }
 
 void ResultSettingsDialog::fill(const ResultChoices& choices) {

@@ -64,6 +64,7 @@ TEST(PanelCalibration, InterpolatesThePanelInTime) {
 TEST(PanelCalibration, ListsAndCertifiedReflectances) {
     std::string error;
     EXPECT_EQ(ParsePanelList("39,0,20-21,21", error), (std::vector<int>{0, 20, 21, 39}));
+    EXPECT_EQ(PanelListText({0, 20, 21, 22, 39}), "0,20-22,39");
     for (const char* bad : {"", "3-1", "a", "1,,2", "-1", "15000"}) {
         EXPECT_FALSE(ParsePanelList(bad, error)) << bad;
         EXPECT_NE(error.find("--panel"), std::string::npos);

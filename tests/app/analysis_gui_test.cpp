@@ -1,6 +1,6 @@
 // The spectral indices in the window: the status bar readout, the track
-// coloured by an index from the View menu, and the GIS export from the File
-// menu. Real widgets offscreen, pixels read back from the frame itself.
+// coloured by an index from the View menu, the result settings, and the
+// GIS and NetCDF exports from the File menu. Real widgets offscreen, pixels read back from the frame itself.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -9,13 +9,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QStatusBar>
 
 #include "analysis/spectral_index.h"
 #include "app/chart_frame.h"
 #include "app/index_readout.h"
 #include "app/main_frame.h"
+#include "app/result_settings_dialog.h"
 #include "app/varnelo_view.h"
 #include "app_test_support.h"
 #include "charts/colour_map.h"
@@ -26,6 +31,8 @@
 #include "simulator/simulated_content.h"
 #include "support/test_support.h"
 #include "ui/chart_surface.h"
+
+#include <netcdf.h>
 
 namespace varnelo {
 namespace {
@@ -192,6 +199,81 @@ TEST_F(IndicesInTheWindow, LibraryExportWritesEveryRecordsSpectrum) {
               static_cast<std::size_t>(count) + 1);
     EXPECT_TRUE(frame->statusBar()->currentMessage().startsWith(QString::number(count))) <<
         frame->statusBar()->currentMessage().toStdString();
+}
+
+// The result settings, typed as a user would, reach the readout and every
+// export: a panel picked in the list is flagged, the sun is placed in UTC.
+TEST_F(IndicesInTheWindow, ResultSettingsReachTheReadoutAndTheNetcdfFile) {
+    Start();
+    frame->view()->recordList()->setCurrentRow(3);
+    const auto dialog = [&] {
+        MenuAction(frame->menuBar(), QStringLiteral("結果の設定..."))->trigger();
+        auto* shown = frame->findChild<ResultSettingsDialog*>();
+        EXPECT_TRUE(shown && shown->isVisible());
+        return shown;
+    };
+    const auto edit = [](QWidget* d, const char* name) {
+        for (auto* e : d->findChildren<QLineEdit*>())
+            if (e->accessibleName().startsWith(QString::fromUtf8(name))) return e;
+        return static_cast<QLineEdit*>(nullptr);
+    };
+    ResultSettingsDialog* settings = dialog();
+    ASSERT_NE(settings, nullptr);
+    for (auto* b : settings->findChildren<QRadioButton*>())
+        if (b->text().startsWith(QStringLiteral("指定する"))) QTest::mouseClick(b, Qt::LeftButton);
+    QTest::keyClicks(edit(settings, "UTC"), QStringLiteral("+09:00"));
+    for (auto* b : settings->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("選択したレコードをパネルにする")) QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_EQ(edit(settings, "白色板のレコード")->text(), QStringLiteral("3"));
+    QTest::keyClicks(edit(settings, "白色板の反射率"), QStringLiteral("0.99"));
+    edit(settings, "最大天頂角")->setText(QStringLiteral("abc"));
+    {
+        // A setting that does not read is named, and the dialog stays.
+        QString said;
+        ModalAnswer<QMessageBox> box([&](QMessageBox& b) {
+            said = b.text();
+            b.accept();
+        });
+        settings->accept();
+        EXPECT_EQ(said, QStringLiteral("結果の設定の最大天頂角が正しくありません。"));
+        EXPECT_TRUE(settings->isVisible());
+    }
+    edit(settings, "最大天頂角")->setText(QStringLiteral("90"));
+    settings->accept();
+    EXPECT_TRUE(WaitFor([&] { return frame->findChild<ResultSettingsDialog*>() == nullptr; }, 2000));
+
+    const auto* readout = frame->statusBar()->findChild<IndexReadout*>();
+    EXPECT_TRUE(readout->text().contains(QStringLiteral("panel"))) << readout->text().toStdString();
+    const bool fix = (session().track().given[3] & GPS_FIX) != 0;
+    EXPECT_EQ(readout->text().contains(QStringLiteral("天頂角 ")), fix) << readout->text().toStdString();
+
+    ModalAnswer<QFileDialog> name([&](QFileDialog& d) { test::ChooseFile(d, test::PathText(dir / "day")); });
+    MenuAction(frame->menuBar(), QStringLiteral("NetCDFへ書き出し..."))->trigger();
+    ASSERT_TRUE(name.answered());
+    int nc = -1, qc = -1, zenith = -1, time = -1;
+    ASSERT_EQ(nc_open((dir / "day.nc").c_str(), NC_NOWRITE, &nc), NC_NOERR);
+    EXPECT_EQ(nc_inq_varid(nc, "qc", &qc), NC_NOERR);
+    EXPECT_EQ(nc_inq_varid(nc, "sun_zenith", &zenith), NC_NOERR);
+    EXPECT_EQ(nc_inq_varid(nc, "time", &time), NC_NOERR);
+    std::array<unsigned char, 60> flags{};
+    EXPECT_EQ(nc_get_var_uchar(nc, qc, flags.data()), NC_NOERR);
+    char units[64] = {};
+    EXPECT_EQ(nc_get_att_text(nc, time, "units", units), NC_NOERR);
+    nc_close(nc);
+    EXPECT_TRUE(flags[3] & QC_PANEL);
+    EXPECT_FALSE(flags[2] & QC_PANEL);
+    EXPECT_STREQ(units, "seconds since 1970-01-01T00:00:00Z");
+    EXPECT_TRUE(frame->statusBar()->currentMessage().startsWith(QStringLiteral("60 件のレコードを NetCDF")))
+        << frame->statusBar()->currentMessage().toStdString();
+
+    // Kept in the profile: a new window shows them again.
+    frame.reset();
+    Start();
+    settings = dialog();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(edit(settings, "UTC")->text(), QStringLiteral("+09:00"));
+    EXPECT_EQ(edit(settings, "白色板のレコード")->text(), QStringLiteral("3"));
+    EXPECT_EQ(edit(settings, "最大天頂角")->text(), QStringLiteral("90"));
 }
 
 }  // namespace

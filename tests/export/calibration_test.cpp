@@ -7,6 +7,7 @@
 
 #include "export/clock_offset.h"
 #include "export/record_rows.h"
+#include "export/result_choices.h"
 
 namespace varnelo {
 namespace {
@@ -125,6 +126,56 @@ TEST(PanelStage, ComesBeforeSmoothingAndFlagsThePanel) {
         EXPECT_NEAR(row.reflectance[0], 0.99, 1e-12) << number;
         EXPECT_NEAR(row.reflectance[255], 0.99, 1e-12) << number;
         EXPECT_EQ(row.flags, number == 4 ? unsigned{QC_PANEL} : 0u);
+    }
+}
+
+// The window's kept choices against the open records: each problem names
+// its setting, and a setting left alone keeps the command line's default.
+TEST(ResultChoices, ResolveAgainstTheRecordsOrNameTheSetting) {
+    using F = ChoiceProblem::Field;
+    using O = ResultChoices::Offset;
+    const auto with = [](O offset, const char* given, const char* panel, const char* rho, const char* zenith = "60",
+                         const char* saturation = "65535") {
+        return ResultChoices{offset, given, panel, rho, zenith, saturation};
+    };
+    const struct {
+        const char* name;
+        ResultChoices choices;
+        bool gpsTime;
+        std::optional<F> problem;
+        const char* detail;
+        std::optional<int> minutes;
+    } cases[] = {
+        {"defaults", {}, true, {}, "", {}},
+        {"given", with(O::Given, "+09:00", "", ""), true, {}, "", 540},
+        {"found", with(O::Auto, "", "", ""), true, {}, "", 540},
+        {"none found", with(O::Auto, "", "", ""), false, F::Offset, "give --utc-offset", {}},
+        {"given unreadable", with(O::Given, "9:00", "", ""), true, F::Offset, "9:00", {}},
+        {"panel", with(O::None, "", "0,2", "0.99"), true, {}, "", {}},
+        {"panel beyond", with(O::None, "", "0,3", "0.99"), true, F::PanelRecords, "names record 3 but the data holds 3", {}},
+        {"panel unreadable", with(O::None, "", "0-", "0.99"), true, F::PanelRecords, "0-", {}},
+        {"no such table", with(O::None, "", "0", "no-such-panel.csv"), true, F::PanelReflectance, "no-such-panel.csv", {}},
+        {"zenith", with(O::None, "", "", "", "181"), true, F::MaxZenith, "181", {}},
+        {"saturation", with(O::None, "", "", "", "60", "0"), true, F::Saturation, "0", {}},
+    };
+    for (const auto& c : cases) {
+        auto doc = std::make_unique<CVarneloDoc>();
+        for (int i = 0; i < 3; ++i) doc->record(i) = Timed(9, 30 + i, 0, c.gpsTime ? "00" + std::to_string(30 + i) + "00" : "1");
+        doc->setRecordCount(3);
+        const auto resolved = ResolveStages(c.choices, *doc);
+        const auto* problem = std::get_if<ChoiceProblem>(&resolved);
+        ASSERT_EQ(problem != nullptr, c.problem.has_value()) << c.name << ": " << (problem ? problem->detail : "");
+        if (problem) {
+            EXPECT_EQ(problem->field, *c.problem) << c.name;
+            EXPECT_NE(problem->detail.find(c.detail), std::string::npos) << c.name << ": " << problem->detail;
+            continue;
+        }
+        const RowStages& stages = std::get<RowStages>(resolved);
+        EXPECT_EQ(stages.utcOffset, c.minutes) << c.name;
+        EXPECT_EQ(stages.maxZenith, DEFAULT_MAX_ZENITH) << c.name;
+        EXPECT_EQ(stages.saturation, DEFAULT_SATURATION) << c.name;
+        EXPECT_EQ(stages.panel != nullptr, !c.choices.panelRecords.empty()) << c.name;
+        EXPECT_TRUE(!stages.panel || (stages.panel->isPanel(2) && !stages.panel->isPanel(1))) << c.name;
     }
 }
 
