@@ -18,6 +18,8 @@ namespace varnelo::export_text {
 // Positions: 7 decimals of a degree, about a centimetre, in every file.
 inline constexpr int POSITION_DECIMALS = 7;
 inline constexpr int ALTITUDE_DECIMALS = 1;
+// The sun in degrees: finer than its 0.01°, so the rounding adds nothing to its error.
+inline constexpr int SUN_DECIMALS = 4;
 // Records between two progress reports.
 inline constexpr int PROGRESS_STEP = 100;
 // Records formatted as one piece: enough text (about 450 kB of a CSV with

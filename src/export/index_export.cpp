@@ -45,7 +45,6 @@ constexpr std::size_t JSON_NUMBER_MAX = std::max(SHORTEST_TEXT_MAX + WHOLE_MARK.
 // The sun's zenith and azimuth, each with its separator, in a table.
 constexpr std::size_t SUN_FIELDS = 2 * POSITION_FIELD;
 constexpr std::string_view SUN_NAMES[] = {",\"sun_zenith\":", ",\"sun_azimuth\":"};
-constexpr int SUN_DECIMALS = 4;
 
 // record,time,latitude,longitude,altitude,speed,temp_ch1,temp_ch2,batv, the
 // indices, qc and the line end.

@@ -68,8 +68,12 @@ std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& trac
         if (!at) continue;
         std::optional<float> altitude;
         if ((track.given[k] & GPS_ALTITUDE) != 0 && std::isfinite(track.altitude[k])) altitude = track.altitude[k];
-        points.push_back(TrackPoint{i, at->latitude, at->longitude, altitude, ResultTime(doc.record(i), utcOffset),
-                                    utcOffset ? UtcIsoTime(doc.record(i), *utcOffset) : std::string()});
+        TrackPoint& p = points.emplace_back(TrackPoint{i, at->latitude, at->longitude, altitude,
+                                                       ResultTime(doc.record(i), utcOffset), std::string(), std::nullopt});
+        if (!utcOffset) continue;
+        p.utcTime = UtcIsoTime(doc.record(i), *utcOffset);
+        if (const std::optional<double> seconds = UtcSeconds(doc.record(i), *utcOffset))
+            p.sun = SolarPosition(*seconds, at->latitude, at->longitude);
     }
     return points;
 }
@@ -96,7 +100,7 @@ std::string GpxText(const std::vector<TrackPoint>& points) {
     return text;
 }
 
-std::string GeoJsonText(const std::vector<TrackPoint>& points) {
+std::string GeoJsonText(const std::vector<TrackPoint>& points, bool sun) {
     const auto appendPosition = [](std::string& text, const TrackPoint& p) {
         text += '[';
         text += Fixed(p.longitude, POSITION_DECIMALS);
@@ -119,18 +123,20 @@ std::string GeoJsonText(const std::vector<TrackPoint>& points) {
             appendPosition(text, points[i]);
         }
         text += line ? "]},\n" : "},\n";
-        std::string records;
-        std::string times;
+        std::string records, times, zeniths, azimuths;
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (i > 0) {
-                records += ',';
-                times += ',';
+                for (std::string* list : {&records, &times, &zeniths, &azimuths}) *list += ',';
             }
-            records += std::to_string(points[i].record);
-            times += points[i].time.empty() ? "null" : "\"" + points[i].time + "\"";
+            const TrackPoint& p = points[i];
+            records += std::to_string(p.record);
+            times += p.time.empty() ? "null" : "\"" + p.time + "\"";
+            zeniths += p.sun ? Fixed(p.sun->zenith, SUN_DECIMALS) : "null";
+            azimuths += p.sun ? Fixed(p.sun->azimuth, SUN_DECIMALS) : "null";
         }
-        text += "\"properties\":{\"records\":[" + records + "],\"coordinateProperties\":{\"times\":[" + times +
-                "]}}}\n";
+        text += "\"properties\":{\"records\":[" + records + "],\"coordinateProperties\":{\"times\":[" + times + "]";
+        if (sun) text += ",\"sun_zenith\":[" + zeniths + "],\"sun_azimuth\":[" + azimuths + "]";
+        text += "}}}\n";
     }
     text += "]}\n";
     return text;
@@ -139,7 +145,7 @@ std::string GeoJsonText(const std::vector<TrackPoint>& points) {
 ExportResult ExportTrack(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,
                          TrackFormat format, const std::optional<int>& utcOffset) {
     const std::vector<TrackPoint> points = TrackPoints(doc, track, utcOffset);
-    const std::string text = format == TrackFormat::Gpx ? GpxText(points) : GeoJsonText(points);
+    const std::string text = format == TrackFormat::Gpx ? GpxText(points) : GeoJsonText(points, utcOffset.has_value());
     AtomicFileWriter file(target);
     if (!file.open() || !file.write(text) || !file.commit()) return ExportResult{file.status()};
     return {};

@@ -5,7 +5,8 @@
 // negative. Records without a fix (position 0, 0, status "V", or no valid
 // position at all) are left out. The logger's clock has no time zone, so
 // times carry none either, unless its offset from UTC is known: then
-// GeoJSON times carry the offset and GPX, whose times are UTC, ends in "Z".
+// GeoJSON times carry the offset and GPX, whose times are UTC, ends in "Z";
+// GeoJSON then places the sun at each point too.
 
 #include <filesystem>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/solar_position.h"
 #include "data/document.h"
 #include "export/csv_export.h"
 #include "track/gps_track.h"
@@ -31,6 +33,7 @@ struct TrackPoint {
     std::optional<float> altitude;  // nothing when the sentence carried none
     std::string time;  // "2021-10-07T09:05:03", empty when the record's date is not a real one
     std::string utcTime;  // "2021-10-07T00:05:03Z" when the clock's offset is known
+    std::optional<SunPosition> sun;  // the same, with a real date
 };
 
 // ISO 8601 local date and time of the logger's clock, "2021-10-07T09:05:03",
@@ -59,7 +62,9 @@ std::vector<TrackPoint> TrackPoints(const CVarneloDoc& doc, const GpsTrack& trac
                                     const std::optional<int>& utcOffset = std::nullopt);
 
 std::string GpxText(const std::vector<TrackPoint>& points);
-std::string GeoJsonText(const std::vector<TrackPoint>& points);
+// With `sun` (the clock's offset known), the coordinates' properties add
+// sun_zenith and sun_azimuth, null where a point has no real time.
+std::string GeoJsonText(const std::vector<TrackPoint>& points, bool sun = false);
 
 // Written through a temporary file that replaces the target when complete.
 ExportResult ExportTrack(const std::filesystem::path& target, const CVarneloDoc& doc, const GpsTrack& track,

@@ -18,6 +18,13 @@ TEST_F(CliFixture, AnOffsetNoRecordGivesFailsAndOnesGivenAreWritten) {
     const ProcessResult given = RunCli({"points", in, "-o", "-", "--utc-offset", "-03:30"});
     EXPECT_NE(given.out.find("\"time\":\"2021-10-07T09:05:00-03:30\""), std::string::npos) << given.out;
     EXPECT_NE(given.out.find("\"stages\":\"utc-offset -03:30\""), std::string::npos) << given.out;
+    // A GeoJSON track places the sun at its points once the offset is known.
+    for (const bool offset : {false, true}) {
+        std::vector<std::string> args = {"track", in, "-o", "-", "--format", "geojson"};
+        if (offset) args.insert(args.end(), {"--utc-offset", "+09:00"});
+        const ProcessResult track = RunCli(args);
+        EXPECT_EQ(track.out.find(",\"sun_zenith\":[") != std::string::npos, offset) << track.out;
+    }
     // Panel records stay in the results, flagged.
     const ProcessResult panel =
         RunCli({"indices", in, "-o", "-", "--panel", "1,3", "--panel-reflectance", "0.99", "--index", "ndvi"});
