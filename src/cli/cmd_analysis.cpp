@@ -378,11 +378,24 @@ int RunLibrary(const QStringList& arguments) {
         if (const Status checked = OpenDataFile(path, *readers.back()); !checked) return ExitStatus(checked);
         sources.push_back(readers.back().get());
     }
-    LibraryOptions options{c.indices, c.stages, ProvenanceText(MakeProvenance(c.paths, StagesText(c.stages))), {}};
+    LibraryOptions options{c.indices, c.stages, {}, {}};
     for (DataFileReader* source : sources) {
         RowStages& stages = options.sourceStages.emplace_back();
         if (const Status found = FileStages(c, *source, stages); !found) return FinishExport(ExportResult{found});
     }
+    // Each file's own offset found or panel read is said with its name
+    // where the files differ: the header is all a reader has to go by.
+    std::string stagesText = StagesText(options.sourceStages.front());
+    for (std::size_t i = 1; i < sources.size(); ++i) {
+        if (StagesText(options.sourceStages[i]) == stagesText) continue;
+        stagesText.clear();
+        for (std::size_t k = 0; k < sources.size(); ++k) {
+            stagesText += (k > 0 ? " | " : "") + PathText(sources[k]->path().filename()) + ": " +
+                          StagesText(options.sourceStages[k]);
+        }
+        break;
+    }
+    options.description = ProvenanceText(MakeProvenance(c.paths, stagesText));
     return FinishExport(ExportSpectralLibrary(files, sources, options));
 }
 
