@@ -34,6 +34,8 @@ public:
     Chunk compress(std::span<const float> values, unsigned char* out);
 
 private:
+    std::size_t deflate(std::size_t n, unsigned char* out, std::size_t room);
+
     libdeflate_compressor* m_compressor;
     std::vector<unsigned char> m_shuffled;
 };

@@ -115,6 +115,9 @@ struct Ids {
     std::vector<int> indices;
 };
 
+// Chunks written between two nudges of the disk's write-back: about 4 MB.
+constexpr std::size_t WRITE_BACK_CHUNKS = 16;
+
 // Records a chunk of the spectra holds: a file shorter than one chunk has
 // all its records in one.
 std::size_t ChunkRecords(std::size_t count) { return std::max<std::size_t>(1, std::min(count, NETCDF_CHUNK_RECORDS)); }
@@ -390,10 +393,17 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
         makers.give(std::move(m));
         return put;
     };
-    Bounds time, lat, lon;
-    Batch b;
+    // The short variables are kept for the whole file (about 90 bytes a
+    // record) and go to the library in one call each: a call a chunk for
+    // each of them cost the writing thread more than the spectra's chunks.
+    Batch all;
+    all.clear(nIndices);
+    all.each([&](auto& column) { column.reserve(count); });
     std::string unreadable;
     std::size_t written = 0;
+    // The disk starts on the file while the rest is made, so that little is
+    // left for the flush before the rename.
+    const int writeBack = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
     const TakeBatch take = [&](std::string_view made, std::size_t done) {
         const std::size_t begin = written;
         written = done;
@@ -402,39 +412,45 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
         Chunks chunks;
         std::memcpy(&chunks, made.data(), sizeof chunks);
         const char* get = made.data() + sizeof chunks;
-        b.clear(nIndices);
-        b.each([&](auto& column) {
-            column.resize(done - begin);
-            std::memcpy(column.data(), get, column.size() * sizeof column[0]);
-            get += column.size() * sizeof column[0];
+        all.each([&](auto& column) {
+            column.resize(done);
+            std::memcpy(column.data() + begin, get, (done - begin) * sizeof column[0]);
+            get += (done - begin) * sizeof column[0];
         });
-        for (std::size_t i = 0; i < b.time.size(); ++i) {
-            time.add(b.time[i]);
-            lat.add(b.lat[i]);
-            lon.add(b.lon[i]);
-        }
-        const std::size_t start[] = {begin, 0}, size[] = {done - begin, SPECTRUM_LENGTH};
-        w.call(nc_put_vara_int(w.file, ids.record, start, size, b.record.data()));
-        const std::pair<int, const std::vector<double>*> columns[] = {
-            {ids.time, &b.time}, {ids.lat, &b.lat}, {ids.lon, &b.lon}, {ids.altitude, &b.altitude},
-            {ids.zenith, &b.zenith}, {ids.azimuth, &b.azimuth}};
-        for (const auto& [var, data] : columns) {
-            if (var >= 0) w.call(nc_put_vara_double(w.file, var, start, size, data->data()));
-        }
-        for (std::size_t i = 0; i < ids.indices.size(); ++i)
-            w.call(nc_put_vara_double(w.file, ids.indices[i], start, size, b.indices[i].data()));
-        w.call(nc_put_vara_uchar(w.file, ids.qc, start, size, b.qc.data()));
         for (std::size_t k = 0; k < chunks.size() && w.call.ok(); ++k) {
             const bool put = spectraSets.write(k, begin, chunks[k], reinterpret_cast<const unsigned char*>(get));
             w.call(put ? NC_NOERR : NC_EHDFERR);
             get += chunks[k].size;
         }
+        if (writeBack >= 0 && (done / chunkRecords) % WRITE_BACK_CHUNKS == 0)
+            ::sync_file_range(writeBack, 0, 0, SYNC_FILE_RANGE_WRITE);
         return w.call.ok();
     };
     const BatchShape shape{count, chunkRecords,
                            sizeof(Chunks) + chunkRecords * Batch::bytesPerRecord(nIndices) + 3 * chunkValues * sizeof(float)};
-    if (!FormatInOrder(shape, make, take)) return failed(unreadable.empty() ? w.call.error() : unreadable);
+    const bool made = FormatInOrder(shape, make, take);
+    if (writeBack >= 0) ::close(writeBack);
+    if (!made) return failed(unreadable.empty() ? w.call.error() : unreadable);
     spectraSets.close();
+    if (count > 0) {
+        const std::size_t start[] = {0}, size[] = {count};
+        w.call(nc_put_vara_int(w.file, ids.record, start, size, all.record.data()));
+        const std::pair<int, const std::vector<double>*> columns[] = {
+            {ids.time, &all.time}, {ids.lat, &all.lat}, {ids.lon, &all.lon}, {ids.altitude, &all.altitude},
+            {ids.zenith, &all.zenith}, {ids.azimuth, &all.azimuth}};
+        for (const auto& [var, data] : columns) {
+            if (var >= 0) w.call(nc_put_vara_double(w.file, var, start, size, data->data()));
+        }
+        for (std::size_t i = 0; i < ids.indices.size(); ++i)
+            w.call(nc_put_vara_double(w.file, ids.indices[i], start, size, all.indices[i].data()));
+        w.call(nc_put_vara_uchar(w.file, ids.qc, start, size, all.qc.data()));
+    }
+    Bounds time, lat, lon;
+    for (std::size_t i = 0; i < count; ++i) {
+        time.add(all.time[i]);
+        lat.add(all.lat[i]);
+        lon.add(all.lon[i]);
+    }
     // The coverage is known only once every record is read.
     w.call(nc_redef(w.file));
     if (time.any()) {
