@@ -78,10 +78,11 @@ public:
                 byte(static_cast<unsigned char>(v));
                 byte(static_cast<unsigned char>(v >> 8));
             }
-            if (part > static_cast<std::size_t>(m_end - m_out)) {
-                m_out = m_end + 1;
+            if (m_full || part > static_cast<std::size_t>(m_end - m_out)) {
+                m_full = true;
                 return;
             }
+            if (part == 0) return;
             std::memcpy(m_out, data, part);
             m_out += part;
             data += part;
@@ -105,20 +106,24 @@ public:
         code(0, 7);  // end of block
     }
     bool aligned() const { return m_count == 0; }
-    bool full() const { return m_out > m_end; }
+    bool full() const { return m_full; }
     unsigned char* end() const { return m_out; }
 
 private:
     void literal(unsigned char v) { v < 144 ? code(0x30u + v, 8) : code(0x190u + (v - 144u), 9); }
     void byte(unsigned char b) {
-        if (m_out < m_end) *m_out = b;
-        ++m_out;
+        if (m_out == m_end) {
+            m_full = true;
+        } else {
+            *m_out++ = b;
+        }
     }
 
     unsigned char* m_out;
     unsigned char* const m_end;
     std::uint64_t m_bits = 0;
     int m_count = 0;
+    bool m_full = false;
 };
 
 }  // namespace

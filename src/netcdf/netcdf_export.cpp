@@ -198,7 +198,8 @@ void Define(Writer& w, Ids& ids, std::size_t count, const NetcdfOptions& options
     }
 }
 
-// One chunk's records as the short variables hold them.
+// Records as the short variables hold them: a chunk's on the thread that
+// makes it, the whole file's on the writing thread.
 struct Batch {
     std::vector<int> record;
     std::vector<double> time, lat, lon, altitude, zenith, azimuth;
@@ -382,6 +383,7 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
         Chunks chunks;
         char* put = out + sizeof chunks;
         b.each([&](const auto& column) {
+            if (column.empty()) return;  // records that could not be read stop the writing thread
             std::memcpy(put, column.data(), column.size() * sizeof column[0]);
             put += column.size() * sizeof column[0];
         });
