@@ -69,23 +69,23 @@ public:
     // Stored blocks of `n` bytes (none: only the header, which ends on a byte).
     void stored(const unsigned char* data, std::size_t n, bool final) {
         do {
-            const std::size_t part = std::min<std::size_t>(n, 0xffff);
-            n -= part;
+            const std::size_t piece = std::min<std::size_t>(n, 0xffff);
+            n -= piece;
             put(final && n == 0 ? 1 : 0, 3);
             if (m_count > 0) put(0, 8 - m_count);
-            const auto length = static_cast<std::uint16_t>(part);
+            const auto length = static_cast<std::uint16_t>(piece);
             for (const std::uint16_t v : {length, static_cast<std::uint16_t>(~length)}) {
                 byte(static_cast<unsigned char>(v));
                 byte(static_cast<unsigned char>(v >> 8));
             }
-            if (m_full || part > static_cast<std::size_t>(m_end - m_out)) {
+            if (m_full || piece > static_cast<std::size_t>(m_end - m_out)) {
                 m_full = true;
                 return;
             }
-            if (part == 0) return;
-            std::memcpy(m_out, data, part);
-            m_out += part;
-            data += part;
+            if (piece == 0) return;
+            std::memcpy(m_out, data, piece);
+            m_out += piece;
+            data += piece;
         } while (n > 0);
     }
     // `n` bytes of `value` as one block of the fixed codes: the value, then

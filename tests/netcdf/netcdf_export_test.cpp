@@ -133,7 +133,7 @@ TEST(NetcdfExport, ReadsBackAsACfTrajectory) {
 // the filters must be recorded for readers without a plugin.
 TEST(NetcdfExport, SpectraReadBackInEveryChunk) {
     test::TempDir dir;
-    for (const int records : {5, 64, 133}) {  // short of a chunk, one whole chunk, a part chunk last
+    for (const int records : {5, 64, 133}) {  // short of a chunk, one whole chunk, a short chunk last
         SCOPED_TRACE(records);
         auto doc = std::make_unique<CVarneloDoc>();
         for (int r = 0; r < records; ++r) {
