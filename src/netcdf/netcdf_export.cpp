@@ -7,13 +7,16 @@
 #include <cerrno>
 #include <cstring>
 
+#include <hdf5.h>
 #include <netcdf.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "analysis/quality_flags.h"
@@ -21,8 +24,10 @@
 #include "export/clock_offset.h"
 #include "export/export_text.h"
 #include "export/file_batches.h"
+#include "export/ordered_batches.h"
 #include "io/path_text.h"
 #include "io/temporary_name.h"
+#include "netcdf/chunk_compressor.h"
 #include "track/gps_track.h"
 
 namespace varnelo {
@@ -110,6 +115,16 @@ struct Ids {
     std::vector<int> indices;
 };
 
+// Chunks written between two nudges of the disk's write-back: about 4 MB.
+constexpr std::size_t WRITE_BACK_CHUNKS = 16;
+
+// Records a chunk of the spectra holds: a file shorter than one chunk has
+// all its records in one.
+std::size_t ChunkRecords(std::size_t count) { return std::max<std::size_t>(1, std::min(count, NETCDF_CHUNK_RECORDS)); }
+
+// The spectra, whose chunks are written apart from the library (below).
+constexpr const char* SPECTRA[] = {"ch1_scaled", "ch2", "reflectance"};
+
 void Define(Writer& w, Ids& ids, std::size_t count, const NetcdfOptions& options) {
     Calls& call = w.call;
     call(nc_def_dim(w.file, "obs", count, &ids.obs));
@@ -145,7 +160,7 @@ void Define(Writer& w, Ids& ids, std::size_t count, const NetcdfOptions& options
     const std::string coordinates = "time lat lon altitude";
     const auto spectrum = [&](const char* name, const char* longName, const char* units) {
         const int var = w.variable(name, NC_FLOAT, {ids.obs, ids.wavelength}, units, nullptr, longName);
-        const std::size_t chunk[] = {std::max<std::size_t>(1, std::min(count, NETCDF_CHUNK_RECORDS)), SPECTRUM_LENGTH};
+        const std::size_t chunk[] = {ChunkRecords(count), SPECTRUM_LENGTH};
         if (var >= 0) {
             call(nc_def_var_chunking(w.file, var, NC_CHUNKED, chunk));
             call(nc_def_var_deflate(w.file, var, 1, 1, DEFLATE_LEVEL));
@@ -153,9 +168,9 @@ void Define(Writer& w, Ids& ids, std::size_t count, const NetcdfOptions& options
         }
         return var;
     };
-    ids.ch1 = spectrum("ch1_scaled", "ch.1 (target) brought to ch.2's exposure and corrected", "count");
-    ids.ch2 = spectrum("ch2", "ch.2 (reference)", "count");
-    ids.reflectance = spectrum("reflectance", "reflectance factor", "1");
+    ids.ch1 = spectrum(SPECTRA[0], "ch.1 (target) brought to ch.2's exposure and corrected", "count");
+    ids.ch2 = spectrum(SPECTRA[1], "ch.2 (reference)", "count");
+    ids.reflectance = spectrum(SPECTRA[2], "reflectance factor", "1");
     if (call(nc_def_var(w.file, "qc", NC_UBYTE, 1, &ids.obs, &ids.qc))) {
         std::vector<unsigned char> masks;
         std::string meanings;
@@ -183,21 +198,91 @@ void Define(Writer& w, Ids& ids, std::size_t count, const NetcdfOptions& options
     }
 }
 
-// One batch of records as the variables hold them.
+// Records as the short variables hold them: a chunk's on the thread that
+// makes it, the whole file's on the writing thread.
 struct Batch {
     std::vector<int> record;
     std::vector<double> time, lat, lon, altitude, zenith, azimuth;
-    std::vector<float> ch1, ch2, reflectance;
     std::vector<unsigned char> qc;
     std::vector<std::vector<double>> indices;
 
     void clear(std::size_t nIndices) {
         for (auto* v : {&time, &lat, &lon, &altitude, &zenith, &azimuth}) v->clear();
-        for (auto* v : {&ch1, &ch2, &reflectance}) v->clear();
         record.clear();
         qc.clear();
         indices.assign(nIndices, {});
     }
+    // Each column in the order a made chunk carries them.
+    template <class F>
+    void each(F&& f) {
+        f(record);
+        for (auto* v : {&time, &lat, &lon, &altitude, &zenith, &azimuth}) f(*v);
+        for (std::vector<double>& v : indices) f(v);
+        f(qc);
+    }
+    static std::size_t bytesPerRecord(std::size_t nIndices) {
+        return sizeof(int) + (6 + nIndices) * sizeof(double) + sizeof(unsigned char);
+    }
+};
+
+// What a thread needs to make chunks, set up once per thread rather than
+// once per chunk: the compressor's tables and the spectra's buffers.
+struct ChunkMaker {
+    Batch batch;
+    std::array<std::vector<float>, 3> spectra;
+    DerivedSpectra derived;
+    ResultRow row;
+    std::vector<IndexValue> values;
+    ChunkCompressor compressor{DEFLATE_LEVEL};
+};
+
+class ChunkMakers {
+public:
+    std::unique_ptr<ChunkMaker> borrow() {
+        const std::lock_guard lock(m_mutex);
+        if (m_free.empty()) return std::make_unique<ChunkMaker>();
+        std::unique_ptr<ChunkMaker> maker = std::move(m_free.back());
+        m_free.pop_back();
+        return maker;
+    }
+    void give(std::unique_ptr<ChunkMaker> maker) {
+        const std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(maker));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<ChunkMaker>> m_free;
+};
+
+// The spectra's datasets, opened beside the library's own handle on the
+// file: HDF5 shares one open file between the two, so chunks written here
+// and the library's own writes go to the same file. Closed before the
+// library closes it.
+class SpectraDatasets {
+public:
+    ~SpectraDatasets() { close(); }
+    bool open(const std::filesystem::path& path) {
+        m_file = H5Fopen(path.c_str(), H5F_ACC_RDWR, H5P_DEFAULT);
+        for (std::size_t k = 0; k < m_sets.size() && m_file >= 0; ++k) m_sets[k] = H5Dopen2(m_file, SPECTRA[k], H5P_DEFAULT);
+        return m_file >= 0 && std::all_of(m_sets.begin(), m_sets.end(), [](hid_t set) { return set >= 0; });
+    }
+    bool write(std::size_t k, std::size_t firstRecord, ChunkCompressor::Chunk chunk, const unsigned char* bytes) {
+        const hsize_t offset[] = {firstRecord, 0};
+        return H5Dwrite_chunk(m_sets[k], H5P_DEFAULT, chunk.filterMask, offset, chunk.size, bytes) >= 0;
+    }
+    void close() {
+        for (hid_t& set : m_sets) {
+            if (set >= 0) H5Dclose(set);
+            set = H5I_INVALID_HID;
+        }
+        if (m_file >= 0) H5Fclose(m_file);
+        m_file = H5I_INVALID_HID;
+    }
+
+private:
+    hid_t m_file = H5I_INVALID_HID;
+    std::array<hid_t, 3> m_sets{H5I_INVALID_HID, H5I_INVALID_HID, H5I_INVALID_HID};
 };
 
 // On the disk before it takes the name, with the permissions of the file it
@@ -224,7 +309,9 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
     RemoveStaleTemporaries(target);
     const std::filesystem::path temporary = TemporarySibling(target);
     Writer w;
+    SpectraDatasets spectraSets;
     const auto failed = [&](const std::string& why, Status::Kind kind = Status::Kind::SaveFailed) {
+        spectraSets.close();
         if (w.file >= 0) nc_close(w.file);
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
@@ -247,58 +334,128 @@ ExportResult ExportNetcdf(const std::filesystem::path& target, DataFileReader& s
     std::vector<int> wavelengths(SPECTRUM_LENGTH);
     for (int j = 0; j < SPECTRUM_LENGTH; ++j) wavelengths[static_cast<std::size_t>(j)] = WavelengthOfElement(j);
     w.call(nc_put_var_int(w.file, ids.wl, wavelengths.data()));
+    // Deflating the spectra on the library's one thread was four fifths of
+    // the export: their chunks are made and compressed on every core, and
+    // this thread writes them as they come, in order.
+    if (!w.call(spectraSets.open(temporary) ? NC_NOERR : NC_EHDFERR)) return failed(w.call.error());
 
     const RowMaker maker(options.stages, ElementMask().set(), true);
     const std::vector<RecordRange> rows = PlanRows(Grouping{}, static_cast<int>(count), {});
-    Bounds time, lat, lon;
-    Batch b;
-    DerivedSpectra spectra;
-    ResultRow row;
-    std::vector<IndexValue> values(options.indices.size());
+    const std::size_t chunkRecords = ChunkRecords(count);
+    const std::size_t nIndices = options.indices.size();
+    const std::size_t chunkValues = chunkRecords * SPECTRUM_LENGTH;
     const std::optional<int>& offset = options.stages.utcOffset;
-    for (std::size_t begin = 0; begin < count && w.call.ok(); begin += NETCDF_CHUNK_RECORDS) {
-        const std::size_t end = std::min(count, begin + NETCDF_CHUNK_RECORDS);
-        b.clear(options.indices.size());
-        const bool read = ReadRows(batches, rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
+    ChunkMakers makers;
+    using Chunks = std::array<ChunkCompressor::Chunk, 3>;
+    // A made chunk: its spectra's sizes, the short variables, the spectra.
+    const FormatBatch make = [&](std::size_t begin, std::size_t end, char* out) {
+        std::unique_ptr<ChunkMaker> m = makers.borrow();
+        Batch& b = m->batch;
+        b.clear(nIndices);
+        m->values.resize(nIndices);
+        // A chunk is whole on the disk: the last one's records past the
+        // end read as the fill value.
+        for (std::vector<float>& s : m->spectra) s.assign(chunkValues, FLOAT_NaN);
+        std::size_t at = 0;
+        ReadRows(batches, rows, begin, end, [&](const RecordRange& range, auto members, auto previous) {
             const MeasurementRecord& record = members.front();
+            ResultRow& row = m->row;
             maker.make(members, previous, range.first, row);
             b.record.push_back(range.first);
             const std::optional<double> seconds = offset ? UtcSeconds(record, *offset) : RecordSeconds(record);
             b.time.push_back(seconds.value_or(NaN));
-            time.add(b.time.back());
             b.lat.push_back(row.position ? row.position->latitude : NaN);
             b.lon.push_back(row.position ? row.position->longitude : NaN);
-            lat.add(b.lat.back());
-            lon.add(b.lon.back());
             b.altitude.push_back(row.position ? row.altitude : NaN);
             b.zenith.push_back(row.sun ? row.sun->zenith : NaN);
             b.azimuth.push_back(row.sun ? row.sun->azimuth : NaN);
-            DeriveSpectra(record, spectra);
-            b.ch1.insert(b.ch1.end(), spectra.ch1_scaled.begin(), spectra.ch1_scaled.end());
-            b.ch2.insert(b.ch2.end(), spectra.ch2.begin(), spectra.ch2.end());
-            for (const double r : row.reflectance) b.reflectance.push_back(static_cast<float>(r));
-            for (std::size_t i = 0; i < options.indices.size(); ++i) {
-                values[i] = ComputeIndex(options.indices[i], row.reflectance);
-                b.indices[i].push_back(values[i].value_or(NaN));
+            DeriveSpectra(record, m->derived, SpectraNeeded::ChannelsOnly);
+            std::copy(m->derived.ch1_scaled.begin(), m->derived.ch1_scaled.end(), m->spectra[0].begin() + at);
+            std::copy(m->derived.ch2.begin(), m->derived.ch2.end(), m->spectra[1].begin() + at);
+            std::transform(row.reflectance.begin(), row.reflectance.end(), m->spectra[2].begin() + at,
+                           [](double r) { return static_cast<float>(r); });
+            at += SPECTRUM_LENGTH;
+            for (std::size_t i = 0; i < nIndices; ++i) {
+                m->values[i] = ComputeIndex(options.indices[i], row.reflectance);
+                b.indices[i].push_back(m->values[i].value_or(NaN));
             }
-            b.qc.push_back(static_cast<unsigned char>(row.flags | RangeFlag(options.indices, values)));
+            b.qc.push_back(static_cast<unsigned char>(row.flags | RangeFlag(options.indices, m->values)));
         });
-        if (!read) return failed(batches.unreadable(static_cast<int>(end)));
-        const std::size_t start[] = {begin, 0}, size[] = {end - begin, SPECTRUM_LENGTH};
-        w.call(nc_put_vara_int(w.file, ids.record, start, size, b.record.data()));
+        Chunks chunks;
+        char* put = out + sizeof chunks;
+        b.each([&](const auto& column) {
+            if (column.empty()) return;  // records that could not be read stop the writing thread
+            std::memcpy(put, column.data(), column.size() * sizeof column[0]);
+            put += column.size() * sizeof column[0];
+        });
+        for (std::size_t k = 0; k < chunks.size(); ++k) {
+            chunks[k] = m->compressor.compress(m->spectra[k], reinterpret_cast<unsigned char*>(put));
+            put += chunks[k].size;
+        }
+        std::memcpy(out, &chunks, sizeof chunks);
+        makers.give(std::move(m));
+        return put;
+    };
+    // The short variables are kept for the whole file (about 90 bytes a
+    // record) and go to the library in one call each: a call a chunk for
+    // each of them cost the writing thread more than the spectra's chunks.
+    Batch all;
+    all.clear(nIndices);
+    all.each([&](auto& column) { column.reserve(count); });
+    std::string unreadable;
+    std::size_t written = 0;
+    bool cancelled = false;
+    // The disk starts on the file while the rest is made, so that little is
+    // left for the flush before the rename.
+    const int writeBack = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    const TakeBatch take = [&](std::string_view made, std::size_t done) {
+        const std::size_t begin = written;
+        written = done;
+        unreadable = batches.unreadable(static_cast<int>(done));
+        if (!unreadable.empty()) return false;
+        Chunks chunks;
+        std::memcpy(&chunks, made.data(), sizeof chunks);
+        const char* get = made.data() + sizeof chunks;
+        all.each([&](auto& column) {
+            column.resize(done);
+            std::memcpy(column.data() + begin, get, (done - begin) * sizeof column[0]);
+            get += (done - begin) * sizeof column[0];
+        });
+        for (std::size_t k = 0; k < chunks.size() && w.call.ok(); ++k) {
+            const bool put = spectraSets.write(k, begin, chunks[k], reinterpret_cast<const unsigned char*>(get));
+            w.call(put ? NC_NOERR : NC_EHDFERR);
+            get += chunks[k].size;
+        }
+        if (writeBack >= 0 && (done / chunkRecords) % WRITE_BACK_CHUNKS == 0)
+            ::sync_file_range(writeBack, 0, 0, SYNC_FILE_RANGE_WRITE);
+        cancelled = progress && !progress(static_cast<int>(done), static_cast<int>(count));
+        return w.call.ok() && !cancelled;
+    };
+    const BatchShape shape{count, chunkRecords,
+                           sizeof(Chunks) + chunkRecords * Batch::bytesPerRecord(nIndices) + 3 * chunkValues * sizeof(float)};
+    const bool made = FormatInOrder(shape, make, take);
+    if (writeBack >= 0) ::close(writeBack);
+    if (cancelled) return failed({}, Status::Kind::Cancelled);
+    if (!made) return failed(unreadable.empty() ? w.call.error() : unreadable);
+    spectraSets.close();
+    if (count > 0) {
+        const std::size_t start[] = {0}, size[] = {count};
+        w.call(nc_put_vara_int(w.file, ids.record, start, size, all.record.data()));
         const std::pair<int, const std::vector<double>*> columns[] = {
-            {ids.time, &b.time}, {ids.lat, &b.lat}, {ids.lon, &b.lon}, {ids.altitude, &b.altitude},
-            {ids.zenith, &b.zenith}, {ids.azimuth, &b.azimuth}};
+            {ids.time, &all.time}, {ids.lat, &all.lat}, {ids.lon, &all.lon}, {ids.altitude, &all.altitude},
+            {ids.zenith, &all.zenith}, {ids.azimuth, &all.azimuth}};
         for (const auto& [var, data] : columns) {
             if (var >= 0) w.call(nc_put_vara_double(w.file, var, start, size, data->data()));
         }
         for (std::size_t i = 0; i < ids.indices.size(); ++i)
-            w.call(nc_put_vara_double(w.file, ids.indices[i], start, size, b.indices[i].data()));
-        w.call(nc_put_vara_uchar(w.file, ids.qc, start, size, b.qc.data()));
-        w.call(nc_put_vara_float(w.file, ids.ch1, start, size, b.ch1.data()));
-        w.call(nc_put_vara_float(w.file, ids.ch2, start, size, b.ch2.data()));
-        w.call(nc_put_vara_float(w.file, ids.reflectance, start, size, b.reflectance.data()));
-        if (progress && !progress(static_cast<int>(end), static_cast<int>(count))) return failed({}, Status::Kind::Cancelled);
+            w.call(nc_put_vara_double(w.file, ids.indices[i], start, size, all.indices[i].data()));
+        w.call(nc_put_vara_uchar(w.file, ids.qc, start, size, all.qc.data()));
+    }
+    Bounds time, lat, lon;
+    for (std::size_t i = 0; i < count; ++i) {
+        time.add(all.time[i]);
+        lat.add(all.lat[i]);
+        lon.add(all.lon[i]);
     }
     // The coverage is known only once every record is read.
     w.call(nc_redef(w.file));

@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/data_file.h"
+#include "data/spectra.h"
 #include "support/test_support.h"
 
 namespace varnelo {
@@ -115,6 +117,15 @@ TEST(NetcdfExport, ReadsBackAsACfTrajectory) {
     EXPECT_EQ(clock.variable("sun_zenith"), -1);
 
     // The format's own dump, where the machine has it.
+    {
+        // A stop asked for through the progress leaves nothing behind.
+        DataFileReader source;
+        ASSERT_TRUE(source.open(dir / "day.vrnldata"));
+        const auto stop = [](int, int) { return false; };
+        EXPECT_TRUE(ExportNetcdf(dir / "stop.nc", source, {{}, {}, "day", "test"}, stop).status.cancelled());
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            EXPECT_EQ(entry.path().filename().string().find("stop"), std::string::npos) << entry.path();
+    }
     if (std::system("ncdump -h /dev/null >/dev/null 2>&1") != 127 * 256) {
         const std::string command = "ncdump -h '" + (dir / "day.nc").string() + "'";
         std::FILE* pipe = ::popen(command.c_str(), "r");
@@ -123,6 +134,54 @@ TEST(NetcdfExport, ReadsBackAsACfTrajectory) {
         EXPECT_EQ(::pclose(pipe), 0);
         EXPECT_NE(out.find(":featureType = \"trajectory\""), std::string::npos) << out;
         EXPECT_NE(out.find("float reflectance(obs, wavelength)"), std::string::npos) << out;
+    }
+}
+
+// The spectra's chunks are written apart from the library: every value must
+// still read back through it, however the records fill the last chunk, and
+// the filters must be recorded for readers without a plugin.
+TEST(NetcdfExport, SpectraReadBackInEveryChunk) {
+    test::TempDir dir;
+    for (const int records : {5, 64, 133}) {  // short of a chunk, one whole chunk, a short chunk last
+        SCOPED_TRACE(records);
+        auto doc = std::make_unique<CVarneloDoc>();
+        for (int r = 0; r < records; ++r) {
+            doc->record(r) = Lit("X,030000,A,3539.1234,N,13945.6789,E,0,0,9,12.3,4", r % 60);
+            // Byte lanes of noise, of one byte (whole counts; the same for a whole chunk but the middle one) and
+            // in between.
+            for (std::size_t j = 0; j < SPECTRUM_LENGTH; ++j) {
+                doc->record(r).set_spectrum_ch1(j, 500.0f + 100.0f * std::sin(static_cast<float>(r * 511 + j)));
+                doc->record(r).set_spectrum_ch2(j, static_cast<float>(30000 + (r / 64 == 1) * ((r * 7 + j) % 300)));
+            }
+        }
+        doc->setRecordCount(records);
+        ASSERT_TRUE(SaveDataFile(dir / "day.vrnldata", *doc));
+        DataFileReader source;
+        ASSERT_TRUE(source.open(dir / "day.vrnldata"));
+        ASSERT_TRUE(ExportNetcdf(dir / "day.nc", source, {{}, {}, "day", "test"}).status);
+        const NetcdfFile nc(dir / "day.nc");
+        const std::size_t start[] = {0, 0}, size[] = {static_cast<std::size_t>(records), SPECTRUM_LENGTH};
+        for (const auto& [name, of] : {std::pair{"ch1_scaled", &DerivedSpectra::ch1_scaled},
+                                       {"ch2", &DerivedSpectra::ch2}, {"reflectance", &DerivedSpectra::reflectance}}) {
+            std::vector<float> values(size[0] * size[1]), expected;
+            ASSERT_EQ(nc_get_vara_float(nc.id, nc.variable(name), start, size, values.data()), NC_NOERR) << name;
+            for (int r = 0; r < records; ++r) {
+                const Spectrum spectrum = DeriveSpectra(doc->record(r)).*of;
+                expected.insert(expected.end(), spectrum.begin(), spectrum.end());
+            }
+            EXPECT_EQ(values, expected) << name;
+        }
+    }
+    if (std::system("ncdump -h /dev/null >/dev/null 2>&1") != 127 * 256) {
+        const std::string command = "ncdump -hs '" + (dir / "day.nc").string() + "'";
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        std::string out(1 << 16, '\0');
+        out.resize(std::fread(out.data(), 1, out.size(), pipe));
+        EXPECT_EQ(::pclose(pipe), 0);
+        for (const std::string name : {"ch1_scaled", "ch2", "reflectance"}) {
+            EXPECT_NE(out.find(name + ":_Shuffle = \"true\""), std::string::npos) << out;
+            EXPECT_NE(out.find(name + ":_DeflateLevel = 1"), std::string::npos) << out;
+        }
     }
 }
 
