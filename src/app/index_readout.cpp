@@ -46,7 +46,7 @@ void IndexReadout::showRecord(int record) {
         ElementMask needed;
         for (const SpectralIndex& index : indices) needed |= IndexElements(index);
         ResultRow row;
-        RowMaker(m_results.shownStages(doc), needed, false)
+        RowMaker(ShownStages(m_results.choices(), doc, record), needed, false)
             .make(std::span(&doc.record(record), 1), record > 0 ? &doc.record(record - 1) : nullptr, record, row);
         if (row.sun) {
             //: Status bar readout: the sun's zenith angle in degrees at the record's time and place.

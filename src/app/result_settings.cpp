@@ -57,12 +57,6 @@ std::optional<RowStages> ResultSettings::stagesFor(const CVarneloDoc& doc, QWidg
     return std::nullopt;
 }
 
-RowStages ResultSettings::shownStages(const CVarneloDoc& doc) const {
-    auto resolved = ResolveStages(m_choices, doc);
-    if (auto* stages = std::get_if<RowStages>(&resolved)) return std::move(*stages);
-    return {};
-}
-
 QString ResultSettings::problemText(ChoiceProblem::Field field) {
     switch (field) {
     case ChoiceProblem::Field::Offset:

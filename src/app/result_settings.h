@@ -23,8 +23,6 @@ public:
 
     // The stages for `doc`, or nothing once the problem has been shown over `parent`.
     std::optional<RowStages> stagesFor(const CVarneloDoc& doc, QWidget* parent) const;
-    // The same without a word, for what is merely shown: the defaults' stages on a problem.
-    RowStages shownStages(const CVarneloDoc& doc) const;
 
     // The setting a problem lies in, in the window's language.
     static QString problemText(ChoiceProblem::Field field);

@@ -83,4 +83,20 @@ std::variant<RowStages, ChoiceProblem> ResolveStages(const ResultChoices& choice
     return chosen.stages;
 }
 
+RowStages ShownStages(const ResultChoices& choices, const CVarneloDoc& doc, int record) {
+    const bool find = choices.offset == ResultChoices::Offset::Auto;
+    ResultChoices others = choices;
+    if (find) others.offset = ResultChoices::Offset::None;
+    auto resolved = ResolveStages(others, doc);
+    auto* stages = std::get_if<RowStages>(&resolved);
+    if (stages == nullptr) return {};
+    if (find && record >= 0 && record < doc.recordCount()) {
+        stages->utcOffset = FindUtcOffset([&](const auto& each) {
+                                each(record, doc.record(record));
+                                return true;
+                            }).minutes;
+    }
+    return std::move(*stages);
+}
+
 }  // namespace varnelo

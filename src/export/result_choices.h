@@ -47,4 +47,10 @@ std::optional<ChoiceProblem> CheckChoices(const ResultChoices& choices);
 // the offset found in them when asked for, the panel read from them.
 std::variant<RowStages, ChoiceProblem> ResolveStages(const ResultChoices& choices, const CVarneloDoc& doc);
 
+// The stages for showing one record: an offset to be found is found from
+// that record's own GPS time, so that showing a record costs the same
+// however many records there are, also while they arrive; the defaults
+// where the choices do not fit.
+RowStages ShownStages(const ResultChoices& choices, const CVarneloDoc& doc, int record);
+
 }  // namespace varnelo

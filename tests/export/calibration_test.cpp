@@ -177,6 +177,17 @@ TEST(ResultChoices, ResolveAgainstTheRecordsOrNameTheSetting) {
         EXPECT_EQ(stages.panel != nullptr, !c.choices.panelRecords.empty()) << c.name;
         EXPECT_TRUE(!stages.panel || (stages.panel->isPanel(2) && !stages.panel->isPanel(1))) << c.name;
     }
+    // Shown, each record's own GPS time gives its offset: records that
+    // disagree are no problem, one without a GPS time places no sun.
+    auto doc = std::make_unique<CVarneloDoc>();
+    doc->record(0) = Timed(9, 30, 0, "003000");
+    doc->record(1) = Timed(9, 30, 0, "013000");
+    doc->record(2) = Timed(9, 30, 0, "1");
+    doc->setRecordCount(3);
+    const ResultChoices found{ResultChoices::Offset::Auto, "", "", "", "60", "65535"};
+    EXPECT_EQ(ShownStages(found, *doc, 0).utcOffset, 540);
+    EXPECT_EQ(ShownStages(found, *doc, 1).utcOffset, 480);
+    EXPECT_EQ(ShownStages(found, *doc, 2).utcOffset, std::nullopt);
 }
 
 }  // namespace
