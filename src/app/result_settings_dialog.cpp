@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <memory>
 
 #include "analysis/panel_calibration.h"
@@ -156,14 +155,13 @@ ResultChoices ResultSettingsDialog::typed() const {
 void ResultSettingsDialog::addSelectedPanel() {
     const int record = m_records->currentRow();
     if (record < 0) return;
+    // The list reads the record in, in order and once; a list that does
+    // not read is started afresh rather than kept wrong.
+    const std::string typed = m_panel->text().remove(QLatin1Char(' ')).toStdString();
     std::string error;
-    // A list that does not read is started afresh rather than kept wrong.
-    std::vector<int> records =
-        ParsePanelList(m_panel->text().remove(QLatin1Char(' ')).toStdString(), error).value_or(std::vector<int>{});
-    records.push_back(record);
-    std::sort(records.begin(), records.end());
-    records.erase(std::unique(records.begin(), records.end()), records.end());
-    m_panel->setText(QString::fromStdString(PanelListText(records)));
+    const std::optional<std::vector<int>> records =
+        ParsePanelList((typed.empty() ? typed : typed + ',') + std::to_string(record), error);
+    m_panel->setText(QString::fromStdString(records ? PanelListText(*records) : std::to_string(record)));
 }
 
 void ResultSettingsDialog::browseReflectance() {
